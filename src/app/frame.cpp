@@ -1,0 +1,45 @@
+#include "frame.h"
+
+#include "numtext.h"
+#include "qtext.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+#include <QStandardPaths>
+
+namespace vandoral {
+
+QString SettingsFilePathIn(const QString &programFolder)
+{
+    const QString name = QString::fromLatin1(ProgramName) + QStringLiteral(".INI");
+    const QFileInfo folder(programFolder);
+    if (folder.isDir() && folder.isWritable())
+        return QDir(programFolder).filePath(name);
+    QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (config.isEmpty())
+        config = QDir::homePath();
+    const QString dir = QDir(config).filePath(QString::fromLatin1(ProgramName));
+    QDir().mkpath(dir);
+    return QDir(dir).filePath(name);
+}
+
+QString SettingsFilePath()
+{
+    return SettingsFilePathIn(QCoreApplication::applicationDirPath());
+}
+
+void InitFormatsFromSystem()
+{
+    const QLocale locale = QLocale::system();
+    FormatSettings &f = Formats();
+    const QString sep = locale.decimalPoint();
+    f.decimalSeparator = sep.size() == 1 && sep.at(0).unicode() < 0x80
+                             ? static_cast<char>(sep.at(0).unicode())
+                             : '.';
+    f.shortDateFormat = ToCp(locale.dateFormat(QLocale::ShortFormat));
+    f.longTimeFormat = ToCp(locale.timeFormat(QLocale::LongFormat));
+}
+
+} // namespace vandoral

@@ -1,0 +1,21 @@
+// What every executable of the program shares at start-up: the settings
+// file's place and the user's number formats.
+#pragma once
+
+#include <QString>
+
+namespace vandoral {
+
+// The executable's name, which names the settings file.
+constexpr const char *ProgramName = "vandoral";
+
+// "vandoral.INI" beside the program when its folder is writable, else in the
+// user's configuration folder.
+QString SettingsFilePath();
+// Same rule for a given program folder.
+QString SettingsFilePathIn(const QString &programFolder);
+
+// Fills the process-wide format settings from the system locale.
+void InitFormatsFromSystem();
+
+} // namespace vandoral

@@ -1,0 +1,66 @@
+#include "catalogue.h"
+
+#include "inifile.h"
+#include "numtext.h"
+
+namespace vandoral {
+
+TlisteSpectro ListeSpectro;
+
+const std::vector<std::string> &BuiltInCatalogueLines()
+{
+    static const std::vector<std::string> lines = {
+        "[K2]",        "Nom=Orbis K2",     "lmin=330", "lmax=800",  "code=6004", "absMax=2.5",
+        "[K3]",        "Nom=Orbis K3",     "lmin=330", "lmax=800",  "code=6006", "absMax=2.5",
+        "[M15]",       "Nom=Orbis M15",    "lmin=325", "lmax=999",  "code=6011", "absMax=3",
+        "[M16]",       "Nom=Orbis M16",    "lmin=200", "lmax=999",  "code=6012", "absMax=3",
+        "[P25]",       "Nom=Orbis P25",    "lmin=325", "lmax=1100", "code=6021", "absMax=3",
+        "[P26]",       "Nom=Orbis P26",    "lmin=190", "lmax=1100", "code=6022", "absMax=3",
+        "[T300]",      "Nom=KTX T300",     "lmin=330", "lmax=800",  "code=7004", "absMax=2.5",
+        "[W5000]",     "Nom=KTX W5000",    "lmin=330", "lmax=800",  "code=7006", "absMax=2.5",
+        "[LUMI TRI]",  "Nom=LUMIRANT TRI", "lmin=330", "lmax=800",  "code=4104", "absMax=2.5",
+        "[LUMI MAXI]", "Nom=LUMIRANT +",   "lmin=330", "lmax=800",  "code=4106", "absMax=2.5",
+    };
+    return lines;
+}
+
+void LoadCatalogue(TlisteSpectro &list, const std::string &path)
+{
+    IniImage ini;
+    const bool exists = ini.Load(path);
+    if (!exists) {
+        std::string text;
+        for (const auto &line : BuiltInCatalogueLines())
+            text += line + "\n";
+        ini.Parse(text);
+    }
+    list.Clear();
+    list.fromBuiltIn = !exists;
+    for (const auto &section : ini.Sections()) {
+        auto entry = std::make_unique<TspectroPhoto>();
+        entry->code = Cut(ini.ReadString(section, "code", ""), ShortTextLimit);
+        entry->lmin = static_cast<int>(ini.ReadInteger(section, "lmin", 330));
+        entry->lmax = static_cast<int>(ini.ReadInteger(section, "lmax", 800));
+        entry->nom = Cut(ini.ReadString(section, "nom", ""), ShortTextLimit);
+        entry->absMax = ini.ReadFloat(section, "absMax", 2.0);
+        list.Add(std::move(entry));
+    }
+}
+
+void LoadCatalogue(const std::string &path)
+{
+    LoadCatalogue(ListeSpectro, path);
+}
+
+void AddBuiltInSections(IniImage &ini)
+{
+    const auto &lines = BuiltInCatalogueLines();
+    for (std::size_t i = 0; i + 6 <= lines.size(); i += 6) {
+        const std::string &header = lines[i];
+        const std::string name = header.substr(1, header.size() - 2);
+        ini.AddSectionLines(name, {lines.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                                   lines.begin() + static_cast<std::ptrdiff_t>(i) + 6});
+    }
+}
+
+} // namespace vandoral

@@ -1,0 +1,41 @@
+// Text and CSV data files. A file is collected in memory and written in one
+// piece through a temporary file, so a failed save never destroys the file it
+// was replacing.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vandoral {
+
+// Filter indexes of the save dialog.
+enum : int { TextFilter = 1, CsvFilter = 2 };
+
+// The extension in upper case, dot included, when no "\" , "/" or ":" follows
+// the last dot; else empty.
+std::string UpperExtension(const std::string &fileName);
+
+class DataFile {
+public:
+    // Chooses the final name (".TXT" or ".CSV" added by the filter index when
+    // the name has no extension), the format and the separator.
+    void OuvreFichier(const std::string &nomFichier, int filterIndex);
+    // One line, at most 255 characters, then LF (CSV) or CR LF (text).
+    void EcritLigne(const std::string &ligne);
+    // Writes the collected lines. False, with the reason, on failure.
+    bool Ferme(std::string *error);
+
+    std::string FileName;
+    bool FormatCSV = false;
+    char Separateur = '\t';
+    std::string Contents;
+};
+
+// Spectrum file: comment line, names, units, long names, then one line per
+// point. `finalName` receives the name actually written.
+bool SauveSpectreFichier(const std::string &nomFichier, int filterIndex,
+                         const std::string &comment, const std::vector<double> &x,
+                         const std::vector<double> &y, std::string *finalName,
+                         std::string *error);
+
+} // namespace vandoral

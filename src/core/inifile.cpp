@@ -1,0 +1,351 @@
+#include "inifile.h"
+
+#include "numtext.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+
+#ifdef _WIN32
+#include <io.h>
+#include <process.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace vandoral {
+
+namespace {
+
+std::string Trim(const std::string &s)
+{
+    std::size_t b = 0, e = s.size();
+    while (b < e && (s[b] == ' ' || s[b] == '\t'))
+        ++b;
+    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t'))
+        --e;
+    return s.substr(b, e - b);
+}
+
+bool SameName(const std::string &a, const std::string &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]);
+        unsigned char y = static_cast<unsigned char>(b[i]);
+        if (x >= 'a' && x <= 'z')
+            x = static_cast<unsigned char>(x - 32);
+        if (y >= 'a' && y <= 'z')
+            y = static_cast<unsigned char>(y - 32);
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool FileExists(const std::string &path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool ReadWholeFile(const std::string &path, std::string &bytes)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    bytes = ss.str();
+    return true;
+}
+
+bool WriteFileReplacing(const std::string &path, const std::string &bytes, std::string *error)
+{
+    auto fail = [&](const std::string &what, int err) {
+        if (error)
+            *error = what + (err ? std::string(": ") + std::strerror(err) : std::string());
+        return false;
+    };
+#ifdef _WIN32
+    const std::string temp = path + ".~" + std::to_string(_getpid());
+#else
+    const std::string temp = path + ".~" + std::to_string(::getpid());
+#endif
+    std::FILE *f = std::fopen(temp.c_str(), "wb");
+    if (!f)
+        return fail("cannot create " + temp, errno);
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    int err = errno;
+    bool flushed = written && std::fflush(f) == 0;
+    if (written && !flushed)
+        err = errno;
+#ifdef _WIN32
+    if (flushed)
+        flushed = _commit(_fileno(f)) == 0;
+#else
+    if (flushed && ::fsync(fileno(f)) != 0) {
+        // Some file systems cannot sync; the data were handed over all the same.
+        if (errno != EINVAL && errno != ENOTSUP) {
+            flushed = false;
+            err = errno;
+        }
+    }
+#endif
+    const bool closed = std::fclose(f) == 0;
+    if (!written || !flushed || !closed) {
+        std::remove(temp.c_str());
+        return fail("cannot write " + path, err);
+    }
+#ifdef _WIN32
+    if (!MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        std::remove(temp.c_str());
+        return fail("cannot replace " + path, 0);
+    }
+#else
+    if (std::rename(temp.c_str(), path.c_str()) != 0) {
+        err = errno;
+        std::remove(temp.c_str());
+        return fail("cannot replace " + path, err);
+    }
+#endif
+    return true;
+}
+
+bool IniImage::Load(const std::string &path)
+{
+    std::string bytes;
+    sections_.clear();
+    if (!ReadWholeFile(path, bytes))
+        return false;
+    Parse(bytes);
+    return true;
+}
+
+void IniImage::Parse(const std::string &bytes)
+{
+    sections_.clear();
+    sections_.push_back(Section{});
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        std::size_t end = bytes.find('\n', pos);
+        std::string raw = bytes.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
+        pos = end == std::string::npos ? bytes.size() : end + 1;
+        if (!raw.empty() && raw.back() == '\r')
+            raw.pop_back();
+        const std::string t = Trim(raw);
+        if (t.size() >= 2 && t.front() == '[') {
+            const auto close = t.find(']');
+            if (close != std::string::npos) {
+                Section s;
+                s.name = Trim(t.substr(1, close - 1));
+                s.lines.push_back(Line{raw});
+                sections_.push_back(std::move(s));
+                continue;
+            }
+        }
+        Line line{raw};
+        const auto eq = raw.find('=');
+        if (!t.empty() && t[0] != ';' && t[0] != '#' && eq != std::string::npos) {
+            line.isKey = true;
+            line.key = Trim(raw.substr(0, eq));
+            line.value = Trim(raw.substr(eq + 1));
+        }
+        sections_.back().lines.push_back(std::move(line));
+    }
+}
+
+std::string IniImage::Serialize() const
+{
+    std::string out;
+    for (const auto &s : sections_)
+        for (const auto &l : s.lines)
+            out += l.raw + "\r\n";
+    return out;
+}
+
+bool IniImage::Save(const std::string &path, std::string *error) const
+{
+    return WriteFileReplacing(path, Serialize(), error);
+}
+
+const IniImage::Section *IniImage::Find(const std::string &name) const
+{
+    for (std::size_t i = 1; i < sections_.size(); ++i)
+        if (SameName(sections_[i].name, name))
+            return &sections_[i];
+    return nullptr;
+}
+
+IniImage::Section &IniImage::Ensure(const std::string &name)
+{
+    if (sections_.empty())
+        sections_.push_back(Section{});
+    if (auto *s = Find(name))
+        return const_cast<Section &>(*s);
+    // Keep a blank line between the previous section and the new one.
+    auto &last = sections_.back();
+    if (!last.lines.empty() && !Trim(last.lines.back().raw).empty())
+        last.lines.push_back(Line{""});
+    Section s;
+    s.name = name;
+    s.lines.push_back(Line{"[" + name + "]"});
+    sections_.push_back(std::move(s));
+    return sections_.back();
+}
+
+const IniImage::Line *IniImage::FindKey(const Section &s, const std::string &key)
+{
+    for (const auto &l : s.lines)
+        if (l.isKey && SameName(l.key, key))
+            return &l;
+    return nullptr;
+}
+
+bool IniImage::HasSection(const std::string &section) const
+{
+    return Find(section) != nullptr;
+}
+
+bool IniImage::HasKey(const std::string &section, const std::string &key) const
+{
+    const Section *s = Find(section);
+    return s && FindKey(*s, key);
+}
+
+std::vector<std::string> IniImage::Sections() const
+{
+    std::vector<std::string> names;
+    for (std::size_t i = 1; i < sections_.size(); ++i)
+        names.push_back(sections_[i].name);
+    return names;
+}
+
+std::string IniImage::ReadString(const std::string &section, const std::string &key,
+                                 const std::string &def) const
+{
+    const Section *s = Find(section);
+    const Line *l = s ? FindKey(*s, key) : nullptr;
+    return l ? l->value : def;
+}
+
+long IniImage::ReadInteger(const std::string &section, const std::string &key, long def) const
+{
+    long v = def;
+    if (!ParseInteger(ReadString(section, key, ""), v))
+        return def;
+    return v;
+}
+
+bool IniImage::ReadBool(const std::string &section, const std::string &key, bool def) const
+{
+    return ReadInteger(section, key, def ? 1 : 0) != 0;
+}
+
+double IniImage::ReadFloat(const std::string &section, const std::string &key, double def) const
+{
+    const std::string text = ReadString(section, key, "");
+    double v = def;
+    if (ParseNumber(text, Formats().decimalSeparator, v))
+        return v;
+    // A file moved from a machine with the other decimal separator.
+    if (ParseNumber(text, Formats().decimalSeparator == ',' ? '.' : ',', v))
+        return v;
+    return def;
+}
+
+void IniImage::WriteString(const std::string &section, const std::string &key,
+                           const std::string &value)
+{
+    Section &s = Ensure(section);
+    for (auto &l : s.lines) {
+        if (l.isKey && SameName(l.key, key)) {
+            l.value = value;
+            l.raw = l.key + "=" + value;
+            return;
+        }
+    }
+    // After the last non-blank line of the section.
+    std::size_t at = s.lines.size();
+    while (at > 1 && Trim(s.lines[at - 1].raw).empty())
+        --at;
+    Line l;
+    l.isKey = true;
+    l.key = key;
+    l.value = value;
+    l.raw = key + "=" + value;
+    s.lines.insert(s.lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(l));
+}
+
+void IniImage::WriteInteger(const std::string &section, const std::string &key, long value)
+{
+    WriteString(section, key, std::to_string(value));
+}
+
+void IniImage::WriteBool(const std::string &section, const std::string &key, bool value)
+{
+    WriteString(section, key, value ? "1" : "0");
+}
+
+void IniImage::WriteFloat(const std::string &section, const std::string &key, double value)
+{
+    WriteString(section, key, GeneralFormat(value, 15, 0, Formats().decimalSeparator));
+}
+
+void IniImage::AddSectionLines(const std::string &section, const std::vector<std::string> &lines)
+{
+    if (HasSection(section))
+        return;
+    Section &s = Ensure(section);
+    for (const auto &raw : lines) {
+        Line l{raw};
+        const auto eq = raw.find('=');
+        if (eq != std::string::npos) {
+            l.isKey = true;
+            l.key = Trim(raw.substr(0, eq));
+            l.value = Trim(raw.substr(eq + 1));
+        }
+        s.lines.push_back(std::move(l));
+    }
+}
+
+std::string IniReadString(const std::string &path, const std::string &section,
+                          const std::string &key, const std::string &def)
+{
+    IniImage ini;
+    ini.Load(path);
+    return ini.ReadString(section, key, def);
+}
+
+long IniReadInteger(const std::string &path, const std::string &section, const std::string &key,
+                    long def)
+{
+    IniImage ini;
+    ini.Load(path);
+    return ini.ReadInteger(section, key, def);
+}
+
+bool IniWriteString(const std::string &path, const std::string &section, const std::string &key,
+                    const std::string &value, std::string *error)
+{
+    IniImage ini;
+    ini.Load(path);
+    ini.WriteString(section, key, value);
+    return ini.Save(path, error);
+}
+
+bool IniWriteInteger(const std::string &path, const std::string &section, const std::string &key,
+                     long value, std::string *error)
+{
+    return IniWriteString(path, section, key, std::to_string(value), error);
+}
+
+} // namespace vandoral

@@ -1,0 +1,264 @@
+#include "numtext.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace vandoral {
+
+FormatSettings &Formats()
+{
+    static FormatSettings settings;
+    return settings;
+}
+
+std::string Cut(std::string text, std::size_t limit)
+{
+    if (text.size() > limit)
+        text.resize(limit);
+    return text;
+}
+
+std::string GeneralFormat(double value, int precision, int expDigits, char separator)
+{
+    if (std::isnan(value))
+        return "NAN";
+    if (std::isinf(value))
+        return value < 0 ? "-INF" : "INF";
+    if (value == 0)
+        return "0";
+    if (precision < 1)
+        precision = 1;
+    if (precision > 17)
+        precision = 17;
+
+    // "%e" rounds the exact binary value to `precision` digits: d.dddde±X
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.*e", precision - 1, value);
+    const char *p = buf;
+    std::string out;
+    if (*p == '-') {
+        out = "-";
+        ++p;
+    }
+    std::string digits;
+    for (; *p && *p != 'e'; ++p)
+        if (*p >= '0' && *p <= '9')
+            digits += *p;
+    const int exponent = (*p == 'e') ? std::atoi(p + 1) : 0;
+    while (digits.size() > 1 && digits.back() == '0')
+        digits.pop_back();
+
+    const bool plain = exponent + 1 <= precision && exponent >= -5;
+    if (plain) {
+        if (exponent >= 0) {
+            const std::size_t intLen = static_cast<std::size_t>(exponent) + 1;
+            if (digits.size() <= intLen) {
+                out += digits + std::string(intLen - digits.size(), '0');
+            } else {
+                out += digits.substr(0, intLen);
+                out += separator;
+                out += digits.substr(intLen);
+            }
+        } else {
+            out += '0';
+            out += separator;
+            out += std::string(static_cast<std::size_t>(-exponent - 1), '0');
+            out += digits;
+        }
+        return out;
+    }
+
+    out += digits[0];
+    if (digits.size() > 1) {
+        out += separator;
+        out += digits.substr(1);
+    }
+    out += 'E';
+    if (exponent < 0)
+        out += '-';
+    std::string e = std::to_string(std::abs(exponent));
+    if (static_cast<int>(e.size()) < expDigits)
+        e.insert(0, static_cast<std::size_t>(expDigits) - e.size(), '0');
+    return out + e;
+}
+
+std::string FormatAbs(double value)
+{
+    double rounded = value;
+    // Beyond 2^52 thousandths there is nothing left to round.
+    if (std::isfinite(value) && std::fabs(value) < 4e12)
+        rounded = std::nearbyint(value / 0.001) * 0.001; // ties to even
+    return Cut(GeneralFormat(rounded, 3, 0, Formats().decimalSeparator), ShortTextLimit);
+}
+
+std::string FormatSig(double value)
+{
+    return Cut(GeneralFormat(value, 3, 0, Formats().decimalSeparator), ShortTextLimit);
+}
+
+std::string TexteNombre(double value)
+{
+    std::string text = Cut(GeneralFormat(value, 7, 4, Formats().decimalSeparator), ShortTextLimit);
+    const char sep = Formats().decimalSeparator;
+    if (sep != '.') {
+        const auto pos = text.find(sep);
+        if (pos != std::string::npos)
+            text[pos] = '.';
+    }
+    return text;
+}
+
+std::string TexteNombreLocal(double value)
+{
+    const char sep = Formats().decimalSeparator;
+    std::string text = Cut(GeneralFormat(value, 7, 4, sep), ShortTextLimit);
+    // The separator and a zero mark a plain integer as a real number. Added to
+    // a scientific text ("1E-0026,0") they would make it unreadable.
+    if (text.find(sep) == std::string::npos && text.find('E') == std::string::npos
+        && text.find('N') == std::string::npos)
+        text += std::string(1, sep) + "0";
+    return text;
+}
+
+std::string FormatPrecision(double value)
+{
+    std::string text = FormatSig(value);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '0' || c == '.' || c == ',')
+            continue;
+        std::size_t keep = i + 1;
+        if (c <= '1' && i + 1 < text.size())
+            keep = i + 2;
+        text.resize(keep);
+        break;
+    }
+    return text;
+}
+
+bool ParseNumber(const std::string &text, char separator, double &value)
+{
+    std::size_t b = 0, e = text.size();
+    while (b < e && (text[b] == ' ' || text[b] == '\t'))
+        ++b;
+    while (e > b && (text[e - 1] == ' ' || text[e - 1] == '\t'))
+        --e;
+    std::string canon;
+    std::size_t i = b;
+    if (i < e && (text[i] == '+' || text[i] == '-')) {
+        if (text[i] == '-')
+            canon += '-';
+        ++i;
+    }
+    int mantissaDigits = 0;
+    while (i < e && text[i] >= '0' && text[i] <= '9') {
+        canon += text[i++];
+        ++mantissaDigits;
+    }
+    if (i < e && text[i] == separator) {
+        canon += '.';
+        ++i;
+        while (i < e && text[i] >= '0' && text[i] <= '9') {
+            canon += text[i++];
+            ++mantissaDigits;
+        }
+    }
+    if (mantissaDigits == 0)
+        return false;
+    if (i < e && (text[i] == 'e' || text[i] == 'E')) {
+        canon += 'e';
+        ++i;
+        if (i < e && (text[i] == '+' || text[i] == '-'))
+            canon += text[i++];
+        int expDigits = 0;
+        while (i < e && text[i] >= '0' && text[i] <= '9') {
+            canon += text[i++];
+            ++expDigits;
+        }
+        if (expDigits == 0)
+            return false;
+    }
+    if (i != e)
+        return false;
+    double v = 0;
+    const auto res = std::from_chars(canon.data(), canon.data() + canon.size(), v);
+    if (res.ec != std::errc() || res.ptr != canon.data() + canon.size() || !std::isfinite(v))
+        return false;
+    value = v;
+    return true;
+}
+
+bool ParseInteger(const std::string &text, long &value)
+{
+    std::size_t b = 0, e = text.size();
+    while (b < e && text[b] == ' ')
+        ++b;
+    while (e > b && text[e - 1] == ' ')
+        --e;
+    bool negative = false;
+    if (b < e && (text[b] == '+' || text[b] == '-')) {
+        negative = text[b] == '-';
+        ++b;
+    }
+    int base = 10;
+    if (b < e && text[b] == '$') {
+        base = 16;
+        ++b;
+    } else if (e - b > 2 && text[b] == '0' && (text[b + 1] == 'x' || text[b + 1] == 'X')) {
+        base = 16;
+        b += 2;
+    }
+    if (b == e)
+        return false;
+    long long v = 0;
+    const auto res = std::from_chars(text.data() + b, text.data() + e, v, base);
+    if (res.ec != std::errc() || res.ptr != text.data() + e)
+        return false;
+    if (negative)
+        v = -v;
+    if (v < -2147483648LL || v > 4294967295LL)
+        return false;
+    value = static_cast<long>(v);
+    return true;
+}
+
+double ReadTypedNumber(const std::string &typed)
+{
+    std::string text = Cut(typed, ShortTextLimit);
+    const char sep = Formats().decimalSeparator;
+    if (sep == ',') {
+        const auto pos = text.find('.');
+        if (pos != std::string::npos)
+            text[pos] = ',';
+    } else {
+        const auto pos = text.find(',');
+        if (pos != std::string::npos)
+            text[pos] = sep;
+    }
+    if (!text.empty()) {
+        static const struct {
+            unsigned char letter;
+            const char *exponent;
+        } prefixes[] = {
+            {'y', "E-24"}, {'z', "E-21"}, {'a', "E-18"}, {'f', "E-15"}, {'p', "E-12"},
+            {'n', "E-9"},  {0xB5, "E-6"}, {'m', "E-3"},  {'k', "E+3"},  {'M', "E+6"},
+            {'G', "E+9"},  {'T', "E+12"}, {'P', "E+15"}, {'E', "E+18"},
+        };
+        const auto last = static_cast<unsigned char>(text.back());
+        for (const auto &prefix : prefixes) {
+            if (prefix.letter == last) {
+                text.pop_back();
+                text = Cut(text + prefix.exponent, ShortTextLimit);
+                break;
+            }
+        }
+    }
+    double value = MissingValue;
+    if (!ParseNumber(text, sep, value))
+        return MissingValue;
+    return value;
+}
+
+} // namespace vandoral

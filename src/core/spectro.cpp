@@ -1,0 +1,427 @@
+#include "spectro.h"
+
+#include "catalogue.h"
+#include "inifile.h"
+#include "numtext.h"
+#include "serialline.h"
+
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+namespace vandoral {
+
+TspectroVandoral *Spectro = nullptr;
+
+std::uint64_t DriverEnv::Milliseconds()
+{
+    using namespace std::chrono;
+    return static_cast<std::uint64_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+void DriverEnv::Sleep(int ms)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+double DriverEnv::Now()
+{
+    using namespace std::chrono;
+    const double unixSeconds =
+        duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count() / 1000.0;
+    return 25569.0 + unixSeconds / 86400.0; // 1970-01-01 is day 25569
+}
+
+DriverEnv &DefaultDriverEnv()
+{
+    static DriverEnv env;
+    return env;
+}
+
+int ElapsedSeconds(double days)
+{
+    if (!std::isfinite(days))
+        return 0;
+    const double timeOfDay = std::fabs(days - std::trunc(days));
+    const auto ms = static_cast<long long>(std::llround(timeOfDay * 86400000.0));
+    return static_cast<int>((ms / 1000) % 86400);
+}
+
+TspectroVandoral::TspectroVandoral(const std::string &settingsPath)
+    : Catalogue(&ListeSpectro), Env(&DefaultDriverEnv()), SettingsPath(settingsPath)
+{
+    LoadSettings();
+}
+
+// ---- settings ------------------------------------------------------------
+
+void TspectroVandoral::LoadSettings()
+{
+    if (SettingsPath.empty() || !FileExists(SettingsPath))
+        return;
+    IniImage ini;
+    ini.Load(SettingsPath);
+    Com = static_cast<std::uint16_t>(ini.ReadInteger("Spectro", "Com", 1));
+    Mini = ini.ReadFloat("Beer", "Mini", 0);
+    Maxi = ini.ReadFloat("Beer", "Maxi", 0.01);
+    if (Maxi < 0.001)
+        Maxi = 0.001;
+    Nom = Cut(ini.ReadString("Beer", "Nom", "c"), ShortTextLimit);
+    if (Nom.empty())
+        Nom = "c";
+    Unite = Cut(ini.ReadString("Beer", "Unite", "mol/L"), ShortTextLimit);
+    Signif = Cut(ini.ReadString("Beer", "Signif", "concentration"), TextLimit);
+    Actif = ini.ReadBool("Beer", "Actif", true);
+    LambdaBeer = static_cast<std::uint16_t>(ini.ReadInteger("Beer", "Lambda", 500));
+    long deltat = ini.ReadInteger("Cinetique", "Deltat", 8);
+    if (deltat < 8)
+        deltat = 8;
+    Deltat = static_cast<std::uint16_t>(deltat);
+    Nombre = static_cast<std::uint16_t>(ini.ReadInteger("Cinetique", "Nombre", 60));
+    Lambda = static_cast<std::uint16_t>(ini.ReadInteger("Cinetique", "Lambda", 500));
+    LambdaBis = static_cast<std::uint16_t>(ini.ReadInteger("Cinetique", "LambdaBis", 500));
+}
+
+bool TspectroVandoral::SaveSettings(std::string *error)
+{
+    if (SettingsPath.empty())
+        return true;
+    IniImage ini;
+    ini.Load(SettingsPath);
+    ini.WriteInteger("Spectro", "Com", Com);
+    ini.WriteFloat("Beer", "Mini", Mini);
+    ini.WriteFloat("Beer", "Maxi", Maxi);
+    ini.WriteString("Beer", "Nom", Cut(Nom, ShortTextLimit));
+    ini.WriteString("Beer", "Unite", Cut(Unite, ShortTextLimit));
+    ini.WriteString("Beer", "Signif", Cut(Signif, TextLimit));
+    ini.WriteBool("Beer", "Actif", Actif);
+    ini.WriteInteger("Beer", "Lambda", LambdaBeer);
+    ini.WriteInteger("Cinetique", "Deltat", Deltat);
+    ini.WriteInteger("Cinetique", "Duree", static_cast<long>(Duree()));
+    ini.WriteInteger("Cinetique", "Nombre", Nombre);
+    ini.WriteInteger("Cinetique", "Lambda", Lambda);
+    ini.WriteInteger("Cinetique", "LambdaBis", LambdaBis);
+    // Models recognised from the built-in lines stay recognised next time.
+    if (Catalogue && Catalogue->fromBuiltIn)
+        AddBuiltInSections(ini);
+    return ini.Save(SettingsPath, error);
+}
+
+std::uint32_t TspectroVandoral::Duree() const
+{
+    return static_cast<std::uint32_t>(Deltat) * static_cast<std::uint32_t>(Nombre);
+}
+
+std::string TspectroVandoral::FormatAbs(double value) const
+{
+    return vandoral::FormatAbs(value);
+}
+
+// ---- framing and synchronous exchanges ------------------------------------
+
+void TspectroVandoral::Install(Handler h)
+{
+    handler_ = h;
+    if (Port)
+        Port->SetDataHandler([this](int count) { DataAvailable(count); });
+}
+
+void TspectroVandoral::SendLine(const std::string &command)
+{
+    if (Port)
+        Port->SendText(command + "\r\n");
+}
+
+std::string TspectroVandoral::SendAndWait(const std::string &command, int ticks)
+{
+    Install(Handler::Collecting);
+    ReplyBuffer.clear();
+    LineReceived = false;
+    SendLine(command);
+    const std::uint64_t start = Env->Milliseconds() / TickMs;
+    for (;;) {
+        Env->Sleep(10);
+        if (Port)
+            Port->ProcessPending();
+        Env->PumpEvents();
+        if (LineReceived)
+            break;
+        if (Env->Milliseconds() / TickMs > start + static_cast<std::uint64_t>(ticks))
+            break;
+    }
+    return ReplyBuffer;
+}
+
+bool TspectroVandoral::DecodeStatus(const std::string &reply)
+{
+    const bool ok = reply == "E00";
+    LastMessage.clear();
+    const std::string codeText = reply.size() > 1 ? reply.substr(1, 2) : std::string();
+    int code = -1;
+    if (!codeText.empty()) {
+        code = 0;
+        for (char c : codeText) {
+            if (c < '0' || c > '9') {
+                code = -1;
+                break;
+            }
+            code = code * 10 + (c - '0');
+        }
+    }
+    switch (code) {
+    case 0: break;
+    case 1: LastMessage = "Erreur de param\xE8tre"; break;
+    case 2: LastMessage = "Probl\xE8me de lampe UV"; break;
+    case 3: LastMessage = "Probl\xE8me de lampe visible"; break;
+    case 4: LastMessage = "Erreur de longueur d'onde"; break;
+    case 5: LastMessage = "Erreur interne du spectro"; break;
+    case 90: LastMessage = "Erreur nombre de param\xE8tres"; break;
+    case 91:
+    case 98: LastMessage = "Attendre la fin de l'\xE9talonnage"; break;
+    case 92: LastMessage = "Commande non pr\xE9vue"; break;
+    case 93: LastMessage = "Appuyer sur la touche OK (F2) du spectro"; break;
+    case 94: LastMessage = "Argument invalide"; break;
+    case 95: LastMessage = "Commande trop longue"; break;
+    case 99: LastMessage = "Erreur inconnue"; break;
+    default: LastMessage = Cut("Probl\xE8me " + reply, TextLimit); break;
+    }
+    if (OnMessage)
+        OnMessage(LastMessage);
+    return ok;
+}
+
+std::string TspectroVandoral::Identify()
+{
+    const std::string reply = SendAndWait("ID?", TimeoutTicks);
+    ModelCode.clear();
+    if (reply.size() > 3 && reply.compare(0, 3, "E00") == 0) {
+        const std::size_t first = 4; // the fifth character
+        std::size_t blank = std::string::npos;
+        for (std::size_t i = first; i < reply.size(); ++i) {
+            if (reply[i] == ' ') {
+                blank = i;
+                break;
+            }
+        }
+        if (blank != std::string::npos)
+            ModelCode = reply.substr(first, blank - first);
+        else if (reply.size() > first + 1)
+            ModelCode = reply.substr(first, reply.size() - 1 - first);
+    }
+    if (!ModelCode.empty() && Catalogue) {
+        for (int i = 0; i < Catalogue->Count(); ++i) {
+            const TspectroPhoto &entry = Catalogue->Item(i);
+            if (entry.code == ModelCode) {
+                ModelName = entry.nom;
+                LambdaMin = entry.lmin;
+                LambdaMax = entry.lmax;
+                AbsMax = entry.absMax;
+            }
+        }
+    }
+    return ModelCode;
+}
+
+bool TspectroVandoral::TakeControl()
+{
+    const std::string reply = SendAndWait("CONTROL", TimeoutTicks);
+    const bool ok = DecodeStatus(reply);
+    Controlled = ok;
+    if (OnControlChange)
+        OnControlChange();
+    return ok;
+}
+
+void TspectroVandoral::Release()
+{
+    SendAndWait("RELEASE", TimeoutTicks);
+    Controlled = false;
+    if (OnControlChange)
+        OnControlChange();
+}
+
+// ---- asynchronous operations ----------------------------------------------
+
+bool TspectroVandoral::GuardBusy()
+{
+    const double now = Env->Now();
+    if (Busy && ElapsedSeconds(now - BusySince) < BusyGuardSeconds)
+        return false;
+    Busy = true;
+    BusySince = now;
+    return true;
+}
+
+void TspectroVandoral::SetRef(Event onDone)
+{
+    if (!GuardBusy())
+        return;
+    OnDone = std::move(onDone);
+    ReplyBuffer.clear();
+    Install(Handler::Reference);
+    SendLine("SETREF");
+}
+
+void TspectroVandoral::Scan(PointEvent onPoint, Event onDone)
+{
+    if (!GuardBusy())
+        return;
+    OnDone = std::move(onDone);
+    OnPoint = std::move(onPoint);
+    ReplyBuffer.clear();
+    Install(Handler::Scan);
+    PointIndex = LambdaMin;
+    SendLine(BinaryScan ? "SCANBIN" : "SCANTXT");
+}
+
+// ---- reply handlers ---------------------------------------------------------
+
+void TspectroVandoral::DataAvailable(int count)
+{
+    for (int i = 0; i < count && Port; ++i) {
+        const int c = Port->ReadChar();
+        if (c < 0)
+            break;
+        HandleChar(static_cast<char>(c));
+    }
+}
+
+void TspectroVandoral::HandleChar(char c)
+{
+    switch (handler_) {
+    case Handler::None: break;
+    case Handler::Collecting: CollectChar(c); break;
+    case Handler::Reference: ReferenceChar(c); break;
+    case Handler::Scan:
+        if (BinaryScan)
+            ScanHexChar(c);
+        else
+            ScanTextChar(c);
+        break;
+    }
+}
+
+void TspectroVandoral::Append(char c)
+{
+    if (ReplyBuffer.size() < ReplyLimit)
+        ReplyBuffer += c;
+}
+
+void TspectroVandoral::EndOperation()
+{
+    DecodeStatus(ReplyBuffer);
+    Busy = false;
+    if (OnControlChange)
+        OnControlChange();
+    if (OnDone)
+        OnDone();
+}
+
+void TspectroVandoral::CollectChar(char c)
+{
+    if (c == '\n')
+        LineReceived = true;
+    else if (c != '\r')
+        Append(c);
+}
+
+void TspectroVandoral::ReferenceChar(char c)
+{
+    if (c == '\n') {
+        LineReceived = true;
+        if (!ReplyBuffer.empty() && ReplyBuffer[0] == 'E')
+            EndOperation();
+        ReplyBuffer.clear();
+    } else if (c != '\r') {
+        Append(c);
+    }
+}
+
+void TspectroVandoral::FirePoint(double value)
+{
+    const std::int32_t index = PointIndex;
+    ++PointIndex;
+    if (OnPoint)
+        OnPoint(index, value);
+}
+
+void TspectroVandoral::ScanTextChar(char c)
+{
+    if (c == '\n') {
+        if (ReplyBuffer.empty())
+            return;
+        if (ReplyBuffer[0] == 'E') {
+            EndOperation();
+            return;
+        }
+        if (ReplyBuffer.find("Scanning") != std::string::npos) {
+            ReplyBuffer.clear();
+            return;
+        }
+        double value = MissingValue;
+        if (!ParseNumber(ReplyBuffer.substr(0, ShortTextLimit), '.', value))
+            value = MissingValue;
+        ReplyBuffer.clear();
+        FirePoint(value);
+    } else if (c != '\r' && c != ' ') {
+        Append(c);
+    }
+}
+
+namespace {
+
+// A hexadecimal integer of at most 32 bits, read as a signed value.
+bool ParseHex(const std::string &text, long long &n)
+{
+    if (text.empty() || text.size() > 8)
+        return false;
+    std::uint32_t v = 0;
+    for (char c : text) {
+        int d;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        else if (c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else
+            return false;
+        v = (v << 4) | static_cast<std::uint32_t>(d);
+    }
+    n = static_cast<std::int32_t>(v);
+    return true;
+}
+
+} // namespace
+
+void TspectroVandoral::ScanHexChar(char c)
+{
+    if (c == '\n') {
+        if (ReplyBuffer.empty())
+            return;
+        if (ReplyBuffer[0] == 'E') {
+            EndOperation();
+            return;
+        }
+        // Whatever is left at the end of a line is no value: dropping it keeps
+        // the status line that follows at the start of the buffer.
+        ReplyBuffer.clear();
+    } else if (c == ',') {
+        if (ReplyBuffer.empty())
+            return;
+        long long n = 0;
+        const bool ok = ParseHex(ReplyBuffer, n);
+        const bool negative = ReplyBuffer[0] == 'F';
+        ReplyBuffer.clear();
+        if (!ok)
+            return; // an unreadable value gives no point
+        if (negative)
+            n -= 4095;
+        FirePoint(static_cast<double>(n) / 1000.0);
+    } else if (c != '\r') {
+        Append(c);
+    }
+}
+
+} // namespace vandoral

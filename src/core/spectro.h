@@ -1,0 +1,127 @@
+// The instrument driver: frames commands, collects reply lines from the
+// serial line, decodes status replies into French messages and turns scans
+// into (wavelength, absorbance) points. It also carries the acquisition
+// settings kept in the settings file.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace vandoral {
+
+class SerialLine;
+class TlisteSpectro;
+
+// Clock, sleep and event pump, replaceable so tests need not wait.
+class DriverEnv {
+public:
+    virtual ~DriverEnv() = default;
+    virtual std::uint64_t Milliseconds();  // system millisecond clock
+    virtual void Sleep(int ms);
+    virtual void PumpEvents() {}           // process pending window messages
+    virtual double Now();                  // date-time, days since 1899-12-30
+};
+
+DriverEnv &DefaultDriverEnv();
+
+class TspectroVandoral {
+public:
+    using Event = std::function<void()>;
+    using MessageEvent = std::function<void(const std::string &)>;
+    using PointEvent = std::function<void(std::int32_t index, double value)>;
+
+    // Sets the defaults, then reads the settings file when `settingsPath`
+    // names one.
+    explicit TspectroVandoral(const std::string &settingsPath = std::string());
+
+    Event OnDone;
+    MessageEvent OnMessage;
+    PointEvent OnPoint;
+    Event OnControlChange;
+    std::int32_t LambdaMax = 800;
+    std::int32_t LambdaMin = 330;
+    bool Controlled = false;
+    bool LineReceived = false;
+    std::int32_t PointIndex = 0;
+    std::string ModelCode;
+    std::string ModelName;
+    std::string LastMessage;
+    bool BinaryScan = false;
+    double AbsMax = 2.5;
+    std::uint16_t Deltat = 8;
+    std::uint16_t Nombre = 60;
+    std::uint16_t Com = 1;
+    SerialLine *Port = nullptr;
+    std::string ReplyBuffer;
+    double Mini = 0;
+    double Maxi = 0.01;
+    std::string Nom = "c";
+    std::string Unite = "mol/L";
+    std::string Signif = "concentration";
+    std::uint16_t Lambda = 500;
+    std::uint16_t LambdaBeer = 500;
+    std::uint16_t LambdaBis = 500;
+    bool Actif = true;
+    bool Busy = false;
+    double BusySince = 0;
+
+    // Catalogue that Identify searches; the global one unless replaced.
+    TlisteSpectro *Catalogue;
+    // Clock, sleep and event pump; the plain system one unless replaced.
+    DriverEnv *Env;
+    // The settings file read at creation and written by SaveSettings.
+    std::string SettingsPath;
+
+    std::string Identify();
+    bool TakeControl();
+    void Release();
+    void SetRef(Event onDone);
+    void Scan(PointEvent onPoint, Event onDone);
+    std::string FormatAbs(double value) const;
+    std::uint32_t Duree() const;
+    void LoadSettings();
+    // False, with the reason in `error`, when the file could not be written.
+    bool SaveSettings(std::string *error = nullptr);
+
+    void SendLine(const std::string &command);
+    std::string SendAndWait(const std::string &command, int ticks);
+    bool DecodeStatus(const std::string &reply);
+
+    // Longest reply line kept; further characters are lost.
+    static constexpr std::size_t ReplyLimit = 255;
+    static constexpr int TimeoutTicks = 9;
+    static constexpr int TickMs = 55;
+    static constexpr int BusyGuardSeconds = 30;
+
+    // Which reply handler the port notification reaches.
+    enum class Handler { None, Collecting, Reference, Scan };
+    Handler InstalledHandler() const { return handler_; }
+
+    // Treats `count` waiting characters with the installed handler; this is
+    // what the port's "data available" notification calls.
+    void DataAvailable(int count);
+    // Treats one character with the installed handler.
+    void HandleChar(char c);
+
+private:
+    void Install(Handler h);
+    bool GuardBusy();
+    void Append(char c);
+    void EndOperation();
+    void CollectChar(char c);
+    void ReferenceChar(char c);
+    void ScanTextChar(char c);
+    void ScanHexChar(char c);
+    void FirePoint(double value);
+
+    Handler handler_ = Handler::None;
+};
+
+// Whole seconds of the time-of-day part of a date-time difference.
+int ElapsedSeconds(double days);
+
+extern TspectroVandoral *Spectro;
+
+} // namespace vandoral

@@ -1,0 +1,139 @@
+#include "qtserialline.h"
+
+#include <QFile>
+
+namespace vandoral {
+
+QtSerialLine::QtSerialLine(Resolver resolver, QObject *parent)
+    : QObject(parent), resolver_(std::move(resolver))
+{
+    connect(&port_, &QSerialPort::readyRead, this, &QtSerialLine::Notify);
+    connect(&port_, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) {
+        if (e == QSerialPort::NoError)
+            return;
+        errorString_ = port_.errorString();
+        // A terminal whose other end went away reports a read error, an
+        // unplugged adapter a resource error: either way the line is gone.
+        if ((e == QSerialPort::ResourceError || e == QSerialPort::ReadError) && port_.isOpen()) {
+            port_.close();
+            emit deviceLost(errorString_);
+        }
+    });
+}
+
+QtSerialLine::~QtSerialLine()
+{
+    handler_ = nullptr;
+    if (port_.isOpen())
+        port_.close();
+}
+
+QString QtSerialLine::DeviceName() const
+{
+    if (!device_.isEmpty())
+        return device_;
+    return resolver_ ? resolver_(portNumber_) : QString();
+}
+
+bool QtSerialLine::Open()
+{
+    if (port_.isOpen())
+        port_.close();
+    const QString name = DeviceName();
+    if (name.isEmpty()) {
+        errorString_ = tr("no device for port %1").arg(portNumber_);
+        return false;
+    }
+    port_.setPortName(name);
+    port_.setBaudRate(QSerialPort::Baud9600);
+    port_.setDataBits(QSerialPort::Data8);
+    port_.setParity(QSerialPort::NoParity);
+    port_.setStopBits(QSerialPort::OneStop);
+    port_.setFlowControl(QSerialPort::NoFlowControl);
+    port_.setReadBufferSize(1024);
+    if (!port_.open(QIODevice::ReadWrite)) {
+        errorString_ = port_.errorString();
+        return false;
+    }
+    errorString_.clear();
+    return true;
+}
+
+void QtSerialLine::Close()
+{
+    if (port_.isOpen())
+        port_.close();
+}
+
+void QtSerialLine::SendText(const std::string &text)
+{
+    if (!port_.isOpen())
+        return;
+    const QByteArray bytes(text.data(), static_cast<qsizetype>(text.size()));
+    if (traceOn_) {
+        if (lastTraceDirection_ != '>')
+            Record(trace_, TraceSize, "\n> ");
+        lastTraceDirection_ = '>';
+        Record(trace_, TraceSize, bytes);
+    }
+    port_.write(bytes);
+}
+
+int QtSerialLine::ReadChar()
+{
+    char c;
+    if (!port_.isOpen() || !port_.getChar(&c))
+        return -1;
+    const QByteArray one(1, c);
+    if (traceOn_) {
+        if (lastTraceDirection_ != '<')
+            Record(trace_, TraceSize, "\n< ");
+        lastTraceDirection_ = '<';
+        Record(trace_, TraceSize, one);
+    }
+    if (logOn_)
+        Record(log_, LogSize, one);
+    return static_cast<unsigned char>(c);
+}
+
+void QtSerialLine::Notify()
+{
+    if (!handler_ || !port_.isOpen())
+        return;
+    const auto waiting = port_.bytesAvailable();
+    if (waiting > 0)
+        handler_(static_cast<int>(waiting));
+}
+
+void QtSerialLine::ProcessPending()
+{
+    // Qt does not raise readyRead again while a readyRead handler runs, so a
+    // synchronous exchange started from inside a reply handler would never
+    // see its answer. Delivering what is already buffered here covers that.
+    Notify();
+}
+
+void QtSerialLine::Record(QByteArray &buffer, int limit, const QByteArray &bytes)
+{
+    buffer += bytes;
+    if (buffer.size() > limit)
+        buffer.remove(0, buffer.size() - limit);
+}
+
+bool QtSerialLine::DumpTrace(const QString &path) const
+{
+    if (!traceOn_)
+        return false;
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(trace_) == trace_.size();
+}
+
+bool QtSerialLine::DumpLog(const QString &path) const
+{
+    if (!logOn_)
+        return false;
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(log_) == log_.size();
+}
+
+} // namespace vandoral

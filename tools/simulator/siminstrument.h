@@ -1,0 +1,121 @@
+// A simulated Vandoral spectrophotometer: the protocol engine (what it answers
+// to each command) and a server that speaks it on a pseudo-terminal at the
+// real line rate.
+#pragma once
+
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace vandoral::sim {
+
+struct SimOptions {
+    std::string modelCode = "6004";
+    int lambdaMin = 330;
+    int lambdaMax = 800;
+    // Whole "ID?" reply line instead of "E00 <code> ..." (empty: the usual one).
+    std::string idReply;
+    // Microseconds a character takes on the line: 9600 baud 8N1 is 960
+    // characters a second. 0 sends as fast as the terminal takes it.
+    double charMicros = 1e6 / 960.0;
+    // Time the blank measurement takes, in milliseconds at the real rate.
+    int setrefMillis = 800;
+    // Status replies in place of "E00", by command; a count limits how many
+    // times (then "E00" again), -1 for always.
+    struct Fault {
+        std::string status;
+        int times = -1;
+    };
+    std::map<std::string, Fault> errors;
+    // Commands that get no reply at all.
+    std::set<std::string> silent;
+    // Scan faults, by value index (counting from 0; -1 for none).
+    int unreadableAt = -1;  // "abc" in text, "XYZ," in hexadecimal
+    int longLineAt = -1;    // a line of 300 characters
+    int cutAfter = -1;      // the scan stops after this many values, no status line
+    int vanishAfter = -1;   // the device goes away after this many values
+    std::string scanStatus = "E00";
+    int hexPerLine = 16;    // hexadecimal values per line
+    // First-order reaction: the spectrum turns from the reactant's to the
+    // product's with this rate (1/s); 0 keeps it still.
+    double rate = 0.0;
+    unsigned noiseSeed = 1;
+};
+
+// The reply to one command: chunks of bytes, optionally ending with the
+// device going away.
+struct Reply {
+    std::vector<std::string> chunks;
+    int delayMillis = 0; // before the first chunk, at the real rate
+    bool vanish = false;
+};
+
+class SimEngine {
+public:
+    explicit SimEngine(SimOptions options);
+
+    // `command` without its line end; `seconds` since the simulator started.
+    Reply Respond(const std::string &command, double seconds);
+    // The absorbance the instrument measures at `lambda` nm after `seconds`.
+    double Absorbance(int lambda, double seconds) const;
+    const SimOptions &Options() const { return options_; }
+
+    static std::string HexValue(double absorbance);
+
+private:
+    std::string Status(const std::string &command);
+    Reply ScanReply(bool hex, double seconds);
+    double Noise();
+
+    SimOptions options_;
+    std::map<std::string, int> faultsUsed_;
+    unsigned noise_;
+};
+
+// Serves the engine on a new pseudo-terminal, or on a device it is given.
+class PtySimulator {
+public:
+    explicit PtySimulator(SimOptions options);
+    ~PtySimulator();
+    PtySimulator(const PtySimulator &) = delete;
+    PtySimulator &operator=(const PtySimulator &) = delete;
+
+    // Opens a pseudo-terminal (or `device` when not empty) and starts
+    // answering. False, with the reason, on failure.
+    bool Start(const std::string &device = std::string(), std::string *error = nullptr);
+    void Stop();
+    // The path the program opens.
+    std::string DevicePath() const { return path_; }
+    // Commands received, in order, without their line ends.
+    std::vector<std::string> Commands() const;
+    int CountOf(const std::string &command) const;
+    void ClearCommands();
+    bool Vanished() const { return vanished_; }
+
+private:
+    void Run();
+    bool WriteAll(const std::string &bytes);
+    void Pace(std::size_t chars);
+    void Vanish();
+
+    SimEngine engine_;
+    int master_ = -1;
+    int keepSlave_ = -1;
+    std::string path_;
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> vanished_{false};
+    mutable std::mutex mutex_;
+    std::vector<std::string> commands_;
+};
+
+// Reads the simulator's command-line options; false with a message on error.
+bool ParseSimOptions(const std::vector<std::string> &args, SimOptions &options,
+                     std::string &device, std::string &link, std::string &error);
+std::string SimUsage();
+
+} // namespace vandoral::sim
