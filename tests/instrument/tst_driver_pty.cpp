@@ -2,6 +2,8 @@
 #include "numtext.h"
 #include "simfixture.h"
 
+#include <QTemporaryDir>
+
 using namespace vandoral;
 using vandoral::sim::SimOptions;
 
@@ -59,6 +61,7 @@ private slots:
     void busyGuard();
     void silentInstrumentTimesOut();
     void deviceVanishesMidScan();
+    void traceAndLog();
 };
 
 void TestDriverPty::identify_data()
@@ -298,6 +301,29 @@ void TestDriverPty::deviceVanishesMidScan()
     QVERIFY(!r.done);
     // Talking to a line that went away neither blocks for long nor crashes.
     QCOMPARE(f.spectro.Identify(), std::string());
+}
+
+void TestDriverPty::traceAndLog()
+{
+    SimFixture f(Options());
+    QVERIFY(f.started);
+    QTemporaryDir dir;
+    const QString trc = dir.filePath("vandoral.TRC"), log = dir.filePath("vandoral.LOG");
+    QVERIFY(f.line->Open());
+    QVERIFY(!f.line->TraceOn() && !f.line->LogOn()); // off unless switched on
+    QCOMPARE(f.spectro.Identify(), std::string("6004"));
+    QVERIFY(!f.line->DumpTrace(trc));
+    QVERIFY(!QFile::exists(trc));
+
+    f.line->SetTrace(true);
+    f.line->SetLog(true);
+    QCOMPARE(f.spectro.Identify(), std::string("6004"));
+    QVERIFY(f.line->DumpTrace(trc));
+    QVERIFY(f.line->DumpLog(log));
+    QFile t(trc), l(log);
+    QVERIFY(t.open(QIODevice::ReadOnly) && l.open(QIODevice::ReadOnly));
+    QCOMPARE(t.readAll(), QByteArray("\n> ID?\r\n\n< E00 6004 Vandoral simulateur\r\n"));
+    QCOMPARE(l.readAll(), QByteArray("E00 6004 Vandoral simulateur\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestDriverPty)

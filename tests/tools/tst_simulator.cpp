@@ -1,0 +1,81 @@
+// The simulated instrument's own behaviour, which the other tests rely on.
+#include "siminstrument.h"
+
+#include <QtTest>
+
+using namespace vandoral::sim;
+
+class TestSimulator : public QObject {
+    Q_OBJECT
+private slots:
+    void hexValues_data();
+    void hexValues();
+    void reactionChangesTheSpectrum();
+    void faultsAreCounted();
+    void options();
+};
+
+void TestSimulator::hexValues_data()
+{
+    QTest::addColumn<double>("absorbance");
+    QTest::addColumn<QString>("hex");
+    QTest::newRow("0.163") << 0.163 << "0A3";
+    QTest::newRow("1.0") << 1.0 << "3E8";
+    QTest::newRow("0") << 0.0 << "FFF";
+    QTest::newRow("-0.1") << -0.1 << "F9B";
+    QTest::newRow("below the range") << -1.0 << "F00";
+}
+
+void TestSimulator::hexValues()
+{
+    QFETCH(double, absorbance);
+    QTEST(QString::fromStdString(SimEngine::HexValue(absorbance)), "hex");
+}
+
+void TestSimulator::reactionChangesTheSpectrum()
+{
+    SimOptions o;
+    o.rate = 0.01;
+    SimEngine e(o);
+    // The reactant's band fades, the product's grows, like a first-order reaction.
+    QVERIFY(e.Absorbance(545, 0) > 1.0);
+    QVERIFY(e.Absorbance(545, 100) < e.Absorbance(545, 0) * 0.5);
+    QVERIFY(e.Absorbance(400, 300) > e.Absorbance(400, 0) + 0.4);
+    const double ratio = (e.Absorbance(545, 100) - e.Absorbance(545, 1e9))
+                         / (e.Absorbance(545, 0) - e.Absorbance(545, 1e9));
+    QVERIFY(qAbs(ratio - std::exp(-1.0)) < 1e-9);
+}
+
+void TestSimulator::faultsAreCounted()
+{
+    SimOptions o;
+    o.errors["CONTROL"] = {"E93", 2};
+    SimEngine e(o);
+    QCOMPARE(e.Respond("CONTROL", 0).chunks, std::vector<std::string>{"E93\r\n"});
+    QCOMPARE(e.Respond("CONTROL", 0).chunks, std::vector<std::string>{"E93\r\n"});
+    QCOMPARE(e.Respond("CONTROL", 0).chunks, std::vector<std::string>{"E00\r\n"});
+    QCOMPARE(e.Respond("NOPE", 0).chunks, std::vector<std::string>{"E92\r\n"});
+    const Reply scan = e.Respond("SCANTXT", 0);
+    QCOMPARE(scan.chunks.front(), std::string("Scanning\r\n"));
+    QCOMPARE(scan.chunks.back(), std::string("E00\r\n"));
+    QCOMPARE(scan.chunks.size(), std::size_t(471 + 2));
+}
+
+void TestSimulator::options()
+{
+    SimOptions o;
+    std::string device, link, error;
+    QVERIFY(ParseSimOptions({"--model", "6022", "--error", "SETREF=E02:1", "--fast"}, o, device, link, error));
+    QCOMPARE(o.lambdaMin, 190);
+    QCOMPARE(o.lambdaMax, 1100);
+    QCOMPARE(o.errors["SETREF"].status, std::string("E02"));
+    QCOMPARE(o.errors["SETREF"].times, 1);
+    QCOMPARE(o.charMicros, 0.0);
+    QVERIFY(!ParseSimOptions({"--cut"}, o, device, link, error));
+    QVERIFY(!ParseSimOptions({"--range", "800:300"}, o, device, link, error));
+    QVERIFY(!ParseSimOptions({"--bogus"}, o, device, link, error));
+    QVERIFY(!error.empty());
+}
+
+QTEST_GUILESS_MAIN(TestSimulator)
+#include "tst_simulator.moc"
