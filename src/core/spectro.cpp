@@ -346,15 +346,22 @@ void TspectroVandoral::FirePoint(double value)
         OnPoint(index, value);
 }
 
+bool TspectroVandoral::ScanLineHandled()
+{
+    if (ReplyBuffer.empty())
+        return true;
+    if (ReplyBuffer[0] == 'E') {
+        EndOperation(); // the status text stays until the next command
+        return true;
+    }
+    return false;
+}
+
 void TspectroVandoral::ScanTextChar(char c)
 {
     if (c == '\n') {
-        if (ReplyBuffer.empty())
+        if (ScanLineHandled())
             return;
-        if (ReplyBuffer[0] == 'E') {
-            EndOperation();
-            return;
-        }
         if (ReplyBuffer.find("Scanning") != std::string::npos) {
             ReplyBuffer.clear();
             return;
@@ -398,12 +405,8 @@ bool ParseHex(const std::string &text, long long &n)
 void TspectroVandoral::ScanHexChar(char c)
 {
     if (c == '\n') {
-        if (ReplyBuffer.empty())
+        if (ScanLineHandled())
             return;
-        if (ReplyBuffer[0] == 'E') {
-            EndOperation();
-            return;
-        }
         // Whatever is left at the end of a line is no value: dropping it keeps
         // the status line that follows at the start of the buffer.
         ReplyBuffer.clear();

@@ -112,6 +112,8 @@ private:
     void EndOperation();
     void CollectChar(char c);
     void ReferenceChar(char c);
+    // A scan's line feed on an empty line or a status line.
+    bool ScanLineHandled();
     void ScanTextChar(char c);
     void ScanHexChar(char c);
     void FirePoint(double value);
