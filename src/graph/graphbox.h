@@ -1,0 +1,42 @@
+// A paint box showing a graph. The picture lives in a backing image: a full
+// Draw renders into it, and a new point, a mark or the cross-hair draw into it
+// and repaint only the rectangle they touched, so the cost of a point does not
+// grow with the number already drawn.
+#pragma once
+
+#include "graphker.h"
+
+#include <QImage>
+#include <QWidget>
+
+namespace vandoral {
+
+class GraphBox : public QWidget {
+    Q_OBJECT
+public:
+    explicit GraphBox(Tgraphe *graph, QWidget *parent = nullptr);
+
+    Tgraphe *Graph() const { return graph_; }
+    // Sets the graph's Bounds to the box and draws it whole.
+    void Redraw();
+    void DrawPoint(std::uint16_t index, const Tcourbe &curve);
+    void MarkPoint(double x, double y);
+    void DrawCursor();
+
+    const QImage &Image() const { return image_; }
+    // The rectangle the last incremental drawing asked to repaint.
+    QRect LastUpdate() const { return lastUpdate_; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    template <class F> void Incremental(F draw);
+
+    Tgraphe *graph_;
+    QImage image_;
+    QRect lastUpdate_;
+};
+
+} // namespace vandoral

@@ -1,0 +1,63 @@
+#include "dialogs.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace vandoral {
+
+namespace {
+
+Dialogs *installed = nullptr;
+
+// The arrow while a box is shown, whatever cursor the window had.
+class ArrowCursor {
+public:
+    ArrowCursor() { QApplication::setOverrideCursor(Qt::ArrowCursor); }
+    ~ArrowCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+} // namespace
+
+void Dialogs::Error(QWidget *parent, const QString &text)
+{
+    ArrowCursor arrow;
+    QMessageBox::critical(parent, QApplication::applicationDisplayName(), text);
+}
+
+void Dialogs::Message(QWidget *parent, const QString &text)
+{
+    ArrowCursor arrow;
+    QMessageBox::information(parent, QApplication::applicationDisplayName(), text);
+}
+
+bool Dialogs::Question(QWidget *parent, const QString &text)
+{
+    ArrowCursor arrow;
+    return QMessageBox::question(parent, QApplication::applicationDisplayName(), text,
+                                 QMessageBox::Yes | QMessageBox::No)
+           == QMessageBox::Yes;
+}
+
+bool Dialogs::Confirm(QWidget *parent, const QString &title, const QString &text)
+{
+    ArrowCursor arrow;
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    QPushButton *ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box.addButton(QStringLiteral("Annuler"), QMessageBox::RejectRole);
+    box.exec();
+    return box.clickedButton() == ok;
+}
+
+Dialogs &CurrentDialogs()
+{
+    static Dialogs interactive;
+    return installed ? *installed : interactive;
+}
+
+void SetDialogs(Dialogs *dialogs)
+{
+    installed = dialogs;
+}
+
+} // namespace vandoral

@@ -1,0 +1,29 @@
+// Every modal interaction of the program goes through here, so tests can
+// answer it: message boxes, questions, the save dialog.
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace vandoral {
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // Error box with an OK button.
+    virtual void Error(QWidget *parent, const QString &text);
+    // Plain message box with an OK button.
+    virtual void Message(QWidget *parent, const QString &text);
+    // Yes/no question; true for yes.
+    virtual bool Question(QWidget *parent, const QString &text);
+    // Confirmation with OK and "Annuler"; true for OK.
+    virtual bool Confirm(QWidget *parent, const QString &title, const QString &text);
+};
+
+// The dialogs in use; the interactive ones unless a test installed others.
+Dialogs &CurrentDialogs();
+// Installs `dialogs` (not owned); null restores the interactive ones.
+void SetDialogs(Dialogs *dialogs);
+
+} // namespace vandoral
