@@ -5,6 +5,8 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include <climits>
+
 namespace vandoral {
 
 QColor ToQColor(TColor c)
@@ -31,11 +33,27 @@ void QtCanvas::SetFont(const std::string &name, int cellHeight)
     QFont f(FromCp(name));
     f.setBold(font_.bold());
     f.setItalic(font_.italic());
-    f.setPixelSize(cellHeight > 0 ? cellHeight : 1);
-    // Qt sizes the em, the graph wants the cell (ascent + descent).
+    // Qt sizes the em, the graph wants the cell (ascent + descent): find the
+    // pixel size whose cell comes closest.
+    const int want = cellHeight > 0 ? cellHeight : 1;
+    f.setPixelSize(want);
     const int h = QFontMetrics(f, painter_->device()).height();
-    if (h > 0 && h != cellHeight)
-        f.setPixelSize(qMax(1, qRound(double(cellHeight) * cellHeight / h)));
+    int size = h > 0 ? qMax(1, qRound(double(want) * want / h)) : want;
+    int best = size, bestError = INT_MAX;
+    for (int tries = 0; tries < 6; ++tries) {
+        f.setPixelSize(size);
+        const int got = QFontMetrics(f, painter_->device()).height();
+        if (qAbs(got - want) < bestError) {
+            best = size;
+            bestError = qAbs(got - want);
+        }
+        if (got == want)
+            break;
+        size += got < want ? 1 : -1;
+        if (size < 1)
+            break;
+    }
+    f.setPixelSize(best);
     font_ = f;
     painter_->setFont(font_);
 }
@@ -124,8 +142,9 @@ void QtCanvas::Flush()
         painter_->drawLine(pending_[0], pending_[1]);
     else
         painter_->drawPolyline(pending_);
-    const int w = penWidth_ < 1 ? 1 : penWidth_;
-    Touch(pending_.boundingRect().adjusted(-(w / 2), -(w / 2), w - w / 2, w - w / 2));
+    // An aliased line covers its end pixels and half the pen around them.
+    const int pad = (penWidth_ < 1 ? 1 : penWidth_) / 2;
+    Touch(pending_.boundingRect().adjusted(-pad, -pad, pad, pad));
     pending_.clear();
 }
 

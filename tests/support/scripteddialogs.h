@@ -1,0 +1,31 @@
+// Answers the program's dialogs from a script and records what was asked.
+#pragma once
+
+#include "dialogs.h"
+
+#include <QStringList>
+
+class ScriptedDialogs : public vandoral::Dialogs {
+public:
+    ScriptedDialogs() { vandoral::SetDialogs(this); }
+    ~ScriptedDialogs() override { vandoral::SetDialogs(nullptr); }
+
+    void Error(QWidget *, const QString &text) override { asked << "error:" + text; }
+    void Message(QWidget *, const QString &text) override { asked << "message:" + text; }
+    bool Question(QWidget *, const QString &text) override
+    {
+        asked << "question:" + text;
+        return Next();
+    }
+    bool Confirm(QWidget *, const QString &title, const QString &text) override
+    {
+        asked << "confirm:" + title + ":" + text;
+        return Next();
+    }
+
+    QStringList asked;
+    QList<bool> answers; // taken in order; "no" when empty
+
+private:
+    bool Next() { return answers.isEmpty() ? false : answers.takeFirst(); }
+};
