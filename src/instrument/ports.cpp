@@ -1,6 +1,7 @@
 #include "ports.h"
 
 #include "inifile.h"
+#include "search.h"
 
 #include <QSerialPort>
 #include <QSerialPortInfo>
@@ -9,26 +10,53 @@
 
 namespace vandoral {
 
-QString PortDeviceName(int n, const std::string &settingsPath)
+PortTable::PortTable(const std::string &settingsPath)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(settingsPath);
+#else
+    if (!settingsPath.empty()) {
+        IniImage ini;
+        ini.Load(settingsPath);
+        for (int n = 1; n <= HighestPort; ++n) {
+            const std::string entry = ini.ReadString("Ports", "COM" + std::to_string(n), "");
+            if (!entry.empty())
+                entries_.insert(n, QString::fromLocal8Bit(entry.data(), qsizetype(entry.size())));
+        }
+    }
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+        system_ << info.systemLocation();
+    std::sort(system_.begin(), system_.end());
+#endif
+}
+
+QString PortTable::Device(int n) const
 {
     if (n < 1)
         return QString();
 #ifdef Q_OS_WIN
-    Q_UNUSED(settingsPath);
     return QStringLiteral("\\\\.\\COM%1").arg(n);
 #else
-    if (!settingsPath.empty()) {
-        const std::string entry =
-            IniReadString(settingsPath, "Ports", "COM" + std::to_string(n), "");
-        if (!entry.empty())
-            return QString::fromLocal8Bit(entry.data(), static_cast<qsizetype>(entry.size()));
-    }
-    QStringList devices;
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
-        devices << info.systemLocation();
-    std::sort(devices.begin(), devices.end());
-    return n <= devices.size() ? devices.at(n - 1) : QString();
+    const auto it = entries_.find(n);
+    if (it != entries_.end())
+        return it.value();
+    return n <= system_.size() ? system_.at(n - 1) : QString();
 #endif
+}
+
+bool PortTable::Present(int n) const
+{
+    return DevicePresent(Device(n));
+}
+
+QString PortDeviceName(int n, const std::string &settingsPath)
+{
+    return PortTable(settingsPath).Device(n);
+}
+
+bool PortPresent(int n, const std::string &settingsPath)
+{
+    return PortTable(settingsPath).Present(n);
 }
 
 bool DevicePresent(const QString &device)
@@ -42,11 +70,6 @@ bool DevicePresent(const QString &device)
     }
     // Held by another program: it exists all the same.
     return port.error() == QSerialPort::PermissionError;
-}
-
-bool PortPresent(int n, const std::string &settingsPath)
-{
-    return DevicePresent(PortDeviceName(n, settingsPath));
 }
 
 } // namespace vandoral

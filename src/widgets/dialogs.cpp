@@ -9,6 +9,7 @@ namespace vandoral {
 namespace {
 
 Dialogs *installed = nullptr;
+QString title;
 
 // The arrow while a box is shown, whatever cursor the window had.
 class ArrowCursor {
@@ -22,19 +23,19 @@ public:
 void Dialogs::Error(QWidget *parent, const QString &text)
 {
     ArrowCursor arrow;
-    QMessageBox::critical(parent, QApplication::applicationDisplayName(), text);
+    QMessageBox::critical(parent, ApplicationTitle(), text);
 }
 
 void Dialogs::Message(QWidget *parent, const QString &text)
 {
     ArrowCursor arrow;
-    QMessageBox::information(parent, QApplication::applicationDisplayName(), text);
+    QMessageBox::information(parent, ApplicationTitle(), text);
 }
 
 bool Dialogs::Question(QWidget *parent, const QString &text)
 {
     ArrowCursor arrow;
-    return QMessageBox::question(parent, QApplication::applicationDisplayName(), text,
+    return QMessageBox::question(parent, ApplicationTitle(), text,
                                  QMessageBox::Yes | QMessageBox::No)
            == QMessageBox::Yes;
 }
@@ -47,6 +48,16 @@ bool Dialogs::Confirm(QWidget *parent, const QString &title, const QString &text
     box.addButton(QStringLiteral("Annuler"), QMessageBox::RejectRole);
     box.exec();
     return box.clickedButton() == ok;
+}
+
+QString ApplicationTitle()
+{
+    return title.isEmpty() ? QApplication::applicationName() : title;
+}
+
+void SetApplicationTitle(const QString &t)
+{
+    title = t;
 }
 
 Dialogs &CurrentDialogs()

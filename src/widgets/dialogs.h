@@ -21,6 +21,10 @@ public:
     virtual bool Confirm(QWidget *parent, const QString &title, const QString &text);
 };
 
+// The application's title, shown on message boxes.
+QString ApplicationTitle();
+void SetApplicationTitle(const QString &title);
+
 // The dialogs in use; the interactive ones unless a test installed others.
 Dialogs &CurrentDialogs();
 // Installs `dialogs` (not owned); null restores the interactive ones.

@@ -88,8 +88,9 @@ int Connect(TspectroVandoral &spectro, QtSerialLine &line, const Options &o,
         }
         return 0;
     }
+    const PortTable ports(settings);
     const int found = SearchInstrument(
-        spectro.Com, [&](int n) { return PortPresent(n, settings); },
+        spectro.Com, [&](int n) { return ports.Present(n); },
         [&](int n) {
             line.SetPortNumber(n);
             if (!line.Open())
@@ -188,8 +189,9 @@ int Scan(TspectroVandoral &spectro, QtSerialLine &line, const Options &o,
 int Ports(const std::string &settings)
 {
     bool any = false;
+    const PortTable ports(settings);
     for (int n = 1; n <= HighestPort; ++n) {
-        const QString device = PortDeviceName(n, settings);
+        const QString device = ports.Device(n);
         if (device.isEmpty())
             continue;
         any = true;

@@ -1,0 +1,441 @@
+#include "spectromain.h"
+
+#include "about.h"
+#include "dialogs.h"
+#include "inifile.h"
+#include "modeform.h"
+#include "qtdriverenv.h"
+#include "qtext.h"
+#include "search.h"
+#include "spectro.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QStyle>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace vandoral {
+
+TFormMain *FormMain = nullptr;
+
+namespace {
+
+QPushButton *Button(QWidget *parent, const char *name, const QString &caption, QStyle::StandardPixmap icon)
+{
+    auto *b = new QPushButton(parent->style()->standardIcon(icon), caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setIconSize(QSize(20, 20));
+    return b;
+}
+
+} // namespace
+
+TFormMain::TFormMain(const QString &iniName, QWidget *parent)
+    : TTradForm(parent),
+      VoieSerie([this](int n) { return ports_ ? ports_->Device(n) : QString(); }),
+      IniName(iniName)
+{
+    setObjectName(QStringLiteral("FormMain"));
+    setWindowTitle(QStringLiteral("Vandoral"));
+
+    auto *central = new QWidget(this);
+    auto *layout = new QVBoxLayout(central);
+    BoutonPanel = new QWidget(central);
+    BoutonPanel->setFixedHeight(41);
+    auto *top = new QHBoxLayout(BoutonPanel);
+    top->setContentsMargins(4, 4, 4, 4);
+    ExitBtn = Button(BoutonPanel, "ExitBtn", QStringLiteral("Quitter"), QStyle::SP_DialogCloseButton);
+    AboutBtn = Button(BoutonPanel, "AboutBtn", QStringLiteral("A propos..."), QStyle::SP_MessageBoxInformation);
+    ComBtn = Button(BoutonPanel, "ComBtn", QStringLiteral("Test"), QStyle::SP_BrowserReload);
+    SetHint(ComBtn, QStringLiteral("Recommencer la recherche avec la voie série ci-dessous"));
+    top->addWidget(ExitBtn);
+    top->addWidget(AboutBtn);
+    top->addWidget(ComBtn);
+    layout->addWidget(BoutonPanel);
+
+    ComPorts = new QComboBox(central);
+    ComPorts->setObjectName(QStringLiteral("ComPorts"));
+    layout->addWidget(ComPorts);
+    ChercheLabel = new QLabel(QStringLiteral("Recherche en cours..."), central);
+    ChercheLabel->setObjectName(QStringLiteral("ChercheLabel"));
+    QFont labelFont(QStringLiteral("MS Sans Serif"));
+    labelFont.setPixelSize(16);
+    labelFont.setBold(true);
+    ChercheLabel->setFont(labelFont);
+    ChercheLabel->setStyleSheet(QStringLiteral("color: red"));
+    layout->addWidget(ChercheLabel);
+
+    CinetiqueBtn = Button(central, "CinetiqueBtn", QStringLiteral("Suivi de cinétique"), QStyle::SP_MediaPlay);
+    SetHint(CinetiqueBtn, QStringLiteral("Absorbance en  fonction du temps"));
+    SpectreMinMaxBtn = Button(central, "SpectreMinMaxBtn", QStringLiteral("Tracé de spectre"), QStyle::SP_FileDialogDetailedView);
+    SetHint(SpectreMinMaxBtn, QStringLiteral("Acquisition de spectres"));
+    BeerBtn = Button(central, "BeerBtn", QStringLiteral("Loi de Beer-Lambert"), QStyle::SP_FileDialogListView);
+    SetHint(BeerBtn, QStringLiteral("Absorbance en  fonction de la concentration"));
+    ConnectBtn = new QPushButton(QStringLiteral("Connect"), central);
+    ConnectBtn->setObjectName(QStringLiteral("ConnectBtn"));
+    for (QWidget *w : {static_cast<QWidget *>(CinetiqueBtn), static_cast<QWidget *>(SpectreMinMaxBtn),
+                       static_cast<QWidget *>(BeerBtn), static_cast<QWidget *>(ConnectBtn)}) {
+        layout->addWidget(w);
+        w->hide();
+    }
+    layout->addStretch(1);
+    setCentralWidget(central);
+
+    StatusBar1 = statusBar();
+    status_ = new QLabel(StatusBar1);
+    status_->setObjectName(QStringLiteral("StatusText"));
+    StatusBar1->addWidget(status_, 1);
+    resize(398, 314);
+
+    connect(ExitBtn, &QPushButton::clicked, this, &QWidget::close);
+    connect(AboutBtn, &QPushButton::clicked, this, &TFormMain::AboutItemClick);
+    connect(ComBtn, &QPushButton::clicked, this, &TFormMain::ComBtnClick);
+    connect(ConnectBtn, &QPushButton::clicked, this, &TFormMain::ConnectBtnClick);
+    connect(SpectreMinMaxBtn, &QPushButton::clicked, this, [this] { SelectMode(1); });
+    connect(CinetiqueBtn, &QPushButton::clicked, this, [this] { SelectMode(2); });
+    connect(BeerBtn, &QPushButton::clicked, this, [this] { SelectMode(3); });
+
+    // FormCreate
+    qApp->installEventFilter(this);
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
+        if (s == Qt::ApplicationActive)
+            AppActivate();
+        else
+            cameFromElsewhere_ = true;
+    });
+    Mode = 0;
+    Spectro->Port = &VoieSerie;
+    Spectro->Env = &DefaultQtDriverEnv();
+    const std::string ini = ToCp(IniName);
+    Test = FileExists(ini) ? int(IniReadInteger(ini, "Spectro", "Test", 1)) : 0;
+    Translate();
+    FormMain = this;
+}
+
+TFormMain::~TFormMain()
+{
+    qApp->removeEventFilter(this);
+    VoieSerie.SetDataHandler(nullptr);
+    if (Spectro && Spectro->Port == &VoieSerie)
+        Spectro->Port = nullptr;
+    if (FormMain == this)
+        FormMain = nullptr;
+}
+
+void TFormMain::SetWindows(TModeForm *spectre, TModeForm *cinetique, TModeForm *beer, TAboutBox *about)
+{
+    spectre_ = spectre;
+    cinetique_ = cinetique;
+    beer_ = beer;
+    about_ = about;
+    for (TModeForm *w : {spectre, cinetique, beer})
+        if (w)
+            w->OnClosed = [this] {
+                if (!closing_)
+                    SelectMode(0, false);
+            };
+}
+
+TModeForm *TFormMain::ModeWindow(int mode) const
+{
+    switch (mode) {
+    case 1: return spectre_;
+    case 2: return cinetique_;
+    case 3: return beer_;
+    default: return nullptr;
+    }
+}
+
+bool TFormMain::event(QEvent *e)
+{
+    // Activation, and the first showing (without a window manager nothing
+    // activates the window).
+    const bool firstShow = e->type() == QEvent::Show && firstActivation_;
+    if ((e->type() == QEvent::WindowActivate || firstShow) && !activationQueued_) {
+        // Out of the activation itself: a search waits on the serial line.
+        activationQueued_ = true;
+        QTimer::singleShot(0, this, [this] {
+            activationQueued_ = false;
+            FormActivate();
+        });
+    }
+    return TTradForm::event(e);
+}
+
+void TFormMain::FormActivate()
+{
+    if (closing_ || searching_)
+        return;
+    Spectro->OnMessage = [this](const std::string &text) { ShowStatus(FromCp(text)); };
+    Spectro->OnControlChange = [this] { ControlChanged(); };
+    // Search again only at start-up or when the user comes back from another
+    // program: coming back from this program's own message box, the search
+    // would show the box again and the user could never leave.
+    const bool search = firstActivation_ || cameFromElsewhere_;
+    firstActivation_ = false;
+    cameFromElsewhere_ = false;
+    SelectMode(0, search);
+}
+
+void TFormMain::SelectMode(int mode)
+{
+    SelectMode(mode, true);
+}
+
+void TFormMain::SelectMode(int mode, bool search)
+{
+    if (closing_)
+        return;
+    if (OnSelectMode)
+        OnSelectMode();
+    if (!VoieSerie.IsOpen() && search && !searching_) {
+        ChercheLabel->setText(Res(rsRechercheEnCours));
+        ChercheLabel->show();
+        FillPortList();
+        SearchInstrument();
+        if (closing_)
+            return;
+    }
+    CinetiqueBtn->hide();
+    BeerBtn->hide();
+    SpectreMinMaxBtn->hide();
+    ConnectBtn->hide();
+    ChercheLabel->hide();
+    if (VoieSerie.IsOpen()) {
+        if (Found) {
+            Mode = mode;
+            const bool c = Spectro->Controlled;
+            CinetiqueBtn->setVisible(c && (mode == 0 || mode == 2));
+            BeerBtn->setVisible(c && (mode == 0 || mode == 3));
+            SpectreMinMaxBtn->setVisible(c && (mode == 0 || mode == 1));
+            ConnectBtn->show();
+            if (TModeForm *w = ModeWindow(mode)) {
+                if (mode == 2)
+                    w->showMaximized();
+                else
+                    w->show();
+                w->raise();
+                w->activateWindow();
+            }
+        } else {
+            ConnectBtn->hide();
+        }
+        ComPorts->hide();
+    }
+}
+
+void TFormMain::FillPortList()
+{
+    ports_ = std::make_unique<PortTable>(ToCp(IniName));
+    ComPorts->clear();
+    int selected = -1;
+    for (int n = 1; n <= HighestPort; ++n) {
+        if (!ports_->Present(n))
+            continue;
+        ComPorts->addItem(QStringLiteral("COM%1").arg(n));
+        if (n == Spectro->Com)
+            selected = ComPorts->count() - 1;
+    }
+    ComPorts->setCurrentIndex(selected >= 0 ? selected : (ComPorts->count() > 0 ? 0 : -1));
+}
+
+void TFormMain::SearchInstrument()
+{
+    if (!ports_)
+        ports_ = std::make_unique<PortTable>(ToCp(IniName));
+    searching_ = true;
+    const int stored = Spectro->Com;
+    vandoral::SearchInstrument(
+        stored, [this](int n) { return !quitRequested_ && ports_->Present(n); },
+        [this](int n) { return !quitRequested_ && TryPort(n); });
+    searching_ = false;
+    if (quitRequested_) {
+        // "Quitter" was pressed during the search: close now that it is over.
+        QTimer::singleShot(0, this, &QWidget::close);
+        closing_ = true;
+        return;
+    }
+    if (!VoieSerie.IsOpen()) {
+        const QString text = Res(rsNonDetecte);
+        setWindowTitle(text);
+        CurrentDialogs().Error(this, text);
+        ComPorts->setVisible(ComPorts->count() > 1);
+        QString hint = Res(rsRecommencer);
+        if (ComPorts->isVisibleTo(this))
+            hint += QStringLiteral(" avec la voie série ci-dessous");
+        SetHint(ComBtn, hint);
+        ConnectBtn->hide();
+        return;
+    }
+    setWindowTitle(QStringLiteral("Acquisition par ") + FromCp(Spectro->ModelName) + QStringLiteral(" ")
+                   + QStringLiteral("pour Tabvista"));
+    if (Spectro->TakeControl()) {
+        ConnectBtn->setText(Res(rsDeconnect));
+        SetHint(ConnectBtn, Res(rsReactivation));
+        SetStatusText(QString());
+    } else {
+        CurrentDialogs().Message(this, FromCp(Spectro->LastMessage));
+        if (Spectro->TakeControl()) {
+            ConnectBtn->setText(Res(rsDeconnection));
+            SetHint(ConnectBtn, Res(rsReactivation));
+        } else {
+            ConnectBtn->setText(Res(rsConnection));
+            SetHint(ConnectBtn, Res(rsPrendControle));
+            SetStatusText(FromCp(Spectro->LastMessage));
+        }
+    }
+    ShowModeButtons();
+    ConnectBtn->show();
+}
+
+bool TFormMain::TryPort(int n)
+{
+    Found = false;
+    ChercheLabel->setText(Res(rsRechercheSurCom) + QString::number(n) + QStringLiteral(" ..."));
+    VoieSerie.SetPortNumber(n);
+    if (!VoieSerie.Open()) {
+        VoieSerie.Close();
+        return false;
+    }
+    const std::string code = Spectro->Identify();
+    if (!code.empty() && VoieSerie.IsOpen()) {
+        Spectro->Com = static_cast<std::uint16_t>(n);
+        Found = true;
+        return true;
+    }
+    VoieSerie.Close();
+    return false;
+}
+
+void TFormMain::ShowModeButtons()
+{
+    const bool on = Found && Spectro->Controlled;
+    CinetiqueBtn->setVisible(on);
+    SpectreMinMaxBtn->setVisible(on);
+    BeerBtn->setVisible(on);
+}
+
+void TFormMain::ComBtnClick()
+{
+    // With no port listed there is nothing to choose: search again all the same.
+    if (ComPorts->count() > 0) {
+        bool ok = false;
+        const int n = ComPorts->currentText().mid(3).toInt(&ok);
+        if (ok)
+            Spectro->Com = static_cast<std::uint16_t>(n);
+    }
+    SelectMode(0, true);
+}
+
+void TFormMain::ConnectBtnClick()
+{
+    if (Spectro->Controlled) {
+        Spectro->Release();
+        ConnectBtn->setText(Res(rsConnection));
+        SetHint(ConnectBtn, Res(rsPrendControle));
+        SetStatusText(QString());
+    } else {
+        Spectro->TakeControl();
+        ConnectBtn->setText(Res(rsDeconnection));
+        SetHint(ConnectBtn, Res(rsReactivation));
+    }
+    ShowModeButtons();
+}
+
+void TFormMain::AboutItemClick()
+{
+    if (about_)
+        about_->exec();
+}
+
+void TFormMain::SetStatusText(const QString &text)
+{
+    status_->setText(text);
+}
+
+QString TFormMain::StatusText() const
+{
+    return status_->text();
+}
+
+void TFormMain::ShowStatus(const QString &text)
+{
+    if (TModeForm *w = ModeWindow(Mode))
+        w->ShowStatus(text);
+    else
+        SetStatusText(text);
+}
+
+void TFormMain::AppHint(const QString &text)
+{
+    if (TModeForm *w = ModeWindow(Mode))
+        w->ShowHint(text);
+    else
+        SetStatusText(text);
+}
+
+void TFormMain::ControlChanged()
+{
+    if (TModeForm *w = ModeWindow(Mode))
+        w->RafraichitControle();
+}
+
+void TFormMain::AppActivate()
+{
+    if (TModeForm *w = ModeWindow(Mode))
+        w->activateWindow();
+}
+
+void TFormMain::ShowActiveMode()
+{
+    if (!ModeWindow(Mode))
+        Mode = 0;
+    if (TModeForm *w = ModeWindow(Mode)) {
+        w->show();
+        w->raise();
+        w->activateWindow();
+    } else {
+        activateWindow();
+    }
+}
+
+bool TFormMain::eventFilter(QObject *watched, QEvent *e)
+{
+    if (e->type() == QEvent::StatusTip) {
+        AppHint(static_cast<QStatusTipEvent *>(e)->tip());
+        return true;
+    }
+    return TTradForm::eventFilter(watched, e);
+}
+
+void TFormMain::closeEvent(QCloseEvent *e)
+{
+    if (searching_) {
+        // Leave the search first; it closes the window when it returns.
+        quitRequested_ = true;
+        e->ignore();
+        return;
+    }
+    closing_ = true;
+    if (VoieSerie.IsOpen()) {
+        if (Spectro->Controlled)
+            Spectro->Release();
+        VoieSerie.SetDataHandler(nullptr);
+        VoieSerie.DumpTrace();
+        VoieSerie.DumpLog();
+        IniWriteInteger(ToCp(IniName), "Spectro", "Test", Test);
+    }
+    for (TModeForm *w : {spectre_.data(), cinetique_.data(), beer_.data()})
+        if (w)
+            w->close();
+    e->accept();
+}
+
+} // namespace vandoral

@@ -1,0 +1,100 @@
+// The main window: finds the instrument on the serial ports, takes control of
+// it, offers the three modes and routes the driver's texts and events to the
+// window of the active mode.
+#pragma once
+
+#include "ports.h"
+#include "qtserialline.h"
+#include "tradform.h"
+
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QStatusBar;
+
+namespace vandoral {
+
+class TModeForm;
+class TAboutBox;
+
+class TFormMain : public TTradForm {
+    Q_OBJECT
+public:
+    // `iniName`: the settings file. `Spectro` must exist.
+    explicit TFormMain(const QString &iniName, QWidget *parent = nullptr);
+    ~TFormMain() override;
+
+    // The windows created after this one.
+    void SetWindows(TModeForm *spectre, TModeForm *cinetique, TModeForm *beer, TAboutBox *about);
+
+    void SelectMode(int mode);
+    void FillPortList();
+    void SearchInstrument();
+    bool TryPort(int n);
+    void ShowStatus(const QString &text);
+    void ControlChanged();
+    void AppHint(const QString &text);
+    void AppActivate();
+    void ShowActiveMode();
+    void LangueRGClick() { Translate(); }
+
+    void ComBtnClick();
+    void ConnectBtnClick();
+    void AboutItemClick();
+
+    // Run at every mode selection (the page-information dialog's choice).
+    std::function<void()> OnSelectMode;
+
+    QWidget *BoutonPanel;
+    QPushButton *ExitBtn;
+    QPushButton *AboutBtn;
+    QPushButton *ComBtn;
+    QComboBox *ComPorts;
+    QLabel *ChercheLabel;
+    QPushButton *CinetiqueBtn;
+    QPushButton *SpectreMinMaxBtn;
+    QPushButton *BeerBtn;
+    QPushButton *ConnectBtn;
+    QStatusBar *StatusBar1;
+    QtSerialLine VoieSerie;
+
+    bool Found = false;
+    int Test = 1;
+    int Mode = 0;
+    QString IniName;
+
+    QString StatusText() const;
+    bool Searching() const { return searching_; }
+
+protected:
+    bool event(QEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *e) override;
+    void closeEvent(QCloseEvent *e) override;
+
+private:
+    void FormActivate();
+    void SelectMode(int mode, bool search);
+    void SetStatusText(const QString &text);
+    TModeForm *ModeWindow(int mode) const;
+    void ShowModeButtons();
+
+    std::unique_ptr<PortTable> ports_;
+    QLabel *status_;
+    QPointer<TModeForm> spectre_, cinetique_, beer_;
+    QPointer<TAboutBox> about_;
+    bool searching_ = false;
+    bool quitRequested_ = false;
+    bool closing_ = false;
+    bool firstActivation_ = true;
+    bool cameFromElsewhere_ = false;
+    bool activationQueued_ = false;
+};
+
+extern TFormMain *FormMain;
+
+} // namespace vandoral

@@ -1,0 +1,18 @@
+// The program's start-up sequence and its end.
+#pragma once
+
+#include <QString>
+
+namespace vandoral {
+
+// The "Tabvista" folders in the user's documents and the shared application
+// data, created when missing; failures are ignored.
+void EnsureTabvistaFolders();
+
+// The language stored in the settings file ("Interface"/"Langue").
+int StoredLanguage(const QString &iniName);
+void StoreLanguage(const QString &iniName, int language);
+
+int RunVandoral(int argc, char **argv);
+
+} // namespace vandoral

@@ -1,0 +1,75 @@
+// Interface translation: a dictionary of texts with one column per language,
+// a translator that replaces the texts of a window's controls, and the base
+// class of translatable windows.
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+#include <QStringList>
+
+namespace vandoral {
+
+class TDictionary {
+public:
+    enum Language { Native = 0, French = 1, Spanish = 2, English = 3 };
+
+    // Reads the rows shipped with the program (tab-separated, UTF-8).
+    bool Load(const QString &path = QStringLiteral(":/vandoral/dictionary.tsv"));
+    // The text in the current language; the native text where the
+    // dictionary has no translation.
+    QString Translate(const QString &native) const;
+    int Current() const { return current_; }
+    void SetCurrent(int language);
+    int RowCount() const { return int(rows_.size()); }
+
+    static QStringList LanguageNames(); // "Native", "French", "Spanish", "English"
+    static QStringList DisplayNames();  // as shown to the user
+
+private:
+    QHash<QString, QStringList> rows_;
+    int current_ = Native;
+};
+
+// The program's dictionary, owned by the main window's module.
+TDictionary &Dictionary();
+
+// Numbered texts the program builds at run time.
+enum ResText {
+    rsRechercheSurCom,
+    rsRechercheEnCours,
+    rsRecommencer,
+    rsNonDetecte,
+    rsConnection,
+    rsDeconnection,
+    rsDeconnect,
+    rsPrendControle,
+    rsReactivation,
+    rsImpossibleAcceder,
+};
+QString Res(ResText id);
+
+// Replaces, on a window and every control in it, the caption, text, hint,
+// items and lines by their translation in the current language.
+class TTranslator {
+public:
+    explicit TTranslator(QWidget *window) : window_(window) {}
+    void Translate();
+
+private:
+    QWidget *window_;
+};
+
+class TTradForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TTradForm(QWidget *parent = nullptr);
+    void Translate() { Translator.Translate(); }
+
+    TTranslator Translator;
+};
+
+// The hint of a control: the tooltip, and the status-bar text. As in
+// "short|long", the part after '|' is the status-bar text.
+void SetHint(QWidget *widget, const QString &hint);
+
+} // namespace vandoral
