@@ -1,0 +1,338 @@
+// The main window against simulated instruments on pseudo-terminals: the port
+// search, taking control, the modes, closing, translation and the About box.
+#include "about.h"
+#include "catalogue.h"
+#include "inifile.h"
+#include "modeform.h"
+#include "scripteddialogs.h"
+#include "siminstrument.h"
+#include "spectro.h"
+#include "spectromain.h"
+#include "tradform.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <map>
+#include <memory>
+
+using namespace vandoral;
+using vandoral::sim::PtySimulator;
+using vandoral::sim::SimOptions;
+
+namespace {
+
+// A settings file whose port table points every port at nothing, then at the
+// simulators given; the main window with its mode windows over it.
+struct Bench {
+    explicit Bench(int storedPort = 1)
+    {
+        ini = dir.filePath("vandoral.INI");
+        IniImage image;
+        for (int n = 1; n <= 50; ++n)
+            image.WriteString("Ports", "COM" + std::to_string(n), dir.filePath("absent").toStdString());
+        image.WriteInteger("Spectro", "Com", storedPort);
+        image.Save(ini.toStdString());
+        LoadCatalogue(catalogue, std::string()); // built-in models
+    }
+    ~Bench()
+    {
+        form.reset();
+        spectro.reset();
+        Spectro = nullptr;
+    }
+    PtySimulator &Sim(int port, const std::function<void(SimOptions &)> &set = {})
+    {
+        SimOptions o;
+        o.charMicros = 0;
+        if (set)
+            set(o);
+        auto sim = std::make_unique<PtySimulator>(o);
+        if (!sim->Start())
+            qFatal("simulator did not start");
+        IniWriteString(ini.toStdString(), "Ports", "COM" + std::to_string(port), sim->DevicePath());
+        return *(sims[port] = std::move(sim));
+    }
+    // Shows the main window and waits for its first search to end.
+    void Start()
+    {
+        spectro = std::make_unique<TspectroVandoral>(ini.toStdString());
+        Spectro = spectro.get();
+        Spectro->Catalogue = &catalogue;
+        form = std::make_unique<TFormMain>(ini);
+        form->SetWindows(&spectre, &cinetique, &beer, &about);
+        form->show();
+        QTRY_VERIFY_WITH_TIMEOUT(started(), 10000);
+    }
+    bool started() const
+    {
+        return !form->Searching() && form->ChercheLabel->isHidden()
+               && (form->ConnectBtn->isVisible() || !dialogs.asked.isEmpty());
+    }
+    std::string Setting(const char *section, const char *key) const
+    {
+        return IniReadString(ini.toStdString(), section, key, "<none>");
+    }
+
+    QTemporaryDir dir;
+    QString ini;
+    TlisteSpectro catalogue;
+    std::map<int, std::unique_ptr<PtySimulator>> sims;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<TspectroVandoral> spectro;
+    TTraceSpectre spectre;
+    TCinetiqueForm cinetique;
+    TBeerForm beer;
+    TAboutBox about;
+    std::unique_ptr<TFormMain> form;
+};
+
+bool ModeButtonsVisible(const TFormMain &f)
+{
+    return f.CinetiqueBtn->isVisible() && f.SpectreMinMaxBtn->isVisible() && f.BeerBtn->isVisible();
+}
+
+} // namespace
+
+class TestFormMain : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void storedPortAnswers();
+    void storedPortAbsent();
+    void nothingAnswers_data();
+    void nothingAnswers();
+    void controlRefusedTwice();
+    void modesAndRouting();
+    void closeInControlSendsRelease();
+    void quitDuringSearch();
+    void translation();
+    void aboutBox();
+};
+
+void TestFormMain::init()
+{
+    Dictionary().Load();
+    Dictionary().SetCurrent(TDictionary::French);
+}
+
+void TestFormMain::storedPortAnswers()
+{
+    Bench b(3);
+    PtySimulator &sim = b.Sim(3);
+    b.Start();
+    QCOMPARE(b.form->windowTitle(), QString("Acquisition par Orbis K2 pour Tabvista"));
+    QCOMPARE(sim.Commands(), (std::vector<std::string>{"ID?", "CONTROL"})); // only that port
+    QVERIFY(b.form->Found);
+    QVERIFY(ModeButtonsVisible(*b.form));
+    QCOMPARE(b.form->ConnectBtn->text(), QString("Déconnect."));
+    QCOMPARE(b.form->ConnectBtn->toolTip(), QString("Réactivation des touches du spectro"));
+    QVERIFY(b.form->ComPorts->isHidden());
+    QVERIFY(b.dialogs.asked.isEmpty());
+}
+
+void TestFormMain::storedPortAbsent()
+{
+    Bench b(7); // COM7 has no device
+    PtySimulator &silent = b.Sim(2, [](SimOptions &o) { o.silent.insert("ID?"); });
+    PtySimulator &first = b.Sim(5, [](SimOptions &o) { o.modelCode = "6022"; });
+    PtySimulator &later = b.Sim(9);
+    b.Start();
+    QCOMPARE(silent.CountOf("ID?"), 1);  // tried, in rising order
+    QCOMPARE(first.CountOf("ID?"), 1);   // answered
+    QVERIFY(later.Commands().empty());   // never reached
+    QCOMPARE(b.form->windowTitle(), QString("Acquisition par Orbis P26 pour Tabvista"));
+    QCOMPARE(Spectro->Com, std::uint16_t(5));
+    QCOMPARE(Spectro->LambdaMin, 190);
+    b.form->close();
+    QVERIFY(Spectro->SaveSettings());
+    QCOMPARE(b.Setting("Spectro", "Com"), std::string("5")); // stored for next time
+}
+
+void TestFormMain::nothingAnswers_data()
+{
+    QTest::addColumn<int>("present");
+    QTest::newRow("one port") << 1;
+    QTest::newRow("two ports") << 2;
+}
+
+void TestFormMain::nothingAnswers()
+{
+    QFETCH(int, present);
+    Bench b(4);
+    PtySimulator &a = b.Sim(4, [](SimOptions &o) { o.silent.insert("ID?"); });
+    if (present == 2)
+        b.Sim(6, [](SimOptions &o) { o.idReply = "E92"; });
+    b.Start();
+    const QString notFound = QString::fromUtf8("Spectrophotomètre Vandoral non détecté");
+    QCOMPARE(b.form->windowTitle(), notFound);
+    QCOMPARE(b.dialogs.asked, QStringList{"error:" + notFound});
+    QCOMPARE(b.form->ComPorts->count(), present);
+    QCOMPARE(b.form->ComPorts->isVisible(), present > 1);
+    QCOMPARE(b.form->ComBtn->toolTip(), present > 1 ? QString::fromUtf8("Recommencer la recherche avec la voie série ci-dessous")
+                                                    : QString("Recommencer la recherche"));
+    QVERIFY(b.form->ConnectBtn->isHidden());
+    QVERIFY(!ModeButtonsVisible(*b.form));
+
+    // Coming back from the box activates the window again: no new search.
+    QApplication::sendEvent(b.form.get(), new QEvent(QEvent::WindowActivate));
+    QTest::qWait(100);
+    QCOMPARE(a.CountOf("ID?"), 1);
+    QCOMPARE(b.dialogs.asked.size(), 1);
+
+    // "Test" searches again, from the selected port.
+    b.form->ComBtn->click();
+    QCOMPARE(a.CountOf("ID?"), 2);
+    QCOMPARE(b.dialogs.asked.size(), 2);
+
+    // "Quitter" works; nothing was sent and "Test" is not written.
+    b.form->ExitBtn->click();
+    QVERIFY(!b.form->isVisible());
+    QCOMPARE(a.CountOf("RELEASE"), 0);
+    QCOMPARE(b.Setting("Spectro", "Test"), std::string("<none>"));
+}
+
+void TestFormMain::controlRefusedTwice()
+{
+    Bench b(1);
+    PtySimulator &sim = b.Sim(1, [](SimOptions &o) { o.errors["CONTROL"] = {"E93", 2}; });
+    b.Start();
+    const QString message("Appuyer sur la touche OK (F2) du spectro");
+    QCOMPARE(b.dialogs.asked, QStringList{"message:" + message});
+    QVERIFY(!Spectro->Controlled);
+    QCOMPARE(b.form->ConnectBtn->text(), QString("Connection"));
+    QCOMPARE(b.form->ConnectBtn->toolTip(), QString("L'ordinateur prend le controle du spectro"));
+    QVERIFY(b.form->ConnectBtn->isVisible());
+    QCOMPARE(b.form->StatusText(), message);
+    QVERIFY(!ModeButtonsVisible(*b.form));
+    QCOMPARE(sim.CountOf("CONTROL"), 2);
+
+    b.form->ConnectBtn->click(); // the instrument accepts now
+    QVERIFY(Spectro->Controlled);
+    QCOMPARE(b.form->ConnectBtn->text(), QString("Déconnection"));
+    QVERIFY(ModeButtonsVisible(*b.form));
+    b.form->ConnectBtn->click(); // and gives control back
+    QVERIFY(!Spectro->Controlled);
+    QCOMPARE(b.form->ConnectBtn->text(), QString("Connection"));
+    QCOMPARE(sim.CountOf("RELEASE"), 1);
+    QVERIFY(!ModeButtonsVisible(*b.form));
+}
+
+void TestFormMain::modesAndRouting()
+{
+    Bench b(1);
+    b.Sim(1);
+    b.Start();
+    b.form->SpectreMinMaxBtn->click();
+    QCOMPARE(b.form->Mode, 1);
+    QVERIFY(b.spectre.isVisible());
+    QVERIFY(b.form->SpectreMinMaxBtn->isVisible());
+    QVERIFY(b.form->CinetiqueBtn->isHidden() && b.form->BeerBtn->isHidden());
+    QVERIFY(b.form->ConnectBtn->isVisible());
+
+    // Instrument texts go to the active mode's window.
+    Spectro->DecodeStatus("E04");
+    QCOMPARE(b.spectre.StatusText(), QString("Erreur de longueur d'onde"));
+    QCOMPARE(b.form->StatusText(), QString());
+    b.form->AppHint("aide");
+    QCOMPARE(b.spectre.HintText(), QString("aide"));
+
+    // Closing the mode window brings back mode 0 and every button.
+    b.spectre.close();
+    QCOMPARE(b.form->Mode, 0);
+    QVERIFY(ModeButtonsVisible(*b.form));
+    Spectro->DecodeStatus("E02");
+    QCOMPARE(b.form->StatusText(), QString::fromUtf8("Problème de lampe UV"));
+
+    b.form->CinetiqueBtn->click();
+    QCOMPARE(b.form->Mode, 2);
+    QVERIFY(b.cinetique.isVisible());
+    b.form->Mode = 2;
+    b.form->ShowActiveMode();
+    QVERIFY(b.cinetique.isVisible());
+}
+
+void TestFormMain::closeInControlSendsRelease()
+{
+    Bench b(1);
+    PtySimulator &sim = b.Sim(1);
+    b.Start();
+    QVERIFY(Spectro->Controlled);
+    b.form->close();
+    QCOMPARE(sim.Commands(), (std::vector<std::string>{"ID?", "CONTROL", "RELEASE"}));
+    QCOMPARE(b.Setting("Spectro", "Test"), std::string("1")); // the default, written back
+}
+
+void TestFormMain::quitDuringSearch()
+{
+    Bench b(1);
+    for (int n : {1, 2, 3, 4, 5, 6})
+        b.Sim(n, [](SimOptions &o) { o.silent.insert("ID?"); });
+    QElapsedTimer t;
+    t.start();
+    QTimer::singleShot(700, [&] { b.form->ExitBtn->click(); });
+    b.spectro = std::make_unique<TspectroVandoral>(b.ini.toStdString());
+    Spectro = b.spectro.get();
+    b.form = std::make_unique<TFormMain>(b.ini);
+    b.form->show();
+    QTRY_VERIFY_WITH_TIMEOUT(!b.form->isVisible(), 5000);
+    // Six silent ports take three seconds; the search stopped at the click.
+    QVERIFY2(t.elapsed() < 2500, qPrintable(QString::number(t.elapsed())));
+    QVERIFY(b.dialogs.asked.isEmpty());
+    QVERIFY(b.sims[6]->Commands().empty());
+}
+
+void TestFormMain::translation()
+{
+    Bench b(1);
+    b.Start(); // nothing answers
+    Dictionary().SetCurrent(TDictionary::English);
+    b.form->LangueRGClick();
+    QCOMPARE(b.form->ExitBtn->text(), QString("Exit"));
+    QCOMPARE(b.form->AboutBtn->text(), QString("About..."));
+    QCOMPARE(b.form->SpectreMinMaxBtn->toolTip(), QString("Spectrum acquisition"));
+    QCOMPARE(b.form->windowTitle(), QString("Vandoral spectrophotometer not found"));
+    Dictionary().SetCurrent(TDictionary::Spanish);
+    b.form->LangueRGClick();
+    QCOMPARE(b.form->ExitBtn->text(), QString("Salir"));
+    // Run-time texts too.
+    b.form->ComBtn->click();
+    QCOMPARE(b.form->windowTitle(), QString::fromUtf8("Espectrofotómetro Vandoral no detectado"));
+    // The native language leaves every text as written.
+    Dictionary().SetCurrent(TDictionary::Native);
+    b.form->LangueRGClick();
+    QCOMPARE(b.form->ExitBtn->text(), QString("Quitter"));
+    QCOMPARE(b.form->SpectreMinMaxBtn->text(), QString::fromUtf8("Tracé de spectre"));
+    QCOMPARE(b.form->CinetiqueBtn->toolTip(), QString("Absorbance en  fonction du temps"));
+}
+
+void TestFormMain::aboutBox()
+{
+    ScriptedDialogs dialogs;
+    TAboutBox box;
+    QVERIFY(box.Label3->text().startsWith(QStringLiteral(VANDORAL_VERSION "  - ")));
+    QUrl opened;
+    TAboutBox::OpenUrl = [&](const QUrl &url) {
+        opened = url;
+        return false; // no browser
+    };
+    box.show();
+    box.BitBtn1->click();
+    QCOMPARE(opened, QUrl(TAboutBox::UpdatePage()));
+    QCOMPARE(dialogs.asked, QStringList{QString::fromUtf8("message:Impossible d'accéder à ") + TAboutBox::UpdatePage()});
+    QVERIFY(box.isVisible()); // still usable
+    box.OKButton->click();
+    QVERIFY(!box.isVisible());
+
+    int chosen = -1;
+    box.OnLanguage = [&](int l) { chosen = l; };
+    box.LangueCB->setCurrentIndex(box.LangueCB->findText("English"));
+    emit box.LangueCB->activated(box.LangueCB->currentIndex());
+    QCOMPARE(chosen, int(TDictionary::English));
+}
+
+QTEST_MAIN(TestFormMain)
+#include "tst_formmain.moc"
