@@ -46,24 +46,48 @@ bool DataFile::Ferme(std::string *error)
     return WriteFileReplacing(FileName, Contents, error);
 }
 
-bool SauveSpectreFichier(const std::string &nomFichier, int filterIndex,
-                         const std::string &comment, const std::vector<double> &x,
-                         const std::vector<double> &y, std::string *finalName,
-                         std::string *error)
+bool SauveFichier(const std::string &nomFichier, int filterIndex, const FileRequest &r,
+                  std::string *finalName, std::string *error)
 {
     DataFile f;
     f.OuvreFichier(nomFichier, filterIndex);
     if (finalName)
         *finalName = f.FileName;
+    const Tgraphe &g = *r.graph;
     const std::string s(1, f.Separateur);
-    f.EcritLigne(comment);
-    f.EcritLigne("Lambda" + s + "A");
-    f.EcritLigne("nm" + s);
-    f.EcritLigne("Longueur d'onde" + s);
-    const std::size_t n = x.size() < y.size() ? x.size() : y.size();
-    for (std::size_t i = 0; i < n; ++i)
-        f.EcritLigne(TexteNombreLocal(x[i]) + s + TexteNombreLocal(y[i]));
-    return f.Ferme(error);
+    const bool two = r.kind == BlockKind::Cinetique && r.twoCurves;
+    switch (r.kind) {
+    case BlockKind::Spectre:
+        f.EcritLigne(r.comment);
+        f.EcritLigne("Lambda" + s + "A");
+        f.EcritLigne("nm" + s);
+        f.EcritLigne("Longueur d'onde" + s);
+        break;
+    case BlockKind::Cinetique:
+        f.EcritLigne(r.comment);
+        f.EcritLigne(g.WorldX.Name + s + g.WorldY.Name + (two ? s + g.WorldY.Name + "2" : ""));
+        f.EcritLigne(g.WorldX.Unit + s + g.WorldY.Unit + (two ? s + g.WorldY.Unit : ""));
+        f.EcritLigne(g.WorldX.LongName + s + g.WorldY.LongName + (two ? s + g.WorldY.LongName : ""));
+        break;
+    case BlockKind::Beer:
+        f.EcritLigne("Loi de Beer-Lambert " + r.dateTime);
+        f.EcritLigne(g.WorldX.Name + s + g.WorldY.Name);
+        f.EcritLigne(g.WorldX.Unit + s + g.WorldY.Unit);
+        f.EcritLigne(g.WorldX.LongName + s + g.WorldY.LongName);
+        break;
+    }
+    for (int i = 0; i < g.PointCount; ++i) {
+        std::string line = TexteNombreLocal(g.X[i]) + s + TexteNombreLocal(g.Curve1.Y[i]);
+        if (two)
+            line += s + TexteNombreLocal(g.Curve2.Y[i]);
+        f.EcritLigne(line);
+    }
+    if (!f.Ferme(error)) {
+        if (error)
+            *error = f.FileName + ": " + *error;
+        return false;
+    }
+    return true;
 }
 
 } // namespace vandoral

@@ -3,15 +3,16 @@
 // was replacing.
 #pragma once
 
+#include "exportblock.h"
+
 #include <string>
-#include <vector>
 
 namespace vandoral {
 
 // Filter indexes of the save dialog.
 enum : int { TextFilter = 1, CsvFilter = 2 };
 
-// The extension in upper case, dot included, when no "\" , "/" or ":" follows
+// The extension in upper case, dot included, when no "\", "/" or ":" follows
 // the last dot; else empty.
 std::string UpperExtension(const std::string &fileName);
 
@@ -31,11 +32,18 @@ public:
     std::string Contents;
 };
 
-// Spectrum file: comment line, names, units, long names, then one line per
-// point. `finalName` receives the name actually written.
-bool SauveSpectreFichier(const std::string &nomFichier, int filterIndex,
-                         const std::string &comment, const std::vector<double> &x,
-                         const std::vector<double> &y, std::string *finalName,
-                         std::string *error);
+struct FileRequest {
+    BlockKind kind = BlockKind::Spectre;
+    const Tgraphe *graph = nullptr;
+    bool twoCurves = false;  // kinetics with a second wavelength
+    std::string comment;     // line 1 of spectrum and kinetics files
+    std::string dateTime;    // in the Beer-Lambert file's line 1
+};
+
+// Writes the file of a spectrum, a kinetics run or Beer-Lambert standards.
+// `finalName` receives the name actually written; on failure `error` says
+// which file and why, and the old file of that name is left as it was.
+bool SauveFichier(const std::string &nomFichier, int filterIndex, const FileRequest &request,
+                  std::string *finalName, std::string *error);
 
 } // namespace vandoral

@@ -2,6 +2,7 @@
 
 #include "numtext.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -49,7 +50,14 @@ bool SameName(const std::string &a, const std::string &b)
     return true;
 }
 
+std::size_t injectedFailure = std::string::npos;
+
 } // namespace
+
+void InjectWriteFailure(std::size_t afterBytes)
+{
+    injectedFailure = afterBytes;
+}
 
 bool FileExists(const std::string &path)
 {
@@ -83,8 +91,18 @@ bool WriteFileReplacing(const std::string &path, const std::string &bytes, std::
     std::FILE *f = std::fopen(temp.c_str(), "wb");
     if (!f)
         return fail("cannot create " + temp, errno);
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    std::size_t toWrite = bytes.size();
+    const bool injected = injectedFailure != std::string::npos;
+    if (injected) {
+        toWrite = std::min(toWrite, injectedFailure);
+        injectedFailure = std::string::npos;
+    }
+    bool written = std::fwrite(bytes.data(), 1, toWrite, f) == toWrite;
     int err = errno;
+    if (injected) {
+        written = false;
+        err = ENOSPC;
+    }
     bool flushed = written && std::fflush(f) == 0;
     if (written && !flushed)
         err = errno;

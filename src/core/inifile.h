@@ -75,5 +75,8 @@ bool ReadWholeFile(const std::string &path, std::string &bytes);
 // Writes `bytes` to a temporary file beside `path`, flushes it to the disk and
 // renames it over `path`. The old file stays intact when anything fails.
 bool WriteFileReplacing(const std::string &path, const std::string &bytes, std::string *error);
+// For tests: the next WriteFileReplacing fails as a full disk would, after
+// writing `afterBytes` bytes of the temporary file.
+void InjectWriteFailure(std::size_t afterBytes);
 
 } // namespace vandoral

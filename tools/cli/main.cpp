@@ -4,6 +4,7 @@
 #include "catalogue.h"
 #include "datafile.h"
 #include "frame.h"
+#include "graphker.h"
 #include "inifile.h"
 #include "numtext.h"
 #include "ports.h"
@@ -19,7 +20,6 @@
 #include <QTimer>
 
 #include <cstdio>
-#include <vector>
 
 using namespace vandoral;
 
@@ -149,16 +149,23 @@ int Scan(TspectroVandoral &spectro, QtSerialLine &line, const Options &o,
     if (!spectro.LastMessage.empty())
         return failed(QStringLiteral("blanc: ") + FromCp(spectro.LastMessage));
 
-    std::vector<double> xs, ys;
+    Tgraphe graphe;
+    graphe.WorldX.Name = "Lambda";
+    graphe.WorldX.Unit = "nm";
+    graphe.WorldX.LongName = "Longueur d'onde";
+    graphe.WorldY.Name = "A";
     done = false;
     spectro.Scan(
         [&](std::int32_t lambda, double a) {
-            xs.push_back(lambda);
-            ys.push_back(a);
+            if (graphe.PointCount >= GraphCapacity)
+                return;
+            graphe.X[graphe.PointCount] = lambda;
+            graphe.Curve1.Y[graphe.PointCount] = a;
+            ++graphe.PointCount;
         },
         [&] { done = true; });
     if (!WaitFor(done, line, o.timeout))
-        return failed(line.IsOpen() ? QStringLiteral("spectre interrompu après %1 points").arg(xs.size())
+        return failed(line.IsOpen() ? QStringLiteral("spectre interrompu après %1 points").arg(graphe.PointCount)
                                     : QStringLiteral("liaison perdue: ") + line.ErrorString());
     if (!spectro.LastMessage.empty())
         return failed(QStringLiteral("spectre: ") + FromCp(spectro.LastMessage));
@@ -172,17 +179,21 @@ int Scan(TspectroVandoral &spectro, QtSerialLine &line, const Options &o,
     if (o.out.isEmpty()) {
         // Same lines as a text file, on standard output.
         std::string text = comment + "\nLambda\tA\nnm\t\nLongueur d'onde\t\n";
-        for (std::size_t i = 0; i < xs.size(); ++i)
-            text += TexteNombreLocal(xs[i]) + "\t" + TexteNombreLocal(ys[i]) + "\n";
+        for (int i = 0; i < graphe.PointCount; ++i)
+            text += TexteNombreLocal(graphe.X[i]) + "\t" + TexteNombreLocal(graphe.Curve1.Y[i]) + "\n";
         std::fputs(FromCp(text).toLocal8Bit().constData(), stdout);
         return 0;
     }
+    FileRequest request;
+    request.kind = BlockKind::Spectre;
+    request.graph = &graphe;
+    request.comment = comment;
     std::string written, error;
-    if (!SauveSpectreFichier(ToCp(o.out), TextFilter, comment, xs, ys, &written, &error)) {
+    if (!SauveFichier(ToCp(o.out), TextFilter, request, &written, &error)) {
         Say(stderr, QStringLiteral("vandoral-cli: ") + FromCp(error));
         return 1;
     }
-    Say(stderr, QStringLiteral("%1 points -> %2").arg(xs.size()).arg(FromCp(written)));
+    Say(stderr, QStringLiteral("%1 points -> %2").arg(graphe.PointCount).arg(FromCp(written)));
     return 0;
 }
 
