@@ -9,6 +9,8 @@
 #include "oneinst.h"
 #include "qtext.h"
 #include "spectro.h"
+#include "spectrocst.h"
+#include "spectrodde.h"
 #include "spectromain.h"
 #include "tradform.h"
 
@@ -77,7 +79,21 @@ int RunVandoral(int argc, char **argv)
         TCinetiqueForm cinetique;
         TBeerForm beer;
         TTraceSpectre spectre;
+        TFormDDE formDde(nullptr);
+        TConstanteDlg constante(&main);
+        ConstanteDlg = &constante;
+        formDde.SetConstante(&constante);
         main.SetWindows(&spectre, &cinetique, &beer, &about);
+        // Every mode selection starts a new file in the analysis program.
+        main.OnSelectMode = [&constante] { constante.SetNewPage(0); };
+        formDde.FocusCurrentMode = [&] {
+            switch (main.Mode) {
+            case 0: main.activateWindow(); break;
+            case 1: spectre.activateWindow(); break;
+            case 2: cinetique.activateWindow(); break;
+            default: break; // nothing for Beer-Lambert
+            }
+        };
         TTranslator(&about).Translate();
         about.OnLanguage = [&](int language) {
             Dictionary().SetCurrent(language);
@@ -97,6 +113,7 @@ int RunVandoral(int argc, char **argv)
     std::string error;
     if (!Spectro->SaveSettings(&error))
         std::fprintf(stderr, "vandoral: %s\n", error.c_str());
+    ConstanteDlg = nullptr;
     Spectro = nullptr;
     spectro.reset();
     ListeSpectro.Clear();

@@ -1,6 +1,8 @@
 #include "dialogs.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -58,6 +60,32 @@ QString ApplicationTitle()
 void SetApplicationTitle(const QString &t)
 {
     title = t;
+}
+
+bool Dialogs::Execute(QDialog &dialog)
+{
+    ArrowCursor arrow;
+    return dialog.exec() == QDialog::Accepted;
+}
+
+QString Dialogs::SaveFileName(QWidget *parent, const QString &filter, int &filterIndex)
+{
+    // "Name|*.ext|Name|*.ext" as Qt's "Name (*.ext);;Name (*.ext)".
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        filters << parts.at(i) + QStringLiteral(" (") + parts.at(i + 1) + QLatin1Char(')');
+    QFileDialog dialog(parent);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters(filters);
+    if (filterIndex >= 1 && filterIndex <= filters.size())
+        dialog.selectNameFilter(filters.at(filterIndex - 1));
+    ArrowCursor arrow;
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    filterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
+    return dialog.selectedFiles().constFirst();
 }
 
 Dialogs &CurrentDialogs()

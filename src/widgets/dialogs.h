@@ -4,6 +4,7 @@
 
 #include <QString>
 
+class QDialog;
 class QWidget;
 
 namespace vandoral {
@@ -19,6 +20,11 @@ public:
     virtual bool Question(QWidget *parent, const QString &text);
     // Confirmation with OK and "Annuler"; true for OK.
     virtual bool Confirm(QWidget *parent, const QString &title, const QString &text);
+    // Shows a modal dialog of the program's; true when closed with OK.
+    virtual bool Execute(QDialog &dialog);
+    // The save-file dialog: `filter` as "Name|*.ext|Name|*.ext", filter
+    // indexes from 1. Empty when the user cancels.
+    virtual QString SaveFileName(QWidget *parent, const QString &filter, int &filterIndex);
 };
 
 // The application's title, shown on message boxes.

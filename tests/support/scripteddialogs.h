@@ -3,6 +3,7 @@
 
 #include "dialogs.h"
 
+#include <QDialog>
 #include <QStringList>
 
 class ScriptedDialogs : public vandoral::Dialogs {
@@ -23,7 +24,21 @@ public:
         return Next();
     }
 
+    bool Execute(QDialog &dialog) override
+    {
+        asked << "dialog:" + dialog.objectName();
+        return Next();
+    }
+    QString SaveFileName(QWidget *, const QString &filter, int &filterIndex) override
+    {
+        asked << "save:" + filter;
+        filterIndex = saveFilterIndex;
+        return saveName;
+    }
+
     QStringList asked;
+    QString saveName;       // the name the save dialog returns
+    int saveFilterIndex = 1;
     QList<bool> answers; // taken in order; "no" when empty
 
 private:

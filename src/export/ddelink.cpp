@@ -1,0 +1,185 @@
+#include "ddelink.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLockFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QThread>
+
+namespace vandoral {
+
+QString LocalServiceName(const QString &service, const QString &topic)
+{
+    // DDE names do not depend on case.
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (dir.isEmpty())
+        dir = QDir::tempPath();
+    return QDir(dir).filePath(QStringLiteral("dde-%1-%2").arg(service.toLower(), topic.toLower()));
+}
+
+bool StartCommandLine(const QString &commandLine)
+{
+    QStringList parts = QProcess::splitCommand(commandLine);
+    if (parts.isEmpty())
+        return false;
+    const QString program = parts.takeFirst();
+    return QProcess::startDetached(program, parts);
+}
+
+#ifndef Q_OS_WIN
+
+// The exchange: the client sends "EXECUTE <item> <length>\n" and the macro's
+// bytes; the server answers "ACK\n" or "NACK\n".
+namespace {
+
+class LocalDdeClient : public DdeClient {
+public:
+    bool OpenLink(const QString &service, const QString &topic, const QString &item,
+                  const QString &serviceApplication) override
+    {
+        item_ = item;
+        const QString name = LocalServiceName(service, topic);
+        if (Connect(name))
+            return true;
+        const QString command = serviceApplication.isEmpty() ? service + QLatin1Char(' ') + topic : serviceApplication;
+        if (!StartCommandLine(command))
+            return false;
+        // The program just started needs a moment before it listens.
+        for (int i = 0; i < 20; ++i) {
+            if (Connect(name))
+                return true;
+            QThread::msleep(100);
+        }
+        return false;
+    }
+
+    bool ExecuteMacro(const QByteArray &macro) override
+    {
+        if (socket_.state() != QLocalSocket::ConnectedState)
+            return false;
+        socket_.write("EXECUTE " + item_.toUtf8() + ' ' + QByteArray::number(macro.size()) + '\n' + macro);
+        socket_.flush();
+        // Like a DDE transaction, the wait keeps the application's messages
+        // flowing (the server may be in this very program).
+        QElapsedTimer timer;
+        timer.start();
+        while (!socket_.canReadLine()) {
+            if (timer.elapsed() > 5000 || socket_.state() != QLocalSocket::ConnectedState)
+                return false;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            socket_.waitForReadyRead(10);
+        }
+        return socket_.readLine().trimmed() == "ACK";
+    }
+
+    void CloseLink() override { socket_.abort(); }
+
+private:
+    bool Connect(const QString &name)
+    {
+        socket_.abort();
+        socket_.connectToServer(name);
+        return socket_.waitForConnected(500);
+    }
+
+    QLocalSocket socket_;
+    QString item_;
+};
+
+} // namespace
+
+std::unique_ptr<DdeClient> MakeDdeClient()
+{
+    return std::make_unique<LocalDdeClient>();
+}
+
+struct DdeServer::Impl {
+    QLocalServer server;
+    Handler handler;
+};
+
+DdeServer::DdeServer(QObject *parent) : QObject(parent), d_(std::make_unique<Impl>()) {}
+
+DdeServer::~DdeServer() = default;
+
+bool DdeServer::Listen(const QString &service, const QString &topic, Handler handler)
+{
+    d_->handler = std::move(handler);
+    const QString name = LocalServiceName(service, topic);
+    QLocalServer::removeServer(name);
+    d_->server.setSocketOptions(QLocalServer::UserAccessOption);
+    if (!d_->server.listen(name))
+        return false;
+    connect(&d_->server, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket *client = d_->server.nextPendingConnection()) {
+            connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
+            connect(client, &QLocalSocket::readyRead, this, [this, client] {
+                // A request: header line, then as many bytes as it says.
+                for (;;) {
+                    const QByteArray pending = client->peek(client->bytesAvailable());
+                    const int eol = pending.indexOf('\n');
+                    if (eol < 0)
+                        return;
+                    const QList<QByteArray> header = pending.left(eol).split(' ');
+                    bool ok = header.size() == 3 && header[0] == "EXECUTE";
+                    const int length = ok ? header[2].toInt(&ok) : 0;
+                    if (!ok || length < 0 || length > 1 << 20) {
+                        client->abort();
+                        return;
+                    }
+                    if (pending.size() < eol + 1 + length)
+                        return;
+                    client->read(eol + 1);
+                    const QByteArray macro = client->read(length);
+                    QString text = QString::fromLatin1(macro);
+                    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+                    QStringList lines = text.split(QLatin1Char('\n'));
+                    if (!lines.isEmpty() && lines.last().isEmpty())
+                        lines.removeLast();
+                    const bool accepted = d_->handler && d_->handler(lines);
+                    client->write(accepted ? "ACK\n" : "NACK\n");
+                    client->flush();
+                }
+            });
+        }
+    });
+    return true;
+}
+
+namespace {
+QString MarkerPath()
+{
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (dir.isEmpty())
+        dir = QDir::tempPath();
+    return QDir(dir).filePath(QStringLiteral("Tabvista.lock"));
+}
+} // namespace
+
+bool TabvistaRunning()
+{
+    QLockFile lock(MarkerPath());
+    if (lock.tryLock(0)) {
+        lock.unlock();
+        return false;
+    }
+    return lock.error() == QLockFile::LockFailedError;
+}
+
+struct TabvistaMarker::Impl {
+    Impl() : lock(MarkerPath()) { held = lock.tryLock(0); }
+    QLockFile lock;
+    bool held = false;
+};
+
+TabvistaMarker::TabvistaMarker() : d_(std::make_unique<Impl>()) {}
+TabvistaMarker::~TabvistaMarker() = default;
+bool TabvistaMarker::Held() const { return d_->held; }
+
+#endif // !Q_OS_WIN
+
+} // namespace vandoral

@@ -1,0 +1,186 @@
+// The DDE conversations on Windows (DDEML) and the analysis program's
+// semaphore. Built on Windows only.
+#include "ddelink.h"
+
+#include <windows.h>
+#include <ddeml.h>
+
+namespace vandoral {
+
+namespace {
+
+HDDEDATA CALLBACK ClientCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR)
+{
+    return nullptr;
+}
+
+HSZ Handle(DWORD inst, const QString &s)
+{
+    return DdeCreateStringHandleW(inst, reinterpret_cast<LPCWSTR>(s.utf16()), CP_WINUNICODE);
+}
+
+// Starts a command line minimised, without taking the focus.
+bool StartMinimised(const QString &commandLine)
+{
+    std::wstring command = commandLine.toStdWString();
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_SHOWMINNOACTIVE;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return true;
+}
+
+class DdemlClient : public DdeClient {
+public:
+    DdemlClient() { DdeInitializeW(&inst_, ClientCallback, APPCMD_CLIENTONLY, 0); }
+    ~DdemlClient() override
+    {
+        CloseLink();
+        if (inst_)
+            DdeUninitialize(inst_);
+    }
+
+    bool OpenLink(const QString &service, const QString &topic, const QString &,
+                  const QString &serviceApplication) override
+    {
+        if (Connect(service, topic))
+            return true;
+        const QString command = serviceApplication.isEmpty() ? service + QLatin1Char(' ') + topic : serviceApplication;
+        return StartMinimised(command) && Connect(service, topic);
+    }
+
+    bool ExecuteMacro(const QByteArray &macro) override
+    {
+        if (!conv_)
+            return false;
+        QByteArray data = macro;
+        data.append('\0');
+        HDDEDATA result = DdeClientTransaction(reinterpret_cast<LPBYTE>(data.data()), DWORD(data.size()), conv_,
+                                               nullptr, 0, XTYP_EXECUTE, 5000, nullptr);
+        return result != nullptr;
+    }
+
+    void CloseLink() override
+    {
+        if (conv_) {
+            DdeDisconnect(conv_);
+            conv_ = nullptr;
+        }
+    }
+
+private:
+    bool Connect(const QString &service, const QString &topic)
+    {
+        CloseLink();
+        HSZ s = Handle(inst_, service), t = Handle(inst_, topic);
+        conv_ = DdeConnect(inst_, s, t, nullptr);
+        DdeFreeStringHandle(inst_, s);
+        DdeFreeStringHandle(inst_, t);
+        return conv_ != nullptr;
+    }
+
+    DWORD inst_ = 0;
+    HCONV conv_ = nullptr;
+};
+
+} // namespace
+
+std::unique_ptr<DdeClient> MakeDdeClient()
+{
+    return std::make_unique<DdemlClient>();
+}
+
+struct DdeServer::Impl {
+    DWORD inst = 0;
+    HSZ service = nullptr;
+    HSZ topic = nullptr;
+    Handler handler;
+};
+
+namespace {
+DdeServer::Impl *server = nullptr; // DDEML calls back without a context
+
+HDDEDATA CALLBACK ServerCallback(UINT type, UINT, HCONV, HSZ hsz1, HSZ, HDDEDATA data, ULONG_PTR, ULONG_PTR)
+{
+    if (!server)
+        return nullptr;
+    switch (type) {
+    case XTYP_CONNECT:
+        return reinterpret_cast<HDDEDATA>(static_cast<ULONG_PTR>(DdeCmpStringHandles(hsz1, server->topic) == 0));
+    case XTYP_EXECUTE: {
+        const DWORD size = DdeGetData(data, nullptr, 0, 0);
+        QByteArray bytes(int(size), '\0');
+        DdeGetData(data, reinterpret_cast<LPBYTE>(bytes.data()), size, 0);
+        while (!bytes.isEmpty() && bytes.endsWith('\0'))
+            bytes.chop(1);
+        QString text = QString::fromLatin1(bytes);
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        QStringList lines = text.split(QLatin1Char('\n'));
+        if (!lines.isEmpty() && lines.last().isEmpty())
+            lines.removeLast();
+        const bool ok = server->handler && server->handler(lines);
+        return reinterpret_cast<HDDEDATA>(static_cast<ULONG_PTR>(ok ? DDE_FACK : DDE_FNOTPROCESSED));
+    }
+    default:
+        return nullptr;
+    }
+}
+} // namespace
+
+DdeServer::DdeServer(QObject *parent) : QObject(parent), d_(std::make_unique<Impl>()) {}
+
+DdeServer::~DdeServer()
+{
+    if (d_->inst) {
+        DdeNameService(d_->inst, d_->service, nullptr, DNS_UNREGISTER);
+        DdeFreeStringHandle(d_->inst, d_->service);
+        DdeFreeStringHandle(d_->inst, d_->topic);
+        DdeUninitialize(d_->inst);
+    }
+    if (server == d_.get())
+        server = nullptr;
+}
+
+bool DdeServer::Listen(const QString &service, const QString &topic, Handler handler)
+{
+    d_->handler = std::move(handler);
+    server = d_.get();
+    if (DdeInitializeW(&d_->inst, ServerCallback, APPCLASS_STANDARD | CBF_SKIP_REGISTRATIONS | CBF_SKIP_UNREGISTRATIONS, 0)
+        != DMLERR_NO_ERROR)
+        return false;
+    d_->service = Handle(d_->inst, service);
+    d_->topic = Handle(d_->inst, topic);
+    return DdeNameService(d_->inst, d_->service, nullptr, DNS_REGISTER) != nullptr;
+}
+
+bool TabvistaRunning()
+{
+    HANDLE h = CreateSemaphoreW(nullptr, 0, 1, L"Tabvista");
+    const bool existed = h && GetLastError() == ERROR_ALREADY_EXISTS;
+    // Released at once: kept, it would make every later probe say "running".
+    if (h)
+        CloseHandle(h);
+    return existed;
+}
+
+struct TabvistaMarker::Impl {
+    Impl() : handle(CreateSemaphoreW(nullptr, 0, 1, L"Tabvista")), held(handle != nullptr) {}
+    ~Impl()
+    {
+        if (handle)
+            CloseHandle(handle);
+    }
+    HANDLE handle;
+    bool held;
+};
+
+TabvistaMarker::TabvistaMarker() : d_(std::make_unique<Impl>()) {}
+TabvistaMarker::~TabvistaMarker() = default;
+bool TabvistaMarker::Held() const { return d_->held; }
+
+} // namespace vandoral

@@ -1,0 +1,170 @@
+#include "spectrodde.h"
+
+#include "dialogs.h"
+#include "numtext.h"
+#include "qtext.h"
+#include "spectrocst.h"
+
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QSettings>
+#include <QThread>
+
+namespace vandoral {
+
+TFormDDE *FormDDE = nullptr;
+
+QString LocateTabvista()
+{
+#ifdef Q_OS_WIN
+    QSettings key(QStringLiteral("HKEY_CURRENT_USER\\Software\\Tabvista"), QSettings::NativeFormat);
+#else
+    QSettings key(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tabvista"));
+#endif
+    const QString first = key.value(QStringLiteral("Path")).toString();
+    const QString path = key.value(QStringLiteral("Tabvista/Path"), first).toString();
+    if (!path.isEmpty())
+        return path;
+#ifdef Q_OS_WIN
+    return QStringLiteral("tabvista.exe");
+#else
+    return QStringLiteral("tabvista");
+#endif
+}
+
+TFormDDE::TFormDDE(TConstanteDlg *constante, QWidget *parent)
+    : QWidget(parent), constante_(constante)
+{
+    setObjectName(QStringLiteral("FormDDE"));
+    setWindowTitle(QStringLiteral("DDE"));
+    ServiceApplication = LocateTabvista();
+    Wait = [](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); };
+    // This program's own service: its executable's name cut at the first ".".
+    const QString service = QFileInfo(QCoreApplication::applicationFilePath()).fileName().section(QLatin1Char('.'), 0, 0);
+    server_.Listen(service, QStringLiteral("ServeurDDE"), [this](const QStringList &lines) { return ExecuteMacro(lines); });
+    FormDDE = this;
+}
+
+TFormDDE::~TFormDDE()
+{
+    if (FormDDE == this)
+        FormDDE = nullptr;
+}
+
+std::string TFormDDE::DateTimeText() const
+{
+    const QString format = FromCp(Formats().shortDateFormat) + QLatin1Char(' ') + FromCp(Formats().longTimeFormat);
+    return ToCp(QDateTime::currentDateTime().toString(format));
+}
+
+void TFormDDE::Export(BlockKind kind, const Tgraphe *graph, bool twoCurves, bool versTabvista)
+{
+    if (!graph)
+        return;
+    BlockRequest r;
+    r.kind = kind;
+    r.graph = graph;
+    r.twoCurves = twoCurves;
+    r.versTabvista = versTabvista;
+    r.programPath = ToCp(QDir::toNativeSeparators(QCoreApplication::applicationFilePath()));
+    r.dateTime = DateTimeText();
+    TermineExport(BuildBlock(r, constante_ ? constante_->Page() : PageInfo{}), versTabvista);
+}
+
+void TFormDDE::ExportSpectre(bool versTabvista)
+{
+    Export(BlockKind::Spectre, SpectreGraph, false, versTabvista);
+}
+
+void TFormDDE::ExportCinetique(bool versTabvista)
+{
+    Export(BlockKind::Cinetique, CinetiqueGraph, LambdaBis && LambdaBis(), versTabvista);
+}
+
+void TFormDDE::ExportBeer(bool versTabvista)
+{
+    Export(BlockKind::Beer, BeerGraph, false, versTabvista);
+}
+
+void TFormDDE::TermineExport(const std::vector<std::string> &lignes, bool versTabvista)
+{
+    LastBlock = JoinBlock(lignes);
+    QGuiApplication::clipboard()->setText(FromCp(LastBlock));
+    if (!versTabvista)
+        return;
+    const bool addPage = constante_ && constante_->NewPage() == 1;
+    EnvoieMacro(addPage ? QStringLiteral("CLIP|ADD()") : QStringLiteral("CLIP|LOAD()"));
+    if (constante_)
+        constante_->SetNewPage(1);
+}
+
+void TFormDDE::LanceTabvista()
+{
+    if (TabvistaRunning())
+        return;
+    if (StartCommandLine(ServiceApplication))
+        Wait(2000);
+}
+
+void TFormDDE::EnvoieMacro(const QString &macro)
+{
+    LanceTabvista();
+    const QString topic = QStringLiteral("ServeurDDE"), item = QStringLiteral("ServeurItem");
+    std::unique_ptr<DdeClient> link = MakeDdeClient();
+    if (!link->OpenLink(QStringLiteral("TABVISTA"), topic, item, ServiceApplication)) {
+        Wait(1000);
+        if (!link->OpenLink(QStringLiteral("Tabvista"), topic, item, ServiceApplication)) {
+            CurrentDialogs().Message(this, QStringLiteral("Impossible de lancer Tabvista"));
+            return;
+        }
+    }
+    if (!link->ExecuteMacro(macro.toLatin1()))
+        CurrentDialogs().Message(this, macro + QStringLiteral(" non exécuté"));
+    link->CloseLink();
+}
+
+bool TFormDDE::ExecuteMacro(const QStringList &lines)
+{
+    // Requests of more or fewer lines are acknowledged and ignored.
+    if (lines.size() == 1 && FocusCurrentMode)
+        FocusCurrentMode();
+    return true;
+}
+
+bool TFormDDE::Sauve(BlockKind kind, const Tgraphe *graph, bool twoCurves, const QString &nomFichier, int filterIndex)
+{
+    if (!graph)
+        return false;
+    FileRequest r;
+    r.kind = kind;
+    r.graph = graph;
+    r.twoCurves = twoCurves;
+    r.comment = constante_ ? constante_->Page().comment : std::string();
+    r.dateTime = DateTimeText();
+    std::string error;
+    if (SauveFichier(ToCp(nomFichier), filterIndex, r, nullptr, &error))
+        return true;
+    CurrentDialogs().Error(this, QStringLiteral("Impossible d'enregistrer le fichier ") + FromCp(error));
+    return false;
+}
+
+bool TFormDDE::SauveSpectre(const QString &nomFichier, int filterIndex)
+{
+    return Sauve(BlockKind::Spectre, SpectreGraph, false, nomFichier, filterIndex);
+}
+
+bool TFormDDE::SauveCinetique(const QString &nomFichier, int filterIndex)
+{
+    return Sauve(BlockKind::Cinetique, CinetiqueGraph, LambdaBis && LambdaBis(), nomFichier, filterIndex);
+}
+
+bool TFormDDE::SauveBeer(const QString &nomFichier, int filterIndex)
+{
+    return Sauve(BlockKind::Beer, BeerGraph, false, nomFichier, filterIndex);
+}
+
+} // namespace vandoral

@@ -1,0 +1,73 @@
+// The hidden export window: builds the data blocks of the three windows, puts
+// them on the clipboard, hands them to the analysis program and writes the
+// data files.
+#pragma once
+
+#include "datafile.h"
+#include "ddelink.h"
+#include "exportblock.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+namespace vandoral {
+
+class TConstanteDlg;
+
+// Where the analysis program is: the registry on Windows (QSettings' native
+// storage elsewhere), "Path" of "Software\Tabvista", then of its subkey
+// "Tabvista"; else the program name found through the search path.
+QString LocateTabvista();
+
+class TFormDDE : public QWidget {
+    Q_OBJECT
+public:
+    explicit TFormDDE(TConstanteDlg *constante, QWidget *parent = nullptr);
+    ~TFormDDE() override;
+    // The page-information dialog, created after this window.
+    void SetConstante(TConstanteDlg *constante) { constante_ = constante; }
+
+    // The windows' graphs, registered by the windows.
+    const Tgraphe *SpectreGraph = nullptr;
+    const Tgraphe *CinetiqueGraph = nullptr;
+    std::function<bool()> LambdaBis; // the kinetics window follows a second wavelength
+    const Tgraphe *BeerGraph = nullptr;
+
+    void ExportSpectre(bool versTabvista);
+    void ExportCinetique(bool versTabvista);
+    void ExportBeer(bool versTabvista);
+    void EnvoieMacro(const QString &macro);
+    void LanceTabvista();
+    // A macro from the analysis program: one line focuses the current mode's
+    // window; other requests are ignored.
+    bool ExecuteMacro(const QStringList &lines);
+
+    // Data files; false (after an error box) when the file could not be written.
+    bool SauveSpectre(const QString &nomFichier, int filterIndex);
+    bool SauveCinetique(const QString &nomFichier, int filterIndex);
+    bool SauveBeer(const QString &nomFichier, int filterIndex);
+
+    // ClientDDE's service program path.
+    QString ServiceApplication;
+    // Gives the focus to the window of a mode (0 main, 1 spectrum, 2 kinetics).
+    std::function<void()> FocusCurrentMode;
+    // Blocking waits of the hand-over (1000 and 2000 ms).
+    std::function<void(int ms)> Wait;
+    // The block last put on the clipboard (Windows-1252).
+    std::string LastBlock;
+
+private:
+    void Export(BlockKind kind, const Tgraphe *graph, bool twoCurves, bool versTabvista);
+    void TermineExport(const std::vector<std::string> &lignes, bool versTabvista);
+    bool Sauve(BlockKind kind, const Tgraphe *graph, bool twoCurves, const QString &nomFichier, int filterIndex);
+    std::string DateTimeText() const;
+
+    TConstanteDlg *constante_;
+    DdeServer server_;
+};
+
+extern TFormDDE *FormDDE;
+
+} // namespace vandoral
