@@ -21,6 +21,19 @@ QString LocalServiceName(const QString &service, const QString &topic)
     return QDir(dir).filePath(QStringLiteral("dde-%1-%2").arg(service.toLower(), topic.toLower()));
 }
 
+QStringList MacroLines(const QByteArray &macro)
+{
+    QByteArray bytes = macro;
+    while (bytes.endsWith('\0'))
+        bytes.chop(1);
+    QString text = QString::fromLatin1(bytes);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
 bool StartCommandLine(const QString &commandLine)
 {
     QStringList parts = QProcess::splitCommand(commandLine);
@@ -134,12 +147,7 @@ bool DdeServer::Listen(const QString &service, const QString &topic, Handler han
                     if (pending.size() < eol + 1 + length)
                         return;
                     client->read(eol + 1);
-                    const QByteArray macro = client->read(length);
-                    QString text = QString::fromLatin1(macro);
-                    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-                    QStringList lines = text.split(QLatin1Char('\n'));
-                    if (!lines.isEmpty() && lines.last().isEmpty())
-                        lines.removeLast();
+                    const QStringList lines = MacroLines(client->read(length));
                     const bool accepted = d_->handler && d_->handler(lines);
                     client->write(accepted ? "ACK\n" : "NACK\n");
                     client->flush();

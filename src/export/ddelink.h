@@ -39,11 +39,14 @@ public:
     ~DdeServer() override;
     bool Listen(const QString &service, const QString &topic, Handler handler);
 
+    struct Impl; // per platform; DDEML's callback reaches it without a context
+
 private:
-    struct Impl;
     std::unique_ptr<Impl> d_;
 };
 
+// The lines of a macro (CR LF or LF between them).
+QStringList MacroLines(const QByteArray &macro);
 // Where the local-socket conversation of service/topic listens.
 QString LocalServiceName(const QString &service, const QString &topic);
 // Starts a command line (program and arguments, quoted as a shell would).

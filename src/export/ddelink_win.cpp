@@ -116,14 +116,7 @@ HDDEDATA CALLBACK ServerCallback(UINT type, UINT, HCONV, HSZ hsz1, HSZ, HDDEDATA
         const DWORD size = DdeGetData(data, nullptr, 0, 0);
         QByteArray bytes(int(size), '\0');
         DdeGetData(data, reinterpret_cast<LPBYTE>(bytes.data()), size, 0);
-        while (!bytes.isEmpty() && bytes.endsWith('\0'))
-            bytes.chop(1);
-        QString text = QString::fromLatin1(bytes);
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        QStringList lines = text.split(QLatin1Char('\n'));
-        if (!lines.isEmpty() && lines.last().isEmpty())
-            lines.removeLast();
-        const bool ok = server->handler && server->handler(lines);
+        const bool ok = server->handler && server->handler(MacroLines(bytes));
         return reinterpret_cast<HDDEDATA>(static_cast<ULONG_PTR>(ok ? DDE_FACK : DDE_FNOTPROCESSED));
     }
     default:

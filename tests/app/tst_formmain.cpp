@@ -226,7 +226,10 @@ void TestFormMain::modesAndRouting()
     Bench b(1);
     b.Sim(1);
     b.Start();
+    int selections = 0; // the page dialog goes back to "Nouveau fichier" on each
+    b.form->OnSelectMode = [&] { ++selections; };
     b.form->SpectreMinMaxBtn->click();
+    QCOMPARE(selections, 1);
     QCOMPARE(b.form->Mode, 1);
     QVERIFY(b.spectre.isVisible());
     QVERIFY(b.form->SpectreMinMaxBtn->isVisible());

@@ -1,6 +1,7 @@
 // The data blocks for the clipboard and the analysis program, compared byte
 // for byte with fixture files.
 #include "exportblock.h"
+#include "samplegraphs.h"
 #include "separator.h"
 
 #include <QFile>
@@ -9,64 +10,6 @@
 using namespace vandoral;
 
 namespace {
-
-// Three small graphs, as the three windows fill them.
-Tgraphe Spectrum()
-{
-    Tgraphe g;
-    g.WorldX.Name = "Lambda";
-    g.WorldX.Unit = "nm";
-    g.WorldY.Name = "A";
-    g.MarkerSize = 4;
-    g.DrawMode = 1;
-    const double y[] = {0.523, 1.0, -0.012};
-    for (int i = 0; i < 3; ++i) {
-        g.X[i] = 512 + i;
-        g.Curve1.Y[i] = y[i];
-    }
-    g.PointCount = 3;
-    return g;
-}
-
-Tgraphe Kinetics()
-{
-    Tgraphe g;
-    g.WorldX.Name = "t";
-    g.WorldX.Unit = "s";
-    g.WorldX.LongName = "temps";
-    g.WorldY.Name = "A";
-    g.WorldY.LongName = "Absorbance";
-    g.MarkerSize = 3;
-    g.Grid = false;
-    g.DrawMode = 3;
-    g.Curve1.Color = 255;
-    g.Curve2.Color = 32768;
-    const double y1[] = {0.5, 0.45, 0.405}, y2[] = {0.1, 0.15, 0.19};
-    for (int i = 0; i < 3; ++i) {
-        g.X[i] = 8 * i;
-        g.Curve1.Y[i] = y1[i];
-        g.Curve2.Y[i] = y2[i];
-    }
-    g.PointCount = 3;
-    return g;
-}
-
-Tgraphe Beer()
-{
-    Tgraphe g;
-    g.WorldX.Name = "c";
-    g.WorldX.Unit = "mol/L";
-    g.WorldX.LongName = "concentration";
-    g.WorldY.Name = "A";
-    g.MarkerSize = 2;
-    g.DrawMode = 2;
-    g.X[0] = 0.001;
-    g.X[1] = 0.002;
-    g.Curve1.Y[0] = 0.25;
-    g.Curve1.Y[1] = 0.5;
-    g.PointCount = 2;
-    return g;
-}
 
 QByteArray Fixture(const QString &name)
 {
@@ -123,7 +66,7 @@ void TestExportBlock::blocks()
     QFETCH(QByteArray, value);
     QFETCH(QString, fixture);
     SeparatorScope scope(sep);
-    const Tgraphe g = kind == int(BlockKind::Spectre) ? Spectrum() : kind == int(BlockKind::Cinetique) ? Kinetics() : Beer();
+    const Tgraphe g = kind == int(BlockKind::Spectre) ? SampleSpectrum() : kind == int(BlockKind::Cinetique) ? SampleKinetics() : SampleBeer();
     BlockRequest r;
     r.kind = BlockKind(kind);
     r.graph = &g;
@@ -150,7 +93,7 @@ void TestExportBlock::ligneMapping()
 
 void TestExportBlock::longTextsAreCut()
 {
-    const Tgraphe g = Kinetics();
+    const Tgraphe g = SampleKinetics();
     BlockRequest r;
     r.kind = BlockKind::Cinetique;
     r.graph = &g;

@@ -3,6 +3,7 @@
 // error box.
 #include "numtext.h"
 #include "qtext.h"
+#include "samplegraphs.h"
 #include "scripteddialogs.h"
 #include "separator.h"
 #include "spectrocst.h"
@@ -21,21 +22,6 @@ using namespace vandoral;
 
 namespace {
 
-Tgraphe Spectrum()
-{
-    Tgraphe g;
-    g.WorldX.Name = "Lambda";
-    g.WorldX.Unit = "nm";
-    g.WorldY.Name = "A";
-    for (int i = 0; i < 3; ++i) {
-        g.X[i] = 512 + i;
-        g.Curve1.Y[i] = 0.5 + i / 10.0;
-        g.Curve2.Y[i] = 0.1 * i;
-    }
-    g.PointCount = 3;
-    return g;
-}
-
 // The export window with its dialog, waits recorded instead of slept.
 struct Exporter {
     Exporter() : dde(&constante)
@@ -48,7 +34,7 @@ struct Exporter {
         constante.EditComm->setText(QString::fromUtf8("essai à 20 °C"));
     }
     ScriptedDialogs dialogs;
-    Tgraphe graph = Spectrum();
+    Tgraphe graph = SampleSpectrum();
     TConstanteDlg constante;
     TFormDDE dde;
     QList<int> waits;
@@ -106,7 +92,7 @@ void TestExport::clipboardCarriesTheBlock()
     QVERIFY(lines[0].startsWith("Spectre "));
     QCOMPARE(lines[1], QString::fromUtf8("essai à 20 °C"));
     QCOMPARE(lines[2], QString("Lambda\tA"));
-    QCOMPARE(lines[5], sep == ',' ? QString("512,0\t0,5") : QString("512.0\t0.5"));
+    QCOMPARE(lines[5], sep == ',' ? QString("512,0\t0,523") : QString("512.0\t0.523"));
     QVERIFY(e.dialogs.asked.isEmpty()); // the clipboard alone: no hand-over
     QVERIFY(e.waits.isEmpty());
 }
