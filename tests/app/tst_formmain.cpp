@@ -178,7 +178,8 @@ void TestFormMain::nothingAnswers()
     QVERIFY(!ModeButtonsVisible(*b.form));
 
     // Coming back from the box activates the window again: no new search.
-    QApplication::sendEvent(b.form.get(), new QEvent(QEvent::WindowActivate));
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(b.form.get(), &activate);
     QTest::qWait(100);
     QCOMPARE(a.CountOf("ID?"), 1);
     QCOMPARE(b.dialogs.asked.size(), 1);
