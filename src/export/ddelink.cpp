@@ -39,8 +39,13 @@ bool StartCommandLine(const QString &commandLine)
     QStringList parts = QProcess::splitCommand(commandLine);
     if (parts.isEmpty())
         return false;
-    const QString program = parts.takeFirst();
-    return QProcess::startDetached(program, parts);
+    // A program of its own: it does not write into this program's output.
+    QProcess process;
+    process.setProgram(parts.takeFirst());
+    process.setArguments(parts);
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    return process.startDetached();
 }
 
 #ifndef Q_OS_WIN
