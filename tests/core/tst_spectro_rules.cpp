@@ -115,7 +115,7 @@ void TestSpectroRules::hexScan_data()
 {
     QTest::addColumn<QByteArray>("input");
     QTest::addColumn<QList<double>>("values");
-    QTest::newRow("spec values") << QByteArray("0A3,3E8,FFF,F9B,\r\nE00\r\n")
+    QTest::newRow("reference values") << QByteArray("0A3,3E8,FFF,F9B,\r\nE00\r\n")
                                  << QList<double>{0.163, 1.0, 0.0, -0.1};
     QTest::newRow("two commas in a row") << QByteArray("0A3,,3E8,\nE00\n") << QList<double>{0.163, 1.0};
     QTest::newRow("scanning line dropped") << QByteArray("Scanning\r\n001,\nE00\n") << QList<double>{0.001};
