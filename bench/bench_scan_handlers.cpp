@@ -1,6 +1,6 @@
 // Speed of the scan reply handlers, in characters a second, against the line
 // rate of 9600 baud 8N1 (960 characters a second).
-#include "spectro.h"
+#include "driver.h"
 
 #include <chrono>
 #include <cstdio>

@@ -8,10 +8,10 @@
 #include "modeform.h"
 #include "oneinst.h"
 #include "qtext.h"
-#include "spectro.h"
-#include "spectrocst.h"
-#include "spectrodde.h"
-#include "spectromain.h"
+#include "driver.h"
+#include "pagedialog.h"
+#include "exportwindow.h"
+#include "mainwindow.h"
 #include "tradform.h"
 
 #include <QApplication>

@@ -2,7 +2,7 @@
 // application's events flowing, serial notifications included.
 #pragma once
 
-#include "spectro.h"
+#include "driver.h"
 
 namespace vandoral {
 

@@ -6,8 +6,8 @@
 #include "modeform.h"
 #include "scripteddialogs.h"
 #include "siminstrument.h"
-#include "spectro.h"
-#include "spectromain.h"
+#include "driver.h"
+#include "mainwindow.h"
 #include "tradform.h"
 
 #include <QComboBox>

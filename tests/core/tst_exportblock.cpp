@@ -40,11 +40,11 @@ void TestExportBlock::blocks_data()
     QTest::addColumn<QString>("fixture");
 
     QTest::newRow("spectrum to clipboard, comma") << int(BlockKind::Spectre) << ',' << false << false
-        << QByteArray("k") << QByteArray("s-1") << QByteArray("0,05") << "spectre-clip-comma.txt";
+        << QByteArray("k") << QByteArray("s-1") << QByteArray("0,05") << "lambda-clip-comma.txt";
     QTest::newRow("spectrum to clipboard, point") << int(BlockKind::Spectre) << '.' << false << false
-        << QByteArray() << QByteArray() << QByteArray() << "spectre-clip-point.txt";
+        << QByteArray() << QByteArray() << QByteArray() << "lambda-clip-point.txt";
     QTest::newRow("spectrum to Tabvista, comma") << int(BlockKind::Spectre) << ',' << true << false
-        << QByteArray("k") << QByteArray("s-1") << QByteArray("0,05") << "spectre-tabvista-comma.txt";
+        << QByteArray("k") << QByteArray("s-1") << QByteArray("0,05") << "lambda-tabvista-comma.txt";
     QTest::newRow("kinetics, two curves, no symbol") << int(BlockKind::Cinetique) << '.' << true << true
         << QByteArray() << QByteArray("s") << QByteArray("1") << "cinetique2-tabvista-point.txt";
     QTest::newRow("kinetics, one curve, clipboard") << int(BlockKind::Cinetique) << ',' << false << false

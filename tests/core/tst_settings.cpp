@@ -3,7 +3,7 @@
 #include "catalogue.h"
 #include "inifile.h"
 #include "separator.h"
-#include "spectro.h"
+#include "driver.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -6,8 +6,8 @@
 #include "samplegraphs.h"
 #include "scripteddialogs.h"
 #include "separator.h"
-#include "spectrocst.h"
-#include "spectrodde.h"
+#include "pagedialog.h"
+#include "exportwindow.h"
 #include "standin.h"
 
 #include <QClipboard>

@@ -6,7 +6,7 @@
 #include "qtdriverenv.h"
 #include "qtserialline.h"
 #include "siminstrument.h"
-#include "spectro.h"
+#include "driver.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>

@@ -12,7 +12,7 @@
 #include "qtext.h"
 #include "qtserialline.h"
 #include "search.h"
-#include "spectro.h"
+#include "driver.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

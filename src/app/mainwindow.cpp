@@ -1,4 +1,4 @@
-#include "spectromain.h"
+#include "mainwindow.h"
 
 #include "about.h"
 #include "dialogs.h"
@@ -7,7 +7,7 @@
 #include "qtdriverenv.h"
 #include "qtext.h"
 #include "search.h"
-#include "spectro.h"
+#include "driver.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,4 +1,4 @@
-#include "spectrocst.h"
+#include "pagedialog.h"
 
 #include "dialogs.h"
 #include "qtext.h"

@@ -1,7 +1,7 @@
 // The driver's reply rules, character by character: status decoding, the
 // reference and scan handlers, and random input that must never break them.
 #include "numtext.h"
-#include "spectro.h"
+#include "driver.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -236,4 +236,4 @@ void TestSpectroRules::randomBytesKeepTheRules()
 }
 
 QTEST_GUILESS_MAIN(TestSpectroRules)
-#include "tst_spectro_rules.moc"
+#include "tst_driver_rules.moc"

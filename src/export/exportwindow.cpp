@@ -1,9 +1,9 @@
-#include "spectrodde.h"
+#include "exportwindow.h"
 
 #include "dialogs.h"
 #include "numtext.h"
 #include "qtext.h"
-#include "spectrocst.h"
+#include "pagedialog.h"
 
 #include <QClipboard>
 #include <QCoreApplication>

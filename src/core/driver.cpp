@@ -1,4 +1,4 @@
-#include "spectro.h"
+#include "driver.h"
 
 #include "catalogue.h"
 #include "inifile.h"
