@@ -20,7 +20,6 @@ public:
     QString Translate(const QString &native) const;
     int Current() const { return current_; }
     void SetCurrent(int language);
-    int RowCount() const { return int(rows_.size()); }
 
     static QStringList LanguageNames(); // "Native", "French", "Spanish", "English"
     static QStringList DisplayNames();  // as shown to the user

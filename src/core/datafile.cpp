@@ -46,6 +46,39 @@ bool DataFile::Ferme(std::string *error)
     return WriteFileReplacing(FileName, Contents, error);
 }
 
+void DataFile::EcritDonnees(const FileRequest &r)
+{
+    const Tgraphe &g = *r.graph;
+    const std::string s(1, Separateur);
+    const bool two = r.kind == BlockKind::Cinetique && r.twoCurves;
+    switch (r.kind) {
+    case BlockKind::Spectre:
+        EcritLigne(r.comment);
+        EcritLigne("Lambda" + s + "A");
+        EcritLigne("nm" + s);
+        EcritLigne("Longueur d'onde" + s);
+        break;
+    case BlockKind::Cinetique:
+        EcritLigne(r.comment);
+        EcritLigne(g.WorldX.Name + s + g.WorldY.Name + (two ? s + g.WorldY.Name + "2" : ""));
+        EcritLigne(g.WorldX.Unit + s + g.WorldY.Unit + (two ? s + g.WorldY.Unit : ""));
+        EcritLigne(g.WorldX.LongName + s + g.WorldY.LongName + (two ? s + g.WorldY.LongName : ""));
+        break;
+    case BlockKind::Beer:
+        EcritLigne("Loi de Beer-Lambert " + r.dateTime);
+        EcritLigne(g.WorldX.Name + s + g.WorldY.Name);
+        EcritLigne(g.WorldX.Unit + s + g.WorldY.Unit);
+        EcritLigne(g.WorldX.LongName + s + g.WorldY.LongName);
+        break;
+    }
+    for (int i = 0; i < g.PointCount; ++i) {
+        std::string line = TexteNombreLocal(g.X[i]) + s + TexteNombreLocal(g.Curve1.Y[i]);
+        if (two)
+            line += s + TexteNombreLocal(g.Curve2.Y[i]);
+        EcritLigne(line);
+    }
+}
+
 bool SauveFichier(const std::string &nomFichier, int filterIndex, const FileRequest &r,
                   std::string *finalName, std::string *error)
 {
@@ -53,35 +86,7 @@ bool SauveFichier(const std::string &nomFichier, int filterIndex, const FileRequ
     f.OuvreFichier(nomFichier, filterIndex);
     if (finalName)
         *finalName = f.FileName;
-    const Tgraphe &g = *r.graph;
-    const std::string s(1, f.Separateur);
-    const bool two = r.kind == BlockKind::Cinetique && r.twoCurves;
-    switch (r.kind) {
-    case BlockKind::Spectre:
-        f.EcritLigne(r.comment);
-        f.EcritLigne("Lambda" + s + "A");
-        f.EcritLigne("nm" + s);
-        f.EcritLigne("Longueur d'onde" + s);
-        break;
-    case BlockKind::Cinetique:
-        f.EcritLigne(r.comment);
-        f.EcritLigne(g.WorldX.Name + s + g.WorldY.Name + (two ? s + g.WorldY.Name + "2" : ""));
-        f.EcritLigne(g.WorldX.Unit + s + g.WorldY.Unit + (two ? s + g.WorldY.Unit : ""));
-        f.EcritLigne(g.WorldX.LongName + s + g.WorldY.LongName + (two ? s + g.WorldY.LongName : ""));
-        break;
-    case BlockKind::Beer:
-        f.EcritLigne("Loi de Beer-Lambert " + r.dateTime);
-        f.EcritLigne(g.WorldX.Name + s + g.WorldY.Name);
-        f.EcritLigne(g.WorldX.Unit + s + g.WorldY.Unit);
-        f.EcritLigne(g.WorldX.LongName + s + g.WorldY.LongName);
-        break;
-    }
-    for (int i = 0; i < g.PointCount; ++i) {
-        std::string line = TexteNombreLocal(g.X[i]) + s + TexteNombreLocal(g.Curve1.Y[i]);
-        if (two)
-            line += s + TexteNombreLocal(g.Curve2.Y[i]);
-        f.EcritLigne(line);
-    }
+    f.EcritDonnees(r);
     if (!f.Ferme(error)) {
         if (error)
             *error = f.FileName + ": " + *error;

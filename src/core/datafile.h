@@ -16,6 +16,14 @@ enum : int { TextFilter = 1, CsvFilter = 2 };
 // the last dot; else empty.
 std::string UpperExtension(const std::string &fileName);
 
+struct FileRequest {
+    BlockKind kind = BlockKind::Spectre;
+    const Tgraphe *graph = nullptr;
+    bool twoCurves = false;  // kinetics with a second wavelength
+    std::string comment;     // line 1 of spectrum and kinetics files
+    std::string dateTime;    // in the Beer-Lambert file's line 1
+};
+
 class DataFile {
 public:
     // Chooses the final name (".TXT" or ".CSV" added by the filter index when
@@ -23,6 +31,8 @@ public:
     void OuvreFichier(const std::string &nomFichier, int filterIndex);
     // One line, at most 255 characters, then LF (CSV) or CR LF (text).
     void EcritLigne(const std::string &ligne);
+    // The lines of a spectrum, kinetics or Beer-Lambert file.
+    void EcritDonnees(const FileRequest &request);
     // Writes the collected lines. False, with the reason, on failure.
     bool Ferme(std::string *error);
 
@@ -32,13 +42,6 @@ public:
     std::string Contents;
 };
 
-struct FileRequest {
-    BlockKind kind = BlockKind::Spectre;
-    const Tgraphe *graph = nullptr;
-    bool twoCurves = false;  // kinetics with a second wavelength
-    std::string comment;     // line 1 of spectrum and kinetics files
-    std::string dateTime;    // in the Beer-Lambert file's line 1
-};
 
 // Writes the file of a spectrum, a kinetics run or Beer-Lambert standards.
 // `finalName` receives the name actually written; on failure `error` says

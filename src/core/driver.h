@@ -97,7 +97,6 @@ public:
 
     // Which reply handler the port notification reaches.
     enum class Handler { None, Collecting, Reference, Scan };
-    Handler InstalledHandler() const { return handler_; }
 
     // Treats `count` waiting characters with the installed handler; this is
     // what the port's "data available" notification calls.

@@ -14,10 +14,6 @@ bool Tmonde::Valid() const
     return std::isfinite(Min) && std::isfinite(Max) && Max > Min && Max > 0;
 }
 
-void Tmonde::SetName(const std::string &s) { Name = Cut(s, ShortTextLimit); }
-void Tmonde::SetUnit(const std::string &s) { Unit = Cut(s, ShortTextLimit); }
-void Tmonde::SetLongName(const std::string &s) { LongName = Cut(s, TextLimit); }
-
 int Tmonde::ToPixel(double value) const
 {
     if (value == MissingValue)

@@ -33,9 +33,6 @@ public:
 
     // Max > Min and Max > 0: the bounds can be scaled and graduated.
     bool Valid() const;
-    void SetName(const std::string &s);
-    void SetUnit(const std::string &s);
-    void SetLongName(const std::string &s);
 };
 
 constexpr int GraphCapacity = 1501;

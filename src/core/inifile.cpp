@@ -170,15 +170,21 @@ void IniImage::Parse(const std::string &bytes)
                 continue;
             }
         }
-        Line line{raw};
-        const auto eq = raw.find('=');
-        if (!t.empty() && t[0] != ';' && t[0] != '#' && eq != std::string::npos) {
-            line.isKey = true;
-            line.key = Trim(raw.substr(0, eq));
-            line.value = Trim(raw.substr(eq + 1));
-        }
-        sections_.back().lines.push_back(std::move(line));
+        sections_.back().lines.push_back(ParseLine(raw));
     }
+}
+
+IniImage::Line IniImage::ParseLine(const std::string &raw)
+{
+    Line line{raw};
+    const std::string t = Trim(raw);
+    const auto eq = raw.find('=');
+    if (!t.empty() && t[0] != ';' && t[0] != '#' && eq != std::string::npos) {
+        line.isKey = true;
+        line.key = Trim(raw.substr(0, eq));
+        line.value = Trim(raw.substr(eq + 1));
+    }
+    return line;
 }
 
 std::string IniImage::Serialize() const
@@ -323,16 +329,8 @@ void IniImage::AddSectionLines(const std::string &section, const std::vector<std
     if (HasSection(section))
         return;
     Section &s = Ensure(section);
-    for (const auto &raw : lines) {
-        Line l{raw};
-        const auto eq = raw.find('=');
-        if (eq != std::string::npos) {
-            l.isKey = true;
-            l.key = Trim(raw.substr(0, eq));
-            l.value = Trim(raw.substr(eq + 1));
-        }
-        s.lines.push_back(std::move(l));
-    }
+    for (const auto &raw : lines)
+        s.lines.push_back(ParseLine(raw));
 }
 
 std::string IniReadString(const std::string &path, const std::string &section,

@@ -52,6 +52,7 @@ private:
         std::string name; // empty for the lines before the first header
         std::vector<Line> lines;
     };
+    static Line ParseLine(const std::string &raw);
     const Section *Find(const std::string &name) const;
     Section &Ensure(const std::string &name);
     static const Line *FindKey(const Section &s, const std::string &key);

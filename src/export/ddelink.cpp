@@ -184,14 +184,12 @@ bool TabvistaRunning()
 }
 
 struct TabvistaMarker::Impl {
-    Impl() : lock(MarkerPath()) { held = lock.tryLock(0); }
+    Impl() : lock(MarkerPath()) { lock.tryLock(0); }
     QLockFile lock;
-    bool held = false;
 };
 
 TabvistaMarker::TabvistaMarker() : d_(std::make_unique<Impl>()) {}
 TabvistaMarker::~TabvistaMarker() = default;
-bool TabvistaMarker::Held() const { return d_->held; }
 
 #endif // !Q_OS_WIN
 

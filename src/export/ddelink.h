@@ -60,7 +60,6 @@ class TabvistaMarker {
 public:
     TabvistaMarker();
     ~TabvistaMarker();
-    bool Held() const;
 
 private:
     struct Impl;

@@ -162,18 +162,16 @@ bool TabvistaRunning()
 }
 
 struct TabvistaMarker::Impl {
-    Impl() : handle(CreateSemaphoreW(nullptr, 0, 1, L"Tabvista")), held(handle != nullptr) {}
+    Impl() : handle(CreateSemaphoreW(nullptr, 0, 1, L"Tabvista")) {}
     ~Impl()
     {
         if (handle)
             CloseHandle(handle);
     }
     HANDLE handle;
-    bool held;
 };
 
 TabvistaMarker::TabvistaMarker() : d_(std::make_unique<Impl>()) {}
 TabvistaMarker::~TabvistaMarker() = default;
-bool TabvistaMarker::Held() const { return d_->held; }
 
 } // namespace vandoral

@@ -40,9 +40,8 @@ public:
     TRect ClipRect() const override;
     void Flush() override;
 
-    // What the drawing touched since the last reset, in surface pixels.
+    // What the drawing touched, in surface pixels.
     QRect Touched() const { return touched_; }
-    void ResetTouched() { touched_ = QRect(); }
 
 private:
     void ApplyPen();

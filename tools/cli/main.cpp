@@ -73,8 +73,7 @@ bool WaitFor(const bool &done, QtSerialLine &line, int seconds)
 
 // Opens the given device or searches the ports like the program does.
 // Returns the port number (0 with --device), or -1 when nothing answers.
-int Connect(TspectroVandoral &spectro, QtSerialLine &line, const Options &o,
-            const std::string &settings)
+int Connect(TspectroVandoral &spectro, QtSerialLine &line, const Options &o, const PortTable &ports)
 {
     if (!o.device.isEmpty()) {
         line.SetDevice(o.device);
@@ -88,7 +87,6 @@ int Connect(TspectroVandoral &spectro, QtSerialLine &line, const Options &o,
         }
         return 0;
     }
-    const PortTable ports(settings);
     const int found = SearchInstrument(
         spectro.Com, [&](int n) { return ports.Present(n); },
         [&](int n) {
@@ -107,10 +105,9 @@ int Connect(TspectroVandoral &spectro, QtSerialLine &line, const Options &o,
     return found;
 }
 
-int Identify(TspectroVandoral &spectro, QtSerialLine &line, const Options &o,
-             const std::string &settings)
+int Identify(TspectroVandoral &spectro, QtSerialLine &line, const Options &o, const PortTable &ports)
 {
-    const int port = Connect(spectro, line, o, settings);
+    const int port = Connect(spectro, line, o, ports);
     if (port < 0) {
         Say(stderr, FromCp("Spectrophotom\xE8tre Vandoral non d\xE9tect\xE9"));
         return 1;
@@ -122,10 +119,9 @@ int Identify(TspectroVandoral &spectro, QtSerialLine &line, const Options &o,
     return 0;
 }
 
-int Scan(TspectroVandoral &spectro, QtSerialLine &line, const Options &o,
-         const std::string &settings)
+int Scan(TspectroVandoral &spectro, QtSerialLine &line, const Options &o, const PortTable &ports)
 {
-    const int port = Connect(spectro, line, o, settings);
+    const int port = Connect(spectro, line, o, ports);
     if (port < 0) {
         Say(stderr, FromCp("Spectrophotom\xE8tre Vandoral non d\xE9tect\xE9"));
         return 1;
@@ -176,18 +172,19 @@ int Scan(TspectroVandoral &spectro, QtSerialLine &line, const Options &o,
         ? "Spectre " + spectro.ModelName + " "
               + ToCp(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")))
         : ToCp(o.comment);
-    if (o.out.isEmpty()) {
-        // Same lines as a text file, on standard output.
-        std::string text = comment + "\nLambda\tA\nnm\t\nLongueur d'onde\t\n";
-        for (int i = 0; i < graphe.PointCount; ++i)
-            text += TexteNombreLocal(graphe.X[i]) + "\t" + TexteNombreLocal(graphe.Curve1.Y[i]) + "\n";
-        std::fputs(FromCp(text).toLocal8Bit().constData(), stdout);
-        return 0;
-    }
     FileRequest request;
     request.kind = BlockKind::Spectre;
     request.graph = &graphe;
     request.comment = comment;
+    if (o.out.isEmpty()) {
+        // A text file's lines (tab-separated), on standard output.
+        DataFile text;
+        text.EcritDonnees(request);
+        QString lines = FromCp(text.Contents);
+        lines.remove(QLatin1Char('\r'));
+        std::fputs(lines.toLocal8Bit().constData(), stdout);
+        return 0;
+    }
     std::string written, error;
     if (!SauveFichier(ToCp(o.out), TextFilter, request, &written, &error)) {
         Say(stderr, QStringLiteral("vandoral-cli: ") + FromCp(error));
@@ -293,13 +290,14 @@ int main(int argc, char **argv)
 
     TspectroVandoral spectro(settings);
     LoadCatalogue(settings);
-    QtSerialLine line([&](int n) { return PortDeviceName(n, settings); });
+    const PortTable ports(settings);
+    QtSerialLine line([&ports](int n) { return ports.Device(n); });
     spectro.Port = &line;
     spectro.Env = &DefaultQtDriverEnv();
     spectro.OnMessage = [](const std::string &) {};
 
-    const int status = o.command == QLatin1String("identify") ? Identify(spectro, line, o, settings)
-                                                              : Scan(spectro, line, o, settings);
+    const int status = o.command == QLatin1String("identify") ? Identify(spectro, line, o, ports)
+                                                              : Scan(spectro, line, o, ports);
     line.SetDataHandler(nullptr);
     if (status == 0 && o.device.isEmpty()) {
         std::string error;
