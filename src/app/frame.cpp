@@ -39,7 +39,27 @@ void InitFormatsFromSystem()
                              ? static_cast<char>(sep.at(0).unicode())
                              : '.';
     f.shortDateFormat = ToCp(locale.dateFormat(QLocale::ShortFormat));
-    f.longTimeFormat = ToCp(locale.timeFormat(QLocale::LongFormat));
+    f.longTimeFormat = ToCp(TimeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat)));
+}
+
+QString TimeFormatWithoutZone(const QString &format)
+{
+    QString out;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format.at(i);
+        if (c == QLatin1Char('\'')) {
+            quoted = !quoted;
+            out += c;
+        } else if (!quoted && c == QLatin1Char('t')) {
+            // The zone field and the blanks before it.
+            while (out.endsWith(QLatin1Char(' ')))
+                out.chop(1);
+        } else {
+            out += c;
+        }
+    }
+    return out.trimmed();
 }
 
 } // namespace vandoral

@@ -17,5 +17,8 @@ QString SettingsFilePathIn(const QString &programFolder);
 
 // Fills the process-wide format settings from the system locale.
 void InitFormatsFromSystem();
+// A time format without its time-zone fields ("HH:mm:ss t" -> "HH:mm:ss"):
+// the Windows long time format the data blocks follow has no zone.
+QString TimeFormatWithoutZone(const QString &format);
 
 } // namespace vandoral

@@ -113,7 +113,7 @@ TFormMain::TFormMain(const QString &iniName, QWidget *parent)
     Mode = 0;
     Spectro->Port = &VoieSerie;
     Spectro->Env = &DefaultQtDriverEnv();
-    const std::string ini = ToCp(IniName);
+    const std::string ini = ToPath(IniName);
     Test = FileExists(ini) ? int(IniReadInteger(ini, "Spectro", "Test", 1)) : 0;
     Translate();
     FormMain = this;
@@ -233,7 +233,7 @@ void TFormMain::SelectMode(int mode, bool search)
 
 void TFormMain::FillPortList()
 {
-    ports_ = std::make_unique<PortTable>(ToCp(IniName));
+    ports_ = std::make_unique<PortTable>(ToPath(IniName));
     ComPorts->clear();
     int selected = -1;
     for (int n = 1; n <= HighestPort; ++n) {
@@ -249,15 +249,21 @@ void TFormMain::FillPortList()
 void TFormMain::SearchInstrument()
 {
     if (!ports_)
-        ports_ = std::make_unique<PortTable>(ToCp(IniName));
+        ports_ = std::make_unique<PortTable>(ToPath(IniName));
+    // "Quitter" is held back until the search and the taking of control are
+    // over: a close in the middle of the CONTROL exchange would leave the
+    // instrument's keys locked.
     searching_ = true;
     const int stored = Spectro->Com;
     vandoral::SearchInstrument(
         stored, [this](int n) { return !quitRequested_ && ports_->Present(n); },
         [this](int n) { return !quitRequested_ && TryPort(n); });
+    if (VoieSerie.IsOpen() && !quitRequested_)
+        TakeControlAfterSearch();
     searching_ = false;
     if (quitRequested_) {
-        // "Quitter" was pressed during the search: close now that it is over.
+        // "Quitter" was pressed during the search: close now that it is over
+        // (the close gives control back when it was taken).
         QTimer::singleShot(0, this, &QWidget::close);
         closing_ = true;
         return;
@@ -274,25 +280,33 @@ void TFormMain::SearchInstrument()
         ConnectBtn->hide();
         return;
     }
+    ShowModeButtons();
+    ConnectBtn->show();
+}
+
+void TFormMain::TakeControlAfterSearch()
+{
     setWindowTitle(QStringLiteral("Acquisition par ") + FromCp(Spectro->ModelName) + QStringLiteral(" ")
                    + QStringLiteral("pour Tabvista"));
     if (Spectro->TakeControl()) {
         ConnectBtn->setText(Res(rsDeconnect));
         SetHint(ConnectBtn, Res(rsReactivation));
         SetStatusText(QString());
-    } else {
-        CurrentDialogs().Message(this, FromCp(Spectro->LastMessage));
-        if (Spectro->TakeControl()) {
-            ConnectBtn->setText(Res(rsDeconnection));
-            SetHint(ConnectBtn, Res(rsReactivation));
-        } else {
-            ConnectBtn->setText(Res(rsConnection));
-            SetHint(ConnectBtn, Res(rsPrendControle));
-            SetStatusText(FromCp(Spectro->LastMessage));
-        }
+        return;
     }
-    ShowModeButtons();
-    ConnectBtn->show();
+    if (quitRequested_)
+        return;
+    CurrentDialogs().Message(this, FromCp(Spectro->LastMessage));
+    if (quitRequested_)
+        return;
+    if (Spectro->TakeControl()) {
+        ConnectBtn->setText(Res(rsDeconnection));
+        SetHint(ConnectBtn, Res(rsReactivation));
+    } else {
+        ConnectBtn->setText(Res(rsConnection));
+        SetHint(ConnectBtn, Res(rsPrendControle));
+        SetStatusText(FromCp(Spectro->LastMessage));
+    }
 }
 
 bool TFormMain::TryPort(int n)
@@ -430,7 +444,7 @@ void TFormMain::closeEvent(QCloseEvent *e)
         VoieSerie.SetDataHandler(nullptr);
         VoieSerie.DumpTrace();
         VoieSerie.DumpLog();
-        IniWriteInteger(ToCp(IniName), "Spectro", "Test", Test);
+        IniWriteInteger(ToPath(IniName), "Spectro", "Test", Test);
     }
     for (TModeForm *w : {spectre_.data(), cinetique_.data(), beer_.data()})
         if (w)

@@ -36,6 +36,7 @@ public:
     void FillPortList();
     void SearchInstrument();
     bool TryPort(int n);
+    void TakeControlAfterSearch();
     void ShowStatus(const QString &text);
     void ControlChanged();
     void AppHint(const QString &text);

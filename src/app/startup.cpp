@@ -21,35 +21,59 @@
 #include <cstdio>
 #include <memory>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#include <shlobj.h>
+#endif
+
 namespace vandoral {
+
+QString CommonDataFolder()
+{
+#ifdef Q_OS_WIN
+    // The all-users application data (C:\ProgramData); Qt's shared data
+    // locations also list the program's own folder.
+    wchar_t path[MAX_PATH];
+    if (SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, path) == S_OK)
+        return QString::fromWCharArray(path);
+    return QString();
+#else
+    // The first system data folder (after the user's own).
+    return QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation).value(1);
+#endif
+}
 
 void EnsureTabvistaFolders()
 {
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!documents.isEmpty())
         QDir().mkpath(QDir(documents).filePath(QStringLiteral("Tabvista")));
-    // The all-users application data: the last of the shared data folders
-    // (C:\ProgramData on Windows, the first system data folder elsewhere).
-    const QStringList shared = QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation);
-#ifdef Q_OS_WIN
-    const QString common = shared.isEmpty() ? QString() : shared.last();
-#else
-    const QString common = shared.value(1);
-#endif
+    const QString common = CommonDataFolder();
     if (!common.isEmpty())
         QDir().mkpath(QDir(common).filePath(QStringLiteral("Tabvista")));
 }
 
+bool CheckSettingsFile(const QString &iniName)
+{
+    std::string bytes, error;
+    if (ReadWholeFile(ToPath(iniName), bytes, &error) != FileState::Unreadable)
+        return true;
+    CurrentDialogs().Error(nullptr, QStringLiteral("Le fichier de réglages %1 ne peut pas être lu (%2). "
+                                                   "Les réglages par défaut servent et ce fichier ne sera pas modifié.")
+                                        .arg(QDir::toNativeSeparators(iniName), FromCp(error)));
+    return false;
+}
+
 int StoredLanguage(const QString &iniName)
 {
-    const QString name = FromCp(IniReadString(ToCp(iniName), "Interface", "Langue", ""));
+    const QString name = FromCp(IniReadString(ToPath(iniName), "Interface", "Langue", ""));
     const int index = TDictionary::LanguageNames().indexOf(name);
     return index < 0 ? int(TDictionary::French) : index;
 }
 
 void StoreLanguage(const QString &iniName, int language)
 {
-    IniWriteString(ToCp(iniName), "Interface", "Langue",
+    IniWriteString(ToPath(iniName), "Interface", "Langue",
                    ToCp(TDictionary::LanguageNames().value(language)));
 }
 
@@ -61,9 +85,9 @@ int RunVandoral(int argc, char **argv)
 
     EnsureTabvistaFolders();
     const QString ini = SettingsFilePath();
-    auto spectro = std::make_unique<TspectroVandoral>(ToCp(ini));
+    auto spectro = std::make_unique<TspectroVandoral>(ToPath(ini));
     Spectro = spectro.get();
-    LoadCatalogue(ToCp(ini));
+    LoadCatalogue(ToPath(ini));
     Dictionary().Load();
     Dictionary().SetCurrent(StoredLanguage(ini));
 
@@ -72,6 +96,7 @@ int RunVandoral(int argc, char **argv)
         return 0;
 
     SetApplicationTitle(QStringLiteral("Spectrophotomètres Vandoral"));
+    CheckSettingsFile(ini);
     int status;
     {
         TFormMain main(ini);

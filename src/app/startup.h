@@ -8,6 +8,12 @@ namespace vandoral {
 // The "Tabvista" folders in the user's documents and the shared application
 // data, created when missing; failures are ignored.
 void EnsureTabvistaFolders();
+// The all-users application-data folder.
+QString CommonDataFolder();
+
+// Says, in an error box, when the settings file exists but cannot be read:
+// it is then left as it is (nothing is written over it). False in that case.
+bool CheckSettingsFile(const QString &iniName);
 
 // The language stored in the settings file ("Interface"/"Langue").
 int StoredLanguage(const QString &iniName);

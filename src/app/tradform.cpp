@@ -27,6 +27,7 @@ bool TDictionary::Load(const QString &path)
     if (!f.open(QIODevice::ReadOnly))
         return false;
     rows_.clear();
+    natives_.clear();
     const QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
     for (int i = 1; i < lines.size(); ++i) { // line 0 names the languages
         QString line = lines.at(i);
@@ -38,8 +39,18 @@ bool TDictionary::Load(const QString &path)
         while (cells.size() < 4)
             cells << QString();
         rows_.insert(cells.at(0), cells);
+        for (int l = French; l <= English; ++l)
+            if (!cells.at(l).isEmpty() && !natives_.contains(cells.at(l)))
+                natives_.insert(cells.at(l), cells.at(0));
     }
     return true;
+}
+
+QString TDictionary::NativeOf(const QString &text) const
+{
+    if (rows_.contains(text))
+        return text;
+    return natives_.value(text, text);
 }
 
 QString TDictionary::Translate(const QString &native) const
@@ -105,8 +116,10 @@ void TranslateText(QObject *o, const char *key, Get get, Set set)
     const QByteArray shownKey = QByteArray("_shown_") + key;
     const QString current = get();
     QString native = o->property(nativeKey).toString();
+    // A text set by the program in the language shown until now (a run-time
+    // text) is brought back to its native text, so it follows the change.
     if (!o->property(nativeKey).isValid() || current != o->property(shownKey).toString())
-        native = current;
+        native = Dictionary().NativeOf(current);
     const QString shown = Dictionary().Translate(native);
     if (shown != current)
         set(shown);

@@ -18,6 +18,8 @@ public:
     // The text in the current language; the native text where the
     // dictionary has no translation.
     QString Translate(const QString &native) const;
+    // The native text of a text shown in any language (itself when unknown).
+    QString NativeOf(const QString &text) const;
     int Current() const { return current_; }
     void SetCurrent(int language);
 
@@ -26,6 +28,7 @@ public:
 
 private:
     QHash<QString, QStringList> rows_;
+    QHash<QString, QString> natives_; // translation -> native text
     int current_ = Native;
 };
 

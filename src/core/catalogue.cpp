@@ -24,26 +24,55 @@ const std::vector<std::string> &BuiltInCatalogueLines()
     return lines;
 }
 
-void LoadCatalogue(TlisteSpectro &list, const std::string &path)
+namespace {
+
+// Model sections: sections with a non-empty code and a sensible range (a
+// wild range would carry the scan's wavelengths past any integer).
+void ReadEntries(TlisteSpectro &list, const IniImage &ini)
 {
-    IniImage ini;
-    const bool exists = ini.Load(path);
-    if (!exists) {
-        std::string text;
-        for (const auto &line : BuiltInCatalogueLines())
-            text += line + "\n";
-        ini.Parse(text);
-    }
-    list.Clear();
-    list.fromBuiltIn = !exists;
     for (const auto &section : ini.Sections()) {
         auto entry = std::make_unique<TspectroPhoto>();
         entry->code = Cut(ini.ReadString(section, "code", ""), ShortTextLimit);
-        entry->lmin = static_cast<int>(ini.ReadInteger(section, "lmin", 330));
-        entry->lmax = static_cast<int>(ini.ReadInteger(section, "lmax", 800));
+        const std::int64_t lmin = ini.ReadInteger(section, "lmin", 330);
+        const std::int64_t lmax = ini.ReadInteger(section, "lmax", 800);
+        if (!(0 < lmin && lmin < lmax && lmax <= MaxCatalogueLambda))
+            continue;
+        entry->lmin = static_cast<int>(lmin);
+        entry->lmax = static_cast<int>(lmax);
         entry->nom = Cut(ini.ReadString(section, "nom", ""), ShortTextLimit);
         entry->absMax = ini.ReadFloat(section, "absMax", 2.0);
         list.Add(std::move(entry));
+    }
+}
+
+bool HasModel(const TlisteSpectro &list)
+{
+    for (int i = 0; i < list.Count(); ++i)
+        if (!list.Item(i).code.empty())
+            return true;
+    return false;
+}
+
+} // namespace
+
+void LoadCatalogue(TlisteSpectro &list, const std::string &path)
+{
+    IniImage ini;
+    list.Clear();
+    list.fromBuiltIn = false;
+    if (!path.empty() && ini.Load(path) == FileState::Read)
+        ReadEntries(list, ini);
+    // No model in the file (none yet, lost, or unreadable): the built-in
+    // models serve, and the next save of the settings writes them.
+    if (!HasModel(list)) {
+        std::string text;
+        for (const auto &line : BuiltInCatalogueLines())
+            text += line + "\n";
+        IniImage builtIn;
+        builtIn.Parse(text);
+        list.Clear();
+        ReadEntries(list, builtIn);
+        list.fromBuiltIn = true;
     }
 }
 

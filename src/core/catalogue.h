@@ -25,7 +25,7 @@ public:
     void Add(std::unique_ptr<TspectroPhoto> entry) { items_.push_back(std::move(entry)); }
     void Clear() { items_.clear(); }
 
-    // The entries came from the built-in lines (no settings file existed).
+    // The entries came from the built-in lines (the file held no model).
     bool fromBuiltIn = false;
 
 private:
@@ -37,7 +37,13 @@ extern TlisteSpectro ListeSpectro;
 // The 60 built-in lines: ten sections of six lines.
 const std::vector<std::string> &BuiltInCatalogueLines();
 
-// Fills `list` from the settings file at `path` (built-in lines when absent).
+// Highest wavelength a catalogue entry may name, nm.
+constexpr int MaxCatalogueLambda = 10000;
+
+// Fills `list` from the settings file at `path`: the entries whose range
+// satisfies 0 < lmin < lmax <= MaxCatalogueLambda. The built-in lines serve
+// when the file is absent or unreadable, or names no model (no section with
+// a code).
 void LoadCatalogue(TlisteSpectro &list, const std::string &path);
 // The global catalogue.
 void LoadCatalogue(const std::string &path);

@@ -1,6 +1,6 @@
 #include "datafile.h"
 
-#include "inifile.h"
+#include "fileio.h"
 #include "numtext.h"
 
 namespace vandoral {
@@ -87,12 +87,7 @@ bool SauveFichier(const std::string &nomFichier, int filterIndex, const FileRequ
     if (finalName)
         *finalName = f.FileName;
     f.EcritDonnees(r);
-    if (!f.Ferme(error)) {
-        if (error)
-            *error = f.FileName + ": " + *error;
-        return false;
-    }
-    return true;
+    return f.Ferme(error);
 }
 
 } // namespace vandoral

@@ -44,8 +44,9 @@ public:
 
 
 // Writes the file of a spectrum, a kinetics run or Beer-Lambert standards.
-// `finalName` receives the name actually written; on failure `error` says
-// which file and why, and the old file of that name is left as it was.
+// `nomFichier` is a path (a file-system name). `finalName` receives the name
+// actually written; on failure `error` says why (the caller names the file)
+// and the old file of that name is left as it was.
 bool SauveFichier(const std::string &nomFichier, int filterIndex, const FileRequest &request,
                   std::string *finalName, std::string *error);
 

@@ -6,6 +6,7 @@
 #include "serialline.h"
 
 #include <chrono>
+#include <climits>
 #include <cmath>
 #include <thread>
 
@@ -58,10 +59,11 @@ TspectroVandoral::TspectroVandoral(const std::string &settingsPath)
 
 void TspectroVandoral::LoadSettings()
 {
-    if (SettingsPath.empty() || !FileExists(SettingsPath))
+    if (SettingsPath.empty())
         return;
     IniImage ini;
-    ini.Load(SettingsPath);
+    if (ini.Load(SettingsPath) != FileState::Read)
+        return;
     Com = static_cast<std::uint16_t>(ini.ReadInteger("Spectro", "Com", 1));
     Mini = ini.ReadFloat("Beer", "Mini", 0);
     Maxi = ini.ReadFloat("Beer", "Maxi", 0.01);
@@ -74,10 +76,10 @@ void TspectroVandoral::LoadSettings()
     Signif = Cut(ini.ReadString("Beer", "Signif", "concentration"), TextLimit);
     Actif = ini.ReadBool("Beer", "Actif", true);
     LambdaBeer = static_cast<std::uint16_t>(ini.ReadInteger("Beer", "Lambda", 500));
-    long deltat = ini.ReadInteger("Cinetique", "Deltat", 8);
-    if (deltat < 8)
-        deltat = 8;
-    Deltat = static_cast<std::uint16_t>(deltat);
+    // The 16-bit field first, then the lower limit: 65536 must not become 0.
+    Deltat = static_cast<std::uint16_t>(ini.ReadInteger("Cinetique", "Deltat", 8));
+    if (Deltat < 8)
+        Deltat = 8;
     Nombre = static_cast<std::uint16_t>(ini.ReadInteger("Cinetique", "Nombre", 60));
     Lambda = static_cast<std::uint16_t>(ini.ReadInteger("Cinetique", "Lambda", 500));
     LambdaBis = static_cast<std::uint16_t>(ini.ReadInteger("Cinetique", "LambdaBis", 500));
@@ -88,7 +90,9 @@ bool TspectroVandoral::SaveSettings(std::string *error)
     if (SettingsPath.empty())
         return true;
     IniImage ini;
-    ini.Load(SettingsPath);
+    // A file that is there but could not be read is never written over.
+    if (ini.Load(SettingsPath, error) == FileState::Unreadable)
+        return false;
     ini.WriteInteger("Spectro", "Com", Com);
     ini.WriteFloat("Beer", "Mini", Mini);
     ini.WriteFloat("Beer", "Maxi", Maxi);
@@ -98,7 +102,7 @@ bool TspectroVandoral::SaveSettings(std::string *error)
     ini.WriteBool("Beer", "Actif", Actif);
     ini.WriteInteger("Beer", "Lambda", LambdaBeer);
     ini.WriteInteger("Cinetique", "Deltat", Deltat);
-    ini.WriteInteger("Cinetique", "Duree", static_cast<long>(Duree()));
+    ini.WriteInteger("Cinetique", "Duree", Duree());
     ini.WriteInteger("Cinetique", "Nombre", Nombre);
     ini.WriteInteger("Cinetique", "Lambda", Lambda);
     ini.WriteInteger("Cinetique", "LambdaBis", LambdaBis);
@@ -116,6 +120,21 @@ std::uint32_t TspectroVandoral::Duree() const
 std::string TspectroVandoral::FormatAbs(double value) const
 {
     return vandoral::FormatAbs(value);
+}
+
+// ---- events ------------------------------------------------------------------
+
+// Nothing a window's handler throws may cross the driver: it would leave
+// through the port's notification and end the program.
+template <class F, class... Args>
+void TspectroVandoral::Fire(const F &event, Args... args)
+{
+    if (!event)
+        return;
+    try {
+        event(args...);
+    } catch (...) {
+    }
 }
 
 // ---- framing and synchronous exchanges ------------------------------------
@@ -186,8 +205,7 @@ bool TspectroVandoral::DecodeStatus(const std::string &reply)
     case 99: LastMessage = "Erreur inconnue"; break;
     default: LastMessage = Cut("Probl\xE8me " + reply, TextLimit); break;
     }
-    if (OnMessage)
-        OnMessage(LastMessage);
+    Fire(OnMessage, LastMessage);
     return ok;
 }
 
@@ -228,8 +246,7 @@ bool TspectroVandoral::TakeControl()
     const std::string reply = SendAndWait("CONTROL", TimeoutTicks);
     const bool ok = DecodeStatus(reply);
     Controlled = ok;
-    if (OnControlChange)
-        OnControlChange();
+    Fire(OnControlChange);
     return ok;
 }
 
@@ -237,8 +254,7 @@ void TspectroVandoral::Release()
 {
     SendAndWait("RELEASE", TimeoutTicks);
     Controlled = false;
-    if (OnControlChange)
-        OnControlChange();
+    Fire(OnControlChange);
 }
 
 // ---- asynchronous operations ----------------------------------------------
@@ -290,7 +306,8 @@ void TspectroVandoral::DataAvailable(int count)
 void TspectroVandoral::HandleChar(char c)
 {
     switch (handler_) {
-    case Handler::None: break;
+    case Handler::None:
+    case Handler::Ended: break;
     case Handler::Collecting: CollectChar(c); break;
     case Handler::Reference: ReferenceChar(c); break;
     case Handler::Scan:
@@ -310,12 +327,15 @@ void TspectroVandoral::Append(char c)
 
 void TspectroVandoral::EndOperation()
 {
+    // An operation ends once: whatever arrives after its status line, and
+    // before the next command, is ignored. The events may start the next
+    // operation, which installs its own handler.
+    handler_ = Handler::Ended;
+    const Event done = OnDone;
     DecodeStatus(ReplyBuffer);
     Busy = false;
-    if (OnControlChange)
-        OnControlChange();
-    if (OnDone)
-        OnDone();
+    Fire(OnControlChange);
+    Fire(done);
 }
 
 void TspectroVandoral::CollectChar(char c)
@@ -340,10 +360,12 @@ void TspectroVandoral::ReferenceChar(char c)
 
 void TspectroVandoral::FirePoint(double value)
 {
+    // Past the last wavelength an index can carry, values are dropped.
+    if (PointIndex == INT32_MAX)
+        return;
     const std::int32_t index = PointIndex;
     ++PointIndex;
-    if (OnPoint)
-        OnPoint(index, value);
+    Fire(OnPoint, index, value);
 }
 
 bool TspectroVandoral::ScanLineHandled()
@@ -378,12 +400,13 @@ void TspectroVandoral::ScanTextChar(char c)
 
 namespace {
 
-// A hexadecimal integer of at most 32 bits, read as a signed value.
-bool ParseHex(const std::string &text, long long &n)
+// A value of the hexadecimal scan: at most three hexadecimal digits, in
+// thousandths; F00 to FFF (either case) are the negative values -255 to 0.
+bool ParseHexValue(const std::string &text, double &value)
 {
-    if (text.empty() || text.size() > 8)
+    if (text.empty() || text.size() > 3)
         return false;
-    std::uint32_t v = 0;
+    int n = 0;
     for (char c : text) {
         int d;
         if (c >= '0' && c <= '9')
@@ -394,9 +417,11 @@ bool ParseHex(const std::string &text, long long &n)
             d = c - 'a' + 10;
         else
             return false;
-        v = (v << 4) | static_cast<std::uint32_t>(d);
+        n = n * 16 + d;
     }
-    n = static_cast<std::int32_t>(v);
+    if (text[0] == 'F' || text[0] == 'f')
+        n -= 4095;
+    value = n / 1000.0;
     return true;
 }
 
@@ -413,15 +438,13 @@ void TspectroVandoral::ScanHexChar(char c)
     } else if (c == ',') {
         if (ReplyBuffer.empty())
             return;
-        long long n = 0;
-        const bool ok = ParseHex(ReplyBuffer, n);
-        const bool negative = ReplyBuffer[0] == 'F';
+        // Every comma-ended field is one wavelength: an unreadable one is a
+        // missing value, so the values after it keep their own wavelengths.
+        double value = MissingValue;
+        if (!ParseHexValue(ReplyBuffer, value))
+            value = MissingValue;
         ReplyBuffer.clear();
-        if (!ok)
-            return; // an unreadable value gives no point
-        if (negative)
-            n -= 4095;
-        FirePoint(static_cast<double>(n) / 1000.0);
+        FirePoint(value);
     } else if (c != '\r') {
         Append(c);
     }

@@ -95,8 +95,10 @@ public:
     static constexpr int TickMs = 55;
     static constexpr int BusyGuardSeconds = 30;
 
-    // Which reply handler the port notification reaches.
-    enum class Handler { None, Collecting, Reference, Scan };
+    // Which reply handler the port notification reaches. Ended: an
+    // asynchronous operation has had its status line; nothing more is taken
+    // until the next command.
+    enum class Handler { None, Collecting, Reference, Scan, Ended };
 
     // Treats `count` waiting characters with the installed handler; this is
     // what the port's "data available" notification calls.
@@ -116,6 +118,8 @@ private:
     void ScanTextChar(char c);
     void ScanHexChar(char c);
     void FirePoint(double value);
+    template <class F, class... Args>
+    void Fire(const F &event, Args... args);
 
     Handler handler_ = Handler::None;
 };

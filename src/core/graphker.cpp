@@ -56,7 +56,9 @@ void Tmonde::ComputeTicks()
     Step = table[i] * std::pow(10.0, e);
     FirstTick = std::ceil(Min / Step) * Step;
     const int k = static_cast<int>(std::floor(e / 3.0));
-    Factor = k == 0 ? 1.0 : std::pow(10.0, 3 * k);
+    // Only a unit can show a factor in the title ("mL"); without one the
+    // labels must carry the values themselves.
+    Factor = k == 0 || Unit.empty() ? 1.0 : std::pow(10.0, 3 * k);
     const double d = std::ceil(std::log10(Max / Factor));
     if (d > Precision)
         Precision = static_cast<int>(d);

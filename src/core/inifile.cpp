@@ -2,23 +2,6 @@
 
 #include "numtext.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fstream>
-#include <sstream>
-#include <sys/stat.h>
-
-#ifdef _WIN32
-#include <io.h>
-#include <process.h>
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <unistd.h>
-#endif
-
 namespace vandoral {
 
 namespace {
@@ -50,109 +33,32 @@ bool SameName(const std::string &a, const std::string &b)
     return true;
 }
 
-std::size_t injectedFailure = std::string::npos;
+std::string Upper(const std::string &name)
+{
+    std::string u = name;
+    for (char &c : u)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 32);
+    return u;
+}
 
 } // namespace
 
-void InjectWriteFailure(std::size_t afterBytes)
-{
-    injectedFailure = afterBytes;
-}
-
-bool FileExists(const std::string &path)
-{
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
-}
-
-bool ReadWholeFile(const std::string &path, std::string &bytes)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    bytes = ss.str();
-    return true;
-}
-
-bool WriteFileReplacing(const std::string &path, const std::string &bytes, std::string *error)
-{
-    auto fail = [&](const std::string &what, int err) {
-        if (error)
-            *error = what + (err ? std::string(": ") + std::strerror(err) : std::string());
-        return false;
-    };
-#ifdef _WIN32
-    const std::string temp = path + ".~" + std::to_string(_getpid());
-#else
-    const std::string temp = path + ".~" + std::to_string(::getpid());
-#endif
-    std::FILE *f = std::fopen(temp.c_str(), "wb");
-    if (!f)
-        return fail("cannot create " + temp, errno);
-    std::size_t toWrite = bytes.size();
-    const bool injected = injectedFailure != std::string::npos;
-    if (injected) {
-        toWrite = std::min(toWrite, injectedFailure);
-        injectedFailure = std::string::npos;
-    }
-    bool written = std::fwrite(bytes.data(), 1, toWrite, f) == toWrite;
-    int err = errno;
-    if (injected) {
-        written = false;
-        err = ENOSPC;
-    }
-    bool flushed = written && std::fflush(f) == 0;
-    if (written && !flushed)
-        err = errno;
-#ifdef _WIN32
-    if (flushed)
-        flushed = _commit(_fileno(f)) == 0;
-#else
-    if (flushed && ::fsync(fileno(f)) != 0) {
-        // Some file systems cannot sync; the data were handed over all the same.
-        if (errno != EINVAL && errno != ENOTSUP) {
-            flushed = false;
-            err = errno;
-        }
-    }
-#endif
-    const bool closed = std::fclose(f) == 0;
-    if (!written || !flushed || !closed) {
-        std::remove(temp.c_str());
-        return fail("cannot write " + path, err);
-    }
-#ifdef _WIN32
-    if (!MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        std::remove(temp.c_str());
-        return fail("cannot replace " + path, 0);
-    }
-#else
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        err = errno;
-        std::remove(temp.c_str());
-        return fail("cannot replace " + path, err);
-    }
-#endif
-    return true;
-}
-
-bool IniImage::Load(const std::string &path)
+FileState IniImage::Load(const std::string &path, std::string *error)
 {
     std::string bytes;
-    sections_.clear();
-    if (!ReadWholeFile(path, bytes))
-        return false;
-    Parse(bytes);
-    return true;
+    const FileState state = ReadWholeFile(path, bytes, error);
+    Parse(state == FileState::Read ? bytes : std::string());
+    return state;
 }
 
 void IniImage::Parse(const std::string &bytes)
 {
     sections_.clear();
+    index_.clear();
     sections_.push_back(Section{});
-    std::size_t pos = 0;
+    // A byte-order mark would hide the first section's header.
+    std::size_t pos = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     while (pos < bytes.size()) {
         std::size_t end = bytes.find('\n', pos);
         std::string raw = bytes.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
@@ -166,6 +72,7 @@ void IniImage::Parse(const std::string &bytes)
                 Section s;
                 s.name = Trim(t.substr(1, close - 1));
                 s.lines.push_back(Line{raw});
+                index_.emplace(Upper(s.name), sections_.size());
                 sections_.push_back(std::move(s));
                 continue;
             }
@@ -203,10 +110,8 @@ bool IniImage::Save(const std::string &path, std::string *error) const
 
 const IniImage::Section *IniImage::Find(const std::string &name) const
 {
-    for (std::size_t i = 1; i < sections_.size(); ++i)
-        if (SameName(sections_[i].name, name))
-            return &sections_[i];
-    return nullptr;
+    const auto it = index_.find(Upper(name));
+    return it == index_.end() ? nullptr : &sections_[it->second];
 }
 
 IniImage::Section &IniImage::Ensure(const std::string &name)
@@ -222,6 +127,7 @@ IniImage::Section &IniImage::Ensure(const std::string &name)
     Section s;
     s.name = name;
     s.lines.push_back(Line{"[" + name + "]"});
+    index_.emplace(Upper(name), sections_.size());
     sections_.push_back(std::move(s));
     return sections_.back();
 }
@@ -261,9 +167,9 @@ std::string IniImage::ReadString(const std::string &section, const std::string &
     return l ? l->value : def;
 }
 
-long IniImage::ReadInteger(const std::string &section, const std::string &key, long def) const
+std::int64_t IniImage::ReadInteger(const std::string &section, const std::string &key, std::int64_t def) const
 {
-    long v = def;
+    std::int64_t v = def;
     if (!ParseInteger(ReadString(section, key, ""), v))
         return def;
     return v;
@@ -287,8 +193,12 @@ double IniImage::ReadFloat(const std::string &section, const std::string &key, d
 }
 
 void IniImage::WriteString(const std::string &section, const std::string &key,
-                           const std::string &value)
+                           const std::string &text)
 {
+    std::string value;
+    for (char c : text)
+        if (c != '\r' && c != '\n')
+            value += c;
     Section &s = Ensure(section);
     for (auto &l : s.lines) {
         if (l.isKey && SameName(l.key, key)) {
@@ -309,7 +219,7 @@ void IniImage::WriteString(const std::string &section, const std::string &key,
     s.lines.insert(s.lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(l));
 }
 
-void IniImage::WriteInteger(const std::string &section, const std::string &key, long value)
+void IniImage::WriteInteger(const std::string &section, const std::string &key, std::int64_t value)
 {
     WriteString(section, key, std::to_string(value));
 }
@@ -341,8 +251,8 @@ std::string IniReadString(const std::string &path, const std::string &section,
     return ini.ReadString(section, key, def);
 }
 
-long IniReadInteger(const std::string &path, const std::string &section, const std::string &key,
-                    long def)
+std::int64_t IniReadInteger(const std::string &path, const std::string &section, const std::string &key,
+                            std::int64_t def)
 {
     IniImage ini;
     ini.Load(path);
@@ -353,13 +263,14 @@ bool IniWriteString(const std::string &path, const std::string &section, const s
                     const std::string &value, std::string *error)
 {
     IniImage ini;
-    ini.Load(path);
+    if (ini.Load(path, error) == FileState::Unreadable)
+        return false;
     ini.WriteString(section, key, value);
     return ini.Save(path, error);
 }
 
 bool IniWriteInteger(const std::string &path, const std::string &section, const std::string &key,
-                     long value, std::string *error)
+                     std::int64_t value, std::string *error)
 {
     return IniWriteString(path, section, key, std::to_string(value), error);
 }

@@ -2,16 +2,21 @@
 // every line it does not change (comments, unknown sections, foreign bytes).
 #pragma once
 
+#include "fileio.h"
+
+#include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace vandoral {
 
 class IniImage {
 public:
-    // Loads `path`; an absent or unreadable file gives an empty image.
-    // Returns whether the file existed.
-    bool Load(const std::string &path);
+    // Loads `path`; an absent or unreadable file gives an empty image. An
+    // unreadable one must never be written over: `error` says why.
+    FileState Load(const std::string &path, std::string *error = nullptr);
+    // A UTF-8 byte-order mark at the start is skipped.
     void Parse(const std::string &bytes);
     std::string Serialize() const; // CR LF after every line
 
@@ -26,13 +31,14 @@ public:
 
     std::string ReadString(const std::string &section, const std::string &key,
                            const std::string &def) const;
-    long ReadInteger(const std::string &section, const std::string &key, long def) const;
+    std::int64_t ReadInteger(const std::string &section, const std::string &key, std::int64_t def) const;
     bool ReadBool(const std::string &section, const std::string &key, bool def) const;
     // Accepts both '.' and ',' as decimal separator.
     double ReadFloat(const std::string &section, const std::string &key, double def) const;
 
+    // Line breaks in the value are dropped: they would start new lines.
     void WriteString(const std::string &section, const std::string &key, const std::string &value);
-    void WriteInteger(const std::string &section, const std::string &key, long value);
+    void WriteInteger(const std::string &section, const std::string &key, std::int64_t value);
     void WriteBool(const std::string &section, const std::string &key, bool value);
     // Up to 15 significant digits with the user's decimal separator.
     void WriteFloat(const std::string &section, const std::string &key, double value);
@@ -58,26 +64,20 @@ private:
     static const Line *FindKey(const Section &s, const std::string &key);
 
     std::vector<Section> sections_;
+    // Upper-case name -> index of the first section of that name, so that a
+    // file of many sections loads in linear time.
+    std::unordered_map<std::string, std::size_t> index_;
 };
 
 // Direct access: every call reads or writes the file at once.
 std::string IniReadString(const std::string &path, const std::string &section,
                           const std::string &key, const std::string &def);
-long IniReadInteger(const std::string &path, const std::string &section, const std::string &key,
-                    long def);
+std::int64_t IniReadInteger(const std::string &path, const std::string &section, const std::string &key,
+                            std::int64_t def);
+// A write refuses to replace a file that exists but cannot be read.
 bool IniWriteString(const std::string &path, const std::string &section, const std::string &key,
                     const std::string &value, std::string *error = nullptr);
 bool IniWriteInteger(const std::string &path, const std::string &section, const std::string &key,
-                     long value, std::string *error = nullptr);
-
-// Whole-file I/O used by the INI file and the data files.
-bool FileExists(const std::string &path);
-bool ReadWholeFile(const std::string &path, std::string &bytes);
-// Writes `bytes` to a temporary file beside `path`, flushes it to the disk and
-// renames it over `path`. The old file stays intact when anything fails.
-bool WriteFileReplacing(const std::string &path, const std::string &bytes, std::string *error);
-// For tests: the next WriteFileReplacing fails as a full disk would, after
-// writing `afterBytes` bytes of the temporary file.
-void InjectWriteFailure(std::size_t afterBytes);
+                     std::int64_t value, std::string *error = nullptr);
 
 } // namespace vandoral

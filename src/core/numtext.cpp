@@ -125,18 +125,41 @@ std::string TexteNombreLocal(double value)
 
 std::string FormatPrecision(double value)
 {
+    // Below the plain notation's reach the cut would keep a bare mantissa
+    // ("9" for 9E-6): nothing of it is significant for an absorbance.
+    if (std::fabs(value) < 1e-5)
+        return "0";
     std::string text = FormatSig(value);
+    const auto e = text.find('E');
+    const std::string exponent = e == std::string::npos ? std::string() : text.substr(e);
+    if (e != std::string::npos)
+        text.resize(e);
+    const auto sepPos = text.find_first_of(".,");
+    const std::size_t intEnd = sepPos == std::string::npos ? text.size() : sepPos;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        if (c == '0' || c == '.' || c == ',')
+        if (c == '0' || c == '.' || c == ',' || c == '-')
             continue;
+        // Digits to keep: this one, and the next when this one is '1' or lower.
         std::size_t keep = i + 1;
-        if (c <= '1' && i + 1 < text.size())
-            keep = i + 2;
+        if (c <= '1' && keep < text.size()) {
+            if (text[keep] == '.' || text[keep] == ',')
+                ++keep; // the digit after the separator, not a bare separator
+            if (keep < text.size())
+                ++keep;
+        }
+        if (keep < intEnd) {
+            // The integer part keeps its magnitude.
+            for (std::size_t k = keep; k < intEnd; ++k)
+                text[k] = '0';
+            keep = intEnd;
+        }
         text.resize(keep);
+        if (!text.empty() && (text.back() == '.' || text.back() == ','))
+            text.pop_back();
         break;
     }
-    return text;
+    return text + exponent;
 }
 
 bool ParseNumber(const std::string &text, char separator, double &value)
@@ -191,7 +214,7 @@ bool ParseNumber(const std::string &text, char separator, double &value)
     return true;
 }
 
-bool ParseInteger(const std::string &text, long &value)
+bool ParseInteger(const std::string &text, std::int64_t &value)
 {
     std::size_t b = 0, e = text.size();
     while (b < e && text[b] == ' ')
@@ -211,17 +234,16 @@ bool ParseInteger(const std::string &text, long &value)
         base = 16;
         b += 2;
     }
-    if (b == e)
+    // Digits only from here: a second sign is no number.
+    if (b == e || text[b] == '+' || text[b] == '-')
         return false;
-    long long v = 0;
+    unsigned long long v = 0;
     const auto res = std::from_chars(text.data() + b, text.data() + e, v, base);
     if (res.ec != std::errc() || res.ptr != text.data() + e)
         return false;
-    if (negative)
-        v = -v;
-    if (v < -2147483648LL || v > 4294967295LL)
+    if (negative ? v > 2147483648ULL : v > 4294967295ULL)
         return false;
-    value = static_cast<long>(v);
+    value = negative ? -static_cast<std::int64_t>(v) : static_cast<std::int64_t>(v);
     return true;
 }
 

@@ -3,6 +3,7 @@
 // numbers typed by the user. Texts are Windows-1252 byte strings.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace vandoral {
@@ -44,7 +45,9 @@ std::string TexteNombre(double value);
 // 7 significant digits with the user's separator, which is always present.
 std::string TexteNombreLocal(double value);
 // Fit precision: FormatSig cut after the first significant digit (or the
-// one after it when that digit is 0 or 1).
+// one after it when that digit is 0 or 1). Below 0.00001 the text is "0"; from
+// 1 on, the digits cut from the integer part become zeros and an exponent
+// stays with its mantissa.
 std::string FormatPrecision(double value);
 
 // Reads a number typed by the user: first 20 characters, '.' or ',' as the
@@ -58,7 +61,8 @@ double ReadTypedNumber(const std::string &text);
 bool ParseNumber(const std::string &text, char separator, double &value);
 
 // Integer reader of the settings file: decimal, or hexadecimal with "$" or
-// "0x". False when the text is not an integer that fits 32 bits.
-bool ParseInteger(const std::string &text, long &value);
+// "0x", one optional sign. False when the text is not an integer from
+// -2147483648 to 4294967295.
+bool ParseInteger(const std::string &text, std::int64_t &value);
 
 } // namespace vandoral

@@ -34,15 +34,18 @@ QStringList MacroLines(const QByteArray &macro)
     return lines;
 }
 
-bool StartCommandLine(const QString &commandLine)
+bool StartProgram(const QString &programPath)
 {
-    QStringList parts = QProcess::splitCommand(commandLine);
-    if (parts.isEmpty())
+    // One program path, blanks and all ("C:\Program Files\..."): never split
+    // into words. Quotes around it, as the registry may hold, are dropped.
+    QString program = programPath.trimmed();
+    if (program.size() >= 2 && program.startsWith(QLatin1Char('"')) && program.endsWith(QLatin1Char('"')))
+        program = program.mid(1, program.size() - 2);
+    if (program.isEmpty())
         return false;
     // A program of its own: it does not write into this program's output.
     QProcess process;
-    process.setProgram(parts.takeFirst());
-    process.setArguments(parts);
+    process.setProgram(program);
     process.setStandardOutputFile(QProcess::nullDevice());
     process.setStandardErrorFile(QProcess::nullDevice());
     return process.startDetached();
@@ -63,8 +66,7 @@ public:
         const QString name = LocalServiceName(service, topic);
         if (Connect(name))
             return true;
-        const QString command = serviceApplication.isEmpty() ? service + QLatin1Char(' ') + topic : serviceApplication;
-        if (!StartCommandLine(command))
+        if (!StartProgram(serviceApplication.isEmpty() ? service : serviceApplication))
             return false;
         // The program just started needs a moment before it listens.
         for (int i = 0; i < 20; ++i) {

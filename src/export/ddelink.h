@@ -49,8 +49,9 @@ private:
 QStringList MacroLines(const QByteArray &macro);
 // Where the local-socket conversation of service/topic listens.
 QString LocalServiceName(const QString &service, const QString &topic);
-// Starts a command line (program and arguments, quoted as a shell would).
-bool StartCommandLine(const QString &commandLine);
+// Starts the program at `programPath`, without arguments. The path is taken
+// whole, blanks included; surrounding quotes are dropped.
+bool StartProgram(const QString &programPath);
 
 // Whether the analysis program runs (it holds the "Tabvista" marker: a named
 // semaphore on Windows, a lock file in the user's runtime folder elsewhere).

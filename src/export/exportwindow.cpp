@@ -106,7 +106,7 @@ void TFormDDE::LanceTabvista()
 {
     if (TabvistaRunning())
         return;
-    if (StartCommandLine(ServiceApplication))
+    if (StartProgram(ServiceApplication))
         Wait(2000);
 }
 
@@ -145,10 +145,12 @@ bool TFormDDE::Sauve(BlockKind kind, const Tgraphe *graph, bool twoCurves, const
     r.twoCurves = twoCurves;
     r.comment = constante_ ? constante_->Page().comment : std::string();
     r.dateTime = DateTimeText();
-    std::string error;
-    if (SauveFichier(ToCp(nomFichier), filterIndex, r, nullptr, &error))
+    std::string finalName, error;
+    if (SauveFichier(ToPath(nomFichier), filterIndex, r, &finalName, &error))
         return true;
-    CurrentDialogs().Error(this, QStringLiteral("Impossible d'enregistrer le fichier ") + FromCp(error));
+    CurrentDialogs().Error(this, QStringLiteral("Impossible d'enregistrer le fichier ")
+                                     + QDir::toNativeSeparators(FromPath(finalName)) + QStringLiteral(" : ")
+                                     + FromCp(error));
     return false;
 }
 

@@ -1,6 +1,7 @@
 #include "ports.h"
 
 #include "inifile.h"
+#include "qtext.h"
 #include "search.h"
 
 #include <QSerialPort>
@@ -21,7 +22,7 @@ PortTable::PortTable(const std::string &settingsPath)
         for (int n = 1; n <= HighestPort; ++n) {
             const std::string entry = ini.ReadString("Ports", "COM" + std::to_string(n), "");
             if (!entry.empty())
-                entries_.insert(n, QString::fromLocal8Bit(entry.data(), qsizetype(entry.size())));
+                entries_.insert(n, FromPath(entry));
         }
     }
     for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())

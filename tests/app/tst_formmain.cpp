@@ -8,6 +8,8 @@
 #include "siminstrument.h"
 #include "driver.h"
 #include "mainwindow.h"
+#include "qtext.h"
+#include "startup.h"
 #include "tradform.h"
 
 #include <QComboBox>
@@ -30,7 +32,9 @@ namespace {
 struct Bench {
     explicit Bench(int storedPort = 1)
     {
-        ini = dir.filePath("vandoral.INI");
+        // A program unpacked where a French user keeps downloads.
+        QDir().mkpath(dir.filePath(QString::fromUtf8("Téléchargements")));
+        ini = dir.filePath(QString::fromUtf8("Téléchargements/vandoral.INI"));
         IniImage image;
         for (int n = 1; n <= 50; ++n)
             image.WriteString("Ports", "COM" + std::to_string(n), dir.filePath("absent").toStdString());
@@ -109,7 +113,10 @@ private slots:
     void modesAndRouting();
     void closeInControlSendsRelease();
     void quitDuringSearch();
+    void quitDuringTakeControl();
     void translation();
+    void runTimeTextsFollowEveryLanguage();
+    void unreadableSettingsAreSaidOnce();
     void aboutBox();
 };
 
@@ -289,6 +296,33 @@ void TestFormMain::quitDuringSearch()
     QVERIFY(b.sims[6]->Commands().empty());
 }
 
+void TestFormMain::quitDuringTakeControl()
+{
+    // "Quitter" is clicked while the CONTROL exchange waits for its answer:
+    // the instrument's keys must not stay locked after the end.
+    Bench c(1);
+    PtySimulator &answering = c.Sim(1);
+    bool clicked = false;
+    c.spectro = std::make_unique<TspectroVandoral>(c.ini.toStdString());
+    Spectro = c.spectro.get();
+    Spectro->Catalogue = &c.catalogue;
+    Spectro->OnControlChange = [&] {};
+    c.form = std::make_unique<TFormMain>(c.ini);
+    // Click while CONTROL's wait runs: the driver's event pump runs this.
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (!clicked && answering.CountOf("CONTROL") == 1) {
+            clicked = true;
+            c.form->ExitBtn->click();
+        }
+    });
+    poll.start(1);
+    c.form->show();
+    QTRY_VERIFY_WITH_TIMEOUT(!c.form->isVisible(), 5000);
+    QVERIFY(clicked);
+    QCOMPARE(answering.Commands(), (std::vector<std::string>{"ID?", "CONTROL", "RELEASE"}));
+}
+
 void TestFormMain::translation()
 {
     Bench b(1);
@@ -311,6 +345,52 @@ void TestFormMain::translation()
     QCOMPARE(b.form->ExitBtn->text(), QString("Quitter"));
     QCOMPARE(b.form->SpectreMinMaxBtn->text(), QString::fromUtf8("Tracé de spectre"));
     QCOMPARE(b.form->CinetiqueBtn->toolTip(), QString("Absorbance en  fonction du temps"));
+}
+
+void TestFormMain::runTimeTextsFollowEveryLanguage()
+{
+    Dictionary().SetCurrent(TDictionary::English);
+    Bench b(1);
+    b.Sim(1);
+    b.Start();
+    QCOMPARE(b.form->ConnectBtn->text(), QString("Disconn."));
+    QCOMPARE(b.form->ConnectBtn->toolTip(), QString("Gives the spectrophotometer's keys back"));
+    Dictionary().SetCurrent(TDictionary::Spanish);
+    b.form->LangueRGClick();
+    QCOMPARE(b.form->ConnectBtn->text(), QString("Desconect."));
+    QCOMPARE(b.form->ConnectBtn->toolTip(), QString::fromUtf8("Reactivación de las teclas del espectrofotómetro"));
+    Dictionary().SetCurrent(TDictionary::French);
+    b.form->LangueRGClick();
+    QCOMPARE(b.form->ConnectBtn->text(), QString::fromUtf8("Déconnect."));
+    QCOMPARE(b.form->ConnectBtn->toolTip(), QString::fromUtf8("Réactivation des touches du spectro"));
+    // A text set at run time in Spanish follows a change to English.
+    Dictionary().SetCurrent(TDictionary::Spanish);
+    b.form->LangueRGClick();
+    b.form->ConnectBtn->click(); // gives control back: "Conexión"
+    QCOMPARE(b.form->ConnectBtn->text(), QString::fromUtf8("Conexión"));
+    Dictionary().SetCurrent(TDictionary::English);
+    b.form->LangueRGClick();
+    QCOMPARE(b.form->ConnectBtn->text(), QString("Connect"));
+}
+
+void TestFormMain::unreadableSettingsAreSaidOnce()
+{
+    ScriptedDialogs dialogs;
+    QTemporaryDir dir;
+    const QString ini = dir.filePath("vandoral.INI");
+    QVERIFY(CheckSettingsFile(ini)); // absent: nothing to say
+    QVERIFY(QDir().mkpath(ini));
+    QVERIFY(!CheckSettingsFile(ini));
+    QCOMPARE(dialogs.asked,
+             QStringList{QString::fromUtf8("error:Le fichier de réglages %1 ne peut pas être lu (ce n'est pas un "
+                                           "fichier ordinaire). Les réglages par défaut servent et ce fichier ne "
+                                           "sera pas modifié.")
+                             .arg(QDir::toNativeSeparators(ini))});
+    // Nothing the program writes replaces it.
+    TspectroVandoral s(ToPath(ini));
+    QVERIFY(!s.SaveSettings());
+    QVERIFY(!IniWriteInteger(ToPath(ini), "Spectro", "Test", 1));
+    QVERIFY(QFileInfo(ini).isDir());
 }
 
 void TestFormMain::aboutBox()

@@ -14,6 +14,9 @@ private slots:
     void windows1252();
     void everyByteSurvivesTheRoundTrip();
     void settingsFileBesideTheProgram();
+    void pathsAreFileSystemNames();
+    void timeFormatWithoutZone_data();
+    void timeFormatWithoutZone();
 };
 
 void TestFrame::windows1252_data()
@@ -53,6 +56,36 @@ void TestFrame::settingsFileBesideTheProgram()
     const QString fallback = SettingsFilePathIn(dir.filePath("no-such-folder"));
     QVERIFY(fallback.endsWith("/vandoral/vandoral.INI"));
     QVERIFY(QFileInfo(QFileInfo(fallback).path()).isDir());
+}
+
+void TestFrame::pathsAreFileSystemNames()
+{
+    // Not Windows-1252: the name the file system knows (UTF-8 here).
+    const QString folder = QString::fromUtf8("/home/élève/Téléchargements/mesure_été.TXT");
+    QCOMPARE(QByteArray::fromStdString(ToPath(folder)), folder.toUtf8());
+    QCOMPARE(FromPath(ToPath(folder)), folder);
+    QTemporaryDir dir;
+    QVERIFY(QDir().mkpath(dir.filePath(QString::fromUtf8("Téléchargements"))));
+    const QString ini = SettingsFilePathIn(dir.filePath(QString::fromUtf8("Téléchargements")));
+    QCOMPARE(ini, dir.filePath(QString::fromUtf8("Téléchargements/vandoral.INI")));
+}
+
+void TestFrame::timeFormatWithoutZone_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("French long time") << "HH:mm:ss t" << "HH:mm:ss";
+    QTest::newRow("English long time") << "h:mm:ss AP t" << "h:mm:ss AP";
+    QTest::newRow("long zone name") << "HH:mm:ss tttt" << "HH:mm:ss";
+    QTest::newRow("zone first") << "t HH:mm:ss" << "HH:mm:ss";
+    QTest::newRow("quoted letters stay") << "HH 'heures' mm" << "HH 'heures' mm";
+    QTest::newRow("no zone") << "HH:mm:ss" << "HH:mm:ss";
+}
+
+void TestFrame::timeFormatWithoutZone()
+{
+    QFETCH(QString, format);
+    QTEST(TimeFormatWithoutZone(format), "expected");
 }
 
 QTEST_GUILESS_MAIN(TestFrame)

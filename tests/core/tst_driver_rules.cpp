@@ -4,6 +4,9 @@
 #include "driver.h"
 
 #include <QRandomGenerator>
+
+#include <limits>
+#include <stdexcept>
 #include <QtTest>
 
 using namespace vandoral;
@@ -48,6 +51,10 @@ private slots:
     void hexScanRecoversFromBadText();
     void referenceIgnoresOtherLines();
     void longLinesAreCut();
+    void operationEndsOnce_data();
+    void operationEndsOnce();
+    void handlerExceptionsAreDropped();
+    void pointIndexStopsAtItsLimit();
     void randomBytesKeepTheRules();
 };
 
@@ -119,9 +126,16 @@ void TestSpectroRules::hexScan_data()
                                  << QList<double>{0.163, 1.0, 0.0, -0.1};
     QTest::newRow("two commas in a row") << QByteArray("0A3,,3E8,\nE00\n") << QList<double>{0.163, 1.0};
     QTest::newRow("scanning line dropped") << QByteArray("Scanning\r\n001,\nE00\n") << QList<double>{0.001};
-    QTest::newRow("bad value gives no point") << QByteArray("0A3,XYZ,3E8,\nE00\n") << QList<double>{0.163, 1.0};
-    QTest::newRow("blanks spoil a value") << QByteArray(" 0A3,3E8,\nE00\n") << QList<double>{1.0};
+    QTest::newRow("bad value is a missing point") << QByteArray("0A3,XYZ,3E8,\nE00\n")
+                                                  << QList<double>{0.163, MissingValue, 1.0};
+    QTest::newRow("blanks spoil a value") << QByteArray(" 0A3,3E8,\nE00\n") << QList<double>{MissingValue, 1.0};
     QTest::newRow("F00 is the lowest") << QByteArray("F00,\nE00\n") << QList<double>{-0.255};
+    QTest::newRow("more than three digits") << QByteArray("7FFFFFFF,0A3,1000,\nE00\n")
+                                            << QList<double>{MissingValue, 0.163, MissingValue};
+    QTest::newRow("lowercase digits, f negative") << QByteArray("f9b,fff,0a3,\nE00\n")
+                                                  << QList<double>{-0.1, 0.0, 0.163};
+    QTest::newRow("over-long field keeps the next wavelength")
+        << (QByteArray(300, '0') + ",0A3,\nE00\n") << QList<double>{MissingValue, 0.163};
 }
 
 void TestSpectroRules::hexScan()
@@ -138,7 +152,10 @@ void TestSpectroRules::hexScan()
     QCOMPARE(e.points.size(), values.size());
     for (int i = 0; i < values.size(); ++i) {
         QCOMPARE(e.points[i].first, 330 + i);
-        QVERIFY2(qAbs(e.points[i].second - values[i]) < 1e-12, qPrintable(QString::number(e.points[i].second)));
+        if (values[i] == MissingValue)
+            QCOMPARE(e.points[i].second, MissingValue);
+        else
+            QVERIFY2(qAbs(e.points[i].second - values[i]) < 1e-12, qPrintable(QString::number(e.points[i].second)));
     }
     QCOMPARE(e.log, (QStringList{"message:", "control", "done"}));
 }
@@ -181,6 +198,74 @@ void TestSpectroRules::longLinesAreCut()
     QVERIFY(!s.LineReceived);
     Feed(s, "\n");
     QVERIFY(s.LineReceived);
+}
+
+void TestSpectroRules::operationEndsOnce_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<int>("points");
+    QTest::newRow("text: stray line end after the status") << "text" << QByteArray("0.5\r\nE00\r\n\r\n") << 1;
+    QTest::newRow("text: value and error after the status") << "text" << QByteArray("0.5\r\nE00\r\n0.7\r\nE04\r\n") << 1;
+    QTest::newRow("hex: value and error after the status") << "hex" << QByteArray("001,\nE00\n002,\nE04\n") << 1;
+    QTest::newRow("blank: second status") << "blank" << QByteArray("E00\r\nE00\r\n\r\nE04\r\n") << 0;
+}
+
+void TestSpectroRules::operationEndsOnce()
+{
+    QFETCH(QString, operation);
+    QFETCH(QByteArray, input);
+    QFETCH(int, points);
+    TspectroVandoral s;
+    Events e;
+    e.Attach(s);
+    if (operation == "blank") {
+        s.SetRef(e.Done());
+    } else {
+        s.BinaryScan = operation == "hex";
+        s.Scan(e.Point(), e.Done());
+    }
+    Feed(s, input);
+    QCOMPARE(e.log, (QStringList{"message:", "control", "done"})); // success, reported once
+    QCOMPARE(e.points.size(), points);
+    QCOMPARE(s.LastMessage, std::string());
+    // The next command listens again.
+    s.SetRef(e.Done());
+    Feed(s, "E04\r\n");
+    QCOMPARE(e.log.size(), 6);
+    QCOMPARE(e.log.last(), QString("done"));
+}
+
+void TestSpectroRules::handlerExceptionsAreDropped()
+{
+    TspectroVandoral s;
+    int points = 0, done = 0;
+    s.OnControlChange = [] { throw std::logic_error("window"); };
+    s.Scan(
+        [&](std::int32_t, double) {
+            ++points;
+            throw std::runtime_error("point");
+        },
+        [&] {
+            ++done;
+            throw 42;
+        });
+    Feed(s, "0.1\r\n0.2\r\nE00\r\n");
+    QCOMPARE(points, 2);
+    QCOMPARE(done, 1);
+    QVERIFY(!s.Busy);
+}
+
+void TestSpectroRules::pointIndexStopsAtItsLimit()
+{
+    TspectroVandoral s;
+    Events e;
+    s.LambdaMin = std::numeric_limits<std::int32_t>::max() - 1;
+    s.Scan(e.Point(), e.Done());
+    Feed(s, "0.1\r\n0.2\r\n0.3\r\nE00\r\n");
+    QCOMPARE(e.points.size(), 1);
+    QCOMPARE(e.points[0].first, std::numeric_limits<std::int32_t>::max() - 1);
+    QCOMPARE(e.log, QStringList{"done"});
 }
 
 void TestSpectroRules::randomBytesKeepTheRules()
@@ -229,6 +314,7 @@ void TestSpectroRules::randomBytesKeepTheRules()
             QCOMPARE(added, (QStringList{"m", "c", "d"}));
             QCOMPARE(c, '\n');
             QVERIFY(!s.Busy);
+            QCOMPARE(log.count("d"), 1); // an operation ends once
         }
         if (QTest::currentTestFailed())
             return;

@@ -88,6 +88,7 @@ private slots:
 
 void TestGraphKer::worlds_data()
 {
+    QTest::addColumn<QByteArray>("unit");
     QTest::addColumn<double>("min");
     QTest::addColumn<double>("max");
     QTest::addColumn<bool>("fine");
@@ -98,26 +99,31 @@ void TestGraphKer::worlds_data()
     QTest::addColumn<int>("precision");
     QTest::addColumn<QStringList>("labels");
 
-    QTest::newRow("default fine") << 0.0 << 255.0 << true << '.' << 50.0 << 0.0 << 1.0 << 3
+    QTest::newRow("default fine") << QByteArray("") << 0.0 << 255.0 << true << '.' << 50.0 << 0.0 << 1.0 << 3
                                   << QStringList{"0", "50", "100", "150", "200", "250"};
-    QTest::newRow("default coarse") << 0.0 << 255.0 << false << '.' << 100.0 << 0.0 << 1.0 << 3
+    QTest::newRow("default coarse") << QByteArray("") << 0.0 << 255.0 << false << '.' << 100.0 << 0.0 << 1.0 << 3
                                     << QStringList{"0", "100", "200"};
-    QTest::newRow("spectrum fine") << 330.0 << 800.0 << true << '.' << 50.0 << 350.0 << 1.0 << 3
+    QTest::newRow("spectrum fine") << QByteArray("nm") << 330.0 << 800.0 << true << '.' << 50.0 << 350.0 << 1.0 << 3
                                    << QStringList{"350", "400", "450", "500", "550", "600", "650", "700", "750"};
-    QTest::newRow("spectrum coarse") << 330.0 << 800.0 << false << '.' << 100.0 << 400.0 << 1.0 << 3
+    QTest::newRow("spectrum coarse") << QByteArray("nm") << 330.0 << 800.0 << false << '.' << 100.0 << 400.0 << 1.0 << 3
                                      << QStringList{"400", "500", "600", "700"};
-    QTest::newRow("absorbance fine, comma") << 0.0 << 2.5 << true << ',' << 0.5 << 0.0 << 1.0 << 3
+    QTest::newRow("absorbance fine, comma") << QByteArray("") << 0.0 << 2.5 << true << ',' << 0.5 << 0.0 << 1.0 << 3
                                             << QStringList{"0", "0,5", "1", "1,5", "2"};
-    QTest::newRow("absorbance coarse, point") << 0.0 << 2.5 << false << '.' << 1.0 << 0.0 << 1.0 << 3
+    QTest::newRow("absorbance coarse, point") << QByteArray("") << 0.0 << 2.5 << false << '.' << 1.0 << 0.0 << 1.0 << 3
                                               << QStringList{"0", "1", "2"};
-    QTest::newRow("thousandths fine") << 0.0 << 0.005 << true << '.' << 0.001 << 0.0 << 0.001 << 3
+    QTest::newRow("thousandths fine") << QByteArray("L") << 0.0 << 0.005 << true << '.' << 0.001 << 0.0 << 0.001 << 3
                                       << QStringList{"0", "1", "2", "3", "4"};
-    QTest::newRow("thousandths coarse") << 0.0 << 0.005 << false << '.' << 0.002 << 0.0 << 0.001 << 3
+    QTest::newRow("thousandths coarse") << QByteArray("L") << 0.0 << 0.005 << false << '.' << 0.002 << 0.0 << 0.001 << 3
                                         << QStringList{"0", "2", "4"};
-    QTest::newRow("wide spectrum") << 190.0 << 1100.0 << true << '.' << 100.0 << 200.0 << 1.0 << 4
+    QTest::newRow("wide spectrum") << QByteArray("nm") << 190.0 << 1100.0 << true << '.' << 100.0 << 200.0 << 1.0 << 4
                                    << QStringList{"200", "300", "400", "500", "600", "700", "800", "900", "1000"};
-    QTest::newRow("ten hours coarse") << 0.0 << 36000.0 << false << '.' << 10000.0 << 0.0 << 1000.0 << 3
+    QTest::newRow("ten hours coarse") << QByteArray("s") << 0.0 << 36000.0 << false << '.' << 10000.0 << 0.0 << 1000.0 << 3
                                       << QStringList{"0", "10", "20", "30"};
+    // Without a unit the title cannot show a factor: the labels keep the values.
+    QTest::newRow("absorbance 0 to 0.2 without unit") << QByteArray("") << 0.0 << 0.2 << true << ',' << 0.05 << 0.0 << 1.0 << 3
+                                                      << QStringList{"0", "0,05", "0,1", "0,15"};
+    QTest::newRow("thousandths without unit") << QByteArray("") << 0.0 << 0.005 << false << '.' << 0.002 << 0.0 << 1.0 << 3
+                                              << QStringList{"0", "0.002", "0.004"};
 }
 
 void TestGraphKer::worlds()
@@ -127,8 +133,10 @@ void TestGraphKer::worlds()
     QFETCH(bool, fine);
     QFETCH(char, sep);
     QFETCH(QStringList, labels);
+    QFETCH(QByteArray, unit);
     SeparatorScope scope(sep);
     Tmonde w;
+    w.Unit = unit.toStdString();
     w.Min = min;
     w.Max = max;
     w.Fine = fine;

@@ -1,8 +1,11 @@
 #include "inifile.h"
 #include "separator.h"
 
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 using namespace vandoral;
 
@@ -18,10 +21,15 @@ private slots:
     void floatsAcceptBothSeparators();
     void directAccess();
     void failedWriteKeepsOldFile();
+    void byteOrderMarkIsSkipped();
+    void lineBreaksInValuesAreDropped();
+    void unreadableFiles_data();
+    void unreadableFiles();
+    void manySectionsLoadInLinearTime();
 
 private:
     QTemporaryDir dir_;
-    std::string Path(const char *name) { return dir_.filePath(name).toStdString(); }
+    std::string Path(const std::string &name) { return dir_.filePath(QString::fromStdString(name)).toStdString(); }
 };
 
 void TestIniFile::readsWithoutRegardToCase()
@@ -94,7 +102,7 @@ void TestIniFile::windows1252BytesPassThrough()
     ini.Parse(all);
     QVERIFY(ini.Save(path));
     IniImage back;
-    QVERIFY(back.Load(path));
+    QCOMPARE(back.Load(path), FileState::Read);
     QCOMPARE(back.Serialize(), all);
     QCOMPARE(back.ReadString("Beer", "Signif", "").size(), std::size_t(128));
 }
@@ -102,25 +110,118 @@ void TestIniFile::windows1252BytesPassThrough()
 void TestIniFile::integers_data()
 {
     QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<long>("expected");
-    QTest::newRow("decimal") << QByteArray("42") << 42L;
-    QTest::newRow("negative") << QByteArray("-3") << -3L;
-    QTest::newRow("hex dollar") << QByteArray("$1F") << 31L;
-    QTest::newRow("hex 0x") << QByteArray("0x10") << 16L;
-    QTest::newRow("not a number") << QByteArray("abc") << -99L;
-    QTest::newRow("trailing letters") << QByteArray("12ab") << -99L;
-    QTest::newRow("real") << QByteArray("2.5") << -99L;
-    QTest::newRow("empty") << QByteArray("") << -99L;
-    QTest::newRow("too large") << QByteArray("99999999999") << -99L;
+    QTest::addColumn<qint64>("expected");
+    QTest::newRow("decimal") << QByteArray("42") << qint64(42);
+    QTest::newRow("negative") << QByteArray("-3") << qint64(-3);
+    QTest::newRow("plus sign") << QByteArray("+3") << qint64(3);
+    QTest::newRow("hex dollar") << QByteArray("$1F") << qint64(31);
+    QTest::newRow("hex 0x") << QByteArray("0x10") << qint64(16);
+    QTest::newRow("lowest") << QByteArray("-2147483648") << qint64(-2147483648LL);
+    QTest::newRow("above 31 bits stays positive") << QByteArray("2147483648") << qint64(2147483648LL);
+    QTest::newRow("highest") << QByteArray("4294967295") << qint64(4294967295LL);
+    QTest::newRow("highest in hex") << QByteArray("$FFFFFFFF") << qint64(4294967295LL);
+    QTest::newRow("not a number") << QByteArray("abc") << qint64(-99);
+    QTest::newRow("trailing letters") << QByteArray("12ab") << qint64(-99);
+    QTest::newRow("real") << QByteArray("2.5") << qint64(-99);
+    QTest::newRow("empty") << QByteArray("") << qint64(-99);
+    QTest::newRow("too large") << QByteArray("99999999999") << qint64(-99);
+    QTest::newRow("below the lowest") << QByteArray("-2147483649") << qint64(-99);
+    QTest::newRow("two minus signs") << QByteArray("--5") << qint64(-99);
+    QTest::newRow("plus then minus") << QByteArray("+-5") << qint64(-99);
+    QTest::newRow("sign after hex mark") << QByteArray("$-5") << qint64(-99);
+    QTest::newRow("most negative 64-bit") << QByteArray("--9223372036854775808") << qint64(-99);
 }
 
 void TestIniFile::integers()
 {
     QFETCH(QByteArray, text);
-    QFETCH(long, expected);
+    QFETCH(qint64, expected);
     IniImage ini;
     ini.Parse("[S]\r\nk=" + text.toStdString() + "\r\n");
-    QCOMPARE(ini.ReadInteger("S", "k", -99), expected);
+    QCOMPARE(qint64(ini.ReadInteger("S", "k", -99)), expected);
+}
+
+void TestIniFile::byteOrderMarkIsSkipped()
+{
+    const std::string path = Path("bom.ini");
+    QVERIFY(WriteFileReplacing(path, "\xEF\xBB\xBF[Spectro]\r\nCom=3\r\n", nullptr));
+    IniImage ini;
+    QCOMPARE(ini.Load(path), FileState::Read);
+    QCOMPARE(ini.ReadInteger("Spectro", "Com", 1), 3);
+    ini.WriteInteger("Spectro", "Com", 4);
+    QVERIFY(ini.Save(path));
+    std::string bytes;
+    QCOMPARE(ReadWholeFile(path, bytes), FileState::Read);
+    QCOMPARE(bytes, std::string("[Spectro]\r\nCom=4\r\n")); // one section, not two
+}
+
+void TestIniFile::lineBreaksInValuesAreDropped()
+{
+    const std::string path = Path("breaks.ini");
+    IniImage ini;
+    ini.WriteString("Beer", "Nom", "c\r\n[Spectro]\r\nCom=9");
+    ini.WriteString("Beer", "Unite", "mol\n/L");
+    QVERIFY(ini.Save(path));
+    IniImage back;
+    QCOMPARE(back.Load(path), FileState::Read);
+    QCOMPARE(back.Sections(), std::vector<std::string>{"Beer"});
+    QCOMPARE(back.ReadString("Beer", "Nom", ""), std::string("c[Spectro]Com=9"));
+    QCOMPARE(back.ReadString("Beer", "Unite", ""), std::string("mol/L"));
+}
+
+void TestIniFile::unreadableFiles_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("a folder") << "folder";
+    QTest::newRow("a pipe (would block)") << "fifo";
+    QTest::newRow("a device (endless)") << "device";
+}
+
+void TestIniFile::unreadableFiles()
+{
+    QFETCH(QString, kind);
+    const std::string path = Path(("odd-" + kind + ".ini").toStdString());
+    if (kind == "folder")
+        QVERIFY(QDir().mkpath(QString::fromStdString(path)));
+    else if (kind == "fifo")
+        QCOMPARE(::mkfifo(path.c_str(), 0600), 0);
+    else
+        QVERIFY(QFile::link("/dev/zero", QString::fromStdString(path)));
+    IniImage ini;
+    std::string error;
+    QCOMPARE(ini.Load(path, &error), FileState::Unreadable);
+    QCOMPARE(error, std::string("ce n'est pas un fichier ordinaire"));
+    QVERIFY(ini.Sections().empty());
+    // Direct writes refuse to replace it.
+    error.clear();
+    QVERIFY(!IniWriteString(path, "Spectro", "Test", "1", &error));
+    QVERIFY(!error.empty());
+    // It is still what it was.
+    const QFileInfo after(QString::fromStdString(path));
+    if (kind == "folder")
+        QVERIFY(after.isDir());
+    else if (kind == "fifo")
+        QVERIFY(after.exists() && !after.isFile());
+    else
+        QCOMPARE(after.symLinkTarget(), QString("/dev/zero"));
+    QCOMPARE(IniReadString(path, "Spectro", "Test", "none"), std::string("none"));
+}
+
+void TestIniFile::manySectionsLoadInLinearTime()
+{
+    std::string text;
+    for (int i = 0; i < 100000; ++i)
+        text += "[S" + std::to_string(i) + "]\r\ncode=" + std::to_string(i) + "\r\n";
+    QElapsedTimer t;
+    t.start();
+    IniImage ini;
+    ini.Parse(text);
+    long long sum = 0;
+    for (const auto &name : ini.Sections())
+        sum += ini.ReadInteger(name, "code", 0);
+    QCOMPARE(sum, 99999LL * 100000 / 2);
+    // A lookup that scans every section makes this take about a minute.
+    QVERIFY2(t.elapsed() < 10000, qPrintable(QString::number(t.elapsed())));
 }
 
 void TestIniFile::floatsAcceptBothSeparators()
@@ -165,13 +266,13 @@ void TestIniFile::failedWriteKeepsOldFile()
     QVERIFY(!error.empty());
     QVERIFY(QDir().rmdir(blocker));
     IniImage back;
-    QVERIFY(back.Load(path));
+    QCOMPARE(back.Load(path), FileState::Read);
     QCOMPARE(back.ReadString("K2", "code", ""), std::string("6004"));
 
-    // A folder path that is a regular file.
+    // A folder path that is a regular file: the reason, in French.
     const std::string under = path + "/sub.ini";
     QVERIFY(!ini.Save(under, &error));
-    QVERIFY(QString::fromStdString(error).contains("sub.ini"));
+    QCOMPARE(error, std::string("un \xE9l\xE9ment du chemin n'est pas un dossier"));
 }
 
 QTEST_GUILESS_MAIN(TestIniFile)

@@ -68,6 +68,16 @@ void TestNumText::formats_data()
     QTest::newRow("precision 0.001") << int(Precision) << '.' << 0.001 << "0.001";
     QTest::newRow("precision comma") << int(Precision) << ',' << 0.0123 << "0,012";
     QTest::newRow("precision zero") << int(Precision) << '.' << 0.0 << "0";
+    QTest::newRow("precision 0.008, comma") << int(Precision) << ',' << 0.00816 << "0,008";
+    QTest::newRow("precision 0.00001 kept") << int(Precision) << '.' << 0.00001 << "0.00001";
+    QTest::newRow("precision below 0.00001 is 0") << int(Precision) << '.' << 9e-6 << "0";
+    QTest::newRow("precision rounding residue is 0") << int(Precision) << '.' << 2.2e-16 << "0";
+    QTest::newRow("precision 1.23, no bare separator") << int(Precision) << '.' << 1.23 << "1.2";
+    QTest::newRow("precision 1.23, comma") << int(Precision) << ',' << 1.23 << "1,2";
+    QTest::newRow("precision 9.87") << int(Precision) << '.' << 9.87 << "9";
+    QTest::newRow("precision 25.3 keeps its magnitude") << int(Precision) << '.' << 25.3 << "20";
+    QTest::newRow("precision 1234 keeps its exponent") << int(Precision) << '.' << 1234.0 << "1.2E3";
+    QTest::newRow("precision 56789") << int(Precision) << ',' << 56789.0 << "5E4";
 }
 
 void TestNumText::formats()

@@ -22,6 +22,11 @@ private slots:
     void catalogueBuiltIn();
     void catalogueFromFile();
     void builtInModelsOutliveTheFirstSave();
+    void fileWithoutModelsUsesBuiltIn();
+    void catalogueRanges_data();
+    void catalogueRanges();
+    void unreadableFileIsNeverWrittenOver();
+    void lineBreaksInTypedTextsStayInTheirKey();
 
 private:
     std::string Write(const std::string &text)
@@ -73,7 +78,10 @@ void TestSettings::readingRules_data()
     QTest::newRow("Maxi 0 reads 0.001") << QByteArray("Beer") << QByteArray("Maxi") << QByteArray("0") << "Maxi" << "0.001";
     QTest::newRow("Maxi not a number") << QByteArray("Beer") << QByteArray("Maxi") << QByteArray("x") << "Maxi" << "0.01";
     QTest::newRow("Deltat 3 reads 8") << QByteArray("Cinetique") << QByteArray("Deltat") << QByteArray("3") << "Deltat" << "8";
-    QTest::newRow("Deltat negative reads 8") << QByteArray("Cinetique") << QByteArray("Deltat") << QByteArray("-20") << "Deltat" << "8";
+    QTest::newRow("Deltat negative wraps like the 16-bit field") << QByteArray("Cinetique") << QByteArray("Deltat") << QByteArray("-20") << "Deltat" << "65516";
+    QTest::newRow("Deltat 65540 is cut to 4, then reads 8") << QByteArray("Cinetique") << QByteArray("Deltat") << QByteArray("65540") << "Deltat" << "8";
+    QTest::newRow("Deltat 65536 is cut to 0, then reads 8") << QByteArray("Cinetique") << QByteArray("Deltat") << QByteArray("65536") << "Deltat" << "8";
+    QTest::newRow("Deltat 65546 is cut to 10") << QByteArray("Cinetique") << QByteArray("Deltat") << QByteArray("65546") << "Deltat" << "10";
     QTest::newRow("Deltat 30") << QByteArray("Cinetique") << QByteArray("Deltat") << QByteArray("30") << "Deltat" << "30";
     QTest::newRow("Nom empty reads c") << QByteArray("Beer") << QByteArray("Nom") << QByteArray("") << "Nom" << "c";
     QTest::newRow("Nom cut to 20") << QByteArray("Beer") << QByteArray("Nom") << QByteArray("abcdefghijklmnopqrstuvwxyz") << "Nom" << "abcdefghijklmnopqrst";
@@ -121,7 +129,7 @@ void TestSettings::saveOrderAndKeepsOtherSections()
     QVERIFY(s.SaveSettings());
 
     std::string bytes;
-    QVERIFY(ReadWholeFile(path_, bytes));
+    QCOMPARE(ReadWholeFile(path_, bytes), FileState::Read);
     QCOMPARE(bytes, std::string("[Spectro]\r\nTest=0\r\nCom=4\r\n"
                                 "[WindowS]\r\nLeft=10\r\n"
                                 "[K2]\r\nNom=Orbis K2\r\ncode=6004\r\n"
@@ -216,6 +224,92 @@ void TestSettings::builtInModelsOutliveTheFirstSave()
     TlisteSpectro again;
     LoadCatalogue(again, path_);
     QCOMPARE(again.Count(), list.Count());
+}
+
+void TestSettings::fileWithoutModelsUsesBuiltIn()
+{
+    // Written by the language choice, then a crash before the first save.
+    Write("[Interface]\r\nLangue=English\r\n[Spectro]\r\nCom=2\r\n");
+    TlisteSpectro list;
+    LoadCatalogue(list, path_);
+    QVERIFY(list.fromBuiltIn);
+    QCOMPARE(list.Count(), 10);
+    QCOMPARE(list.Item(5).nom, std::string("Orbis P26"));
+    QCOMPARE(list.Item(5).lmin, 190);
+    // The next save writes them, and keeps what the file held.
+    TspectroVandoral s(path_);
+    s.Catalogue = &list;
+    QVERIFY(s.SaveSettings());
+    TlisteSpectro again;
+    LoadCatalogue(again, path_);
+    QVERIFY(!again.fromBuiltIn);
+    QCOMPARE(IniReadString(path_, "P26", "code", ""), std::string("6022"));
+    QCOMPARE(IniReadString(path_, "Interface", "Langue", ""), std::string("English"));
+}
+
+void TestSettings::catalogueRanges_data()
+{
+    QTest::addColumn<QByteArray>("lmin");
+    QTest::addColumn<QByteArray>("lmax");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("usual") << QByteArray("190") << QByteArray("1100") << true;
+    QTest::newRow("up to 10000 nm") << QByteArray("1") << QByteArray("10000") << true;
+    QTest::newRow("past 10000 nm") << QByteArray("190") << QByteArray("10001") << false;
+    QTest::newRow("first wavelength at the integer limit") << QByteArray("2147483647") << QByteArray("800") << false;
+    QTest::newRow("first wavelength 0") << QByteArray("0") << QByteArray("800") << false;
+    QTest::newRow("negative") << QByteArray("-5") << QByteArray("800") << false;
+    QTest::newRow("reversed") << QByteArray("800") << QByteArray("330") << false;
+    QTest::newRow("empty range") << QByteArray("500") << QByteArray("500") << false;
+}
+
+void TestSettings::catalogueRanges()
+{
+    QFETCH(QByteArray, lmin);
+    QFETCH(QByteArray, lmax);
+    QFETCH(bool, kept);
+    Write("[K2]\r\nnom=Orbis K2\r\ncode=6004\r\n[X]\r\nnom=Odd\r\ncode=9999\r\nlmin=" + lmin.toStdString()
+          + "\r\nlmax=" + lmax.toStdString() + "\r\n");
+    TlisteSpectro list;
+    LoadCatalogue(list, path_);
+    QCOMPARE(list.Count(), kept ? 2 : 1);
+    QCOMPARE(list.Item(0).code, std::string("6004"));
+    if (kept)
+        QCOMPARE(list.Item(1).lmin, lmin.toInt());
+}
+
+void TestSettings::unreadableFileIsNeverWrittenOver()
+{
+    // As root nothing is refused for permissions: a folder stands in the way.
+    QVERIFY(QDir().mkpath(QString::fromStdString(path_)));
+    QVERIFY(QFile::copy(QFINDTESTDATA("tst_settings.cpp"), QString::fromStdString(path_) + "/inside"));
+    TspectroVandoral s(path_);
+    QCOMPARE(s.Com, std::uint16_t(1)); // the defaults
+    TlisteSpectro list;
+    LoadCatalogue(list, path_);
+    QVERIFY(list.fromBuiltIn); // the instrument is still recognised
+    s.Catalogue = &list;
+    std::string error;
+    QVERIFY(!s.SaveSettings(&error));
+    QCOMPARE(error, std::string("ce n'est pas un fichier ordinaire"));
+    QVERIFY(QFileInfo(QString::fromStdString(path_) + "/inside").isFile());
+}
+
+void TestSettings::lineBreaksInTypedTextsStayInTheirKey()
+{
+    {
+        TspectroVandoral s(path_);
+        s.Nom = "c\r\n[Spectro]";
+        s.Unite = "g/L\nCom=9";
+        s.Signif = "masse\r\n[K2]\r\ncode=1";
+        QVERIFY(s.SaveSettings());
+    }
+    TspectroVandoral back(path_);
+    QCOMPARE(back.Com, std::uint16_t(1));
+    QCOMPARE(back.Nom, std::string("c[Spectro]"));
+    QCOMPARE(back.Unite, std::string("g/LCom=9"));
+    IniImage ini;
+    ini.Load(path_);
+    QCOMPARE(ini.Sections(), (std::vector<std::string>{"Spectro", "Beer", "Cinetique"}));
 }
 
 QTEST_GUILESS_MAIN(TestSettings)

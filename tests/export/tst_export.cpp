@@ -101,15 +101,19 @@ void TestExport::firstSendLoadsThenAdds()
 {
     TabvistaStandin tabvista;
     QVERIFY(tabvista.Start());
+    QSignalSpy read(&tabvista, &TabvistaStandin::blockRead);
     Exporter e;
     QElapsedTimer t;
     t.start();
     e.dde.ExportSpectre(true);
     QCOMPARE(tabvista.macros, QStringList{"CLIP|LOAD()"});
     QCOMPARE(e.constante.NewPage(), 1);
-    // The analysis program read the same bytes, lambda's 0x88 included.
+    // The analysis program read the same bytes, lambda's 0x88 included, and
+    // hands them to its log.
     QCOMPARE(tabvista.blocks.size(), std::size_t(1));
     QCOMPARE(tabvista.blocks[0], e.dde.LastBlock);
+    QCOMPARE(read.count(), 1);
+    QCOMPARE(read.at(0).at(0).toByteArray(), QByteArray::fromStdString(e.dde.LastBlock));
     const QStringList lines = Lines(e.dde.LastBlock);
     QCOMPARE(lines[0], QDir::toNativeSeparators(QCoreApplication::applicationFilePath()));
     QCOMPARE(ToCp(lines[3]), std::string("\x88\tA"));
@@ -153,8 +157,18 @@ void TestExport::analysisProgramIsStarted()
     QVERIFY(!TabvistaRunning());
     Exporter e;
     const QString log = runtime_.filePath("tabvista.log");
-    e.dde.ServiceApplication = QStringLiteral("\"%1/tabvista\" --log \"%2\" --exit-after 15")
-                                   .arg(qEnvironmentVariable("VANDORAL_BIN"), log);
+    // The registered path is one program path, in a folder with a blank: it
+    // starts the stand-in with its options.
+    const QString folder = runtime_.filePath("Program Files/Tabvista");
+    QVERIFY(QDir().mkpath(folder));
+    QFile script(folder + "/tabvista");
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write(QStringLiteral("#!/bin/sh\nexec \"%1/tabvista\" --log \"%2\" --exit-after 15\n")
+                     .arg(qEnvironmentVariable("VANDORAL_BIN"), log)
+                     .toUtf8());
+    script.close();
+    QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    e.dde.ServiceApplication = script.fileName();
     e.dde.Wait = [&](int ms) {
         e.waits << ms;
         QThread::msleep(ulong(ms));
@@ -162,16 +176,20 @@ void TestExport::analysisProgramIsStarted()
     e.dde.ExportSpectre(true);
     QCOMPARE(e.waits, QList<int>{2000});
     QVERIFY(e.dialogs.asked.isEmpty());
+    // The log shows each macro and the block it read. (Each offscreen
+    // process has a clipboard of its own: the block's bytes are compared in
+    // firstSendLoadsThenAdds, with the stand-in in this process.)
+    const QRegularExpression logged("^CLIP\\|LOAD\\(\\)\n--- block \\(\\d+ bytes\\)\n(.|\n)*--- end\n$");
     QFile f(log);
     QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), QByteArray("CLIP|LOAD()\n"));
+    QVERIFY(logged.match(QString::fromLatin1(f.readAll())).hasMatch());
     QVERIFY(TabvistaRunning());
     // Running now: the next send starts nothing.
     e.waits.clear();
     e.dde.ExportSpectre(true);
     QVERIFY(e.waits.isEmpty());
     f.seek(0);
-    QCOMPARE(f.readAll(), QByteArray("CLIP|LOAD()\nCLIP|ADD()\n"));
+    QCOMPARE(f.readAll().count("CLIP|ADD()\n--- block ("), 1);
 }
 
 void TestExport::requestsFromTheAnalysisProgram()
@@ -199,18 +217,25 @@ void TestExport::requestsFromTheAnalysisProgram()
 void TestExport::dataFiles()
 {
     Exporter e;
-    QTemporaryDir dir;
-    QVERIFY(e.dde.SauveSpectre(dir.filePath("s"), CsvFilter));
-    QFile f(dir.filePath("s.CSV"));
+    QTemporaryDir tmp;
+    // A French user's folders: the names reach the file system as they are.
+    const QString dir = tmp.filePath(QString::fromUtf8("Données été"));
+    QVERIFY(QDir().mkpath(dir));
+    QVERIFY(e.dde.SauveSpectre(dir + QString::fromUtf8("/mesure_été"), CsvFilter));
+    QFile f(dir + QString::fromUtf8("/mesure_été.CSV"));
     QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readLine(), QString::fromUtf8("essai à 20 °C\n").toLatin1());
+    QCOMPARE(f.readLine(), QString::fromUtf8("essai à 20 °C\n").toLatin1()); // contents stay Windows-1252
     QVERIFY(e.dialogs.asked.isEmpty());
+    QCOMPARE(QDir(dir).entryList(QDir::Files), QStringList{QString::fromUtf8("mesure_été.CSV")});
 
-    // The folder is a regular file: an error box naming the file, false.
-    QVERIFY(!e.dde.SauveBeer(dir.filePath("s.CSV/b.txt"), TextFilter));
-    QCOMPARE(e.dialogs.asked.size(), 1);
-    QVERIFY(e.dialogs.asked[0].startsWith("error:Impossible d'enregistrer le fichier "));
-    QVERIFY(e.dialogs.asked[0].contains("b.txt"));
+    // The folder is a regular file: an error box naming the user's file (not
+    // the temporary one) and the reason, in French; false.
+    const QString target = dir + QString::fromUtf8("/mesure_été.CSV/b");
+    QVERIFY(!e.dde.SauveBeer(target, TextFilter));
+    QCOMPARE(e.dialogs.asked,
+             QStringList{QString::fromUtf8("error:Impossible d'enregistrer le fichier %1.TXT : "
+                                           "un élément du chemin n'est pas un dossier")
+                             .arg(QDir::toNativeSeparators(target))});
 }
 
 void TestExport::locateTabvista()

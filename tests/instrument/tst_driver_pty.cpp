@@ -189,10 +189,13 @@ void TestDriverPty::scanFaults_data()
     QTest::addColumn<int>("missingAt"); // index of a MissingValue point, -1 for none
 
     QTest::newRow("text unreadable value") << false << "unreadable" << 471 << 5;
-    QTest::newRow("hex unreadable value") << true << "unreadable" << 470 << -1;
+    QTest::newRow("hex unreadable value keeps the wavelengths") << true << "unreadable" << 471 << 5;
     QTest::newRow("hex clean") << true << "" << 471 << -1;
+    QTest::newRow("hex lowercase digits") << true << "lowercase" << 471 << -1;
     QTest::newRow("text long line") << false << "long" << 471 << -1;
-    QTest::newRow("hex long line") << true << "long" << 470 << -1;
+    QTest::newRow("hex long line keeps the wavelengths") << true << "long" << 471 << 3;
+    QTest::newRow("text: more lines after the status") << false << "after" << 471 << -1;
+    QTest::newRow("hex: more lines after the status") << true << "after" << 471 << -1;
 }
 
 void TestDriverPty::scanFaults()
@@ -206,6 +209,10 @@ void TestDriverPty::scanFaults()
             o.unreadableAt = 5;
         if (fault == "long")
             o.longLineAt = 3;
+        if (fault == "lowercase")
+            o.lowercaseHex = true;
+        if (fault == "after")
+            o.afterStatus = binary ? "\r\n001,\r\nE04\r\n" : "\r\n0.7\r\nE04\r\n";
     }));
     QVERIFY(f.started);
     QVERIFY(f.line->Open());
@@ -214,8 +221,10 @@ void TestDriverPty::scanFaults()
     Attach(f.spectro, r);
     StartScan(f.spectro, r);
     QVERIFY(SimFixture::WaitFor(r.done));
+    QTest::qWait(50); // whatever follows the status line has arrived
     QCOMPARE(r.points.size(), points);
     QVERIFY(f.spectro.LastMessage.empty());
+    QCOMPARE(r.events, (QStringList{"message:", "control", "done"})); // ended once
     for (int i = 0; i < r.points.size(); ++i) {
         QCOMPARE(r.points[i].first, 330 + i);
         if (i == missingAt)

@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
+
 using namespace vandoral;
 
 namespace {
@@ -55,6 +57,11 @@ private slots:
     void scanToCsvFile();
     void failures_data();
     void failures();
+    void standardOutputThatCannotBeWritten();
+    void settingsThatCannotBeSaved();
+    void unreadableSettingsAreLeftAlone();
+    void accentedPaths();
+    void interruptedScanGivesControlBack();
 
 private:
     QTemporaryDir dir_;
@@ -96,7 +103,9 @@ void TestCli::searchStartsAtTheStoredPort()
     QVERIFY(IniWriteInteger(ini_.toStdString(), "Spectro", "Com", 44)); // stored port absent
     const Run r = Cli({"--settings", ini_, "identify"});
     QCOMPARE(r.status, 0);
-    QCOMPARE(r.out, QString("COM45\t6022\t\n")); // existing file without models: no name
+    // A file that names no model: the built-in models serve (and are written).
+    QCOMPARE(r.out, QString("COM45\t6022\tOrbis P26\n"));
+    QCOMPARE(IniReadString(ini_.toStdString(), "P26", "code", ""), std::string("6022"));
     // The port found is stored for next time.
     QCOMPARE(IniReadInteger(ini_.toStdString(), "Spectro", "Com", 0), 45L);
 }
@@ -159,6 +168,13 @@ void TestCli::failures_data()
     QTest::newRow("blank error") << "blank-error" << QString::fromUtf8("Problème de lampe UV");
     QTest::newRow("device vanishes") << "vanish" << "liaison perdue";
     QTest::newRow("no such device") << "no-device" << QString::fromUtf8("non détecté");
+    QTest::newRow("CONTROL unanswered") << "control-silent"
+                                        << QString::fromUtf8("le spectro ne répond pas à la commande CONTROL");
+    QTest::newRow("no readable value") << "garbage" << QString::fromUtf8("spectre sans aucune valeur lisible (0 reçues)");
+    QTest::newRow("more values than the model's range")
+        << "extra" << QString::fromUtf8("476 valeurs reçues, le modèle en attend 471 (330 à 800 nm)");
+    QTest::newRow("more values than a graph holds")
+        << "flood" << QString::fromUtf8("1571 valeurs reçues, le modèle en attend 471 (330 à 800 nm)");
 }
 
 void TestCli::failures()
@@ -174,15 +190,112 @@ void TestCli::failures()
         o.errors["SETREF"] = {"E02", -1};
     if (fault == "vanish")
         o.vanishAfter = 100;
+    if (fault == "control-silent")
+        o.silent.insert("CONTROL");
+    if (fault == "garbage")
+        o.garbageLines = 20;
+    if (fault == "extra")
+        o.extraValues = 5;
+    if (fault == "flood")
+        o.extraValues = 1100;
     sim::PtySimulator simulator(o);
     QVERIFY(simulator.Start());
     const QString device = fault == "no-device" ? dir_.filePath("no-such-tty")
                                                 : QString::fromStdString(simulator.DevicePath());
     const QString out = dir_.filePath("failed.txt");
-    const Run r = Cli({"scan", "--device", device, "--out", out}, "fr_FR.UTF-8");
+    QFile old(out);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("precious\r\n");
+    old.close();
+    const Run r = Cli({"scan", "--device", device, "--out", out, "--binary"}, "fr_FR.UTF-8");
     QCOMPARE(r.status, 1);
     QVERIFY2(r.err.contains(message), qPrintable(r.err));
-    QVERIFY(!QFile::exists(out)); // nothing half-written
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("precious\r\n")); // the old file is kept
+    if (fault != "no-device" && fault != "silent" && fault != "control-silent" && fault != "vanish") {
+        // Control was taken: it is given back.
+        QTRY_COMPARE(simulator.Commands().back(), std::string("RELEASE"));
+    }
+}
+
+void TestCli::standardOutputThatCannotBeWritten()
+{
+    sim::PtySimulator simulator(Fast());
+    QVERIFY(simulator.Start());
+    QProcess p;
+    p.setStandardOutputFile("/dev/full");
+    p.start(qEnvironmentVariable("VANDORAL_BIN") + "/vandoral-cli",
+            {"scan", "--device", QString::fromStdString(simulator.DevicePath())});
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitCode(), 1);
+    QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains(QString::fromUtf8("sortie standard : disque plein")));
+}
+
+void TestCli::settingsThatCannotBeSaved()
+{
+    sim::PtySimulator simulator(Fast());
+    QVERIFY(simulator.Start());
+    QVERIFY(IniWriteString(ini_.toStdString(), "Ports", "COM4", simulator.DevicePath()));
+    QVERIFY(IniWriteInteger(ini_.toStdString(), "Spectro", "Com", 4));
+    // As root no permission is refused; an immutable file refuses replacement.
+    if (QProcess::execute("chattr", {"+i", ini_}) != 0)
+        QSKIP("chattr +i is not available here");
+    const Run r = Cli({"--settings", ini_, "identify"}, "fr_FR.UTF-8");
+    QProcess::execute("chattr", {"-i", ini_});
+    QCOMPARE(r.status, 1);
+    QCOMPARE(r.out, QString("COM4\t6004\tOrbis K2\n"));
+    QVERIFY2(r.err.contains(QString::fromUtf8("impossible d'enregistrer les réglages dans %1 : accès refusé").arg(ini_)),
+             qPrintable(r.err));
+}
+
+void TestCli::unreadableSettingsAreLeftAlone()
+{
+    QVERIFY(QDir().mkpath(ini_)); // a folder where the file should be
+    const Run r = Cli({"--settings", ini_, "identify"}, "fr_FR.UTF-8");
+    QCOMPARE(r.status, 1);
+    QVERIFY2(r.err.contains(QString::fromUtf8("le fichier de réglages %1 ne peut pas être lu : "
+                                              "ce n'est pas un fichier ordinaire").arg(ini_)),
+             qPrintable(r.err));
+    QVERIFY(QFileInfo(ini_).isDir());
+}
+
+void TestCli::accentedPaths()
+{
+    // A program unpacked under ~/Téléchargements and a data folder with accents.
+    const QString folder = dir_.filePath(QString::fromUtf8("Téléchargements/données été"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString ini = folder + "/vandoral.INI";
+    sim::PtySimulator simulator(Fast());
+    QVERIFY(simulator.Start());
+    QCOMPARE(Cli({"--settings", ini, "attach", "3", QString::fromStdString(simulator.DevicePath())}).status, 0);
+    QVERIFY(QFile::exists(ini));
+    QVERIFY(IniWriteInteger(ini.toStdString(), "Spectro", "Com", 3)); // the tests' paths are UTF-8 too
+    const QString out = folder + QString::fromUtf8("/mesure_été");
+    const Run r = Cli({"--settings", ini, "scan", "--out", out});
+    QCOMPARE(r.status, 0);
+    QVERIFY(QFile::exists(out + ".TXT"));
+    QCOMPARE(QDir(folder).entryList(QDir::Files),
+             (QStringList{QString::fromUtf8("mesure_été.TXT"), "vandoral.INI"}));
+}
+
+void TestCli::interruptedScanGivesControlBack()
+{
+    sim::SimOptions o; // real pacing: the scan lasts a few seconds
+    o.charMicros = 1e6 / 960.0 / 2;
+    o.setrefMillis = 0;
+    sim::PtySimulator simulator(o);
+    QVERIFY(simulator.Start());
+    QProcess p;
+    p.start(qEnvironmentVariable("VANDORAL_BIN") + "/vandoral-cli",
+            {"scan", "--device", QString::fromStdString(simulator.DevicePath())});
+    QTRY_COMPARE_WITH_TIMEOUT(simulator.CountOf("SCANTXT"), 1, 10000);
+    p.terminate(); // SIGTERM in the middle of the scan
+    QVERIFY(p.waitForFinished(10000));
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), 128 + SIGTERM);
+    QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains("interrompu"));
+    // The RELEASE sent before exiting is read once the scan's reply is out.
+    QTRY_COMPARE_WITH_TIMEOUT(simulator.CountOf("RELEASE"), 1, 10000);
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -3,6 +3,7 @@
 // checking an installation.
 #include "catalogue.h"
 #include "datafile.h"
+#include "fileio.h"
 #include "frame.h"
 #include "graphker.h"
 #include "inifile.h"
@@ -16,14 +17,25 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QEventLoop>
 #include <QTimer>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 
 using namespace vandoral;
 
 namespace {
+
+// The signal that asked the tool to stop (SIGINT, SIGTERM), 0 while none did.
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void OnStopSignal(int signal)
+{
+    interrupted = signal;
+}
 
 void Say(FILE *to, const QString &text)
 {
@@ -61,14 +73,14 @@ bool WaitFor(const bool &done, QtSerialLine &line, int seconds)
     QObject::connect(&line, &QtSerialLine::deviceLost, &loop, &QEventLoop::quit);
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done)
+        if (done || interrupted)
             loop.quit();
     });
     timer.start(seconds * 1000);
     poll.start(20);
-    if (!done && line.IsOpen())
+    if (!done && line.IsOpen() && !interrupted)
         loop.exec();
-    return done;
+    return done && !interrupted;
 }
 
 // Opens the given device or searches the ports like the program does.
@@ -90,6 +102,8 @@ int Connect(TspectroVandoral &spectro, QtSerialLine &line, const Options &o, con
     const int found = SearchInstrument(
         spectro.Com, [&](int n) { return ports.Present(n); },
         [&](int n) {
+            if (interrupted)
+                return false;
             line.SetPortNumber(n);
             if (!line.Open())
                 return false;
@@ -105,6 +119,18 @@ int Connect(TspectroVandoral &spectro, QtSerialLine &line, const Options &o, con
     return found;
 }
 
+// Writes all of `bytes` to standard output; false with the reason when the
+// output cannot take them (a full disk, a closed pipe).
+bool WriteOut(const QByteArray &bytes, QString &reason)
+{
+    errno = 0;
+    const bool ok = std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout) == std::size_t(bytes.size())
+                    && std::fflush(stdout) == 0;
+    if (!ok)
+        reason = FromCp(ErrnoText(errno ? errno : EIO));
+    return ok;
+}
+
 int Identify(TspectroVandoral &spectro, QtSerialLine &line, const Options &o, const PortTable &ports)
 {
     const int port = Connect(spectro, line, o, ports);
@@ -113,35 +139,54 @@ int Identify(TspectroVandoral &spectro, QtSerialLine &line, const Options &o, co
         return 1;
     }
     const QString where = port > 0 ? QStringLiteral("COM%1").arg(port) : o.device;
-    Say(stdout, QStringLiteral("%1\t%2\t%3")
-                    .arg(where, FromCp(spectro.ModelCode), FromCp(spectro.ModelName)));
     line.Close();
+    QString reason;
+    if (!WriteOut(QStringLiteral("%1\t%2\t%3\n").arg(where, FromCp(spectro.ModelCode), FromCp(spectro.ModelName)).toLocal8Bit(),
+                  reason)) {
+        Say(stderr, QStringLiteral("vandoral-cli: écriture impossible sur la sortie standard : ") + reason);
+        return 1;
+    }
     return 0;
+}
+
+// The status of a run the user stopped.
+int InterruptedStatus()
+{
+    return 128 + int(interrupted);
 }
 
 int Scan(TspectroVandoral &spectro, QtSerialLine &line, const Options &o, const PortTable &ports)
 {
     const int port = Connect(spectro, line, o, ports);
+    if (interrupted)
+        return InterruptedStatus();
     if (port < 0) {
         Say(stderr, FromCp("Spectrophotom\xE8tre Vandoral non d\xE9tect\xE9"));
         return 1;
     }
     auto failed = [&](const QString &what) {
         Say(stderr, QStringLiteral("vandoral-cli: ") + what);
+        // Control goes back whenever it was taken, so the instrument's keys
+        // work again.
         if (line.IsOpen() && spectro.Controlled)
             spectro.Release();
         line.Close();
-        return 1;
+        return interrupted ? InterruptedStatus() : 1;
     };
-    if (!spectro.TakeControl())
-        return failed(FromCp(spectro.LastMessage));
+    const bool controlled = spectro.TakeControl();
+    if (interrupted)
+        return failed(QStringLiteral("interrompu"));
+    if (!controlled)
+        return failed(spectro.LineReceived ? FromCp(spectro.LastMessage)
+                                           : FromCp("le spectro ne r\xE9pond pas \xE0 la commande CONTROL"));
     spectro.BinaryScan = o.binary;
 
     bool done = false;
     spectro.SetRef([&] { done = true; });
     if (!WaitFor(done, line, 30))
-        return failed(line.IsOpen() ? QStringLiteral("pas de fin du blanc")
-                                    : QStringLiteral("liaison perdue: ") + line.ErrorString());
+        return failed(interrupted ? QStringLiteral("interrompu")
+                      : line.IsOpen() ? QStringLiteral("pas de fin du blanc")
+                                      : QStringLiteral("liaison perdue: ") + line.ErrorString());
     if (!spectro.LastMessage.empty())
         return failed(QStringLiteral("blanc: ") + FromCp(spectro.LastMessage));
 
@@ -151,8 +196,12 @@ int Scan(TspectroVandoral &spectro, QtSerialLine &line, const Options &o, const 
     graphe.WorldX.LongName = "Longueur d'onde";
     graphe.WorldY.Name = "A";
     done = false;
+    long long received = 0, readable = 0;
     spectro.Scan(
         [&](std::int32_t lambda, double a) {
+            ++received;
+            if (a != MissingValue)
+                ++readable;
             if (graphe.PointCount >= GraphCapacity)
                 return;
             graphe.X[graphe.PointCount] = lambda;
@@ -161,10 +210,21 @@ int Scan(TspectroVandoral &spectro, QtSerialLine &line, const Options &o, const 
         },
         [&] { done = true; });
     if (!WaitFor(done, line, o.timeout))
-        return failed(line.IsOpen() ? QStringLiteral("spectre interrompu après %1 points").arg(graphe.PointCount)
-                                    : QStringLiteral("liaison perdue: ") + line.ErrorString());
+        return failed(interrupted ? QStringLiteral("interrompu")
+                      : line.IsOpen() ? QStringLiteral("spectre interrompu après %1 points").arg(graphe.PointCount)
+                                      : QStringLiteral("liaison perdue: ") + line.ErrorString());
     if (!spectro.LastMessage.empty())
         return failed(QStringLiteral("spectre: ") + FromCp(spectro.LastMessage));
+    // A spectrum the model cannot have sent is not written as if it were one.
+    const long long expected = static_cast<long long>(spectro.LambdaMax) - spectro.LambdaMin + 1;
+    if (readable == 0)
+        return failed(QStringLiteral("spectre sans aucune valeur lisible (%1 reçues)").arg(received));
+    if (received > expected)
+        return failed(QStringLiteral("%1 valeurs reçues, le modèle en attend %2 (%3 à %4 nm)")
+                          .arg(received)
+                          .arg(expected)
+                          .arg(spectro.LambdaMin)
+                          .arg(spectro.LambdaMax));
     spectro.Release();
     line.Close();
 
@@ -182,15 +242,20 @@ int Scan(TspectroVandoral &spectro, QtSerialLine &line, const Options &o, const 
         text.EcritDonnees(request);
         QString lines = FromCp(text.Contents);
         lines.remove(QLatin1Char('\r'));
-        std::fputs(lines.toLocal8Bit().constData(), stdout);
+        QString reason;
+        if (!WriteOut(lines.toLocal8Bit(), reason)) {
+            Say(stderr, QStringLiteral("vandoral-cli: écriture impossible sur la sortie standard : ") + reason);
+            return 1;
+        }
         return 0;
     }
     std::string written, error;
-    if (!SauveFichier(ToCp(o.out), TextFilter, request, &written, &error)) {
-        Say(stderr, QStringLiteral("vandoral-cli: ") + FromCp(error));
+    if (!SauveFichier(ToPath(o.out), TextFilter, request, &written, &error)) {
+        Say(stderr, QStringLiteral("vandoral-cli: impossible d'enregistrer le fichier %1 : %2")
+                        .arg(QDir::toNativeSeparators(FromPath(written)), FromCp(error)));
         return 1;
     }
-    Say(stderr, QStringLiteral("%1 points -> %2").arg(graphe.PointCount).arg(FromCp(written)));
+    Say(stderr, QStringLiteral("%1 points -> %2").arg(graphe.PointCount).arg(FromPath(written)));
     return 0;
 }
 
@@ -222,12 +287,12 @@ int Attach(const Options &o, const std::string &settings)
     if (!ok || n < 1 || n > HighestPort)
         return Usage();
     IniImage ini;
-    if (!ini.Load(settings))
+    if (ini.Load(settings) != FileState::Read)
         AddBuiltInSections(ini);
-    ini.WriteString("Ports", "COM" + std::to_string(n), o.operands.at(1).toLocal8Bit().toStdString());
+    ini.WriteString("Ports", "COM" + std::to_string(n), ToPath(o.operands.at(1)));
     std::string error;
     if (!ini.Save(settings, &error)) {
-        Say(stderr, QStringLiteral("vandoral-cli: ") + FromCp(error));
+        Say(stderr, QStringLiteral("vandoral-cli: impossible d'écrire %1 : %2").arg(o.settings, FromCp(error)));
         return 1;
     }
     Say(stderr, QStringLiteral("COM%1 -> %2 (%3)").arg(n).arg(o.operands.at(1), o.settings));
@@ -279,7 +344,18 @@ int main(int argc, char **argv)
     }
     if (o.settings.isEmpty())
         o.settings = SettingsFilePath();
-    const std::string settings = o.settings.toLocal8Bit().toStdString();
+    const std::string settings = ToPath(o.settings);
+    {
+        // Never work with, nor write over, a settings file that cannot be read.
+        std::string bytes, error;
+        if (ReadWholeFile(settings, bytes, &error) == FileState::Unreadable) {
+            Say(stderr, QStringLiteral("vandoral-cli: le fichier de réglages %1 ne peut pas être lu : %2")
+                            .arg(o.settings, FromCp(error)));
+            return 1;
+        }
+    }
+    std::signal(SIGINT, OnStopSignal);
+    std::signal(SIGTERM, OnStopSignal);
 
     if (o.command == QLatin1String("ports"))
         return Ports(settings);
@@ -296,13 +372,16 @@ int main(int argc, char **argv)
     spectro.Env = &DefaultQtDriverEnv();
     spectro.OnMessage = [](const std::string &) {};
 
-    const int status = o.command == QLatin1String("identify") ? Identify(spectro, line, o, ports)
-                                                              : Scan(spectro, line, o, ports);
+    int status = o.command == QLatin1String("identify") ? Identify(spectro, line, o, ports)
+                                                        : Scan(spectro, line, o, ports);
     line.SetDataHandler(nullptr);
     if (status == 0 && o.device.isEmpty()) {
         std::string error;
-        if (!spectro.SaveSettings(&error))
-            Say(stderr, QStringLiteral("vandoral-cli: ") + FromCp(error));
+        if (!spectro.SaveSettings(&error)) {
+            Say(stderr, QStringLiteral("vandoral-cli: impossible d'enregistrer les réglages dans %1 : %2")
+                            .arg(o.settings, FromCp(error)));
+            status = 1;
+        }
     }
     return status;
 }

@@ -1,5 +1,7 @@
 #include "siminstrument.h"
 
+#include <cctype>
+
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -91,7 +93,14 @@ Reply SimEngine::ScanReply(bool hex, double seconds)
     std::string line;
     int index = 0;
     int onLine = 0;
-    for (int lambda = options_.lambdaMin; lambda <= options_.lambdaMax; ++lambda, ++index) {
+    if (options_.garbageLines > 0) {
+        for (int i = 0; i < options_.garbageLines; ++i)
+            reply.chunks.push_back(std::string(12, '\0') + "\r\n");
+        reply.chunks.push_back(options_.scanStatus + "\r\n" + options_.afterStatus);
+        return reply;
+    }
+    const int last = options_.lambdaMax + options_.extraValues;
+    for (int lambda = options_.lambdaMin; lambda <= last; ++lambda, ++index) {
         if (index == options_.cutAfter)
             return reply;
         if (index == options_.vanishAfter) {
@@ -110,8 +119,11 @@ Reply SimEngine::ScanReply(bool hex, double seconds)
                 reply.chunks.push_back(std::string(300 - std::strlen(buf), ' ') + buf + "\r\n");
             }
         } else if (hex) {
-            line += index == options_.unreadableAt ? std::string("XYZ") : HexValue(a);
-            line += ',';
+            std::string value = index == options_.unreadableAt ? std::string("XYZ") : HexValue(a);
+            if (options_.lowercaseHex)
+                for (char &c : value)
+                    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            line += value + ',';
         } else {
             char buf[32];
             if (index == options_.unreadableAt)
@@ -128,7 +140,7 @@ Reply SimEngine::ScanReply(bool hex, double seconds)
     }
     if (hex && !line.empty())
         reply.chunks.push_back(line + "\r\n");
-    reply.chunks.push_back(options_.scanStatus + "\r\n");
+    reply.chunks.push_back(options_.scanStatus + "\r\n" + options_.afterStatus);
     return reply;
 }
 
@@ -149,7 +161,7 @@ Reply SimEngine::Respond(const std::string &command, double seconds)
         reply.chunks.push_back(Status(command) + "\r\n");
     } else if (command == "SETREF") {
         reply.delayMillis = options_.setrefMillis;
-        reply.chunks.push_back(Status(command) + "\r\n");
+        reply.chunks.push_back(Status(command) + "\r\n" + options_.afterStatus);
     } else if (command == "SCANTXT" || command == "SCANBIN") {
         const std::string status = Status(command);
         if (status != "E00") {
@@ -359,6 +371,11 @@ std::string SimUsage()
            "  --cut K             scan stops after K values, without status\n"
            "  --vanish K          device goes away after K values of a scan\n"
            "  --scan-status EXX   status line ending a scan (default E00)\n"
+           "  --after-status TEXT bytes sent after the status ending a blank or scan\n"
+           "                      (\\r, \\n and \\0 understood)\n"
+           "  --extra K           K values past the last wavelength\n"
+           "  --lowercase         hexadecimal digits in lower case\n"
+           "  --garbage N         N lines of NUL bytes in place of a scan's values\n"
            "  --rate K            first-order reaction rate in 1/s (default 0)\n"
            "  --device PATH       serve this terminal device instead of a new one\n"
            "  --link PATH         make PATH a link to the terminal\n";
@@ -451,6 +468,26 @@ bool ParseSimOptions(const std::vector<std::string> &args, SimOptions &o, std::s
                 return false;
         } else if (a == "--scan-status") {
             if (!value(o.scanStatus))
+                return false;
+        } else if (a == "--after-status") {
+            if (!value(v))
+                return false;
+            o.afterStatus.clear();
+            for (std::size_t k = 0; k < v.size(); ++k) {
+                if (v[k] == '\\' && k + 1 < v.size()) {
+                    const char e = v[++k];
+                    o.afterStatus += e == 'r' ? '\r' : e == 'n' ? '\n' : e == '0' ? '\0' : e;
+                } else {
+                    o.afterStatus += v[k];
+                }
+            }
+        } else if (a == "--extra") {
+            if (!number(o.extraValues))
+                return false;
+        } else if (a == "--lowercase") {
+            o.lowercaseHex = true;
+        } else if (a == "--garbage") {
+            if (!number(o.garbageLines))
                 return false;
         } else if (a == "--rate") {
             if (!value(v))

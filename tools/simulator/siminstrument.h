@@ -39,6 +39,12 @@ struct SimOptions {
     int cutAfter = -1;      // the scan stops after this many values, no status line
     int vanishAfter = -1;   // the device goes away after this many values
     std::string scanStatus = "E00";
+    // Bytes sent after the status line that ends a blank or a scan.
+    std::string afterStatus;
+    int extraValues = 0;    // values sent past the last wavelength
+    bool lowercaseHex = false;
+    // Lines of NUL bytes in place of a scan's values.
+    int garbageLines = 0;
     int hexPerLine = 16;    // hexadecimal values per line
     // First-order reaction: the spectrum turns from the reactant's to the
     // product's with this rate (1/s); 0 keeps it still.

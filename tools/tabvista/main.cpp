@@ -1,5 +1,5 @@
 // tabvista: a stand-in analysis program. Listens like the real one, logs the
-// macros it receives (and the blocks it read from the clipboard) and answers
+// macros it receives and the blocks it read from the clipboard, and answers
 // them, until interrupted or --exit-after seconds have passed.
 #include "standin.h"
 
@@ -33,14 +33,21 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "tabvista: cannot offer the service\n");
         return 1;
     }
-    QObject::connect(&standin, &vandoral::TabvistaStandin::macroReceived, [&](const QString &macro) {
-        std::printf("%s\n", macro.toLocal8Bit().constData());
-        std::fflush(stdout);
+    auto append = [&log](const QByteArray &bytes) {
         if (log.isEmpty())
             return;
         QFile f(log);
         if (f.open(QIODevice::Append))
-            f.write(macro.toLatin1() + "\n");
+            f.write(bytes);
+    };
+    QObject::connect(&standin, &vandoral::TabvistaStandin::macroReceived, [&](const QString &macro) {
+        std::printf("%s\n", macro.toLocal8Bit().constData());
+        std::fflush(stdout);
+        append(macro.toLatin1() + "\n");
+    });
+    // The block as it arrived, between two marker lines.
+    QObject::connect(&standin, &vandoral::TabvistaStandin::blockRead, [&](const QByteArray &block) {
+        append("--- block (" + QByteArray::number(block.size()) + " bytes)\n" + block + "--- end\n");
     });
     return app.exec();
 }

@@ -17,8 +17,10 @@ bool TabvistaStandin::Start()
         emit macroReceived(macro);
         if (refuse)
             return false;
-        if (macro == QLatin1String("CLIP|LOAD()") || macro == QLatin1String("CLIP|ADD()"))
+        if (macro == QLatin1String("CLIP|LOAD()") || macro == QLatin1String("CLIP|ADD()")) {
             blocks.push_back(ToCp(QGuiApplication::clipboard()->text()));
+            emit blockRead(QByteArray::fromStdString(blocks.back()));
+        }
         return true;
     });
 }

@@ -27,6 +27,8 @@ public:
 
 signals:
     void macroReceived(const QString &macro);
+    // A block read from the clipboard (Windows-1252 bytes).
+    void blockRead(const QByteArray &block);
 
 private:
     TabvistaMarker marker_;

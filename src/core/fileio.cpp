@@ -1,0 +1,223 @@
+#include "fileio.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <sys/stat.h>
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <io.h>
+#include <process.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace vandoral {
+
+namespace {
+
+std::size_t injectedFailure = std::string::npos;
+
+#ifdef _WIN32
+std::wstring Wide(const std::string &utf8)
+{
+    if (utf8.empty())
+        return std::wstring();
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &out[0], n);
+    return out;
+}
+
+using StatBuf = struct _stat64;
+int Stat(const std::string &path, StatBuf &st) { return _wstat64(Wide(path).c_str(), &st); }
+std::FILE *Open(const std::string &path, const char *mode) { return _wfopen(Wide(path).c_str(), Wide(mode).c_str()); }
+int Remove(const std::string &path) { return _wremove(Wide(path).c_str()); }
+bool IsRegular(const StatBuf &st) { return (st.st_mode & _S_IFMT) == _S_IFREG; }
+int ProcessId() { return _getpid(); }
+#else
+using StatBuf = struct stat;
+int Stat(const std::string &path, StatBuf &st) { return ::stat(path.c_str(), &st); }
+std::FILE *Open(const std::string &path, const char *mode) { return std::fopen(path.c_str(), mode); }
+int Remove(const std::string &path) { return std::remove(path.c_str()); }
+bool IsRegular(const StatBuf &st) { return S_ISREG(st.st_mode); }
+int ProcessId() { return static_cast<int>(::getpid()); }
+#endif
+
+bool Fail(std::string *error, const std::string &reason)
+{
+    if (error)
+        *error = reason;
+    return false;
+}
+
+} // namespace
+
+void InjectWriteFailure(std::size_t afterBytes)
+{
+    injectedFailure = afterBytes;
+}
+
+std::string ErrnoText(int err)
+{
+    switch (err) {
+    case ENOSPC: return "disque plein";
+#ifdef EDQUOT
+    case EDQUOT: return "quota du disque d\xE9pass\xE9";
+#endif
+    case EACCES:
+    case EPERM: return "acc\xE8s refus\xE9";
+    case EROFS: return "support en lecture seule";
+    case ENOENT: return "dossier ou fichier introuvable";
+    case ENOTDIR: return "un \xE9l\xE9ment du chemin n'est pas un dossier";
+    case EISDIR: return "c'est un dossier";
+    case ENAMETOOLONG: return "nom trop long";
+    case EIO: return "erreur de lecture ou d'\xE9" "criture sur le support";
+    case EBUSY: return "fichier occup\xE9 par un autre programme";
+    case EMFILE:
+    case ENFILE: return "trop de fichiers ouverts";
+    case EFBIG: return "fichier trop volumineux";
+    case EINVAL: return "nom de fichier incorrect";
+    case EXDEV: return "d\xE9placement impossible entre deux supports";
+    default: return "erreur syst\xE8me " + std::to_string(err);
+    }
+}
+
+#ifdef _WIN32
+std::string WindowsErrorText(unsigned long code)
+{
+    switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: return "dossier ou fichier introuvable";
+    case ERROR_ACCESS_DENIED: return "acc\xE8s refus\xE9";
+    case ERROR_SHARING_VIOLATION: return "fichier ouvert par un autre programme";
+    case ERROR_LOCK_VIOLATION: return "fichier verrouill\xE9 par un autre programme";
+    case ERROR_WRITE_PROTECT: return "support prot\xE9g\xE9 en \xE9" "criture";
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return "disque plein";
+    case ERROR_INVALID_NAME: return "nom de fichier incorrect";
+    default: return "erreur Windows " + std::to_string(code);
+    }
+}
+#endif
+
+bool FileExists(const std::string &path)
+{
+    StatBuf st;
+    return Stat(path, st) == 0 && IsRegular(st);
+}
+
+FileState ReadWholeFile(const std::string &path, std::string &bytes, std::string *error)
+{
+    bytes.clear();
+    StatBuf st;
+    if (Stat(path, st) != 0) {
+        const int err = errno;
+        if (err == ENOENT || err == ENOTDIR)
+            return FileState::Absent;
+        Fail(error, ErrnoText(err));
+        return FileState::Unreadable;
+    }
+    // A folder, a pipe (which would block) or a device (endless) is no file.
+    if (!IsRegular(st)) {
+        Fail(error, "ce n'est pas un fichier ordinaire");
+        return FileState::Unreadable;
+    }
+    if (static_cast<unsigned long long>(st.st_size) > ReadLimit) {
+        Fail(error, "fichier trop volumineux");
+        return FileState::Unreadable;
+    }
+    std::FILE *f = Open(path, "rb");
+    if (!f) {
+        Fail(error, ErrnoText(errno));
+        return FileState::Unreadable;
+    }
+    char buf[65536];
+    bool ok = true;
+    for (;;) {
+        const std::size_t n = std::fread(buf, 1, sizeof buf, f);
+        bytes.append(buf, n);
+        if (n < sizeof buf) {
+            ok = !std::ferror(f);
+            break;
+        }
+        if (bytes.size() > ReadLimit) {
+            std::fclose(f);
+            bytes.clear();
+            Fail(error, "fichier trop volumineux");
+            return FileState::Unreadable;
+        }
+    }
+    const int err = errno;
+    std::fclose(f);
+    if (!ok) {
+        bytes.clear();
+        Fail(error, ErrnoText(err));
+        return FileState::Unreadable;
+    }
+    return FileState::Read;
+}
+
+bool WriteFileReplacing(const std::string &path, const std::string &bytes, std::string *error)
+{
+    const std::string temp = path + ".~" + std::to_string(ProcessId());
+    std::FILE *f = Open(temp, "wb");
+    if (!f)
+        return Fail(error, ErrnoText(errno));
+    std::size_t toWrite = bytes.size();
+    const bool injected = injectedFailure != std::string::npos;
+    if (injected) {
+        toWrite = std::min(toWrite, injectedFailure);
+        injectedFailure = std::string::npos;
+    }
+    bool written = std::fwrite(bytes.data(), 1, toWrite, f) == toWrite;
+    int err = errno;
+    if (injected) {
+        written = false;
+        err = ENOSPC;
+    }
+    bool flushed = written && std::fflush(f) == 0;
+    if (written && !flushed)
+        err = errno;
+#ifdef _WIN32
+    if (flushed && _commit(_fileno(f)) != 0) {
+        flushed = false;
+        err = errno;
+    }
+#else
+    if (flushed && ::fsync(fileno(f)) != 0) {
+        // Some file systems cannot sync; the data were handed over all the same.
+        if (errno != EINVAL && errno != ENOTSUP) {
+            flushed = false;
+            err = errno;
+        }
+    }
+#endif
+    const bool closed = std::fclose(f) == 0;
+    if (written && flushed && !closed)
+        err = errno;
+    if (!written || !flushed || !closed) {
+        Remove(temp);
+        return Fail(error, ErrnoText(err));
+    }
+#ifdef _WIN32
+    if (!MoveFileExW(Wide(temp).c_str(), Wide(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD code = GetLastError();
+        Remove(temp);
+        return Fail(error, WindowsErrorText(code));
+    }
+#else
+    if (std::rename(temp.c_str(), path.c_str()) != 0) {
+        err = errno;
+        Remove(temp);
+        return Fail(error, ErrnoText(err));
+    }
+#endif
+    return true;
+}
+
+} // namespace vandoral
