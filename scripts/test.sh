@@ -10,5 +10,10 @@ export QT_QPA_PLATFORM=offscreen
 XDG_RUNTIME_DIR=$(mktemp -d)
 export XDG_RUNTIME_DIR
 trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
+# Where clang is at hand, the fuzz targets also get a short libFuzzer run
+# (the plain build runs them through a random driver among the tests).
+if command -v clang++ >/dev/null && [ -z "${VANDORAL_CMAKE_ARGS:-}" ]; then
+  scripts/fuzz.sh 5 "$build-fuzz"
+fi
 cd "$build"
 ctest -j2 --output-on-failure --timeout 300

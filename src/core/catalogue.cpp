@@ -58,10 +58,16 @@ bool HasModel(const TlisteSpectro &list)
 void LoadCatalogue(TlisteSpectro &list, const std::string &path)
 {
     IniImage ini;
+    if (!path.empty())
+        ini.Load(path);
+    LoadCatalogueFrom(list, ini);
+}
+
+void LoadCatalogueFrom(TlisteSpectro &list, const IniImage &ini)
+{
     list.Clear();
     list.fromBuiltIn = false;
-    if (!path.empty() && ini.Load(path) == FileState::Read)
-        ReadEntries(list, ini);
+    ReadEntries(list, ini);
     // No model in the file (none yet, lost, or unreadable): the built-in
     // models serve, and the next save of the settings writes them.
     if (!HasModel(list)) {

@@ -45,6 +45,8 @@ constexpr int MaxCatalogueLambda = 10000;
 // when the file is absent or unreadable, or names no model (no section with
 // a code).
 void LoadCatalogue(TlisteSpectro &list, const std::string &path);
+// The same rules on an image of the file.
+void LoadCatalogueFrom(TlisteSpectro &list, const IniImage &ini);
 // The global catalogue.
 void LoadCatalogue(const std::string &path);
 

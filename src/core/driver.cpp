@@ -62,8 +62,12 @@ void TspectroVandoral::LoadSettings()
     if (SettingsPath.empty())
         return;
     IniImage ini;
-    if (ini.Load(SettingsPath) != FileState::Read)
-        return;
+    if (ini.Load(SettingsPath) == FileState::Read)
+        LoadSettingsFrom(ini);
+}
+
+void TspectroVandoral::LoadSettingsFrom(const IniImage &ini)
+{
     Com = static_cast<std::uint16_t>(ini.ReadInteger("Spectro", "Com", 1));
     Mini = ini.ReadFloat("Beer", "Mini", 0);
     Maxi = ini.ReadFloat("Beer", "Maxi", 0.01);
@@ -93,6 +97,12 @@ bool TspectroVandoral::SaveSettings(std::string *error)
     // A file that is there but could not be read is never written over.
     if (ini.Load(SettingsPath, error) == FileState::Unreadable)
         return false;
+    WriteSettingsTo(ini);
+    return ini.Save(SettingsPath, error);
+}
+
+void TspectroVandoral::WriteSettingsTo(IniImage &ini) const
+{
     ini.WriteInteger("Spectro", "Com", Com);
     ini.WriteFloat("Beer", "Mini", Mini);
     ini.WriteFloat("Beer", "Maxi", Maxi);
@@ -109,7 +119,6 @@ bool TspectroVandoral::SaveSettings(std::string *error)
     // Models recognised from the built-in lines stay recognised next time.
     if (Catalogue && Catalogue->fromBuiltIn)
         AddBuiltInSections(ini);
-    return ini.Save(SettingsPath, error);
 }
 
 std::uint32_t TspectroVandoral::Duree() const

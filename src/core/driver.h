@@ -11,6 +11,7 @@
 
 namespace vandoral {
 
+class IniImage;
 class SerialLine;
 class TlisteSpectro;
 
@@ -82,8 +83,12 @@ public:
     std::string FormatAbs(double value) const;
     std::uint32_t Duree() const;
     void LoadSettings();
-    // False, with the reason in `error`, when the file could not be written.
+    // False, with the reason in `error`, when the file could not be written
+    // (a file that exists but cannot be read is never written over).
     bool SaveSettings(std::string *error = nullptr);
+    // The reading rules and the writing order, on an image of the file.
+    void LoadSettingsFrom(const IniImage &ini);
+    void WriteSettingsTo(IniImage &ini) const;
 
     void SendLine(const std::string &command);
     std::string SendAndWait(const std::string &command, int ticks);
