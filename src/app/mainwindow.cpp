@@ -4,6 +4,7 @@
 #include "dialogs.h"
 #include "inifile.h"
 #include "modeform.h"
+#include "spectrumwindow.h"
 #include "qtdriverenv.h"
 #include "qtext.h"
 #include "search.h"
@@ -116,6 +117,7 @@ TFormMain::TFormMain(const QString &iniName, QWidget *parent)
     const std::string ini = ToPath(IniName);
     Test = FileExists(ini) ? int(IniReadInteger(ini, "Spectro", "Test", 1)) : 0;
     Translate();
+    TModeForm::Translate = [](const QString &text) { return Dictionary().Translate(text); };
     FormMain = this;
 }
 
@@ -135,12 +137,16 @@ void TFormMain::SetWindows(TModeForm *spectre, TModeForm *cinetique, TModeForm *
     cinetique_ = cinetique;
     beer_ = beer;
     about_ = about;
-    for (TModeForm *w : {spectre, cinetique, beer})
-        if (w)
-            w->OnClosed = [this] {
-                if (!closing_)
-                    SelectMode(0, false);
-            };
+    for (TModeForm *w : {spectre, cinetique, beer}) {
+        if (!w)
+            continue;
+        w->IniName = IniName;
+        w->RunSaveDialog = [this](QWidget *parent, int &filterIndex) { return SaveDialog(parent, filterIndex); };
+        w->OnClosed = [this] {
+            if (!closing_)
+                SelectMode(0, false);
+        };
+    }
 }
 
 TModeForm *TFormMain::ModeWindow(int mode) const
@@ -379,8 +385,9 @@ QString TFormMain::StatusText() const
     return status_->text();
 }
 
-void TFormMain::ShowStatus(const QString &text)
+void TFormMain::ShowStatus(const QString &untranslated)
 {
+    const QString text = Dictionary().Translate(untranslated);
     if (TModeForm *w = ModeWindow(Mode))
         w->ShowStatus(text);
     else
@@ -397,8 +404,17 @@ void TFormMain::AppHint(const QString &text)
 
 void TFormMain::ControlChanged()
 {
-    if (TModeForm *w = ModeWindow(Mode))
-        w->RafraichitControle();
+    // Every mode window, not only the active one: each shows whether it can
+    // ask the instrument for something.
+    for (int mode = 1; mode <= 3; ++mode)
+        if (TModeForm *w = ModeWindow(mode))
+            w->RafraichitControle();
+}
+
+QString TFormMain::SaveDialog(QWidget *parent, int &filterIndex)
+{
+    return CurrentDialogs().SaveFileName(parent, Dictionary().Translate(QStringLiteral("Tableur texte|*.txt|Tableur CSV|*.csv")),
+                                         filterIndex);
 }
 
 void TFormMain::AppActivate()

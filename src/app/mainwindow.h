@@ -38,6 +38,8 @@ public:
     bool TryPort(int n);
     void TakeControlAfterSearch();
     void ShowStatus(const QString &text);
+    // The save dialog the mode windows share; empty when cancelled.
+    QString SaveDialog(QWidget *parent, int &filterIndex);
     void ControlChanged();
     void AppHint(const QString &text);
     void AppActivate();

@@ -34,6 +34,8 @@ double DriverEnv::Now()
     return 25569.0 + unixSeconds / 86400.0; // 1970-01-01 is day 25569
 }
 
+void DriverEnv::StartTicker(int, std::function<void()>) {}
+
 DriverEnv &DefaultDriverEnv()
 {
     static DriverEnv env;
@@ -151,8 +153,14 @@ void TspectroVandoral::Fire(const F &event, Args... args)
 void TspectroVandoral::Install(Handler h)
 {
     handler_ = h;
-    if (Port)
+    if (Port) {
         Port->SetDataHandler([this](int count) { DataAvailable(count); });
+        // A line that fails ends a blank or scan at once.
+        Port->SetErrorHandler([this] {
+            if (Busy && (handler_ == Handler::Reference || handler_ == Handler::Scan))
+                AbandonOperation();
+        });
+    }
 }
 
 void TspectroVandoral::SendLine(const std::string &command)
@@ -278,32 +286,66 @@ bool TspectroVandoral::GuardBusy()
     return true;
 }
 
-void TspectroVandoral::SetRef(Event onDone)
+bool TspectroVandoral::SetRef(Event onDone)
 {
     if (!GuardBusy())
-        return;
+        return false;
     OnDone = std::move(onDone);
     ReplyBuffer.clear();
     Install(Handler::Reference);
+    StartWatch();
     SendLine("SETREF");
+    return true;
 }
 
-void TspectroVandoral::Scan(PointEvent onPoint, Event onDone)
+bool TspectroVandoral::Scan(PointEvent onPoint, Event onDone)
 {
     if (!GuardBusy())
-        return;
+        return false;
     OnDone = std::move(onDone);
     OnPoint = std::move(onPoint);
     ReplyBuffer.clear();
     Install(Handler::Scan);
     PointIndex = LambdaMin;
-    SendLine(BinaryScan ? "SCANBIN" : "SCANTXT");
+    // Another window may change BinaryScan while this scan runs.
+    scanBinary_ = BinaryScan;
+    StartWatch();
+    SendLine(scanBinary_ ? "SCANBIN" : "SCANTXT");
+    return true;
+}
+
+void TspectroVandoral::StartWatch()
+{
+    lastActivityMs_ = Env->Milliseconds();
+    Env->StartTicker(1000, [this] { CheckSilence(); });
+}
+
+void TspectroVandoral::CheckSilence()
+{
+    if (!Busy || (handler_ != Handler::Reference && handler_ != Handler::Scan)) {
+        Env->StopTicker();
+        return;
+    }
+    if (Env->Milliseconds() - lastActivityMs_ >= static_cast<std::uint64_t>(SilenceMs))
+        AbandonOperation();
+}
+
+void TspectroVandoral::AbandonOperation()
+{
+    handler_ = Handler::Ended;
+    Env->StopTicker();
+    Busy = false;
+    LastMessage = NoAnswerText;
+    Fire(OnMessage, LastMessage);
+    Fire(OnControlChange);
 }
 
 // ---- reply handlers ---------------------------------------------------------
 
 void TspectroVandoral::DataAvailable(int count)
 {
+    if (count > 0 && (handler_ == Handler::Reference || handler_ == Handler::Scan))
+        lastActivityMs_ = Env->Milliseconds();
     for (int i = 0; i < count && Port; ++i) {
         const int c = Port->ReadChar();
         if (c < 0)
@@ -320,7 +362,7 @@ void TspectroVandoral::HandleChar(char c)
     case Handler::Collecting: CollectChar(c); break;
     case Handler::Reference: ReferenceChar(c); break;
     case Handler::Scan:
-        if (BinaryScan)
+        if (scanBinary_)
             ScanHexChar(c);
         else
             ScanTextChar(c);
@@ -340,6 +382,7 @@ void TspectroVandoral::EndOperation()
     // before the next command, is ignored. The events may start the next
     // operation, which installs its own handler.
     handler_ = Handler::Ended;
+    Env->StopTicker();
     const Event done = OnDone;
     DecodeStatus(ReplyBuffer);
     Busy = false;

@@ -23,6 +23,10 @@ public:
     virtual void Sleep(int ms);
     virtual void PumpEvents() {}           // process pending window messages
     virtual double Now();                  // date-time, days since 1899-12-30
+    // Calls `tick` about every `ms` milliseconds until StopTicker. The plain
+    // environment has no timer: its owner calls the driver's CheckSilence.
+    virtual void StartTicker(int ms, std::function<void()> tick);
+    virtual void StopTicker() {}
 };
 
 DriverEnv &DefaultDriverEnv();
@@ -78,8 +82,15 @@ public:
     std::string Identify();
     bool TakeControl();
     void Release();
-    void SetRef(Event onDone);
-    void Scan(PointEvent onPoint, Event onDone);
+    // False, doing nothing at all, while another operation is under way
+    // (less than 30 seconds old).
+    bool SetRef(Event onDone);
+    // The format (BinaryScan) is taken when the scan starts.
+    bool Scan(PointEvent onPoint, Event onDone);
+    // Ends a blank or scan that has received nothing for SilenceMs: Busy
+    // cleared, "Le spectro ne répond plus" through OnMessage, OnControlChange
+    // fired, OnDone not (nothing was completed).
+    void CheckSilence();
     std::string FormatAbs(double value) const;
     std::uint32_t Duree() const;
     void LoadSettings();
@@ -99,6 +110,9 @@ public:
     static constexpr int TimeoutTicks = 9;
     static constexpr int TickMs = 55;
     static constexpr int BusyGuardSeconds = 30;
+    // How long a blank or scan may stay without a character before it ends.
+    int SilenceMs = BusyGuardSeconds * 1000;
+    static constexpr const char *NoAnswerText = "Le spectro ne r\xE9pond plus";
 
     // Which reply handler the port notification reaches. Ended: an
     // asynchronous operation has had its status line; nothing more is taken
@@ -116,6 +130,8 @@ private:
     bool GuardBusy();
     void Append(char c);
     void EndOperation();
+    void AbandonOperation();
+    void StartWatch();
     void CollectChar(char c);
     void ReferenceChar(char c);
     // A scan's line feed on an empty line or a status line.
@@ -127,6 +143,8 @@ private:
     void Fire(const F &event, Args... args);
 
     Handler handler_ = Handler::None;
+    bool scanBinary_ = false;           // the format of the scan under way
+    std::uint64_t lastActivityMs_ = 0;  // last character of the operation
 };
 
 // Whole seconds of the time-of-day part of a date-time difference.

@@ -11,6 +11,8 @@ class SerialLine {
 public:
     // Called with the count of characters waiting; the handler reads them.
     using DataHandler = std::function<void(int count)>;
+    // Called when the open line fails (the device went away).
+    using ErrorHandler = std::function<void()>;
 
     virtual ~SerialLine() = default;
 
@@ -24,6 +26,7 @@ public:
     // Next received character; -1 when none is waiting.
     virtual int ReadChar() = 0;
     virtual void SetDataHandler(DataHandler handler) = 0;
+    virtual void SetErrorHandler(ErrorHandler handler) = 0;
     // Moves received data into the input buffer and raises due notifications.
     virtual void ProcessPending() = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "qtcanvas.h"
 
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -24,9 +25,14 @@ void GraphBox::Redraw()
     graph_->Canvas = &canvas;
     graph_->Bounds = TRect{0, 0, size.width(), size.height()};
     graph_->Draw();
+    if (AfterDraw) {
+        AfterDraw();
+        canvas.Flush();
+    }
     graph_->Canvas = saved;
     lastUpdate_ = image_.rect();
     update();
+    emit redrawn();
 }
 
 template <class F> void GraphBox::Incremental(F draw)
@@ -72,6 +78,17 @@ void GraphBox::paintEvent(QPaintEvent *event)
 void GraphBox::resizeEvent(QResizeEvent *)
 {
     Redraw();
+}
+
+void GraphBox::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPoint p = event->position().toPoint();
+    emit mouseMoved(p.x(), p.y());
+}
+
+void GraphBox::leaveEvent(QEvent *)
+{
+    emit mouseLeft();
 }
 
 } // namespace vandoral

@@ -9,6 +9,8 @@
 #include <QImage>
 #include <QWidget>
 
+#include <functional>
+
 namespace vandoral {
 
 class GraphBox : public QWidget {
@@ -23,13 +25,25 @@ public:
     void MarkPoint(double x, double y);
     void DrawCursor();
 
+    // Drawn over the graph after each full draw, on the same surface (the
+    // window's cross-hair, for instance).
+    std::function<void()> AfterDraw;
+
     const QImage &Image() const { return image_; }
     // The rectangle the last incremental drawing asked to repaint.
     QRect LastUpdate() const { return lastUpdate_; }
 
+signals:
+    // After each full draw (the graph's plot rectangle may have changed).
+    void redrawn();
+    void mouseMoved(int x, int y);
+    void mouseLeft();
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
 
 private:
     template <class F> void Incremental(F draw);

@@ -4,11 +4,20 @@
 
 #include "driver.h"
 
+#include <QTimer>
+
 namespace vandoral {
 
 class QtDriverEnv : public DriverEnv {
 public:
+    QtDriverEnv();
     void PumpEvents() override;
+    void StartTicker(int ms, std::function<void()> tick) override;
+    void StopTicker() override;
+
+private:
+    QTimer ticker_;
+    std::function<void()> tick_;
 };
 
 QtDriverEnv &DefaultQtDriverEnv();

@@ -17,6 +17,8 @@ QtSerialLine::QtSerialLine(Resolver resolver, QObject *parent)
         if ((e == QSerialPort::ResourceError || e == QSerialPort::ReadError) && port_.isOpen()) {
             port_.close();
             emit deviceLost(errorString_);
+            if (errorHandler_)
+                errorHandler_();
         }
     });
 }
@@ -24,6 +26,7 @@ QtSerialLine::QtSerialLine(Resolver resolver, QObject *parent)
 QtSerialLine::~QtSerialLine()
 {
     handler_ = nullptr;
+    errorHandler_ = nullptr;
     if (port_.isOpen())
         port_.close();
 }

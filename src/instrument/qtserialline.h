@@ -29,6 +29,7 @@ public:
     void SendText(const std::string &text) override;
     int ReadChar() override;
     void SetDataHandler(DataHandler handler) override { handler_ = std::move(handler); }
+    void SetErrorHandler(ErrorHandler handler) override { errorHandler_ = std::move(handler); }
     void ProcessPending() override;
 
     // Opens this device instead of the one the port number names.
@@ -59,6 +60,7 @@ private:
     Resolver resolver_;
     QSerialPort port_;
     DataHandler handler_;
+    ErrorHandler errorHandler_;
     int portNumber_ = 1;
     QString device_;
     QString errorString_;

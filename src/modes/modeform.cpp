@@ -1,21 +1,205 @@
 #include "modeform.h"
 
+#include "dialogs.h"
+#include "driver.h"
+#include "inifile.h"
+#include "qtext.h"
+
+#include <QActionGroup>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 
 namespace vandoral {
 
-TModeForm::TModeForm(const QString &caption, QWidget *parent) : QMainWindow(parent)
+std::function<QString(const QString &)> TModeForm::Translate = [](const QString &text) { return text; };
+
+namespace {
+
+// The images of the buttons, by their number in the main window's list.
+QIcon Image(const QWidget *w, int image)
+{
+    QStyle::StandardPixmap p = QStyle::SP_FileIcon;
+    switch (image) {
+    case 2: p = QStyle::SP_ArrowRight; break;          // to the analysis program
+    case 3: p = QStyle::SP_DialogCloseButton; break;   // end
+    case 4: p = QStyle::SP_FileDialogDetailedView; break; // print
+    case 10: p = QStyle::SP_DialogResetButton; break;  // blank
+    case 11: p = QStyle::SP_DialogYesButton; break;    // under control
+    case 12: p = QStyle::SP_DialogNoButton; break;     // not under control
+    case 13: p = QStyle::SP_ArrowUp; break;            // cross-hair
+    case 14: p = QStyle::SP_MediaPlay; break;          // measure
+    case 15: p = QStyle::SP_TitleBarMaxButton; break;  // automatic scale
+    case 16: p = QStyle::SP_DialogSaveButton; break;   // file
+    case 18: p = QStyle::SP_FileDialogNewFolder; break; // clipboard
+    default: break;
+    }
+    return w->style()->standardIcon(p);
+}
+
+const char *const SaveCaptions[] = {"Tabvista", "Copier", "Sauver"};
+const int SaveImages[] = {2, 18, 16};
+
+} // namespace
+
+TModeForm::TModeForm(const QString &caption, const QString &section, QWidget *parent)
+    : QMainWindow(parent), section_(section)
 {
     setWindowTitle(caption);
-    resize(800, 560);
+    QFont f = font();
+    f.setFamily(QStringLiteral("Tahoma"));
+    f.setPixelSize(16);
+    setFont(f);
+    resize(721, 299);
+    setWindowState(Qt::WindowMaximized);
+
+    ToolBar1 = new QToolBar(this);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    ToolBar1->setStyleSheet(QStringLiteral(
+        "QToolBar { background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #87CEEB, stop:1 #00FFFF); }"));
+    addToolBar(Qt::TopToolBarArea, ToolBar1);
+
     panel1_ = new QLabel(this);
     panel1_->setMinimumWidth(300);
     panel2_ = new QLabel(this);
     panel2_->setObjectName(QStringLiteral("StatusPanel2"));
+    panel2_->setMinimumWidth(50);
     statusBar()->addWidget(panel1_);
     statusBar()->addWidget(panel2_, 1);
+
+    // The window sees keys before its controls.
+    qApp->installEventFilter(this);
+}
+
+TModeForm::~TModeForm()
+{
+    qApp->removeEventFilter(this);
+}
+
+QToolButton *TModeForm::AddButton(const char *name, const QString &caption, const QString &hint, int icon,
+                                  bool checkable)
+{
+    auto *b = new QToolButton(ToolBar1);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setText(caption);
+    b->setIcon(Image(this, icon));
+    b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    b->setMinimumSize(80, 54);
+    b->setCheckable(checkable);
+    // "|long" hints are for the status bar only.
+    const int bar = hint.indexOf(QLatin1Char('|'));
+    b->setToolTip(bar < 0 ? hint : hint.left(bar));
+    b->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
+    b->setAccessibleName(caption);
+    ToolBar1->addWidget(b);
+    return b;
+}
+
+void TModeForm::AddSaveButton(int checkedTag)
+{
+    RegSaveBtn = AddButton("RegSaveBtn", QString(), QStringLiteral("Sauvegarde ; flèche : choix du type"), 2);
+    RegSaveBtn->setPopupMode(QToolButton::MenuButtonPopup);
+    SavePopupMenu = new QMenu(RegSaveBtn);
+    SavePopupMenu->setObjectName(QStringLiteral("SavePopupMenu"));
+    auto *group = new QActionGroup(SavePopupMenu);
+    group->setExclusive(true);
+    const QString texts[] = {QStringLiteral("vers Tabvista"), QStringLiteral("vers presse papiers"),
+                             QStringLiteral("vers fichier")};
+    QAction **items[] = {&TabvistaM, &ClipM, &FileM};
+    const char *names[] = {"TabvistaM", "ClipM", "FileM"};
+    for (int tag = 0; tag < 3; ++tag) {
+        QAction *a = SavePopupMenu->addAction(Image(this, SaveImages[tag]), texts[tag]);
+        a->setObjectName(QString::fromLatin1(names[tag]));
+        a->setCheckable(true);
+        a->setData(tag);
+        group->addAction(a);
+        *items[tag] = a;
+        connect(a, &QAction::triggered, this, [this, a] { TabvistaMClick(a); });
+    }
+    RegSaveBtn->setMenu(SavePopupMenu);
+    connect(RegSaveBtn, &QToolButton::clicked, this, &TModeForm::RegSaveBtnClick);
+    CheckSaveItem(checkedTag);
+}
+
+void TModeForm::AddConnectAndExit()
+{
+    ConnectBtn = AddButton("ConnectBtn", QStringLiteral("Déconnect."),
+                           QStringLiteral("Réactivation des touches du spectro"), 11, true);
+    connect(ConnectBtn, &QToolButton::clicked, this, &TModeForm::ConnectBtnClick);
+    ExitBtn = AddButton("ExitBtn", QStringLiteral("Fin"), QStringLiteral("Quitter"), 3);
+    connect(ExitBtn, &QToolButton::clicked, this, &QWidget::close);
+}
+
+int TModeForm::SaveTag() const
+{
+    if (ClipM && ClipM->isChecked())
+        return 1;
+    if (FileM && FileM->isChecked())
+        return 2;
+    return 0;
+}
+
+void TModeForm::CheckSaveItem(int tag)
+{
+    QAction *items[] = {TabvistaM, ClipM, FileM};
+    if (tag < 0 || tag > 2 || !items[tag])
+        return;
+    items[tag]->setChecked(true);
+    RegSaveBtn->setText(QString::fromLatin1(SaveCaptions[tag]));
+    RegSaveBtn->setAccessibleName(RegSaveBtn->text());
+    RegSaveBtn->setIcon(Image(this, SaveImages[tag]));
+}
+
+void TModeForm::TabvistaMClick(QAction *item)
+{
+    CheckSaveItem(item->data().toInt());
+    RegSaveBtnClick();
+}
+
+void TModeForm::RegSaveBtnClick()
+{
+    SaveAction(SaveTag());
+}
+
+void TModeForm::ConnectBtnClick()
+{
+    // Releasing control in the middle of a blank or scan would replace its
+    // reply handler and lose the measurement: the button waits.
+    if (Spectro->Busy) {
+        RafraichitControle();
+        return;
+    }
+    if (Spectro->Controlled)
+        Spectro->Release();
+    else
+        Spectro->TakeControl();
+    RafraichitControle();
+}
+
+void TModeForm::RafraichitControle()
+{
+    if (ConnectBtn) {
+        const bool c = Spectro && Spectro->Controlled;
+        ConnectBtn->setText(c ? QStringLiteral("Déconnect.") : QStringLiteral("Connect."));
+        ConnectBtn->setAccessibleName(ConnectBtn->text());
+        const QString hint = c ? QStringLiteral("Réactivation des touches du spectro")
+                               : QStringLiteral("L'ordinateur prend le controle du spectro");
+        ConnectBtn->setToolTip(hint);
+        ConnectBtn->setStatusTip(hint);
+        ConnectBtn->setChecked(!c);
+        ConnectBtn->setIcon(Image(this, c ? 11 : 12));
+        ConnectBtn->setEnabled(!(Spectro && Spectro->Busy));
+    }
+    RafraichitBoutons();
 }
 
 void TModeForm::ShowStatus(const QString &text)
@@ -41,27 +225,120 @@ QString TModeForm::HintText() const
     return statusBar()->currentMessage();
 }
 
+bool TModeForm::SettingsFileExists() const
+{
+    return !IniName.isEmpty() && FileExists(ToPath(IniName));
+}
+
+void TModeForm::ReadWindowState()
+{
+    if (!SettingsFileExists())
+        return;
+    const std::string ini = ToPath(IniName);
+    const std::string s = section_.toStdString();
+    const int state = int(IniReadInteger(ini, s, "State", 2));
+    const QRect g = normalGeometry().isValid() ? normalGeometry() : geometry();
+    const int h = int(IniReadInteger(ini, s, "Height", g.height()));
+    const int w = int(IniReadInteger(ini, s, "Width", g.width()));
+    const int top = int(IniReadInteger(ini, s, "Top", g.top()));
+    const int left = int(IniReadInteger(ini, s, "Left", g.left()));
+    // The normal geometry first, so that a restored window finds it.
+    if (w > 0 && h > 0)
+        setGeometry(left, top, w, h);
+    setWindowState(state == 2 ? Qt::WindowMaximized : state == 1 ? Qt::WindowMinimized : Qt::WindowNoState);
+}
+
+void TModeForm::WriteWindowState()
+{
+    if (IniName.isEmpty())
+        return;
+    const std::string ini = ToPath(IniName);
+    IniImage image;
+    // A settings file that cannot be read is left alone; other failures are
+    // swallowed: the window closes all the same.
+    if (image.Load(ini) == FileState::Unreadable)
+        return;
+    const std::string s = section_.toStdString();
+    const Qt::WindowStates st = windowState();
+    image.WriteInteger(s, "State", st & Qt::WindowMaximized ? 2 : st & Qt::WindowMinimized ? 1 : 0);
+    const QRect g = (st & (Qt::WindowMaximized | Qt::WindowMinimized)) && normalGeometry().isValid()
+                        ? normalGeometry()
+                        : geometry();
+    image.WriteInteger(s, "Height", g.height());
+    image.WriteInteger(s, "Width", g.width());
+    image.WriteInteger(s, "Top", g.top());
+    image.WriteInteger(s, "Left", g.left());
+    WriteExtraKeys(image);
+    image.Save(ini);
+}
+
+void TModeForm::AskSave()
+{
+    if (CurrentDialogs().Question(this, QStringLiteral("Sauvegarde ?")))
+        RegSaveBtnClick();
+}
+
+bool TModeForm::event(QEvent *e)
+{
+    switch (e->type()) {
+    case QEvent::WindowActivate:
+        activatedSinceShow_ = true;
+        FormActivate();
+        break;
+    case QEvent::Show:
+        // Without a window manager nothing activates the window: the
+        // showing stands for the activation then.
+        activatedSinceShow_ = false;
+        QTimer::singleShot(0, this, [this] {
+            if (!activatedSinceShow_ && isVisible()) {
+                activatedSinceShow_ = true;
+                FormActivate();
+            }
+        });
+        break;
+    case QEvent::Hide:
+        activatedSinceShow_ = false;
+        break;
+    default: break;
+    }
+    return QMainWindow::event(e);
+}
+
+bool TModeForm::eventFilter(QObject *watched, QEvent *e)
+{
+    if (e->type() == QEvent::KeyPress && watched->isWidgetType()
+        && static_cast<QWidget *>(watched)->window() == this) {
+        auto *key = static_cast<QKeyEvent *>(e);
+        if (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier && !key->isAutoRepeat()
+            && SpaceBar())
+            return true;
+    }
+    return QMainWindow::eventFilter(watched, e);
+}
+
 void TModeForm::closeEvent(QCloseEvent *event)
 {
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
     event->accept();
+    WriteWindowState();
     if (OnClosed)
         OnClosed();
 }
 
-TTraceSpectre::TTraceSpectre(QWidget *parent) : TModeForm(QStringLiteral("Tracé de spectre"), parent)
+TBeerForm::TBeerForm(QWidget *parent)
+    : TModeForm(QStringLiteral("Loi de Beer-Lambert"), QStringLiteral("WindowB"), parent)
 {
-    setObjectName(QStringLiteral("TraceSpectre"));
+    setObjectName(QStringLiteral("BeerForm"));
+    setWindowState(Qt::WindowNoState);
 }
 
 TCinetiqueForm::TCinetiqueForm(QWidget *parent)
-    : TModeForm(QStringLiteral("Cinétique suivie par spectrophotométrie"), parent)
+    : TModeForm(QStringLiteral("Cinétique suivie par spectrophotométrie"), QStringLiteral("WindowC"), parent)
 {
     setObjectName(QStringLiteral("CinetiqueForm"));
-}
-
-TBeerForm::TBeerForm(QWidget *parent) : TModeForm(QStringLiteral("Loi de Beer-Lambert"), parent)
-{
-    setObjectName(QStringLiteral("BeerForm"));
 }
 
 } // namespace vandoral

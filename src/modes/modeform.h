@@ -1,6 +1,9 @@
-// What the three mode windows share with the main window: a status bar with
-// the instrument's texts and the hints, the control-state refresh, and the
-// return to the main window when they close.
+// What the three mode windows share: the tool bar with its captioned buttons,
+// the save drop-down, the connect button, the status bar with the
+// instrument's texts and the hints, the window-state keys of the settings
+// file, the "Sauvegarde ?" question, the space bar seen before the controls,
+// and the return to the main window when they close. Each window adds only
+// its own rules.
 #pragma once
 
 #include <QMainWindow>
@@ -8,16 +11,26 @@
 #include <functional>
 
 class QLabel;
+class QMenu;
+class QAction;
+class QToolBar;
+class QToolButton;
 
 namespace vandoral {
+
+class IniImage;
 
 class TModeForm : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TModeForm(const QString &caption, QWidget *parent = nullptr);
+    // `section`: the settings section of the window's state ("WindowS",
+    // "WindowC", "WindowB").
+    TModeForm(const QString &caption, const QString &section, QWidget *parent = nullptr);
+    ~TModeForm() override;
 
-    // After every control change of the instrument while this mode is active.
-    virtual void RafraichitControle() {}
+    // After every control change of the instrument: the connect button, then
+    // the window's own controls (RafraichitBoutons).
+    void RafraichitControle();
     // The instrument's status text: second panel of the status bar.
     void ShowStatus(const QString &text);
     // A hint: the status bar's simple text.
@@ -25,36 +38,95 @@ public:
     QString StatusText() const;
     QString HintText() const;
 
-    // Called when the window closes (the main window returns to mode 0).
+    // Set by the main window: the settings file, its save dialog (empty name
+    // when cancelled; `filterIndex` from 1), and the return to mode 0.
+    QString IniName;
+    std::function<QString(QWidget *parent, int &filterIndex)> RunSaveDialog;
     std::function<void()> OnClosed;
+    // Translation of the texts the windows build at run time (identity
+    // until the application installs the dictionary's).
+    static std::function<QString(const QString &)> Translate;
+
+    QToolBar *ToolBar1;
+    QToolButton *RegSaveBtn = nullptr;
+    QMenu *SavePopupMenu = nullptr;
+    QAction *TabvistaM = nullptr;
+    QAction *ClipM = nullptr;
+    QAction *FileM = nullptr;
+    QToolButton *ConnectBtn = nullptr;
+    QToolButton *ExitBtn = nullptr;
+
+    // The checked item of the save menu: 0 Tabvista, 1 clipboard, 2 file.
+    int SaveTag() const;
+    // TabvistaMClick: the item becomes checked, the button takes its caption
+    // and icon, and the save runs at once.
+    void TabvistaMClick(QAction *item);
+    void RegSaveBtnClick();
+    void ConnectBtnClick();
 
 protected:
+    // A captioned tool button (text under the icon) on the tool bar.
+    QToolButton *AddButton(const char *name, const QString &caption, const QString &hint, int icon,
+                           bool checkable = false);
+    // The save drop-down, and the connect and exit buttons, at the tool
+    // bar's current end.
+    void AddSaveButton(int checkedTag);
+    void AddConnectAndExit();
+    // Shows the checked item on the button without running the save.
+    void CheckSaveItem(int tag);
+
+    // The window's own save, for the checked item's tag.
+    virtual void SaveAction(int tag) = 0;
+    // The window's controls after a control change.
+    virtual void RafraichitBoutons() {}
+    // Every activation; the first one comes before the others' work.
+    virtual void FormActivate() {}
+    // The space bar: true when it acted (the key is consumed).
+    virtual bool SpaceBar() { return false; }
+    // Whether the window may close now (questions asked here).
+    virtual bool FormCloseQuery() { return true; }
+    // Extra keys written with the window state when it closes.
+    virtual void WriteExtraKeys(IniImage &) {}
+
+    // "Sauvegarde ?" for unsaved data; yes runs the save action.
+    void AskSave();
+    // The window-state keys of the section, read at the first activation
+    // when the settings file exists.
+    void ReadWindowState();
+    bool SettingsFileExists() const;
+    bool PremiereActivation = true;
+
+    bool event(QEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *e) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void WriteWindowState();
+
+    QString section_;
     QLabel *panel1_;
     QLabel *panel2_;
+    bool activatedSinceShow_ = false;
 };
 
-// The spectrum window.
-class TTraceSpectre : public TModeForm {
-    Q_OBJECT
-public:
-    explicit TTraceSpectre(QWidget *parent = nullptr);
-};
-
-// The kinetics window.
-class TCinetiqueForm : public TModeForm {
-    Q_OBJECT
-public:
-    explicit TCinetiqueForm(QWidget *parent = nullptr);
-};
-
-// The Beer-Lambert window.
+// The Beer-Lambert window (its contents come with the Beer-Lambert mode).
 class TBeerForm : public TModeForm {
     Q_OBJECT
 public:
     explicit TBeerForm(QWidget *parent = nullptr);
+
+protected:
+    void SaveAction(int) override {}
+};
+
+// The kinetics window (its contents come with the kinetics mode).
+class TCinetiqueForm : public TModeForm {
+    Q_OBJECT
+public:
+    explicit TCinetiqueForm(QWidget *parent = nullptr);
+
+protected:
+    void SaveAction(int) override {}
 };
 
 } // namespace vandoral

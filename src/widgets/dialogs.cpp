@@ -4,6 +4,8 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 
 namespace vandoral {
@@ -86,6 +88,17 @@ QString Dialogs::SaveFileName(QWidget *parent, const QString &filter, int &filte
         return QString();
     filterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
     return dialog.selectedFiles().constFirst();
+}
+
+bool Dialogs::SetUpPrinter(QWidget *parent, QPrinter &printer)
+{
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull()) {
+        Error(parent, QStringLiteral("Aucune imprimante n'est installée"));
+        return false;
+    }
+    printer.setPrinterName(info.printerName());
+    return true;
 }
 
 Dialogs &CurrentDialogs()

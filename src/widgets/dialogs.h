@@ -5,6 +5,7 @@
 #include <QString>
 
 class QDialog;
+class QPrinter;
 class QWidget;
 
 namespace vandoral {
@@ -25,6 +26,9 @@ public:
     // The save-file dialog: `filter` as "Name|*.ext|Name|*.ext", filter
     // indexes from 1. Empty when the user cancels.
     virtual QString SaveFileName(QWidget *parent, const QString &filter, int &filterIndex);
+    // Points `printer` at the default printer; false, after an error box,
+    // when there is none.
+    virtual bool SetUpPrinter(QWidget *parent, QPrinter &printer);
 };
 
 // The application's title, shown on message boxes.

@@ -61,6 +61,10 @@ private slots:
     void busyGuard();
     void silentInstrumentTimesOut();
     void deviceVanishesMidScan();
+    void silenceEndsTheOperation_data();
+    void silenceEndsTheOperation();
+    void formatIsFixedWhenTheScanStarts();
+    void requestsSayWhetherTheyStarted();
     void traceAndLog();
 };
 
@@ -308,8 +312,95 @@ void TestDriverPty::deviceVanishesMidScan()
     QVERIFY(!f.line->IsOpen());
     QVERIFY(r.points.size() <= 50);
     QVERIFY(!r.done);
+    // The scan ends at once, without waiting for the silence: not busy, the
+    // windows told, nothing reported as completed.
+    QVERIFY(!f.spectro.Busy);
+    QCOMPARE(r.events, (QStringList{QString::fromLatin1("message:Le spectro ne r\xE9pond plus"), "control"}));
     // Talking to a line that went away neither blocks for long nor crashes.
     QCOMPARE(f.spectro.Identify(), std::string());
+}
+
+void TestDriverPty::silenceEndsTheOperation_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("points");
+    QTest::newRow("scan cut without its status") << "cut" << 20;
+    QTest::newRow("scan never answered") << "silent-scan" << 0;
+    QTest::newRow("blank never answered") << "silent-blank" << 0;
+}
+
+void TestDriverPty::silenceEndsTheOperation()
+{
+    QFETCH(QString, fault);
+    QFETCH(int, points);
+    SimFixture f(Options([&](SimOptions &o) {
+        if (fault == "cut")
+            o.cutAfter = 20;
+        o.silent.insert(fault == "silent-scan" ? "SCANTXT" : fault == "silent-blank" ? "SETREF" : "");
+    }));
+    QVERIFY(f.started);
+    QVERIFY(f.line->Open());
+    f.spectro.SilenceMs = 400; // 30 s in the program
+    Scanned r;
+    Attach(f.spectro, r);
+    QElapsedTimer t;
+    t.start();
+    if (fault == "silent-blank")
+        QVERIFY(f.spectro.SetRef([&r] { r.done = true; }));
+    else
+        StartScan(f.spectro, r);
+    QVERIFY(f.spectro.Busy);
+    QTRY_VERIFY_WITH_TIMEOUT(!f.spectro.Busy, 5000);
+    QVERIFY(t.elapsed() >= 400);
+    QCOMPARE(r.events, (QStringList{QString::fromLatin1("message:Le spectro ne r\xE9pond plus"), "control"}));
+    QVERIFY(!r.done);
+    QCOMPARE(r.points.size(), points);
+    QCOMPARE(f.spectro.LastMessage, std::string("Le spectro ne r\xE9pond plus"));
+    // The instrument can be asked again at once.
+    QVERIFY(f.spectro.SetRef([] {}));
+}
+
+void TestDriverPty::formatIsFixedWhenTheScanStarts()
+{
+    SimFixture f(Options());
+    QVERIFY(f.started);
+    QVERIFY(f.line->Open());
+    Scanned r;
+    Attach(f.spectro, r);
+    f.spectro.Scan(
+        [&](std::int32_t i, double v) {
+            r.points.append({i, v});
+            f.spectro.BinaryScan = true; // another window switches the format
+        },
+        [&r] {
+            r.events << "done";
+            r.done = true;
+        });
+    QVERIFY(SimFixture::WaitFor(r.done));
+    QCOMPARE(r.points.size(), 471);
+    QCOMPARE(r.points.last().first, 800);
+    QCOMPARE(f.sim->Commands(), std::vector<std::string>{"SCANTXT"});
+    // The next scan takes the new format.
+    r.done = false;
+    StartScan(f.spectro, r);
+    QVERIFY(SimFixture::WaitFor(r.done));
+    QCOMPARE(f.sim->Commands(), (std::vector<std::string>{"SCANTXT", "SCANBIN"}));
+}
+
+void TestDriverPty::requestsSayWhetherTheyStarted()
+{
+    SimFixture f(Options([](SimOptions &o) { o.cutAfter = 5; }));
+    QVERIFY(f.started);
+    QVERIFY(f.line->Open());
+    Scanned r;
+    Attach(f.spectro, r);
+    QVERIFY(f.spectro.Scan([](std::int32_t, double) {}, [] {}));
+    QTest::qWait(50);
+    QVERIFY(!f.spectro.SetRef([] {}));
+    QVERIFY(!f.spectro.Scan([](std::int32_t, double) {}, [] {}));
+    QTest::qWait(50);
+    QCOMPARE(f.sim->Commands(), std::vector<std::string>{"SCANTXT"});
+    QVERIFY(r.events.isEmpty());
 }
 
 void TestDriverPty::traceAndLog()

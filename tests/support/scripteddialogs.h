@@ -4,6 +4,7 @@
 #include "dialogs.h"
 
 #include <QDialog>
+#include <QPrinter>
 #include <QStringList>
 
 class ScriptedDialogs : public vandoral::Dialogs {
@@ -36,7 +37,21 @@ public:
         return saveName;
     }
 
+    // Print jobs go to a PDF file; none when `printFile` is empty.
+    bool SetUpPrinter(QWidget *, QPrinter &printer) override
+    {
+        asked << "printer";
+        if (printFile.isEmpty())
+            return false;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(printFile);
+        printer.setPageOrientation(printOrientation);
+        return true;
+    }
+
     QStringList asked;
+    QString printFile;
+    QPageLayout::Orientation printOrientation = QPageLayout::Portrait;
     QString saveName;       // the name the save dialog returns
     int saveFilterIndex = 1;
     QList<bool> answers; // taken in order; "no" when empty

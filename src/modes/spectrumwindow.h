@@ -1,0 +1,83 @@
+// The spectrum window: a blank, then one scan over the instrument's range
+// drawn as the values arrive, with the colour of each visible wavelength in
+// a band under the plot and a cross-hair readout.
+#pragma once
+
+#include "graphker.h"
+#include "modeform.h"
+
+class QLabel;
+
+namespace vandoral {
+
+class GraphBox;
+
+// The colour band: each column shows the colour of the wavelength plotted
+// above it. It follows the graph's last drawing.
+class ColourBand : public QWidget {
+    Q_OBJECT
+public:
+    ColourBand(const Tgraphe *graph, QWidget *parent = nullptr);
+    // The graph has been drawn (its plot rectangle is known).
+    void GraphDrawn() { drawn_ = true; update(); }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    const Tgraphe *graph_;
+    bool drawn_ = false;
+};
+
+class TTraceSpectre : public TModeForm {
+    Q_OBJECT
+public:
+    explicit TTraceSpectre(QWidget *parent = nullptr);
+
+    Tgraphe Graphe;
+    bool BlancFait = false;
+    bool Sauve = false;
+
+    QToolButton *BlancBtn;
+    QToolButton *SpectreBtn;
+    QToolButton *ReticuleBtn;
+    QToolButton *PrintBtn;
+    QToolButton *ZoomBtn;
+    QLabel *Label4; // cross-hair readout
+    QLabel *Label3; // progress text, while the instrument is busy
+    QLabel *Label1; // the instruction of the moment
+    GraphBox *PaintBox;
+    ColourBand *CouleursPB;
+
+    void ActualiseBoutons();
+    void BlancBtnClick();
+    void SpectreBtnClick();
+    void ValeurRecue(std::int32_t index, double absorbance);
+    void BlancTermine();
+    void SpectreTermine();
+    void ReticuleBtnClick();
+    void PaintBoxMouseMove(int x, int y);
+    void PaintBoxMouseLeave();
+    void ZoomBtnClick();
+    void EchelleAuto();
+    void EchelleFixe();
+    void PrintBtnClick();
+    // The graph repainted at once, cross-hair and colour band included.
+    void RepaintGraph();
+
+    // Values past the graph's capacity in the last scan (kept: the first).
+    bool Truncated() const { return truncated_; }
+
+protected:
+    void FormActivate() override;
+    void RafraichitBoutons() override { ActualiseBoutons(); }
+    void SaveAction(int tag) override;
+    bool SpaceBar() override;
+    bool FormCloseQuery() override;
+
+private:
+    void SayBusy();
+    bool truncated_ = false;
+};
+
+} // namespace vandoral
