@@ -155,10 +155,14 @@ void TspectroVandoral::Install(Handler h)
     handler_ = h;
     if (Port) {
         Port->SetDataHandler([this](int count) { DataAvailable(count); });
-        // A line that fails ends a blank or scan at once.
+        // A line that fails ends a blank or scan at once; the instrument is
+        // no longer under control (a new search takes it again).
         Port->SetErrorHandler([this] {
+            Controlled = false;
             if (Busy && (handler_ == Handler::Reference || handler_ == Handler::Scan))
                 AbandonOperation();
+            else
+                Fire(OnControlChange);
         });
     }
 }

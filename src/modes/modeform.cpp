@@ -242,10 +242,12 @@ void TModeForm::ReadWindowState()
     const int w = int(IniReadInteger(ini, s, "Width", g.width()));
     const int top = int(IniReadInteger(ini, s, "Top", g.top()));
     const int left = int(IniReadInteger(ini, s, "Left", g.left()));
-    // The normal geometry first, so that a restored window finds it.
+    // The normal geometry first, so that a maximised window restores to it.
+    setWindowState(Qt::WindowNoState);
     if (w > 0 && h > 0)
         setGeometry(left, top, w, h);
-    setWindowState(state == 2 ? Qt::WindowMaximized : state == 1 ? Qt::WindowMinimized : Qt::WindowNoState);
+    if (state == 1 || state == 2)
+        setWindowState(state == 2 ? Qt::WindowMaximized : Qt::WindowMinimized);
 }
 
 void TModeForm::WriteWindowState()
@@ -286,6 +288,12 @@ bool TModeForm::event(QEvent *e)
         FormActivate();
         break;
     case QEvent::Show:
+        // The stored state and place, before the window first appears (set
+        // once it is on screen, a maximised window forgets its normal place).
+        if (!stateRead_) {
+            stateRead_ = true;
+            ReadWindowState();
+        }
         // Without a window manager nothing activates the window: the
         // showing stands for the activation then.
         activatedSinceShow_ = false;

@@ -90,8 +90,8 @@ protected:
 
     // "Sauvegarde ?" for unsaved data; yes runs the save action.
     void AskSave();
-    // The window-state keys of the section, read at the first activation
-    // when the settings file exists.
+    // The window-state keys of the section, read when the window is first
+    // shown (just before its first activation), when the settings file exists.
     void ReadWindowState();
     bool SettingsFileExists() const;
     bool PremiereActivation = true;
@@ -107,6 +107,7 @@ private:
     QLabel *panel1_;
     QLabel *panel2_;
     bool activatedSinceShow_ = false;
+    bool stateRead_ = false;
 };
 
 // The Beer-Lambert window (its contents come with the Beer-Lambert mode).

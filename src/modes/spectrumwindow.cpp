@@ -133,10 +133,7 @@ TTraceSpectre::TTraceSpectre(QWidget *parent)
 
 void TTraceSpectre::FormActivate()
 {
-    if (PremiereActivation) {
-        ReadWindowState();
-        PremiereActivation = false;
-    }
+    PremiereActivation = false;
     Label4->clear();
     // Each activation restores the instrument's full range.
     Graphe.SetWorld(Spectro->LambdaMin, 0, Spectro->LambdaMax, Spectro->AbsMax);

@@ -1,0 +1,528 @@
+// The spectrum window against the simulated instrument on a pseudo-terminal:
+// blank and scan by the space bar, the live curve and the colour band on the
+// backing image, the scales, the cross-hair readout, saving and the closing
+// question, printing, faults in the middle of a scan, and the window state.
+#include "graphbox.h"
+#include "inifile.h"
+#include "modebench.h"
+#include "numtext.h"
+#include "pinnedfont.h"
+#include "separator.h"
+#include "spectrumwindow.h"
+#include "standin.h"
+
+#include <QLabel>
+#include <QToolButton>
+
+using namespace vandoral;
+using vandoral::sim::SimOptions;
+
+namespace {
+
+// Shows the window at a known size; its activation runs.
+void Show(TTraceSpectre &w)
+{
+    w.setWindowState(Qt::WindowNoState);
+    w.setGeometry(20, 30, 900, 600);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QTRY_VERIFY(!w.Label1->text().isEmpty());
+    QCoreApplication::processEvents();
+}
+
+// Blank, then a scan, through the space bar; waits for both.
+void BlankAndScan(ModeBench &b, TTraceSpectre &w)
+{
+    QTest::keyClick(&w, Qt::Key_Space);
+    QVERIFY(b.spectro->Busy);
+    QVERIFY(b.WaitIdle());
+    QVERIFY(w.BlancFait);
+    QTest::keyClick(&w, Qt::Key_Space);
+    QVERIFY(b.spectro->Busy);
+    QVERIFY(b.WaitIdle());
+}
+
+QPoint Pixel(const Tgraphe &g, double x, double y)
+{
+    int px, py;
+    g.WorldToPixel(x, y, px, py);
+    return {px, py};
+}
+
+bool IsCurveBlue(QRgb c)
+{
+    return qBlue(c) > 200 && qRed(c) < 60 && qGreen(c) < 60;
+}
+
+// A small spectrum without the instrument, for the readout and the scales.
+void Fill(TTraceSpectre &w, const QList<double> &values, int first = 530)
+{
+    w.Graphe.PointCount = std::uint16_t(values.size());
+    for (int i = 0; i < values.size(); ++i) {
+        w.Graphe.X[i] = first + i;
+        w.Graphe.Curve1.Y[i] = values[i];
+    }
+    w.ActualiseBoutons();
+}
+
+// The lines of a block that carry a wavelength and a value.
+int DataLines(const std::string &block)
+{
+    static const QRegularExpression data("^\\d+([.,]\\d+)?\t");
+    int n = 0;
+    for (const QString &line : QString::fromLatin1(block.c_str()).split("\r\n"))
+        n += data.match(line).hasMatch();
+    return n;
+}
+
+} // namespace
+
+class TestSpectrum : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void spaceBarBlankThenScan();
+    void blankErrorStillAllowsTheScan();
+    void wideModelGives911Points();
+    void valueAboveTheTopRaisesIt();
+    void autoScale_data();
+    void autoScale();
+    void crossHairReadout_data();
+    void crossHairReadout();
+    void missingValueBreaksTheLine();
+    void saving_data();
+    void saving();
+    void closingQuestions();
+    void faultsMidScan_data();
+    void faultsMidScan();
+    void refusedRequestLeavesTheWindow();
+    void valuesPastTheGraphAreCut();
+    void printing();
+    void windowStateSurvivesARestart();
+};
+
+void TestSpectrum::initTestCase()
+{
+    QVERIFY(PinTestFont());
+}
+
+void TestSpectrum::spaceBarBlankThenScan()
+{
+    ModeBench b;
+    QVERIFY(b.started);
+    TTraceSpectre w;
+    b.Attach(w);
+    Show(w);
+    QVERIFY(!w.SpectreBtn->isEnabled());
+    QVERIFY(w.BlancBtn->isEnabled());
+    QVERIFY(w.Label1->text().startsWith("Faire d'abord le blanc"));
+    BlankAndScan(b, w);
+    QCOMPARE(b.sim->Commands(), (std::vector<std::string>{"SETREF", "SCANTXT"}));
+    QCOMPARE(w.Label1->text(), QString::fromUtf8("Insérez l'échantillon et cliquez sur le bouton \"Spectre\""));
+    QCOMPARE(int(w.Graphe.PointCount), 471);
+    for (int i = 0; i < 471; ++i)
+        QCOMPARE(w.Graphe.X[i], 330.0 + i);
+    QVERIFY(w.RegSaveBtn->isEnabled() && w.PrintBtn->isEnabled() && w.ReticuleBtn->isEnabled());
+    QVERIFY(w.Label3->isHidden());
+    QVERIFY(!w.Sauve);
+
+    // The curve on the backing image, drawn point by point.
+    const QImage &img = w.PaintBox->Image();
+    int blue = 0;
+    for (int i : {50, 215, 400}) {
+        const QPoint p = Pixel(w.Graphe, w.Graphe.X[i], w.Graphe.Curve1.Y[i]);
+        blue += IsCurveBlue(img.pixel(p));
+    }
+    QCOMPARE(blue, 3);
+    // The band: black in the ultraviolet, green under 530 nm, red under 700,
+    // each column under its wavelength.
+    const QImage band = w.CouleursPB->grab().toImage();
+    auto bandAt = [&](double nm) { return band.pixel(Pixel(w.Graphe, nm, 0).x(), band.height() / 2); };
+    QCOMPARE(bandAt(340), qRgb(0, 0, 0));
+    QVERIFY(qGreen(bandAt(530)) > 200 && qBlue(bandAt(530)) == 0);
+    QVERIFY(qRed(bandAt(700)) > 200 && qGreen(bandAt(700)) == 0);
+    QCOMPARE(w.CouleursPB->width(), w.PaintBox->width());
+}
+
+void TestSpectrum::blankErrorStillAllowsTheScan()
+{
+    ModeBench b([](SimOptions &o) { o.errors["SETREF"] = {"E02", 1}; });
+    QVERIFY(b.started);
+    TTraceSpectre w;
+    b.Attach(w);
+    Show(w);
+    w.BlancBtn->click();
+    QVERIFY(b.WaitIdle());
+    QVERIFY(w.BlancFait);
+    QVERIFY(w.SpectreBtn->isEnabled());
+    QCOMPARE(w.StatusText(), QString::fromUtf8("Problème de lampe UV"));
+}
+
+void TestSpectrum::wideModelGives911Points()
+{
+    ModeBench b([](SimOptions &o) {
+        o.modelCode = "6022";
+        o.lambdaMin = 190;
+        o.lambdaMax = 1100;
+    });
+    QVERIFY(b.started);
+    QCOMPARE(b.spectro->LambdaMin, 190);
+    TTraceSpectre w; // created before the identification would change nothing: activation applies it
+    b.Attach(w);
+    Show(w);
+    QCOMPARE(w.Graphe.WorldX.Min, 190.0);
+    QCOMPARE(w.Graphe.WorldX.Max, 1100.0);
+    BlankAndScan(b, w);
+    QCOMPARE(int(w.Graphe.PointCount), 911);
+    QCOMPARE(w.Graphe.X[910], 1100.0);
+    QCOMPARE(w.Graphe.WorldY.Max, 3.0); // the model's AbsMax
+}
+
+void TestSpectrum::valueAboveTheTopRaisesIt()
+{
+    ModeBench b;
+    TTraceSpectre w;
+    b.Attach(w);
+    Show(w);
+    w.Graphe.WorldY.Max = 2.0;
+    w.ValeurRecue(330, 1.0);
+    w.ValeurRecue(331, 1.2);
+    w.ValeurRecue(332, 2.3);
+    QCOMPARE(w.Graphe.WorldY.Max, 2.415);
+    // Redrawn whole at the new scale: an earlier value sits where it now maps.
+    const QPoint p = Pixel(w.Graphe, 331, 1.2);
+    QVERIFY(IsCurveBlue(w.PaintBox->Image().pixel(p)));
+    w.ValeurRecue(333, MissingValue); // never raises the top
+    QCOMPARE(w.Graphe.WorldY.Max, 2.415);
+}
+
+void TestSpectrum::autoScale_data()
+{
+    QTest::addColumn<double>("largest");
+    QTest::addColumn<double>("top");
+    QTest::newRow("small spectrum: at least 0.2") << 0.1 << 0.2;
+    QTest::newRow("1.05 times the largest") << 1.0 << 1.05;
+    QTest::newRow("never above AbsMax") << 3.0 << 2.5;
+}
+
+void TestSpectrum::autoScale()
+{
+    QFETCH(double, largest);
+    ModeBench b;
+    TTraceSpectre w;
+    b.Attach(w);
+    Show(w);
+    Fill(w, {0.05, largest, 0.02});
+    w.ZoomBtn->click();
+    QTEST(w.Graphe.WorldY.Max, "top");
+    QCOMPARE(w.Graphe.WorldX.Min, 330.0);
+    // Released: the instrument's full range again.
+    w.Graphe.WorldX.Min = 500;
+    w.ZoomBtn->click();
+    QCOMPARE(w.Graphe.WorldY.Max, 2.5);
+    QCOMPARE(w.Graphe.WorldX.Min, 330.0);
+    QCOMPARE(w.Graphe.WorldX.Max, 800.0);
+    // Re-activation drops an automatic scale too.
+    w.ZoomBtn->click();
+    w.hide();
+    w.show();
+    QTRY_VERIFY(!w.ZoomBtn->isChecked());
+    QCOMPARE(w.Graphe.WorldY.Max, 2.5);
+}
+
+void TestSpectrum::crossHairReadout_data()
+{
+    QTest::addColumn<char>("sep");
+    QTest::newRow("comma") << ',';
+    QTest::newRow("point") << '.';
+}
+
+void TestSpectrum::crossHairReadout()
+{
+    QFETCH(char, sep);
+    SeparatorScope scope(sep);
+    ModeBench b;
+    TTraceSpectre w;
+    b.Attach(w);
+    Show(w);
+    Fill(w, {0.40, 0.42, 0.450, 0.462, 0.47, 0.48});
+    // A narrow world: a pixel is a small fraction of a nanometre.
+    w.Graphe.SetWorld(529, -0.5, 536, 1.0);
+    w.RepaintGraph();
+    const QImage before = w.PaintBox->Image();
+    w.ReticuleBtn->click();
+    QVERIFY(w.ReticuleBtn->isChecked());
+    const QString s(QChar::fromLatin1(sep));
+
+    // Between two wavelengths: the straight line between their values.
+    QPoint p = Pixel(w.Graphe, 532.5, 0.9);
+    w.PaintBoxMouseMove(p.x(), p.y());
+    QCOMPARE(w.Label4->text(), "Lambda=532 nm ; A= 0" + s + "456"); // 532.5 rounds to even
+    // The cross-hair's horizontal line sits on the curve, not on the mouse.
+    QCOMPARE(w.Graphe.CursorY, Pixel(w.Graphe, 532.5, 0.456).y());
+
+    // Left of the first wavelength: the value under the mouse.
+    p = Pixel(w.Graphe, 529.5, -0.2);
+    w.PaintBoxMouseMove(p.x(), p.y());
+    double lambda, a;
+    w.Graphe.PixelToWorld(p.x(), p.y(), lambda, a);
+    QVERIFY(a < 0);
+    QCOMPARE(w.Label4->text(), QString("Lambda=%1 nm ; A= %2").arg(std::nearbyint(lambda)).arg(FromCp(FormatAbs(a))));
+    QCOMPARE(w.Graphe.CursorY, p.y());
+
+    // Leaving the box empties the readout; the cross-hair stays.
+    w.PaintBoxMouseLeave();
+    QVERIFY(w.Label4->text().isEmpty());
+    // Released: every pixel back as it was.
+    w.ReticuleBtn->click();
+    QCOMPARE(w.PaintBox->Image(), before);
+}
+
+void TestSpectrum::missingValueBreaksTheLine()
+{
+    ModeBench b([](SimOptions &o) { o.unreadableAt = 200; });
+    QVERIFY(b.started);
+    TTraceSpectre w;
+    b.Attach(w);
+    Show(w);
+    BlankAndScan(b, w);
+    QCOMPARE(int(w.Graphe.PointCount), 471);
+    QCOMPARE(w.Graphe.Curve1.Y[200], MissingValue);
+    QCOMPARE(w.Graphe.X[201], 531.0);
+    // No spike: nothing blue in the upper part of the plot.
+    const QImage &img = w.PaintBox->Image();
+    const int x = Pixel(w.Graphe, 530, 0).x();
+    const int top = w.Graphe.PlotRect.Top + 2, limit = Pixel(w.Graphe, 0, 2.0).y();
+    for (int y = top; y < limit; ++y)
+        QVERIFY2(!IsCurveBlue(img.pixel(x, y)), qPrintable(QString::number(y)));
+    // The readout says there is no value there.
+    w.ReticuleBtn->click();
+    const QPoint p = Pixel(w.Graphe, 530, 1.0);
+    w.PaintBoxMouseMove(p.x(), p.y());
+    QVERIFY2(w.Label4->text().endsWith("A= ?"), qPrintable(w.Label4->text()));
+}
+
+void TestSpectrum::saving_data()
+{
+    QTest::addColumn<int>("tag");
+    QTest::newRow("to the analysis program") << 0;
+    QTest::newRow("to the clipboard") << 1;
+    QTest::newRow("to a file") << 2;
+}
+
+void TestSpectrum::saving()
+{
+    QFETCH(int, tag);
+    ModeBench b;
+    QVERIFY(b.started);
+    TabvistaStandin tabvista;
+    QVERIFY(tabvista.Start());
+    TTraceSpectre w;
+    b.Attach(w);
+    Show(w);
+    BlankAndScan(b, w);
+    QVERIFY(!w.Sauve);
+    b.dialogs.answers = {true};                        // the page dialog's OK
+    b.dialogs.saveName = b.dir.filePath("mesure");     // the save dialog's name
+    QAction *items[] = {w.TabvistaM, w.ClipM, w.FileM};
+    items[tag]->trigger(); // checked, and the save runs at once
+    QVERIFY(w.Sauve);
+    const char *captions[] = {"Tabvista", "Copier", "Sauver"};
+    QCOMPARE(w.RegSaveBtn->text(), QString(captions[tag]));
+    if (tag == 0) {
+        QCOMPARE(tabvista.macros, QStringList{"CLIP|LOAD()"});
+        QCOMPARE(b.constante->NewPage(), 1);
+    } else if (tag == 2) {
+        QFile f(b.dir.filePath("mesure.TXT"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll().count("\r\n"), 4 + 471);
+    }
+    // Saved: closing asks nothing.
+    b.dialogs.asked.clear();
+    QVERIFY(w.close());
+    QVERIFY(!b.dialogs.asked.contains("question:Sauvegarde ?"));
+}
+
+void TestSpectrum::closingQuestions()
+{
+    ModeBench b([](SimOptions &o) { o.charMicros = 1e6 / 960.0 / 8; }); // a scan takes ~0.5 s
+    QVERIFY(b.started);
+    TTraceSpectre w;
+    b.Attach(w);
+    Show(w);
+    w.BlancBtn->click();
+    QVERIFY(b.WaitIdle());
+    w.SpectreBtn->click();
+    QTRY_VERIFY(w.Graphe.PointCount > 0);
+    // During the scan: refused, nothing asked, and the connect button waits too.
+    QVERIFY(!w.close());
+    QVERIFY(w.isVisible());
+    QVERIFY(b.dialogs.asked.isEmpty());
+    QVERIFY(!w.ConnectBtn->isEnabled());
+    QVERIFY(b.WaitIdle());
+    QVERIFY(w.ConnectBtn->isEnabled());
+    // Unsaved spectrum: asked once; "no" closes.
+    QVERIFY(w.close());
+    QCOMPARE(b.dialogs.asked, QStringList{"question:Sauvegarde ?"});
+    QVERIFY(!w.isVisible());
+}
+
+void TestSpectrum::faultsMidScan_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<bool>("binary");
+    QTest::addColumn<int>("points");
+    QTest::newRow("device vanishes") << "vanish" << false << -1; // some of the first 100
+    QTest::newRow("scan cut, no status") << "cut" << false << 100;
+    QTest::newRow("unreadable text value") << "unreadable" << false << 471;
+    QTest::newRow("unreadable hexadecimal value") << "unreadable" << true << 471;
+    QTest::newRow("SCANTXT never answered") << "silent" << false << 0;
+    QTest::newRow("SCANBIN never answered") << "silent" << true << 0;
+}
+
+void TestSpectrum::faultsMidScan()
+{
+    QFETCH(QString, fault);
+    QFETCH(bool, binary);
+    QFETCH(int, points);
+    ModeBench b([&](SimOptions &o) {
+        if (fault == "vanish")
+            o.vanishAfter = 100;
+        if (fault == "cut")
+            o.cutAfter = 100;
+        if (fault == "unreadable")
+            o.unreadableAt = 10;
+        if (fault == "silent")
+            o.silent.insert(binary ? "SCANBIN" : "SCANTXT");
+    });
+    QVERIFY(b.started);
+    b.spectro->SilenceMs = 500; // 30 s in the program
+    b.spectro->BinaryScan = binary;
+    TTraceSpectre w;
+    b.Attach(w);
+    Show(w);
+    w.BlancBtn->click();
+    QVERIFY(b.WaitIdle());
+    w.SpectreBtn->click();
+    QVERIFY(b.WaitIdle(5000));
+    if (points < 0) {
+        QVERIFY(w.Graphe.PointCount <= 100); // what arrived before the line went
+        points = w.Graphe.PointCount;
+    }
+    QCOMPARE(int(w.Graphe.PointCount), points);
+    if (fault == "unreadable") {
+        QCOMPARE(w.Graphe.Curve1.Y[10], MissingValue);
+        QVERIFY(w.StatusText().isEmpty());
+    } else {
+        QCOMPARE(w.StatusText(), QString::fromUtf8("Le spectro ne répond plus"));
+    }
+    // The window is usable: the points stay, can be saved, and it closes.
+    QVERIFY(w.Label3->isHidden());
+    QCOMPARE(w.RegSaveBtn->isEnabled(), points > 0);
+    QCOMPARE(w.BlancBtn->isEnabled(), fault != "vanish" || b.line->IsOpen());
+    if (points > 0) {
+        w.ClipM->trigger();
+        QVERIFY(w.Sauve);
+        QCOMPARE(DataLines(b.dde->LastBlock), points);
+    }
+    QVERIFY(w.close());
+}
+
+void TestSpectrum::refusedRequestLeavesTheWindow()
+{
+    ModeBench b([](SimOptions &o) { o.cutAfter = 5; });
+    QVERIFY(b.started);
+    TTraceSpectre w;
+    b.Attach(w);
+    Show(w);
+    w.BlancBtnClick();
+    QVERIFY(b.WaitIdle());
+    Fill(w, {0.1, 0.2, 0.3});
+    // Another window's scan is under way (it stays busy: no status line).
+    QVERIFY(b.spectro->Scan([](std::int32_t, double) {}, [] {}));
+    w.SpectreBtnClick();
+    QCOMPARE(int(w.Graphe.PointCount), 3); // the spectrum shown is kept
+    QCOMPARE(w.StatusText(), QString::fromUtf8("Le spectro est occupé : attendre la fin de la mesure en cours"));
+    QVERIFY(w.Label3->isHidden());
+    w.BlancBtnClick();
+    QCOMPARE(int(w.Graphe.PointCount), 3);
+    QTRY_COMPARE(b.sim->CountOf("SCANTXT"), 1);
+    QCOMPARE(b.sim->CountOf("SETREF"), 1);
+}
+
+void TestSpectrum::valuesPastTheGraphAreCut()
+{
+    ModeBench b([](SimOptions &o) { o.extraValues = 1100; }); // 1571 values
+    QVERIFY(b.started);
+    TTraceSpectre w;
+    b.Attach(w);
+    Show(w);
+    BlankAndScan(b, w);
+    QCOMPARE(int(w.Graphe.PointCount), GraphCapacity);
+    QCOMPARE(w.Graphe.X[GraphCapacity - 1], 330.0 + GraphCapacity - 1);
+    QVERIFY(w.Truncated());
+    QCOMPARE(w.StatusText(), QString::fromUtf8("Spectre tronqué : seules les 1501 premières valeurs sont gardées"));
+}
+
+void TestSpectrum::printing()
+{
+    ModeBench b;
+    TTraceSpectre w;
+    b.Attach(w);
+    Show(w);
+    Fill(w, {0.2, 0.5, 0.9, 0.4});
+    w.RepaintGraph();
+    const TRect screen = w.Graphe.Bounds;
+    const TRect plot = w.Graphe.PlotRect;
+    b.dialogs.printFile = b.dir.filePath("spectre.pdf");
+    w.PrintBtnClick();
+    QCOMPARE(b.dialogs.asked, QStringList{"printer"}); // no confirmation
+    QFile pdf(b.dialogs.printFile);
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    QVERIFY(pdf.readAll().startsWith("%PDF"));
+    // The screen's geometry is back at once.
+    QCOMPARE(w.Graphe.Bounds.Right, screen.Right);
+    QCOMPARE(w.Graphe.Bounds.Bottom, screen.Bottom);
+    QCOMPARE(w.Graphe.PlotRect.Left, plot.Left);
+    QCOMPARE(w.Graphe.PlotRect.Bottom, plot.Bottom);
+    // No printer: nothing printed, the error box comes from the seam.
+    b.dialogs.printFile.clear();
+    w.PrintBtnClick();
+    QCOMPARE(w.Graphe.Bounds.Right, screen.Right);
+}
+
+void TestSpectrum::windowStateSurvivesARestart()
+{
+    ModeBench b;
+    IniWriteString(ToPath(b.ini), "Spectro", "Com", "1"); // the settings file exists
+    {
+        TTraceSpectre w;
+        b.Attach(w);
+        Show(w);
+        w.setGeometry(40, 50, 1000, 520);
+        QCoreApplication::processEvents();
+        QVERIFY(w.close());
+    }
+    QCOMPARE(IniReadInteger(ToPath(b.ini), "WindowS", "State", -1), 0);
+    QCOMPARE(IniReadInteger(ToPath(b.ini), "WindowS", "Width", -1), 1000);
+    QCOMPARE(IniReadInteger(ToPath(b.ini), "WindowS", "Left", -1), 40);
+    TTraceSpectre again;
+    b.Attach(again);
+    again.show();
+    QTRY_VERIFY(!again.Label1->text().isEmpty());
+    QTRY_COMPARE(again.geometry(), QRect(40, 50, 1000, 520));
+    QVERIFY(!(again.windowState() & Qt::WindowMaximized));
+    // Maximised, it comes back maximised, and restores to the same place.
+    again.showMaximized();
+    QVERIFY(again.close());
+    QCOMPARE(IniReadInteger(ToPath(b.ini), "WindowS", "State", -1), 2);
+    TTraceSpectre third;
+    b.Attach(third);
+    third.show();
+    QTRY_VERIFY(third.windowState() & Qt::WindowMaximized);
+    third.showNormal();
+    QTRY_COMPARE(third.geometry(), QRect(40, 50, 1000, 520));
+}
+
+QTEST_MAIN(TestSpectrum)
+#include "tst_spectrum.moc"

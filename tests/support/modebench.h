@@ -1,0 +1,94 @@
+// A mode window's surroundings over a simulated instrument on a real
+// pseudo-terminal: the global driver identified and in control, the export
+// window and the page dialog, scripted dialogs and a private settings file.
+// The driver's events reach the window as the main window routes them.
+#pragma once
+
+#include "catalogue.h"
+#include "exportwindow.h"
+#include "modeform.h"
+#include "pagedialog.h"
+#include "qtdriverenv.h"
+#include "qtext.h"
+#include "qtserialline.h"
+#include "scripteddialogs.h"
+#include "siminstrument.h"
+#include "driver.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+struct ModeBench {
+    explicit ModeBench(const std::function<void(vandoral::sim::SimOptions &)> &set = {})
+    {
+        vandoral::sim::SimOptions o;
+        o.charMicros = 0;
+        o.setrefMillis = 0;
+        if (set)
+            set(o);
+        sim = std::make_unique<vandoral::sim::PtySimulator>(o);
+        started = sim->Start();
+        const QString device = QString::fromStdString(sim->DevicePath());
+        line = std::make_unique<vandoral::QtSerialLine>([device](int) { return device; });
+        vandoral::LoadCatalogue(catalogue, std::string());
+        spectro = std::make_unique<vandoral::TspectroVandoral>();
+        spectro->Catalogue = &catalogue;
+        spectro->Port = line.get();
+        spectro->Env = &vandoral::DefaultQtDriverEnv();
+        vandoral::Spectro = spectro.get();
+        ini = dir.filePath("vandoral.INI");
+        started = started && line->Open() && !spectro->Identify().empty() && spectro->TakeControl();
+        sim->ClearCommands();
+        constante = std::make_unique<vandoral::TConstanteDlg>();
+        vandoral::ConstanteDlg = constante.get();
+        dde = std::make_unique<vandoral::TFormDDE>(constante.get());
+        dde->Wait = [](int) {};
+        dde->ServiceApplication = QStringLiteral("/nonexistent/tabvista");
+    }
+    ~ModeBench()
+    {
+        if (vandoral::Spectro == spectro.get())
+            vandoral::Spectro = nullptr;
+        vandoral::ConstanteDlg = nullptr;
+        line->SetDataHandler(nullptr);
+        line->SetErrorHandler(nullptr);
+    }
+
+    // Routes the driver's events to `w` and gives it the settings file and a
+    // save dialog, as the main window does.
+    void Attach(vandoral::TModeForm &w)
+    {
+        w.IniName = ini;
+        w.RunSaveDialog = [this](QWidget *parent, int &index) {
+            return vandoral::CurrentDialogs().SaveFileName(parent, QStringLiteral("Tableur texte|*.txt|Tableur CSV|*.csv"),
+                                                           index);
+        };
+        spectro->OnMessage = [&w](const std::string &text) { w.ShowStatus(vandoral::FromCp(text)); };
+        spectro->OnControlChange = [&w] { w.RafraichitControle(); };
+    }
+
+    // Waits until the instrument is idle again, at most `ms`.
+    bool WaitIdle(int ms = 10000)
+    {
+        QElapsedTimer t;
+        t.start();
+        while (spectro->Busy && t.elapsed() < ms)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        return !spectro->Busy;
+    }
+
+    ScriptedDialogs dialogs;
+    QTemporaryDir dir;
+    QString ini;
+    std::unique_ptr<vandoral::sim::PtySimulator> sim;
+    std::unique_ptr<vandoral::QtSerialLine> line;
+    vandoral::TlisteSpectro catalogue;
+    std::unique_ptr<vandoral::TspectroVandoral> spectro;
+    std::unique_ptr<vandoral::TConstanteDlg> constante;
+    std::unique_ptr<vandoral::TFormDDE> dde;
+    bool started = false;
+};
