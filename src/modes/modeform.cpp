@@ -10,7 +10,9 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLinearGradient>
 #include <QMenu>
+#include <QPainter>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -44,6 +46,23 @@ QIcon Image(const QWidget *w, int image)
     return w->style()->standardIcon(p);
 }
 
+// The tool bar's gradient, from sky blue to aqua. Painted by hand: a style's
+// tool bar panel does not take a gradient from the palette everywhere.
+class GradientToolBar : public QToolBar {
+public:
+    using QToolBar::QToolBar;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        QLinearGradient g(rect().topLeft(), rect().topRight());
+        g.setColorAt(0, QColor(0x87, 0xCE, 0xEB));
+        g.setColorAt(1, QColor(0x00, 0xFF, 0xFF));
+        p.fillRect(rect(), g);
+    }
+};
+
 const char *const SaveCaptions[] = {"Tabvista", "Copier", "Sauver"};
 const int SaveImages[] = {2, 18, 16};
 
@@ -60,12 +79,14 @@ TModeForm::TModeForm(const QString &caption, const QString &section, QWidget *pa
     resize(721, 299);
     setWindowState(Qt::WindowMaximized);
 
-    ToolBar1 = new QToolBar(this);
+    ToolBar1 = new GradientToolBar(this);
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
     ToolBar1->setMovable(false);
     ToolBar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    ToolBar1->setStyleSheet(QStringLiteral(
-        "QToolBar { background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #87CEEB, stop:1 #00FFFF); }"));
+    QPalette bar = ToolBar1->palette();
+    bar.setColor(QPalette::WindowText, Qt::black);
+    bar.setColor(QPalette::ButtonText, Qt::black);
+    ToolBar1->setPalette(bar);
     addToolBar(Qt::TopToolBarArea, ToolBar1);
 
     panel1_ = new QLabel(this);

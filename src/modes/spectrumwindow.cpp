@@ -38,6 +38,7 @@ QLabel *Label(QWidget *parent, const char *name, int pixels, bool bold, const ch
 ColourBand::ColourBand(const Tgraphe *graph, QWidget *parent) : QWidget(parent), graph_(graph)
 {
     setObjectName(QStringLiteral("CouleursPB"));
+    setAccessibleName(QStringLiteral("Couleurs"));
     setFixedHeight(32);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -106,6 +107,7 @@ TTraceSpectre::TTraceSpectre(QWidget *parent)
         Graphe.SetWorld(Spectro->LambdaMin, 0, Spectro->LambdaMax, Spectro->AbsMax);
     PaintBox = new GraphBox(&Graphe, central);
     PaintBox->setObjectName(QStringLiteral("PaintBox"));
+    PaintBox->setAccessibleName(QStringLiteral("Graphe"));
     QFont graphFont(QStringLiteral("Tahoma"));
     graphFont.setPixelSize(13);
     graphFont.setBold(true);

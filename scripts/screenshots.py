@@ -1,0 +1,92 @@
+#!/usr/bin/python3
+"""Drives the running program through the accessibility tree (AT-SPI) as a
+person would, and takes screenshots of its windows. Run by
+scripts/screenshots.sh inside a virtual X server with an accessibility bus."""
+import subprocess
+import sys
+import time
+
+import pyatspi
+
+OUT = sys.argv[1]
+
+
+def app():
+    for _ in range(100):
+        desktop = pyatspi.Registry.getDesktop(0)
+        for a in desktop:
+            if a is not None and a.name and a.name.startswith("vandoral"):
+                return a
+        time.sleep(0.2)
+    sys.exit("the program is not on the accessibility bus")
+
+
+def find(root, name, role=None, timeout=20.0):
+    """The first accessible below root with this name (and role)."""
+    end = time.time() + timeout
+    while time.time() < end:
+        hit = pyatspi.findDescendant(
+            root, lambda a: a is not None and a.name == name
+            and (role is None or a.getRole() == role)
+            and a.getState().contains(pyatspi.STATE_SHOWING))
+        if hit is not None:
+            return hit
+        time.sleep(0.2)
+    sys.exit("not found: %s" % name)
+
+
+def window(name, timeout=20.0):
+    end = time.time() + timeout
+    while time.time() < end:
+        for w in app():
+            if w is not None and w.name.startswith(name):
+                return w
+        time.sleep(0.2)
+    sys.exit("no window: %s" % name)
+
+
+def press(widget):
+    action = widget.queryAction()
+    for i in range(action.nActions):
+        if action.getName(i) in ("Press", "press", "click", "Toggle", "toggle"):
+            action.doAction(i)
+            return
+    action.doAction(0)
+
+
+def enabled(widget):
+    return widget.getState().contains(pyatspi.STATE_ENABLED)
+
+
+def wait(condition, timeout=30.0):
+    end = time.time() + timeout
+    while time.time() < end:
+        if condition():
+            return
+        time.sleep(0.2)
+    sys.exit("timed out")
+
+
+def shot(win, path):
+    x, y, w, h = win.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    subprocess.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (w, h, x, y), path], check=True)
+    print("screenshot:", path)
+
+
+main = window("Acquisition par")
+press(find(main, "Tracé de spectre", pyatspi.ROLE_PUSH_BUTTON))
+spectre = window("Tracé de spectre")
+blanc = find(spectre, "Blanc")
+press(blanc)
+scan = find(spectre, "Spectre")
+wait(lambda: enabled(scan))
+press(scan)
+time.sleep(1.0)
+wait(lambda: enabled(blanc))  # the scan is over
+press(find(spectre, "Réticule"))
+graph = find(spectre, "Graphe")
+gx, gy, gw, gh = graph.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+# The cross-hair on the dye's band, near 545 nm on a 330-800 nm axis.
+subprocess.run(["xdotool", "mousemove", str(gx + int(gw * 0.47)), str(gy + gh // 3)], check=True)
+time.sleep(0.5)
+shot(spectre, OUT + "/spectre.png")
