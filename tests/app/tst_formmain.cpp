@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QToolButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -115,6 +116,7 @@ private slots:
     void closeInControlSendsRelease();
     void quitDuringSearch();
     void quitDuringTakeControl();
+    void instrumentFoundAgainAfterItWasLost();
     void translation();
     void runTimeTextsFollowEveryLanguage();
     void unreadableSettingsAreSaidOnce();
@@ -322,6 +324,31 @@ void TestFormMain::quitDuringTakeControl()
     QTRY_VERIFY_WITH_TIMEOUT(!c.form->isVisible(), 5000);
     QVERIFY(clicked);
     QCOMPARE(answering.Commands(), (std::vector<std::string>{"ID?", "CONTROL", "RELEASE"}));
+}
+
+void TestFormMain::instrumentFoundAgainAfterItWasLost()
+{
+    Bench b(1);
+    b.Sim(1, [](SimOptions &o) { o.vanishAfter = 30; });
+    b.Start();
+    QVERIFY(Spectro->Controlled);
+    b.form->SpectreMinMaxBtn->click();
+    b.spectre.BlancBtnClick();
+    QTRY_VERIFY(b.spectre.BlancFait);
+    b.spectre.SpectreBtnClick();
+    // The cable is pulled in the middle of the scan: the window is told at once.
+    QTRY_VERIFY_WITH_TIMEOUT(!Spectro->Busy, 5000);
+    QVERIFY(!Spectro->Controlled);
+    QCOMPARE(b.spectre.StatusText(), QString::fromUtf8("Le spectro ne répond plus"));
+    QVERIFY(!b.spectre.BlancBtn->isEnabled());
+    QCOMPARE(b.spectre.ConnectBtn->text(), QString("Connect."));
+    QVERIFY(b.spectre.close()); // nothing running: it closes (no data, no question)
+    // Plugged in again: "Test" finds it and takes control.
+    PtySimulator &back = b.Sim(1);
+    b.form->ComBtn->click();
+    QTRY_VERIFY_WITH_TIMEOUT(Spectro->Controlled, 5000);
+    QCOMPARE(back.Commands(), (std::vector<std::string>{"ID?", "CONTROL"}));
+    QVERIFY(ModeButtonsVisible(*b.form));
 }
 
 void TestFormMain::translation()
