@@ -23,6 +23,8 @@ void GraphBox::Redraw()
     QtCanvas canvas(&p, image_.rect());
     TCanvas *saved = graph_->Canvas;
     graph_->Canvas = &canvas;
+    if (BeforeDraw)
+        BeforeDraw();
     graph_->Bounds = TRect{0, 0, size.width(), size.height()};
     graph_->Draw();
     if (AfterDraw) {
@@ -83,7 +85,19 @@ void GraphBox::resizeEvent(QResizeEvent *)
 void GraphBox::mouseMoveEvent(QMouseEvent *event)
 {
     const QPoint p = event->position().toPoint();
-    emit mouseMoved(p.x(), p.y());
+    emit mouseMoved(p.x(), p.y(), event->buttons());
+}
+
+void GraphBox::mousePressEvent(QMouseEvent *event)
+{
+    const QPoint p = event->position().toPoint();
+    emit mousePressed(p.x(), p.y());
+}
+
+void GraphBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    const QPoint p = event->position().toPoint();
+    emit mouseReleased(p.x(), p.y());
 }
 
 void GraphBox::leaveEvent(QEvent *)

@@ -25,8 +25,9 @@ public:
     void MarkPoint(double x, double y);
     void DrawCursor();
 
-    // Drawn over the graph after each full draw, on the same surface (the
-    // window's cross-hair, for instance).
+    // Run before each full draw (the owner's range rules), and over the graph
+    // after it, on the same surface (a cross-hair, markers).
+    std::function<void()> BeforeDraw;
     std::function<void()> AfterDraw;
 
     const QImage &Image() const { return image_; }
@@ -36,13 +37,17 @@ public:
 signals:
     // After each full draw (the graph's plot rectangle may have changed).
     void redrawn();
-    void mouseMoved(int x, int y);
+    void mouseMoved(int x, int y, Qt::MouseButtons buttons);
+    void mousePressed(int x, int y);
+    void mouseReleased(int x, int y);
     void mouseLeft();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
     void leaveEvent(QEvent *event) override;
 
 private:

@@ -352,6 +352,7 @@ void TModeForm::closeEvent(QCloseEvent *event)
         return;
     }
     event->accept();
+    FormClose();
     WriteWindowState();
     if (OnClosed)
         OnClosed();
@@ -362,12 +363,6 @@ TBeerForm::TBeerForm(QWidget *parent)
 {
     setObjectName(QStringLiteral("BeerForm"));
     setWindowState(Qt::WindowNoState);
-}
-
-TCinetiqueForm::TCinetiqueForm(QWidget *parent)
-    : TModeForm(QStringLiteral("Cinétique suivie par spectrophotométrie"), QStringLiteral("WindowC"), parent)
-{
-    setObjectName(QStringLiteral("CinetiqueForm"));
 }
 
 } // namespace vandoral

@@ -85,6 +85,8 @@ protected:
     virtual bool SpaceBar() { return false; }
     // Whether the window may close now (questions asked here).
     virtual bool FormCloseQuery() { return true; }
+    // Once the close is accepted, before the window state is written.
+    virtual void FormClose() {}
     // Extra keys written with the window state when it closes.
     virtual void WriteExtraKeys(IniImage &) {}
 
@@ -115,16 +117,6 @@ class TBeerForm : public TModeForm {
     Q_OBJECT
 public:
     explicit TBeerForm(QWidget *parent = nullptr);
-
-protected:
-    void SaveAction(int) override {}
-};
-
-// The kinetics window (its contents come with the kinetics mode).
-class TCinetiqueForm : public TModeForm {
-    Q_OBJECT
-public:
-    explicit TCinetiqueForm(QWidget *parent = nullptr);
 
 protected:
     void SaveAction(int) override {}

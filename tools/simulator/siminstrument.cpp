@@ -89,28 +89,35 @@ std::string SimEngine::Status(const std::string &command)
 Reply SimEngine::ScanReply(bool hex, double seconds)
 {
     Reply reply;
+    // Faults only from the chosen scan on.
+    SimOptions o = options_;
+    if (scans_ - 1 < options_.faultsFromScan) {
+        o.unreadableAt = o.longLineAt = o.cutAfter = o.vanishAfter = -1;
+        o.garbageLines = 0;
+    }
+    const SimOptions &options = o;
     reply.chunks.push_back("Scanning\r\n");
     std::string line;
     int index = 0;
     int onLine = 0;
-    if (options_.garbageLines > 0) {
-        for (int i = 0; i < options_.garbageLines; ++i)
+    if (options.garbageLines > 0) {
+        for (int i = 0; i < options.garbageLines; ++i)
             reply.chunks.push_back(std::string(12, '\0') + "\r\n");
-        reply.chunks.push_back(options_.scanStatus + "\r\n" + options_.afterStatus);
+        reply.chunks.push_back(options.scanStatus + "\r\n" + options.afterStatus);
         return reply;
     }
-    const int last = options_.lambdaMax + options_.extraValues;
-    for (int lambda = options_.lambdaMin; lambda <= last; ++lambda, ++index) {
-        if (index == options_.cutAfter)
+    const int last = options.lambdaMax + options.extraValues;
+    for (int lambda = options.lambdaMin; lambda <= last; ++lambda, ++index) {
+        if (index == options.cutAfter)
             return reply;
-        if (index == options_.vanishAfter) {
+        if (index == options.vanishAfter) {
             if (!line.empty())
                 reply.chunks.push_back(line);
             reply.vanish = true;
             return reply;
         }
         const double a = Absorbance(lambda, seconds) + Noise();
-        if (index == options_.longLineAt) {
+        if (index == options.longLineAt) {
             if (hex) {
                 line += std::string(300, '0') + ",";
             } else {
@@ -119,20 +126,20 @@ Reply SimEngine::ScanReply(bool hex, double seconds)
                 reply.chunks.push_back(std::string(300 - std::strlen(buf), ' ') + buf + "\r\n");
             }
         } else if (hex) {
-            std::string value = index == options_.unreadableAt ? std::string("XYZ") : HexValue(a);
-            if (options_.lowercaseHex)
+            std::string value = index == options.unreadableAt ? std::string("XYZ") : HexValue(a);
+            if (options.lowercaseHex)
                 for (char &c : value)
                     c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
             line += value + ',';
         } else {
             char buf[32];
-            if (index == options_.unreadableAt)
+            if (index == options.unreadableAt)
                 std::snprintf(buf, sizeof buf, "abc\r\n");
             else
                 std::snprintf(buf, sizeof buf, "%.3f\r\n", a);
             reply.chunks.push_back(buf);
         }
-        if (hex && ++onLine == options_.hexPerLine) {
+        if (hex && ++onLine == options.hexPerLine) {
             reply.chunks.push_back(line + "\r\n");
             line.clear();
             onLine = 0;
@@ -140,14 +147,17 @@ Reply SimEngine::ScanReply(bool hex, double seconds)
     }
     if (hex && !line.empty())
         reply.chunks.push_back(line + "\r\n");
-    reply.chunks.push_back(options_.scanStatus + "\r\n" + options_.afterStatus);
+    reply.chunks.push_back(options.scanStatus + "\r\n" + options.afterStatus);
     return reply;
 }
 
 Reply SimEngine::Respond(const std::string &command, double seconds)
 {
     Reply reply;
-    if (options_.silent.count(command))
+    const bool scan = command == "SCANTXT" || command == "SCANBIN";
+    if (scan)
+        ++scans_;
+    if (options_.silent.count(command) && (!scan || scans_ - 1 >= options_.faultsFromScan))
         return reply;
     if (command == "ID?") {
         const std::string status = Status(command);
@@ -376,6 +386,8 @@ std::string SimUsage()
            "  --extra K           K values past the last wavelength\n"
            "  --lowercase         hexadecimal digits in lower case\n"
            "  --garbage N         N lines of NUL bytes in place of a scan's values\n"
+           "  --faults-from N     scan faults (and a silent scan) only from scan N on,\n"
+           "                      counting from 0\n"
            "  --rate K            first-order reaction rate in 1/s (default 0)\n"
            "  --device PATH       serve this terminal device instead of a new one\n"
            "  --link PATH         make PATH a link to the terminal\n";
@@ -486,6 +498,9 @@ bool ParseSimOptions(const std::vector<std::string> &args, SimOptions &o, std::s
                 return false;
         } else if (a == "--lowercase") {
             o.lowercaseHex = true;
+        } else if (a == "--faults-from") {
+            if (!number(o.faultsFromScan))
+                return false;
         } else if (a == "--garbage") {
             if (!number(o.garbageLines))
                 return false;

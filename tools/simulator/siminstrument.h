@@ -45,6 +45,9 @@ struct SimOptions {
     bool lowercaseHex = false;
     // Lines of NUL bytes in place of a scan's values.
     int garbageLines = 0;
+    // The scan faults above (and a silent SCANTXT or SCANBIN) start with this
+    // scan, counting from 0: the earlier scans are clean.
+    int faultsFromScan = 0;
     int hexPerLine = 16;    // hexadecimal values per line
     // First-order reaction: the spectrum turns from the reactant's to the
     // product's with this rate (1/s); 0 keeps it still.
@@ -79,6 +82,7 @@ private:
 
     SimOptions options_;
     std::map<std::string, int> faultsUsed_;
+    int scans_ = 0; // scans asked for so far
     unsigned noise_;
 };
 

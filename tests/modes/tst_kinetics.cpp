@@ -1,0 +1,518 @@
+// The kinetics window against the simulated instrument (a first-order
+// reaction) on a pseudo-terminal, with its timers' time scale shortened: runs
+// at one and two wavelengths, stop, slow scans, closing questions, the
+// wavelength limits and markers, the single spectrum after a run, long runs,
+// stored parameters, and faults in the middle of a run.
+#include "graphbox.h"
+#include "inifile.h"
+#include "kineticswindow.h"
+#include "modebench.h"
+#include "numtext.h"
+#include "pinnedfont.h"
+#include "qtcanvas.h"
+
+#include <QCheckBox>
+#include <QLCDNumber>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QToolButton>
+
+using namespace vandoral;
+using vandoral::sim::SimOptions;
+
+namespace {
+
+// 8 s of the run in 200 ms.
+constexpr double Scale = 1.0 / 40;
+
+void Show(TCinetiqueForm &w)
+{
+    w.setWindowState(Qt::WindowNoState);
+    w.setGeometry(10, 10, 1100, 650);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QTRY_VERIFY(w.Folded()); // the first activation folds the panel
+    QCoreApplication::processEvents();
+}
+
+// A window over the bench, shown, blank done, with the run's parameters.
+struct Kinetics {
+    Kinetics(ModeBench &b, int nombre = 5, int deltat = 8)
+    {
+        b.Attach(w);
+        w.TimeScale = Scale;
+        Show(w);
+        w.NbreSE->setValue(nombre);
+        w.DeltatSE->setValue(deltat);
+        w.LambdaSE->setValue(545);
+        w.LambdaBisSE->setValue(400);
+        w.BlancBtnClick();
+        ok = b.WaitIdle() && w.Etat == TCinetiqueForm::EtatPret;
+    }
+    // Starts a run and waits until it has ended (state 2).
+    bool Run(int ms = 20000)
+    {
+        w.StartBtnClick();
+        QElapsedTimer t;
+        t.start();
+        while (w.Etat == TCinetiqueForm::EtatAcquisition && t.elapsed() < ms)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        return w.Etat == TCinetiqueForm::EtatArrete;
+    }
+    TCinetiqueForm w;
+    bool ok = false;
+};
+
+QStringList BlockLines(const std::string &block)
+{
+    return QString::fromLatin1(block.c_str()).split("\r\n");
+}
+
+SimOptions Reaction(SimOptions &o)
+{
+    o.rate = 0.4; // per real second: a clear fall at 545 nm within the run
+    o.lambdaMin = 330;
+    o.lambdaMax = 800;
+    return o;
+}
+
+} // namespace
+
+class TestKinetics : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void durationText_data();
+    void durationText();
+    void runAtOneOrTwoWavelengths_data();
+    void runAtOneOrTwoWavelengths();
+    void stopDuringAScan();
+    void slowScansStretchTheInterval();
+    void stopWithATickPendingStartsNothing();
+    void closingQuestions_data();
+    void closingQuestions();
+    void wavelengthEndsAreRefused();
+    void markersAreDragged();
+    void singleSpectrumKeepsAFinishedRun();
+    void longRunStampsPast24Hours();
+    void storedParametersComeBack();
+    void limitsFollowTheInstrument();
+    void lostValueLeavesAGap();
+    void instrumentFaultsMidRun_data();
+    void instrumentFaultsMidRun();
+};
+
+void TestKinetics::initTestCase()
+{
+    QVERIFY(PinTestFont());
+}
+
+void TestKinetics::durationText_data()
+{
+    QTest::addColumn<qint64>("seconds");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("40 s") << qint64(40) << "00:00:40";
+    QTest::newRow("12 intervals of 10 s") << qint64(120) << "00:02:00";
+    QTest::newRow("just under a day") << qint64(86399) << "23:59:59";
+    QTest::newRow("a day") << qint64(86400) << "24:00:00";
+    QTest::newRow("1500 intervals of 60 s") << qint64(90000) << "25:00:00";
+}
+
+void TestKinetics::durationText()
+{
+    QFETCH(qint64, seconds);
+    QTEST(DurationText(seconds), "text");
+}
+
+void TestKinetics::runAtOneOrTwoWavelengths_data()
+{
+    QTest::addColumn<bool>("two");
+    QTest::newRow("one wavelength") << false;
+    QTest::newRow("two wavelengths") << true;
+}
+
+void TestKinetics::runAtOneOrTwoWavelengths()
+{
+    QFETCH(bool, two);
+    ModeBench b(Reaction);
+    QVERIFY(b.started);
+    Kinetics k(b);
+    QVERIFY(k.ok);
+    TCinetiqueForm &w = k.w;
+    QCOMPARE(w.DureeEdit->text(), QString("00:00:40"));
+    if (two)
+        w.LambdaBisCB->click();
+    QCOMPARE(w.LambdaBisSE->isVisible(), two);
+    w.StartBtnClick();
+    QVERIFY(w.AcqPanel->isVisible());
+    QCOMPARE(w.AbsLCDbis->isVisible(), two);
+    QCOMPARE(w.LabelAbsBis->isVisible(), two); // with its display, exactly
+    QVERIFY(!w.LambdaSE->isEnabled());
+    QTRY_COMPARE_WITH_TIMEOUT(int(w.Etat), int(TCinetiqueForm::EtatArrete), 10000);
+    // Nombre + 1 points at the nominal times.
+    QCOMPARE(int(w.GrapheCinetique.PointCount), 6);
+    for (int i = 0; i < 6; ++i)
+        QCOMPARE(w.GrapheCinetique.X[i], 8.0 * i);
+    QCOMPARE(b.sim->CountOf("SCANBIN"), 6); // hexadecimal scans in this window
+    // The dye fades at 545 nm; the product grows at 400 nm.
+    for (int i = 1; i < 6; ++i) {
+        QVERIFY(w.GrapheCinetique.Curve1.Y[i] < w.GrapheCinetique.Curve1.Y[i - 1] + 0.005);
+        if (two)
+            QVERIFY(w.GrapheCinetique.Curve2.Y[i] > w.GrapheCinetique.Curve2.Y[i - 1] - 0.005);
+    }
+    QVERIFY(w.GrapheCinetique.Curve1.Y[0] - w.GrapheCinetique.Curve1.Y[5] > 0.2);
+    QCOMPARE(w.AbsLCD->value(), std::round(w.GrapheCinetique.Curve1.Y[5] * 1000) / 1000);
+    QVERIFY(w.RegSaveBtn->isEnabled() && w.PrintBtn->isEnabled());
+    QVERIFY(w.ResetBtn->isEnabled() && !w.startBtn->isEnabled());
+
+    // The file: "t", "A" and, with the second wavelength, "A2".
+    b.dialogs.saveName = b.dir.filePath("cinetique");
+    w.FileM->trigger();
+    QVERIFY(w.Sauve);
+    QFile f(b.dir.filePath("cinetique.TXT"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = f.readAll().split('\n');
+    QCOMPARE(lines[1].trimmed(), two ? QByteArray("t\tA\tA2") : QByteArray("t\tA"));
+    QCOMPARE(lines[4].trimmed().split('\t').size(), two ? 3 : 2);
+    // And the clipboard.
+    w.ClipM->trigger();
+    QVERIFY(BlockLines(b.dde->LastBlock).contains(two ? "t\tA\tA2" : "t\tA"));
+}
+
+void TestKinetics::stopDuringAScan()
+{
+    ModeBench b([](SimOptions &o) {
+        Reaction(o);
+        o.charMicros = 1e6 / 960.0 / 4; // a scan takes about a second
+    });
+    QVERIFY(b.started);
+    Kinetics k(b, 20);
+    QVERIFY(k.ok);
+    TCinetiqueForm &w = k.w;
+    w.StartBtnClick();
+    QTRY_VERIFY_WITH_TIMEOUT(w.GrapheCinetique.PointCount == 1 && b.spectro->Busy, 10000);
+    b.dialogs.asked.clear();
+    w.StopBtn->click();
+    QCOMPARE(b.dialogs.asked, QStringList{QString::fromUtf8("message:Attendre la fin d'acquisition du point courant")});
+    QCOMPARE(int(w.Etat), int(TCinetiqueForm::EtatAcquisition));
+    QVERIFY(!w.TimerSpectre.isActive());
+    // The run ends with that point, which is part of the data.
+    QTRY_COMPARE_WITH_TIMEOUT(int(w.Etat), int(TCinetiqueForm::EtatArrete), 10000);
+    QCOMPARE(int(w.GrapheCinetique.PointCount), 2);
+    QVERIFY(w.GrapheCinetique.Curve1.Y[1] != MissingValue);
+    QTest::qWait(500);
+    QCOMPARE(b.sim->CountOf("SCANBIN"), 2);
+}
+
+void TestKinetics::slowScansStretchTheInterval()
+{
+    // Scans of about 0.5 s against ticks of 0.2 s.
+    ModeBench b([](SimOptions &o) {
+        Reaction(o);
+        o.charMicros = 1e6 / 960.0 / 8;
+    });
+    QVERIFY(b.started);
+    Kinetics k(b, 5);
+    QVERIFY(k.ok);
+    TCinetiqueForm &w = k.w;
+    w.StartBtnClick();
+    QTRY_COMPARE_WITH_TIMEOUT(int(w.GrapheCinetique.PointCount), 1, 5000);
+    // The tick missed during the scan is caught up at once, one second later.
+    QTRY_COMPARE(w.TimerSpectre.interval(), int(9000 * Scale));
+    QTRY_COMPARE_WITH_TIMEOUT(int(w.GrapheCinetique.PointCount), 2, 5000);
+    QTRY_COMPARE(w.TimerSpectre.interval(), int(10000 * Scale));
+    QVERIFY(b.spectro->Busy); // the next point started right after
+    w.StopBtnClick();
+    QTRY_COMPARE_WITH_TIMEOUT(int(w.Etat), int(TCinetiqueForm::EtatArrete), 5000);
+}
+
+void TestKinetics::stopWithATickPendingStartsNothing()
+{
+    ModeBench b([](SimOptions &o) {
+        Reaction(o);
+        o.charMicros = 1e6 / 960.0 / 8;
+    });
+    QVERIFY(b.started);
+    Kinetics k(b, 5);
+    QVERIFY(k.ok);
+    TCinetiqueForm &w = k.w;
+    w.StartBtnClick();
+    // Let a tick fall during the first scan.
+    QTRY_VERIFY_WITH_TIMEOUT(w.TopManque, 5000);
+    w.StopBtnClick();
+    QTRY_COMPARE_WITH_TIMEOUT(int(w.Etat), int(TCinetiqueForm::EtatArrete), 5000);
+    QTest::qWait(400);
+    QCOMPARE(b.sim->CountOf("SCANBIN"), 1);
+    QCOMPARE(int(w.GrapheCinetique.PointCount), 1);
+}
+
+void TestKinetics::closingQuestions_data()
+{
+    QTest::addColumn<int>("nombre");
+    QTest::addColumn<bool>("running");
+    QTest::addColumn<QStringList>("asked");
+    QTest::newRow("3 points: nothing") << 2 << false << QStringList{};
+    QTest::newRow("6 unsaved points") << 5 << false << QStringList{"question:Sauvegarde ?"};
+    QTest::newRow("during a run") << 20 << true << QStringList{QString::fromUtf8("question:arrêt de l'acquisition en cours")};
+}
+
+void TestKinetics::closingQuestions()
+{
+    QFETCH(int, nombre);
+    QFETCH(bool, running);
+    ModeBench b(Reaction);
+    QVERIFY(b.started);
+    Kinetics k(b, 5);
+    QVERIFY(k.ok);
+    TCinetiqueForm &w = k.w;
+    b.spectro->Nombre = static_cast<std::uint16_t>(nombre); // fewer than the up-down allows
+    if (running) {
+        w.StartBtnClick();
+        QTRY_VERIFY(w.GrapheCinetique.PointCount >= 1);
+    } else {
+        QVERIFY(k.Run());
+        QCOMPARE(int(w.GrapheCinetique.PointCount), nombre + 1);
+    }
+    b.dialogs.asked.clear();
+    b.dialogs.answers = {false};
+    QCOMPARE(w.close(), !running); // "no" to stopping keeps the run
+    QTEST(b.dialogs.asked, "asked");
+    if (running) {
+        QVERIFY(w.TimerSpectre.isActive());
+        b.dialogs.answers = {true};
+        QVERIFY(w.close());
+        QVERIFY(!w.TimerSpectre.isActive());
+    }
+}
+
+void TestKinetics::wavelengthEndsAreRefused()
+{
+    ModeBench b;
+    QVERIFY(b.started);
+    TCinetiqueForm w;
+    b.Attach(w);
+    Show(w);
+    w.LambdaSE->setValue(600);
+    QCOMPARE(int(b.spectro->Lambda), 600);
+    w.LambdaSE->setValue(330); // LambdaMin
+    QCOMPARE(w.LambdaSE->value(), 600);
+    w.LambdaSE->setValue(800); // LambdaMax
+    QCOMPARE(w.LambdaSE->value(), 600);
+    QCOMPARE(int(b.spectro->Lambda), 600);
+    w.LambdaSE->setValue(331);
+    QCOMPARE(int(b.spectro->Lambda), 331);
+    w.LambdaBisSE->setValue(800);
+    QCOMPARE(int(b.spectro->LambdaBis), 500);
+}
+
+void TestKinetics::markersAreDragged()
+{
+    ModeBench b;
+    QVERIFY(b.started);
+    Kinetics k(b);
+    QVERIFY(k.ok);
+    TCinetiqueForm &w = k.w;
+    w.SetFolded(false);
+    QTRY_VERIFY(w.SpectrePB->width() >= 256);
+    w.SpectrePB->Redraw();
+    QVERIFY(w.SpectrePB->isEnabled());
+    auto px = [&](double nm) {
+        int x, y;
+        w.GrapheSpectre.WorldToPixel(nm, 0, x, y);
+        return x;
+    };
+    // The marker at 545 nm is drawn in its colour.
+    const QRgb marker = w.SpectrePB->Image().pixel(px(545), w.SpectrePB->height() / 2);
+    QCOMPARE(QColor(marker), ToQColor(LambdaColor(545)));
+    // Pointed at: hint and split cursor; the second marker is not followed.
+    w.SpectrePBMouseMove(px(545) + 2, 50, false);
+    QCOMPARE(w.HintText(), QString::fromUtf8("Réglage de lambda"));
+    w.SpectrePBMouseMove(px(400), 50, false);
+    QCOMPARE(w.HintText(), QString());
+    // Dragged to 600 nm.
+    w.SpectrePBMouseDown(px(545), 50);
+    QCOMPARE(int(w.Deplacement), 1);
+    w.SpectrePBMouseMove(px(600), 50, true);
+    w.SpectrePBMouseUp(px(600), 50);
+    QVERIFY(std::abs(w.LambdaSE->value() - 600) <= 1);
+    QCOMPARE(int(b.spectro->Lambda), w.LambdaSE->value());
+    QCOMPARE(int(w.Deplacement), 0);
+    // Onto the instrument's last wavelength, or past it: refused.
+    const int before = w.LambdaSE->value();
+    w.SpectrePBMouseDown(px(before), 50);
+    w.SpectrePBMouseMove(px(800), 50, true);
+    w.SpectrePBMouseUp(w.SpectrePB->width() - 1, 50);
+    QCOMPARE(w.LambdaSE->value(), before);
+}
+
+void TestKinetics::singleSpectrumKeepsAFinishedRun()
+{
+    ModeBench b(Reaction);
+    QVERIFY(b.started);
+    Kinetics k(b);
+    QVERIFY(k.ok);
+    TCinetiqueForm &w = k.w;
+    QVERIFY(k.Run());
+    QVERIFY(w.SpectreBtn->isEnabled());
+    w.SpectreBtnClick();
+    QCOMPARE(int(w.Etat), int(TCinetiqueForm::EtatSpectre));
+    QVERIFY(!w.ConnectBtn->isEnabled());
+    QVERIFY(!w.RegSaveBtn->isEnabled());
+    QTRY_COMPARE_WITH_TIMEOUT(int(w.Etat), int(TCinetiqueForm::EtatArrete), 5000);
+    QVERIFY(!w.Folded()); // the panel opens on the new spectrum
+    QCOMPARE(int(w.GrapheSpectre.PointCount), 471);
+    QVERIFY(w.RegSaveBtn->isEnabled() && w.PrintBtn->isEnabled());
+    QCOMPARE(int(w.GrapheCinetique.PointCount), 6);
+    b.dialogs.asked.clear();
+    QVERIFY(w.close());
+    QCOMPARE(b.dialogs.asked, QStringList{"question:Sauvegarde ?"});
+}
+
+void TestKinetics::longRunStampsPast24Hours()
+{
+    // A narrow range keeps each scan short.
+    ModeBench b([](SimOptions &o) {
+        o.lambdaMin = 495;
+        o.lambdaMax = 505;
+        o.idReply = "E00 9999 court";
+    });
+    QVERIFY(b.started);
+    b.spectro->LambdaMin = 495;
+    b.spectro->LambdaMax = 505;
+    TCinetiqueForm w;
+    b.Attach(w);
+    w.TimeScale = 1.0 / 20000; // 60 s in 3 ms
+    Show(w);
+    w.DeltatSE->setValue(60);
+    w.NbreSE->setValue(1500);
+    QCOMPARE(w.DureeEdit->text(), QString("25:00:00"));
+    w.BlancBtnClick();
+    QVERIFY(b.WaitIdle());
+    w.StartBtnClick();
+    QTRY_COMPARE_WITH_TIMEOUT(int(w.Etat), int(TCinetiqueForm::EtatArrete), 120000);
+    QCOMPARE(int(w.GrapheCinetique.PointCount), 1501);
+    for (int i = 1; i < 1501; ++i)
+        QVERIFY2(w.GrapheCinetique.X[i] > w.GrapheCinetique.X[i - 1], qPrintable(QString::number(i)));
+    // No restart at 0 after 24 hours.
+    QVERIFY2(w.GrapheCinetique.X[1500] >= 90000, qPrintable(QString::number(w.GrapheCinetique.X[1500])));
+}
+
+void TestKinetics::storedParametersComeBack()
+{
+    ModeBench b;
+    QVERIFY(b.started);
+    {
+        b.spectro->Deltat = 20;
+        b.spectro->Nombre = 30;
+        TCinetiqueForm w;
+        QCOMPARE(w.DeltatSE->value(), 20);
+        QCOMPARE(w.NbreSE->value(), 30);
+        QCOMPARE(int(b.spectro->Deltat), 20);
+        QCOMPARE(int(b.spectro->Nombre), 30);
+        QCOMPARE(w.DureeEdit->text(), QString("00:10:00"));
+    }
+    // Through the settings file, as at a restart.
+    b.spectro->SettingsPath = ToPath(b.ini);
+    QVERIFY(b.spectro->SaveSettings());
+    TspectroVandoral next(ToPath(b.ini));
+    Spectro = &next;
+    TCinetiqueForm w;
+    QCOMPARE(w.DeltatSE->value(), 20);
+    QCOMPARE(w.NbreSE->value(), 30);
+    Spectro = b.spectro.get();
+}
+
+void TestKinetics::limitsFollowTheInstrument()
+{
+    ModeBench b([](SimOptions &o) {
+        o.modelCode = "6022";
+        o.lambdaMin = 190;
+        o.lambdaMax = 1100;
+    });
+    QVERIFY(b.started);
+    // Created before the instrument was identified, as at start-up.
+    b.spectro->LambdaMin = 330;
+    b.spectro->LambdaMax = 800;
+    b.spectro->Lambda = 900;
+    TCinetiqueForm w;
+    QCOMPARE(w.LambdaSE->maximum(), 800);
+    b.spectro->Identify();
+    b.spectro->Lambda = 900;
+    b.Attach(w);
+    Show(w);
+    QCOMPARE(w.LambdaSE->minimum(), 190);
+    QCOMPARE(w.LambdaSE->maximum(), 1100);
+    QCOMPARE(w.LambdaSE->value(), 900);
+    QCOMPARE(w.GrapheSpectre.WorldX.Min, 190.0);
+    QCOMPARE(w.GrapheSpectre.WorldX.Max, 1100.0);
+}
+
+void TestKinetics::lostValueLeavesAGap()
+{
+    // The first run's six scans are clean; in the second run, from its second
+    // scan on, the value at 545 nm (index 215) is unreadable.
+    ModeBench b([](SimOptions &o) {
+        Reaction(o);
+        o.unreadableAt = 545 - 330;
+        o.faultsFromScan = 7;
+    });
+    QVERIFY(b.started);
+    Kinetics k(b);
+    QVERIFY(k.ok);
+    TCinetiqueForm &w = k.w;
+    // A first run leaves values at every index.
+    QVERIFY(k.Run());
+    w.ResetBtnClick();
+    b.spectro->Nombre = 2;
+    QVERIFY(k.Run());
+    QCOMPARE(int(w.GrapheCinetique.PointCount), 3);
+    QVERIFY(w.GrapheCinetique.Curve1.Y[0] != MissingValue); // the second run's first scan is clean
+    QCOMPARE(w.GrapheCinetique.Curve1.Y[1], MissingValue);  // not the first run's value
+    QCOMPARE(w.GrapheCinetique.Curve1.Y[2], MissingValue);
+    // The block writes the missing value the usual way.
+    w.ClipM->trigger();
+    QVERIFY(BlockLines(b.dde->LastBlock).filter(QRegularExpression("^8[.,]0\t")).value(0).endsWith("1E-0026"));
+}
+
+void TestKinetics::instrumentFaultsMidRun_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("SCANBIN unanswered after two points") << "silent";
+    QTest::newRow("device vanishes in the third scan") << "vanish";
+}
+
+void TestKinetics::instrumentFaultsMidRun()
+{
+    QFETCH(QString, fault);
+    ModeBench b([&](SimOptions &o) {
+        Reaction(o);
+        o.faultsFromScan = 2;
+        if (fault == "silent")
+            o.silent.insert("SCANBIN");
+        else
+            o.vanishAfter = 100;
+    });
+    QVERIFY(b.started);
+    b.spectro->SilenceMs = 300; // 30 s in the program
+    Kinetics k(b, 20);
+    QVERIFY(k.ok);
+    TCinetiqueForm &w = k.w;
+    w.StartBtnClick();
+    QTRY_VERIFY_WITH_TIMEOUT(b.spectro->LastMessage == TspectroVandoral::NoAnswerText, 5000);
+    QCOMPARE(w.StatusText(), QString::fromUtf8("Le spectro ne répond plus"));
+    // The run goes on with the next tick; the lost points are not recorded.
+    QTRY_VERIFY_WITH_TIMEOUT(b.sim->CountOf("SCANBIN") >= 4 || fault == "vanish", 5000);
+    QCOMPARE(int(w.GrapheCinetique.PointCount), 2);
+    // Stop ends the run at the latest when the current attempt is given up.
+    w.StopBtnClick();
+    QTRY_COMPARE_WITH_TIMEOUT(int(w.Etat), int(TCinetiqueForm::EtatArrete), 2000);
+    QCOMPARE(int(w.GrapheCinetique.PointCount), 2);
+    w.ClipM->trigger();
+    QCOMPARE(BlockLines(b.dde->LastBlock).filter(QRegularExpression("^\\d+[.,]0\t")).size(), 2);
+    QVERIFY(w.close());
+}
+
+QTEST_MAIN(TestKinetics)
+#include "tst_kinetics.moc"
