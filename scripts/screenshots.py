@@ -90,3 +90,33 @@ gx, gy, gw, gh = graph.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
 subprocess.run(["xdotool", "mousemove", str(gx + int(gw * 0.47)), str(gy + gh // 3)], check=True)
 time.sleep(0.5)
 shot(spectre, OUT + "/spectre.png")
+
+# Back to the main window, then a kinetics run at two wavelengths.
+press(find(spectre, "Fin"))
+main = window("Acquisition par")
+press(find(main, "Suivi de cinétique", pyatspi.ROLE_PUSH_BUTTON))
+kin = window("Cinétique suivie")
+
+
+def set_value(name, value):
+    find(kin, name).queryValue().currentValue = value
+
+
+set_value("Intervalle de temps entre chaque point", 8)
+set_value("Nombre de points ", 5)
+set_value("Longueur d'onde de mesure de l'absorbance", 545)
+press(find(kin, "Lambda2 (nm)"))
+set_value("Deuxième longueur d'onde suivie", 420)
+blanc = find(kin, "Blanc")
+press(blanc)
+start = find(kin, "Acquisition")
+wait(lambda: enabled(start))
+press(start)
+time.sleep(2)
+stop = find(kin, "Stop")
+wait(lambda: not enabled(stop), timeout=120)  # the run is over
+press(find(kin, "Spectre"))  # one more scan opens the spectrum panel
+time.sleep(2)
+wait(lambda: enabled(find(kin, "Spectre")), timeout=60)
+time.sleep(0.5)
+shot(kin, OUT + "/cinetique.png")

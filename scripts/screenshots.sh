@@ -13,7 +13,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j2
 bin=$build/bin
 devfile=$(mktemp)
-"$bin/vandoral-sim" --speed 4 >"$devfile" &
+"$bin/vandoral-sim" --speed 4 --rate 0.04 >"$devfile" &
 sim=$!
 trap 'kill $sim 2>/dev/null || true; rm -f "$devfile"' EXIT
 for _ in $(seq 50); do [ -s "$devfile" ] && break; sleep 0.1; done

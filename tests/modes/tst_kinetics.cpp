@@ -97,6 +97,7 @@ private slots:
     void markersAreDragged();
     void singleSpectrumKeepsAFinishedRun();
     void longRunStampsPast24Hours();
+    void realTimeStampsAreNominal();
     void storedParametersComeBack();
     void limitsFollowTheInstrument();
     void lostValueLeavesAGap();
@@ -397,6 +398,25 @@ void TestKinetics::longRunStampsPast24Hours()
         QVERIFY2(w.GrapheCinetique.X[i] > w.GrapheCinetique.X[i - 1], qPrintable(QString::number(i)));
     // No restart at 0 after 24 hours.
     QVERIFY2(w.GrapheCinetique.X[1500] >= 90000, qPrintable(QString::number(w.GrapheCinetique.X[1500])));
+}
+
+void TestKinetics::realTimeStampsAreNominal()
+{
+    // The program's own pace: a timer firing a few milliseconds early would
+    // stamp 7 s where 8 s is due.
+    ModeBench b(Reaction);
+    QVERIFY(b.started);
+    TCinetiqueForm w;
+    b.Attach(w);
+    Show(w);
+    w.BlancBtnClick();
+    QVERIFY(b.WaitIdle());
+    b.spectro->Nombre = 1; // two points, 8 s apart
+    w.StartBtnClick();
+    QTRY_COMPARE_WITH_TIMEOUT(int(w.Etat), int(TCinetiqueForm::EtatArrete), 15000);
+    QCOMPARE(int(w.GrapheCinetique.PointCount), 2);
+    QCOMPARE(w.GrapheCinetique.X[0], 0.0);
+    QCOMPARE(w.GrapheCinetique.X[1], 8.0);
 }
 
 void TestKinetics::storedParametersComeBack()
