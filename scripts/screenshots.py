@@ -91,8 +91,23 @@ subprocess.run(["xdotool", "mousemove", str(gx + int(gw * 0.47)), str(gy + gh //
 time.sleep(0.5)
 shot(spectre, OUT + "/spectre.png")
 
-# Back to the main window, then a kinetics run at two wavelengths.
-press(find(spectre, "Fin"))
+# Back to the main window ("Sauvegarde ?" answered no), then a kinetics run
+# at two wavelengths.
+try:
+    press(find(spectre, "Fin"))
+except Exception:
+    pass  # the question box holds the reply until it is answered
+no = None
+for _ in range(50):
+    for w in app():
+        if w is not None and w.getRole() in (pyatspi.ROLE_DIALOG, pyatspi.ROLE_ALERT):
+            no = pyatspi.findDescendant(w, lambda a: a is not None and a.name in ("No", "Non", "&No")
+                                        and a.getRole() == pyatspi.ROLE_PUSH_BUTTON)
+    if no is not None:
+        break
+    time.sleep(0.2)
+if no is not None:
+    press(no)
 main = window("Acquisition par")
 press(find(main, "Suivi de cinétique", pyatspi.ROLE_PUSH_BUTTON))
 kin = window("Cinétique suivie")

@@ -232,7 +232,7 @@ TCinetiqueForm::TCinetiqueForm(QWidget *parent)
     connect(NbreSE, qOverload<int>(&QSpinBox::valueChanged), this, [this] { ParametersChanged(); });
     connect(LambdaSE, qOverload<int>(&QSpinBox::valueChanged), this, [this](int v) { LambdaChanged(LambdaSE, v); });
     connect(LambdaBisSE, qOverload<int>(&QSpinBox::valueChanged), this, [this](int v) { LambdaChanged(LambdaBisSE, v); });
-    connect(LambdaBisCB, &QCheckBox::clicked, this, [this] {
+    connect(LambdaBisCB, &QCheckBox::toggled, this, [this] {
         LambdaBisSE->setVisible(LambdaBisCB->isChecked());
         if (!Folded())
             SpectrePB->Redraw();
@@ -285,6 +285,7 @@ void TCinetiqueForm::SetEtat(std::uint8_t e)
     AbsLCDbis->setVisible(second);
     LabelAbsBis->setVisible(second);
     if (e == EtatArrete) {
+        ShowHint(QString()); // "Acquisition du spectre..." is over
         double top = Spectro ? Spectro->AbsMax : 2.5;
         if (GrapheCinetique.PointCount >= 4) {
             top = 0;

@@ -1,5 +1,6 @@
 #include "siminstrument.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include <cerrno>
@@ -116,7 +117,11 @@ Reply SimEngine::ScanReply(bool hex, double seconds)
             reply.vanish = true;
             return reply;
         }
-        const double a = Absorbance(lambda, seconds) + Noise();
+        double a = Absorbance(lambda, seconds) + Noise();
+        if (!options.levels.empty()) {
+            const double level = options.levels[std::min<std::size_t>(std::size_t(scans_ - 1), options.levels.size() - 1)];
+            a = Absorbance(lambda, seconds) * level / Absorbance(options.levelLambda, seconds);
+        }
         if (index == options.longLineAt) {
             if (hex) {
                 line += std::string(300, '0') + ",";
@@ -386,6 +391,7 @@ std::string SimUsage()
            "  --extra K           K values past the last wavelength\n"
            "  --lowercase         hexadecimal digits in lower case\n"
            "  --garbage N         N lines of NUL bytes in place of a scan's values\n"
+           "  --levels A,B,...[@L] scan k reads the k-th absorbance at L nm (default 545)\n"
            "  --faults-from N     scan faults (and a silent scan) only from scan N on,\n"
            "                      counting from 0\n"
            "  --rate K            first-order reaction rate in 1/s (default 0)\n"
@@ -498,6 +504,23 @@ bool ParseSimOptions(const std::vector<std::string> &args, SimOptions &o, std::s
                 return false;
         } else if (a == "--lowercase") {
             o.lowercaseHex = true;
+        } else if (a == "--levels") {
+            if (!value(v))
+                return false;
+            const auto at = v.find('@');
+            if (at != std::string::npos) {
+                o.levelLambda = std::atoi(v.c_str() + at + 1);
+                v.resize(at);
+            }
+            o.levels.clear();
+            std::size_t start = 0;
+            while (start <= v.size()) {
+                const auto comma = v.find(',', start);
+                o.levels.push_back(std::atof(v.substr(start, comma - start).c_str()));
+                if (comma == std::string::npos)
+                    break;
+                start = comma + 1;
+            }
         } else if (a == "--faults-from") {
             if (!number(o.faultsFromScan))
                 return false;

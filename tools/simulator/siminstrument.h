@@ -48,6 +48,11 @@ struct SimOptions {
     // The scan faults above (and a silent SCANTXT or SCANBIN) start with this
     // scan, counting from 0: the earlier scans are clean.
     int faultsFromScan = 0;
+    // Samples of known absorbance: scan k shows the spectrum scaled so that
+    // it reads levels[k] at levelLambda (the last level for later scans),
+    // without noise.
+    std::vector<double> levels;
+    int levelLambda = 545;
     int hexPerLine = 16;    // hexadecimal values per line
     // First-order reaction: the spectrum turns from the reactant's to the
     // product's with this rate (1/s); 0 keeps it still.
