@@ -4,6 +4,7 @@
 #include "dialogs.h"
 #include "inifile.h"
 #include "modeform.h"
+#include "beerwindow.h"
 #include "kineticswindow.h"
 #include "spectrumwindow.h"
 #include "qtdriverenv.h"

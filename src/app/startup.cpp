@@ -6,6 +6,7 @@
 #include "frame.h"
 #include "inifile.h"
 #include "modeform.h"
+#include "beerwindow.h"
 #include "kineticswindow.h"
 #include "spectrumwindow.h"
 #include "oneinst.h"

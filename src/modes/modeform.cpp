@@ -358,11 +358,4 @@ void TModeForm::closeEvent(QCloseEvent *event)
         OnClosed();
 }
 
-TBeerForm::TBeerForm(QWidget *parent)
-    : TModeForm(QStringLiteral("Loi de Beer-Lambert"), QStringLiteral("WindowB"), parent)
-{
-    setObjectName(QStringLiteral("BeerForm"));
-    setWindowState(Qt::WindowNoState);
-}
-
 } // namespace vandoral

@@ -112,14 +112,4 @@ private:
     bool stateRead_ = false;
 };
 
-// The Beer-Lambert window (its contents come with the Beer-Lambert mode).
-class TBeerForm : public TModeForm {
-    Q_OBJECT
-public:
-    explicit TBeerForm(QWidget *parent = nullptr);
-
-protected:
-    void SaveAction(int) override {}
-};
-
 } // namespace vandoral

@@ -4,6 +4,7 @@
 #include "catalogue.h"
 #include "inifile.h"
 #include "modeform.h"
+#include "beerwindow.h"
 #include "kineticswindow.h"
 #include "spectrumwindow.h"
 #include "scripteddialogs.h"

@@ -4,6 +4,8 @@
 #include "dialogs.h"
 
 #include <QDialog>
+
+#include <functional>
 #include <QPrinter>
 #include <QStringList>
 
@@ -28,8 +30,12 @@ public:
     bool Execute(QDialog &dialog) override
     {
         asked << "dialog:" + dialog.objectName();
+        if (execute)
+            return execute(dialog);
         return Next();
     }
+    // Fills a dialog's fields and answers for it, when set.
+    std::function<bool(QDialog &)> execute;
     QString SaveFileName(QWidget *, const QString &filter, int &filterIndex) override
     {
         asked << "save:" + filter;

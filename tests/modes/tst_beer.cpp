@@ -1,0 +1,463 @@
+// The Beer-Lambert window against the simulated instrument, whose samples
+// read known absorbances at the working wavelength: the fit and its
+// precision, the unknowns, the range question and the options, corrections
+// and undo, faulty readings, the plot's range rules, saving, and a lost
+// instrument.
+#include "beerwindow.h"
+#include "graphbox.h"
+#include "modebench.h"
+#include "numtext.h"
+#include "pinnedfont.h"
+#include "separator.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QToolButton>
+
+using namespace vandoral;
+using vandoral::sim::SimOptions;
+
+namespace {
+
+std::function<void(SimOptions &)> Levels(const std::vector<double> &levels,
+                                         const std::function<void(SimOptions &)> &more = {})
+{
+    return [levels, more](SimOptions &o) {
+        o.levels = levels;
+        o.levelLambda = 545;
+        if (more)
+            more(o);
+    };
+}
+
+// The window shown, the working wavelength at 545 nm, the blank done.
+struct Beer {
+    explicit Beer(ModeBench &b, bool blank = true) : bench(b)
+    {
+        b.spectro->Mini = 0;
+        b.spectro->Maxi = 10;
+        b.spectro->Actif = true;
+        b.spectro->LambdaBeer = 545;
+        w = std::make_unique<TBeerForm>();
+        b.Attach(*w);
+        w->setWindowState(Qt::WindowNoState);
+        w->setGeometry(10, 10, 1100, 650);
+        w->show();
+        ok = QTest::qWaitForWindowExposed(w.get());
+        QCoreApplication::processEvents();
+        if (blank) {
+            w->ZeroBtnClick();
+            ok = ok && b.WaitIdle() && w->BlankDone;
+        }
+    }
+    // Types a concentration on the entry row (or on `row`) and validates it
+    // with Enter, as at the keyboard; waits for the measurement.
+    bool Standard(const QString &text, int row = -1)
+    {
+        if (row >= 0)
+            w->BeerMesureGrid->setCurrentCell(row, 0);
+        w->BeerMesureGrid->editItem(w->BeerMesureGrid->currentItem());
+        QCoreApplication::processEvents();
+        QLineEdit *editor = nullptr;
+        for (QLineEdit *e : w->BeerMesureGrid->findChildren<QLineEdit *>())
+            if (e->isVisible())
+                editor = e;
+        if (!editor)
+            return false;
+        editor->selectAll();
+        QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, Qt::Key_Return);
+        return bench.WaitIdle();
+    }
+    bool Unknown()
+    {
+        w->EnregistreBtnClick();
+        return bench.WaitIdle();
+    }
+    ModeBench &bench;
+    std::unique_ptr<TBeerForm> w;
+    bool ok = false;
+};
+
+QString Cell(QTableWidget *g, int row, int col)
+{
+    return g->item(row, col) ? g->item(row, col)->text() : QString();
+}
+
+} // namespace
+
+class TestBeer : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void fitAndPrecision_data();
+    void fitAndPrecision();
+    void unknownsAndTheOption();
+    void outOfRangeAndOptions();
+    void correctionsAndUndo();
+    void rowIsFixedWhileMeasuring();
+    void unreadableAbsorbance();
+    void unknownWithoutFit();
+    void rangeRules();
+    void steepLineEndsAtTheTop();
+    void savingSortsByConcentration();
+    void instrumentLostDuringAStandard();
+};
+
+void TestBeer::initTestCase()
+{
+    QVERIFY(PinTestFont());
+}
+
+void TestBeer::fitAndPrecision_data()
+{
+    QTest::addColumn<char>("sep");
+    QTest::addColumn<QString>("precision");
+    QTest::newRow("comma") << ',' << QString::fromUtf8("Précision de l'ajustement sur A : 0,008");
+    QTest::newRow("point") << '.' << QString::fromUtf8("Précision de l'ajustement sur A : 0.008");
+}
+
+void TestBeer::fitAndPrecision()
+{
+    QFETCH(char, sep);
+    SeparatorScope scope(sep);
+    ModeBench b(Levels({0.10, 0.21, 0.29}));
+    QVERIFY(b.started);
+    Beer beer(b);
+    QVERIFY(beer.ok);
+    TBeerForm &w = *beer.w;
+    QVERIFY(w.BeerMesureGrid->isEnabled() && w.PanelBlanc->isHidden());
+    QVERIFY(beer.Standard("1"));
+    QVERIFY(beer.Standard("2"));
+    // Two standards: no fit, no unknown button.
+    QCOMPARE(int(w.BeerGraph.PointCount), 2);
+    QVERIFY(!w.EnregistreBtn->isEnabled());
+    QVERIFY(w.PrecisionText.empty());
+    QVERIFY(!w.LambdaSE->isEnabled()); // the wavelength is fixed by the standards
+    QVERIFY(beer.Standard(sep == ',' ? "3,0" : "3.0"));
+    QCOMPARE(int(w.BeerGraph.PointCount), 3);
+    QCOMPARE(w.BeerGraph.Curve1.Y[1], 0.21);
+    QVERIFY(w.EnregistreBtn->isEnabled());
+    QVERIFY(std::fabs(w.Slope - 0.1) < 1e-12);
+    QTEST(QString::fromLatin1(w.PrecisionText.c_str()), "precision");
+    QCOMPARE(Cell(w.BeerMesureGrid, 3, 0), QString("2"));
+    QCOMPARE(Cell(w.BeerMesureGrid, 3, 1), sep == ',' ? QString("0,21") : QString("0.21"));
+    QCOMPARE(w.EnregistreBtn->text(), QString("c ?"));
+    QCOMPARE(w.EntryRow, 5); // the editor waits on the first empty row
+    QCOMPARE(b.sim->CountOf("SCANTXT"), 3);
+}
+
+void TestBeer::unknownsAndTheOption()
+{
+    ModeBench b(Levels({0.10, 0.21, 0.29, 0.15, 0.40}));
+    QVERIFY(b.started);
+    Beer beer(b);
+    QVERIFY(beer.ok);
+    TBeerForm &w = *beer.w;
+    for (const char *c : {"1", "2", "3"})
+        QVERIFY(beer.Standard(c));
+    QVERIFY(beer.Unknown());
+    QVERIFY(beer.Unknown());
+    QCOMPARE(w.UnknownCount, 2);
+    QCOMPARE(w.UnknownConc[0], 0.15 / 0.1);
+    QCOMPARE(Cell(w.beerCalcGrid, 1, 0), QString("4"));
+    QVERIFY(w.beerCalcGrid->isVisible());
+    // The unknowns are red discs on the plot.
+    int px, py;
+    w.BeerGraph.WorldToPixel(w.UnknownConc[1], w.UnknownAbs[1], px, py);
+    QCOMPARE(QColor(w.Oscillo->Image().pixel(px, py)), QColor(Qt::red));
+    // Off: no fit, no unknown button, the unknowns kept; back when on again.
+    b.spectro->Actif = false;
+    w.RepaintPlot();
+    w.UpdateControls();
+    QVERIFY(!w.EnregistreBtn->isVisible());
+    QVERIFY(!w.beerCalcGrid->isVisible());
+    QVERIFY(w.PrecisionText.empty());
+    QCOMPARE(w.UnknownCount, 2);
+    b.spectro->Actif = true;
+    w.UpdateControls();
+    w.RepaintPlot();
+    QVERIFY(w.beerCalcGrid->isVisible());
+    QCOMPARE(Cell(w.beerCalcGrid, 1, 0), QString("4"));
+    QVERIFY(!w.PrecisionText.empty());
+}
+
+void TestBeer::outOfRangeAndOptions()
+{
+    ModeBench b(Levels({0.5}));
+    QVERIFY(b.started);
+    Beer beer(b);
+    QVERIFY(beer.ok);
+    TBeerForm &w = *beer.w;
+    b.dialogs.answers = {true};
+    QVERIFY(beer.Standard("12"));
+    QCOMPARE(b.dialogs.asked, QStringList{"question:12 avec mini=0 et maxi=10\r\n    Vous confirmez ?"});
+    QCOMPARE(w.BeerGraph.WorldX.Max, 12.0);
+    QCOMPARE(int(w.BeerGraph.PointCount), 1);
+    // "no" measures nothing.
+    b.dialogs.asked.clear();
+    QVERIFY(beer.Standard("-3"));
+    QCOMPARE(b.dialogs.asked.size(), 1);
+    QCOMPARE(int(w.BeerGraph.PointCount), 1);
+    QCOMPARE(b.sim->CountOf("SCANTXT"), 1);
+    // The options dialog (cancelled) brings the axis back to Maxi.
+    b.dialogs.asked.clear();
+    w.AcquisitionItemClick();
+    QCOMPARE(b.dialogs.asked, QStringList{"dialog:ModeBeerDlg"});
+    QCOMPARE(w.BeerGraph.WorldX.Max, 10.0);
+    // OK with Mini 5 and Maxi 1: stored swapped, and shown so next time.
+    b.dialogs.execute = [](QDialog &d) {
+        auto &dlg = static_cast<TModeBeerDlg &>(d);
+        dlg.EditMin->setText("5");
+        dlg.EditMax->setText("1");
+        dlg.EditNom->setText("C");
+        return dlg.OKBtnClick();
+    };
+    w.AcquisitionItemClick();
+    QCOMPARE(b.spectro->Mini, 1.0);
+    QCOMPARE(b.spectro->Maxi, 5.0);
+    QCOMPARE(w.BeerGraph.WorldX.Min, 1.0);
+    QCOMPARE(w.EnregistreBtn->text(), QString("C ?"));
+    w.ModeBeerDlg->FormActivate();
+    QCOMPARE(w.ModeBeerDlg->EditMin->text(), QString("1"));
+    // Equal bounds are refused with a message, nothing stored.
+    w.ModeBeerDlg->EditMin->setText("2");
+    w.ModeBeerDlg->EditMax->setText("2m");
+    QVERIFY(w.ModeBeerDlg->OKBtnClick()); // 2m is 0.002: Mini and Maxi swapped, not equal
+    QCOMPARE(b.spectro->Maxi, 2.0);
+    w.ModeBeerDlg->EditMin->setText("3");
+    w.ModeBeerDlg->EditMax->setText("3");
+    b.dialogs.asked.clear();
+    QVERIFY(!w.ModeBeerDlg->OKBtnClick());
+    QCOMPARE(b.dialogs.asked.size(), 1);
+    QCOMPARE(b.spectro->Maxi, 2.0);
+    // A bound typed wrongly takes its fallback.
+    w.ModeBeerDlg->EditMin->setText("x");
+    w.ModeBeerDlg->EditMax->setText("y");
+    QVERIFY(w.ModeBeerDlg->OKBtnClick());
+    QCOMPARE(b.spectro->Mini, 0.0);
+    QCOMPARE(b.spectro->Maxi, 0.01);
+}
+
+void TestBeer::correctionsAndUndo()
+{
+    ModeBench b(Levels({0.10, 0.20, 0.30, 0.25, 0.5, 0.6, 0.7}));
+    QVERIFY(b.started);
+    Beer beer(b);
+    QVERIFY(beer.ok);
+    TBeerForm &w = *beer.w;
+    for (const char *c : {"1", "2", "3"})
+        QVERIFY(beer.Standard(c));
+    // Standard 2 measured again: replaced, the count unchanged.
+    QVERIFY(beer.Standard("2,5", 3));
+    QCOMPARE(int(w.BeerGraph.PointCount), 3);
+    QCOMPARE(w.BeerGraph.X[1], 2.5);
+    QCOMPARE(w.BeerGraph.Curve1.Y[1], 0.25);
+    QVERIFY(!w.Saved);
+    // Two rows below the last: nothing added, nothing measured.
+    const int scans = b.sim->CountOf("SCANTXT");
+    QVERIFY(beer.Standard("4", 6));
+    QCOMPARE(int(w.BeerGraph.PointCount), 3);
+    QCOMPARE(b.sim->CountOf("SCANTXT"), scans);
+    // Undo on the empty entry row removes nothing.
+    w.RepaintPlot();
+    w.UndoBtnClick();
+    QCOMPARE(int(w.BeerGraph.PointCount), 3);
+    // Three unknowns; clicking unknown 2 then "Défaire" removes unknown 2.
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(beer.Unknown());
+    QCOMPARE(w.UnknownCount, 3);
+    w.beerCalcGrid->setCurrentCell(2, 0);
+    emit w.beerCalcGrid->cellPressed(2, 0);
+    QVERIFY(w.CalcGridActive);
+    w.UndoBtnClick();
+    QCOMPARE(w.UnknownCount, 2);
+    QCOMPARE(w.UnknownAbs[0], 0.5);
+    QCOMPARE(w.UnknownAbs[1], 0.6);
+    // A standard's row clicked after the last repaint, then "Défaire".
+    w.BeerMesureGrid->setCurrentCell(2, 0);
+    QVERIFY(!w.CalcGridActive);
+    w.UndoBtnClick();
+    QCOMPARE(int(w.BeerGraph.PointCount), 2);
+    QCOMPARE(w.BeerGraph.X[0], 2.5);
+}
+
+void TestBeer::rowIsFixedWhileMeasuring()
+{
+    ModeBench b(Levels({0.1, 0.2, 0.3, 0.9}, [](SimOptions &o) { o.charMicros = 1e6 / 960.0 / 4; }));
+    QVERIFY(b.started);
+    Beer beer(b);
+    QVERIFY(beer.ok);
+    TBeerForm &w = *beer.w;
+    for (const char *c : {"1", "2", "3"})
+        QVERIFY(beer.Standard(QString(c)));
+    // A correction of standard 3 starts; meanwhile the user clicks standard 1
+    // and validates again.
+    w.BeerMesureGrid->setCurrentCell(4, 0);
+    w.BeerMesureGrid->item(4, 0)->setText("3,5");
+    w.ValidateEntry();
+    QVERIFY(b.spectro->Busy);
+    QCOMPARE(w.MeasuredRow(), 4);
+    w.BeerMesureGrid->setCurrentCell(2, 0);
+    w.BeerMesureGrid->item(2, 0)->setText("7");
+    w.ValidateEntry(); // refused while measuring
+    QCOMPARE(w.StatusText(), QString::fromUtf8("Attendre la fin de la mesure en cours"));
+    QVERIFY(b.WaitIdle());
+    QCOMPARE(w.BeerGraph.X[0], 1.0); // standard 1 untouched
+    QCOMPARE(w.BeerGraph.Curve1.Y[0], 0.1);
+    QCOMPARE(w.BeerGraph.X[2], 3.5); // standard 3 corrected
+    QCOMPARE(w.BeerGraph.Curve1.Y[2], 0.9);
+    QCOMPARE(int(w.BeerGraph.PointCount), 3);
+}
+
+void TestBeer::unreadableAbsorbance()
+{
+    // The third scan cannot be read at 545 nm (index 215).
+    ModeBench b(Levels({0.1, 0.2}, [](SimOptions &o) {
+        o.unreadableAt = 545 - 330;
+        o.faultsFromScan = 2;
+    }));
+    QVERIFY(b.started);
+    Beer beer(b);
+    QVERIFY(beer.ok);
+    TBeerForm &w = *beer.w;
+    QVERIFY(beer.Standard("1"));
+    QVERIFY(beer.Standard("2"));
+    b.dialogs.asked.clear();
+    // Correcting standard 2: its old value stays whole.
+    QVERIFY(beer.Standard("5", 3));
+    QCOMPARE(b.dialogs.asked, QStringList{QString::fromUtf8("message:Blanc à faire ?")});
+    QCOMPARE(w.Label3->text(), QString("Absorbance lue incorrecte"));
+    QCOMPARE(w.BeerGraph.X[1], 2.0);
+    QCOMPARE(w.BeerGraph.Curve1.Y[1], 0.2);
+    // A new one is not added.
+    QVERIFY(beer.Standard("3"));
+    QCOMPARE(int(w.BeerGraph.PointCount), 2);
+}
+
+void TestBeer::unknownWithoutFit()
+{
+    // Absorbances of 0 take no part in the slope.
+    ModeBench b(Levels({0.0, 0.0, 0.0, 0.3}));
+    QVERIFY(b.started);
+    Beer beer(b);
+    QVERIFY(beer.ok);
+    TBeerForm &w = *beer.w;
+    for (const char *c : {"1", "2", "3"})
+        QVERIFY(beer.Standard(c));
+    QVERIFY(w.EnregistreBtn->isEnabled());
+    b.dialogs.asked.clear();
+    QVERIFY(beer.Unknown());
+    QCOMPARE(b.dialogs.asked, QStringList{QString::fromUtf8("message:Données incorrectes")});
+    QCOMPARE(w.Slope, MissingValue);
+    QCOMPARE(w.UnknownCount, 1);
+    QCOMPARE(Cell(w.beerCalcGrid, 0, 0), QString("?"));
+    w.RepaintPlot();
+    QCOMPARE(Cell(w.beerCalcGrid, 0, 0), QString("?"));
+    QVERIFY(w.PrecisionText.empty());
+}
+
+void TestBeer::rangeRules()
+{
+    ModeBench b(Levels({0.03, 0.05, 2.0}));
+    QVERIFY(b.started);
+    b.spectro->AbsMax = 3.0;
+    Beer beer(b);
+    QVERIFY(beer.ok);
+    TBeerForm &w = *beer.w;
+    // No standard: the top is 1.0 whatever it was.
+    w.BeerGraph.WorldY.Max = 2.5;
+    w.RepaintPlot();
+    QCOMPARE(w.BeerGraph.WorldY.Max, 1.0);
+    QVERIFY(beer.Standard("1"));
+    QVERIFY(beer.Standard("2"));
+    w.BeerGraph.WorldY.Max = 0.2;
+    w.RepaintPlot();
+    QCOMPARE(w.BeerGraph.WorldY.Max, 1.0); // 1.05 x 0.05 < 0.1
+    QVERIFY(beer.Standard("3"));
+    w.ZoomBtn->click();
+    QCOMPARE(w.BeerGraph.WorldY.Max, 2.1);
+    w.ZoomBtn->click();
+    QCOMPARE(w.BeerGraph.WorldY.Max, 3.0);
+    w.RepaintPlot();
+    QCOMPARE(w.BeerGraph.WorldY.Max, 3.0); // the paint never lowers it
+}
+
+void TestBeer::steepLineEndsAtTheTop()
+{
+    ModeBench b(Levels({0.2, 0.4, 0.6}));
+    QVERIFY(b.started);
+    Beer beer(b);
+    QVERIFY(beer.ok);
+    TBeerForm &w = *beer.w;
+    for (const char *c : {"0,1", "0,2", "0,3"})
+        QVERIFY(beer.Standard(c));
+    QVERIFY(std::fabs(w.Slope - 2.0) < 1e-12);
+    // At c = 10 the line would reach A = 20: it ends at the top (A = 1) instead.
+    const QImage &img = w.Oscillo->Image();
+    int x, y;
+    w.BeerGraph.WorldToPixel(w.BeerGraph.WorldY.Max / 2.0 * 0.98, w.BeerGraph.WorldY.Max * 0.98, x, y);
+    bool line = false;
+    for (int dx = -2; dx <= 2 && !line; ++dx)
+        line = QColor(img.pixel(x + dx, y)) == QColor(Qt::blue);
+    QVERIFY(line);
+    w.BeerGraph.WorldToPixel(w.BeerGraph.WorldX.Max / 2, w.BeerGraph.WorldY.Max / 2, x, y);
+    QVERIFY(QColor(img.pixel(x, y)) != QColor(Qt::blue)); // nothing far right of the end
+}
+
+void TestBeer::savingSortsByConcentration()
+{
+    ModeBench b(Levels({0.3, 0.1, 0.2}));
+    QVERIFY(b.started);
+    Beer beer(b);
+    QVERIFY(beer.ok);
+    TBeerForm &w = *beer.w;
+    for (const char *c : {"3", "1", "2"})
+        QVERIFY(beer.Standard(c));
+    QVERIFY(!w.Saved);
+    b.dialogs.saveName = b.dir.filePath("beer");
+    w.FileM->trigger();
+    QVERIFY(w.Saved);
+    QFile f(b.dir.filePath("beer.TXT"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = f.readAll().split('\n');
+    QVERIFY(lines[0].startsWith("Loi de Beer-Lambert "));
+    QVERIFY(lines[4].startsWith("1.0\t0.1"));
+    QVERIFY(lines[5].startsWith("2.0\t0.2"));
+    QVERIFY(lines[6].startsWith("3.0\t0.3"));
+    // The grid follows the new order at once.
+    QCOMPARE(Cell(w.BeerMesureGrid, 2, 0), QString("1"));
+    QCOMPARE(Cell(w.BeerMesureGrid, 4, 1), QString("0.3"));
+    // Saved: closing asks nothing. The clipboard block is the same data.
+    w.ClipM->trigger();
+    QVERIFY(QString::fromLatin1(b.dde->LastBlock.c_str()).contains("1.0\t0.1"));
+    b.dialogs.asked.clear();
+    QVERIFY(w.close());
+    QVERIFY(b.dialogs.asked.isEmpty());
+}
+
+void TestBeer::instrumentLostDuringAStandard()
+{
+    ModeBench b(Levels({0.1, 0.2}, [](SimOptions &o) {
+        o.vanishAfter = 100;
+        o.faultsFromScan = 1;
+    }));
+    QVERIFY(b.started);
+    Beer beer(b);
+    QVERIFY(beer.ok);
+    TBeerForm &w = *beer.w;
+    QVERIFY(beer.Standard("1"));
+    QVERIFY(beer.Standard("2"));
+    QTRY_VERIFY(w.Label3->text().isEmpty());
+    QCOMPARE(int(w.BeerGraph.PointCount), 1); // the first one intact
+    QCOMPARE(w.BeerGraph.Curve1.Y[0], 0.1);
+    QCOMPARE(w.StatusText(), QString::fromUtf8("Le spectro ne répond plus"));
+    QVERIFY(w.ZeroBtn->isEnabled()); // usable, nothing waits
+    QVERIFY(w.close());
+}
+
+QTEST_MAIN(TestBeer)
+#include "tst_beer.moc"
