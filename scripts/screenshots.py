@@ -9,6 +9,7 @@ import time
 import pyatspi
 
 OUT = sys.argv[1]
+PART = sys.argv[2] if len(sys.argv) > 2 else "modes"
 
 
 def app():
@@ -64,7 +65,8 @@ def wait(condition, timeout=30.0):
         if condition():
             return
         time.sleep(0.2)
-    sys.exit("timed out")
+    subprocess.run(["import", "-window", "root", OUT + "/timed-out.png"], check=False)
+    sys.exit("timed out (the screen is in %s/timed-out.png)" % OUT)
 
 
 def shot(win, path):
@@ -72,6 +74,48 @@ def shot(win, path):
     subprocess.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (w, h, x, y), path], check=True)
     print("screenshot:", path)
 
+
+def answer_no():
+    """Answers no to the question box that holds the program."""
+    for _ in range(50):
+        for w in app():
+            if w is not None and w.getRole() in (pyatspi.ROLE_DIALOG, pyatspi.ROLE_ALERT):
+                no = pyatspi.findDescendant(w, lambda a: a is not None and a.name in ("No", "Non", "&No")
+                                            and a.getRole() == pyatspi.ROLE_PUSH_BUTTON)
+                if no is not None:
+                    press(no)
+                    return
+        time.sleep(0.2)
+
+
+def type_keys(text):
+    # No window manager: the keyboard goes where the input focus is put.
+    subprocess.run(["xdotool", "search", "--name", "Loi de Beer-Lambert", "windowfocus", "--sync"], check=False)
+    subprocess.run(["xdotool", "type", "--delay", "50", text], check=True)
+    subprocess.run(["xdotool", "key", "Return"], check=True)
+
+
+if PART == "beer":
+    main = window("Acquisition par")
+    press(find(main, "Loi de Beer-Lambert", pyatspi.ROLE_PUSH_BUTTON))
+    beer = window("Loi de Beer-Lambert")
+    blanc = find(beer, "Blanc")
+    press(blanc)
+    time.sleep(1)
+    wait(lambda: enabled(blanc))
+    for c in ("1", "2", "3", "4"):
+        type_keys(c)
+        time.sleep(1)
+        wait(lambda: enabled(blanc))
+    unknown = find(beer, "c ?")
+    for _ in range(2):
+        wait(lambda: enabled(unknown))
+        press(unknown)
+        time.sleep(1)
+        wait(lambda: enabled(blanc))
+    time.sleep(0.5)
+    shot(beer, OUT + "/beer.png")
+    sys.exit(0)
 
 main = window("Acquisition par")
 press(find(main, "Tracé de spectre", pyatspi.ROLE_PUSH_BUTTON))
@@ -97,17 +141,7 @@ try:
     press(find(spectre, "Fin"))
 except Exception:
     pass  # the question box holds the reply until it is answered
-no = None
-for _ in range(50):
-    for w in app():
-        if w is not None and w.getRole() in (pyatspi.ROLE_DIALOG, pyatspi.ROLE_ALERT):
-            no = pyatspi.findDescendant(w, lambda a: a is not None and a.name in ("No", "Non", "&No")
-                                        and a.getRole() == pyatspi.ROLE_PUSH_BUTTON)
-    if no is not None:
-        break
-    time.sleep(0.2)
-if no is not None:
-    press(no)
+answer_no()
 main = window("Acquisition par")
 press(find(main, "Suivi de cinétique", pyatspi.ROLE_PUSH_BUTTON))
 kin = window("Cinétique suivie")

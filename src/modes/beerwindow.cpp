@@ -265,7 +265,8 @@ TBeerForm::TBeerForm(QWidget *parent)
         g->setSelectionMode(QAbstractItemView::SingleSelection);
     }
     BeerMesureGrid->setItemDelegate(new EntryDelegate(&BeerGraph, BeerMesureGrid));
-    BeerMesureGrid->setEditTriggers(QAbstractItemView::AllEditTriggers);
+    BeerMesureGrid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked
+                                    | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     beerCalcGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     beerCalcGrid->setStyleSheet(QStringLiteral("color: red"));
     beerCalcGrid->setToolTip(QStringLiteral("Valeurs déterminées à partir de la loi de Beer-Lambert"));
@@ -357,10 +358,10 @@ void TBeerForm::PrepareEntryRow()
     SetCell(BeerMesureGrid, n + 2, 1, QString());
     BeerMesureGrid->setCurrentCell(n + 2, 0);
     EntryRow = n + 2;
-    if (isVisible()) {
+    // The keyboard goes to the entry cell: the first key typed opens its
+    // editor.
+    if (isVisible())
         BeerMesureGrid->setFocus();
-        BeerMesureGrid->editItem(BeerMesureGrid->item(n + 2, 0));
-    }
 }
 
 void TBeerForm::SelectCell(int row, int col, int previousRow, int previousCol)
@@ -1037,15 +1038,18 @@ bool TBeerForm::eventFilter(QObject *watched, QEvent *e)
                 return true;
             }
             const QString text = key->text();
-            if (auto *edit = qobject_cast<QLineEdit *>(w); edit && text.size() == 1 && text.at(0).unicode() >= 32) {
+            if (text.size() == 1 && text.at(0).unicode() >= 32) {
                 const QChar c = text.at(0);
-                if (c == QLatin1Char('.') || c == QLatin1Char(',')) {
+                auto *edit = qobject_cast<QLineEdit *>(w);
+                if (edit && (c == QLatin1Char('.') || c == QLatin1Char(','))) {
                     edit->insert(QString(QChar::fromLatin1(Formats().decimalSeparator)));
                     return true;
                 }
                 const bool allowed = c.isDigit() || c == QLatin1Char('+') || c == QLatin1Char('-')
-                                     || c == QLatin1Char('E') || c == QLatin1Char('e') || c == QLatin1Char(' ');
-                if (!allowed)
+                                     || c == QLatin1Char('E') || c == QLatin1Char('e') || c == QLatin1Char(' ')
+                                     || c == QLatin1Char('.') || c == QLatin1Char(',');
+                // Only the concentration column takes characters.
+                if (!allowed || BeerMesureGrid->currentColumn() != 0 || BeerMesureGrid->currentRow() < 2)
                     return true;
             }
         }

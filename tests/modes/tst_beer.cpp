@@ -59,6 +59,7 @@ struct Beer {
     {
         if (row >= 0)
             w->BeerMesureGrid->setCurrentCell(row, 0);
+        w->BeerMesureGrid->setFocus();
         w->BeerMesureGrid->editItem(w->BeerMesureGrid->currentItem());
         QCoreApplication::processEvents();
         QLineEdit *editor = nullptr;
@@ -105,6 +106,7 @@ private slots:
     void steepLineEndsAtTheTop();
     void savingSortsByConcentration();
     void instrumentLostDuringAStandard();
+    void limitsFollowTheInstrument();
 };
 
 void TestBeer::initTestCase()
@@ -202,6 +204,12 @@ void TestBeer::outOfRangeAndOptions()
     QVERIFY(beer.Standard("-3"));
     QCOMPARE(b.dialogs.asked.size(), 1);
     QCOMPARE(int(w.BeerGraph.PointCount), 1);
+    QCOMPARE(b.sim->CountOf("SCANTXT"), 1);
+    // Not a number (letters other than an exponent or prefix are not even
+    // taken by the cell): "Nombre mal écrit", nothing measured.
+    b.dialogs.asked.clear();
+    QVERIFY(beer.Standard("abE"));
+    QCOMPARE(b.dialogs.asked, QStringList{QString::fromUtf8("message:Nombre mal écrit")});
     QCOMPARE(b.sim->CountOf("SCANTXT"), 1);
     // The options dialog (cancelled) brings the axis back to Maxi.
     b.dialogs.asked.clear();
@@ -457,6 +465,29 @@ void TestBeer::instrumentLostDuringAStandard()
     QCOMPARE(w.StatusText(), QString::fromUtf8("Le spectro ne répond plus"));
     QVERIFY(w.ZeroBtn->isEnabled()); // usable, nothing waits
     QVERIFY(w.close());
+}
+
+void TestBeer::limitsFollowTheInstrument()
+{
+    ModeBench b([](SimOptions &o) {
+        o.modelCode = "6022";
+        o.lambdaMin = 190;
+        o.lambdaMax = 1100;
+    });
+    QVERIFY(b.started);
+    // Created before the identification, as at start-up, with 900 stored.
+    b.spectro->LambdaMin = 330;
+    b.spectro->LambdaMax = 800;
+    b.spectro->LambdaBeer = 900;
+    TBeerForm w;
+    QCOMPARE(int(b.spectro->LambdaBeer), 900); // not cut to 800
+    b.spectro->Identify();
+    b.Attach(w);
+    w.show();
+    QTRY_COMPARE(w.LambdaSE->maximum(), 1100);
+    QCOMPARE(w.LambdaSE->minimum(), 190);
+    QCOMPARE(w.LambdaSE->value(), 900);
+    QCOMPARE(w.SpectrumGraph.WorldX.Max, 1100.0);
 }
 
 QTEST_MAIN(TestBeer)
