@@ -414,6 +414,23 @@ void TBeerForm::BeginAcquisition()
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
+bool TBeerForm::StartScan(Measure kind, bool spectrumMode, std::function<void()> done)
+{
+    SpectrumGraph.PointCount = 0;
+    Label3->setText(QStringLiteral("Acquisition du spectre..."));
+    SpectrumMode = spectrumMode;
+    BeginAcquisition();
+    if (!Spectro->Scan([this](std::int32_t l, double a) { ScanPoint(l, a); }, std::move(done))) {
+        QApplication::restoreOverrideCursor();
+        Label3->clear();
+        SayBusy();
+        UpdateControls();
+        return false;
+    }
+    measuring_ = kind;
+    return true;
+}
+
 void TBeerForm::SayBusy()
 {
     ShowStatus(Translate(QStringLiteral("Attendre la fin de la mesure en cours")));
@@ -503,19 +520,8 @@ void TBeerForm::ValidateEntry()
     measuredConc_ = TypedConc;
     measuredLambda_ = Spectro->LambdaBeer;
     AbsAtLambda = MissingValue;
-    BeginAcquisition();
-    Label3->setText(QStringLiteral("Acquisition du spectre..."));
-    SpectrumGraph.PointCount = 0;
-    SpectrumMode = false;
-    if (!Spectro->Scan([this](std::int32_t l, double a) { ScanPoint(l, a); }, [this] { StandardMeasured(); })) {
-        QApplication::restoreOverrideCursor();
-        Label3->clear();
+    if (!StartScan(Measure::Standard, false, [this] { StandardMeasured(); }))
         measuredRow_ = -1;
-        SayBusy();
-        UpdateControls();
-        return;
-    }
-    measuring_ = Measure::Standard;
 }
 
 void TBeerForm::ScanPoint(std::int32_t lambda, double a)
@@ -599,18 +605,7 @@ void TBeerForm::EnregistreBtnClick()
     }
     measuredLambda_ = Spectro->LambdaBeer;
     AbsAtLambda = MissingValue;
-    BeginAcquisition();
-    SpectrumGraph.PointCount = 0;
-    Label3->setText(QStringLiteral("Acquisition du spectre..."));
-    SpectrumMode = false;
-    if (!Spectro->Scan([this](std::int32_t l, double a) { ScanPoint(l, a); }, [this] { UnknownMeasured(); })) {
-        QApplication::restoreOverrideCursor();
-        Label3->clear();
-        SayBusy();
-        UpdateControls();
-        return;
-    }
-    measuring_ = Measure::Unknown;
+    StartScan(Measure::Unknown, false, [this] { UnknownMeasured(); });
 }
 
 void TBeerForm::UnknownMeasured()
@@ -655,18 +650,7 @@ void TBeerForm::SpectreBtnClick()
         SayBusy();
         return;
     }
-    SpectrumGraph.PointCount = 0;
-    Label3->setText(QStringLiteral("Acquisition du spectre..."));
-    SpectrumMode = true;
-    BeginAcquisition();
-    if (!Spectro->Scan([this](std::int32_t l, double a) { ScanPoint(l, a); }, [this] { SpectrumFinished(); })) {
-        QApplication::restoreOverrideCursor();
-        Label3->clear();
-        SayBusy();
-        UpdateControls();
-        return;
-    }
-    measuring_ = Measure::Spectrum;
+    StartScan(Measure::Spectrum, true, [this] { SpectrumFinished(); });
 }
 
 void TBeerForm::SpectrumFinished()
@@ -963,26 +947,10 @@ void TBeerForm::SaveAction(int tag)
     BeerGraph.SortByX();
     RepaintPlot();
     FormDDE->BeerGraph = &BeerGraph;
-    switch (tag) {
-    case 0:
-        if (ConstanteDlg && ConstanteDlg->Execute()) {
-            FormDDE->ExportBeer(true);
-            ConstanteDlg->SetNewPage(1);
-            Saved = true;
-        }
-        break;
-    case 1:
-        FormDDE->ExportBeer(false);
+    if (SaveWith(tag, [](bool toTabvista) { FormDDE->ExportBeer(toTabvista); },
+                 [](const QString &name, int filter) { return FormDDE->SauveBeer(name, filter); })
+        >= 0)
         Saved = true;
-        break;
-    default: {
-        int filterIndex = 1;
-        const QString name = RunSaveDialog ? RunSaveDialog(this, filterIndex) : QString();
-        if (!name.isEmpty() && FormDDE->SauveBeer(name, filterIndex))
-            Saved = true;
-        break;
-    }
-    }
 }
 
 void TBeerForm::ZoomBtnClick()
@@ -1002,10 +970,7 @@ void TBeerForm::ZoomBtnClick()
 
 void TBeerForm::PrintBtnClick()
 {
-    QPrinter printer(QPrinter::HighResolution);
-    if (!CurrentDialogs().SetUpPrinter(this, printer))
-        return;
-    PrintGraph(BeerGraph, printer, this);
+    PrintOnLandscape(BeerGraph);
     RepaintPlot(); // the screen's bounds and scales again
 }
 

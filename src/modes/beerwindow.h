@@ -139,6 +139,9 @@ private:
     void Abandoned();
 
     enum class Measure { None, Blank, Standard, Unknown, Spectrum };
+    // A scan for a standard, an unknown or the spectrum panel; false (the
+    // window as it was, the status bar saying why) when it did not start.
+    bool StartScan(Measure kind, bool spectrumMode, std::function<void()> done);
     Measure measuring_ = Measure::None;
     // Fixed when a standard's measurement starts.
     int measuredRow_ = -1;

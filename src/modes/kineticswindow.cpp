@@ -815,33 +815,17 @@ void TCinetiqueForm::SaveAction(int tag)
         return;
     FormDDE->CinetiqueGraph = &GrapheCinetique;
     FormDDE->LambdaBis = [this] { return LambdaBisCB->isChecked(); };
-    switch (tag) {
-    case 0:
-        if (ConstanteDlg && ConstanteDlg->Execute()) {
-            Sauve = true;
-            FormDDE->ExportCinetique(true);
-            ConstanteDlg->SetNewPage(1);
-        }
-        break;
-    case 1: FormDDE->ExportCinetique(false); break;
-    default: {
-        int filterIndex = 1;
-        const QString name = RunSaveDialog ? RunSaveDialog(this, filterIndex) : QString();
-        if (!name.isEmpty() && FormDDE->SauveCinetique(name, filterIndex))
-            Sauve = true;
-        break;
-    }
-    }
+    const int done = SaveWith(tag, [](bool toTabvista) { FormDDE->ExportCinetique(toTabvista); },
+                              [](const QString &name, int filter) { return FormDDE->SauveCinetique(name, filter); });
+    // A copy to the clipboard leaves the run unsaved.
+    if (done == 0 || done == 2)
+        Sauve = true;
 }
 
 void TCinetiqueForm::PrintBtnClick()
 {
-    QPrinter printer(QPrinter::HighResolution);
-    if (!CurrentDialogs().SetUpPrinter(this, printer))
-        return;
-    PrintGraph(GrapheCinetique, printer, this);
-    // Back to the screen's bounds and scales.
-    Oscillo->Redraw();
+    PrintOnLandscape(GrapheCinetique);
+    Oscillo->Redraw(); // back to the screen's bounds and scales
 }
 
 bool TCinetiqueForm::SpaceBar()

@@ -3,6 +3,8 @@
 #include "dialogs.h"
 #include "driver.h"
 #include "inifile.h"
+#include "pagedialog.h"
+#include "printgraph.h"
 #include "qtext.h"
 
 #include <QActionGroup>
@@ -13,6 +15,7 @@
 #include <QLinearGradient>
 #include <QMenu>
 #include <QPainter>
+#include <QPrinter>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -293,6 +296,35 @@ void TModeForm::WriteWindowState()
     image.WriteInteger(s, "Left", g.left());
     WriteExtraKeys(image);
     image.Save(ini);
+}
+
+int TModeForm::SaveWith(int tag, const std::function<void(bool)> &exportTo,
+                        const std::function<bool(const QString &, int)> &saveFile)
+{
+    switch (tag) {
+    case 0:
+        if (!ConstanteDlg || !ConstanteDlg->Execute())
+            return -1;
+        exportTo(true);
+        ConstanteDlg->SetNewPage(1); // "Nouvelle page" for the next send
+        return 0;
+    case 1:
+        exportTo(false);
+        return 1;
+    default: {
+        int filterIndex = 1;
+        const QString name = RunSaveDialog ? RunSaveDialog(this, filterIndex) : QString();
+        // Saved only when the file was written.
+        return !name.isEmpty() && saveFile(name, filterIndex) ? 2 : -1;
+    }
+    }
+}
+
+void TModeForm::PrintOnLandscape(Tgraphe &graph)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    if (CurrentDialogs().SetUpPrinter(this, printer))
+        PrintGraph(graph, printer, this);
 }
 
 void TModeForm::AskSave()

@@ -19,6 +19,7 @@ class QToolButton;
 namespace vandoral {
 
 class IniImage;
+class Tgraphe;
 
 class TModeForm : public QMainWindow {
     Q_OBJECT
@@ -92,6 +93,13 @@ protected:
 
     // "Sauvegarde ?" for unsaved data; yes runs the save action.
     void AskSave();
+    // The save of the checked item: to the analysis program after the page
+    // dialog (tag 0), to the clipboard (1), or to the file the save dialog
+    // names (2). Returns the tag when it was done, -1 when cancelled or failed.
+    int SaveWith(int tag, const std::function<void(bool toTabvista)> &exportTo,
+                 const std::function<bool(const QString &name, int filterIndex)> &saveFile);
+    // The graph alone on a landscape page, after "Impression ?".
+    void PrintOnLandscape(Tgraphe &graph);
     // The window-state keys of the section, read when the window is first
     // shown (just before its first activation), when the settings file exists.
     void ReadWindowState();

@@ -354,27 +354,10 @@ void TTraceSpectre::SaveAction(int tag)
     if (!FormDDE)
         return;
     FormDDE->SpectreGraph = &Graphe;
-    switch (tag) {
-    case 0:
-        if (ConstanteDlg && ConstanteDlg->Execute()) {
-            FormDDE->ExportSpectre(true);
-            Sauve = true;
-            ConstanteDlg->SetNewPage(1);
-        }
-        break;
-    case 1:
+    if (SaveWith(tag, [](bool toTabvista) { FormDDE->ExportSpectre(toTabvista); },
+                 [](const QString &name, int filter) { return FormDDE->SauveSpectre(name, filter); })
+        >= 0)
         Sauve = true;
-        FormDDE->ExportSpectre(false);
-        break;
-    default: {
-        int filterIndex = 1;
-        const QString name = RunSaveDialog ? RunSaveDialog(this, filterIndex) : QString();
-        // Marked saved only when the file was written.
-        if (!name.isEmpty() && FormDDE->SauveSpectre(name, filterIndex))
-            Sauve = true;
-        break;
-    }
-    }
 }
 
 bool TTraceSpectre::SpaceBar()
