@@ -63,8 +63,9 @@ struct Options {
     int timeout = 120;
 };
 
-// Waits until `done` is set, the device goes away or `seconds` pass.
-bool WaitFor(const bool &done, QtSerialLine &line, int seconds)
+// Waits until `done` is set, the operation is given up (the instrument went
+// silent), the device goes away or `seconds` pass.
+bool WaitFor(const bool &done, const TspectroVandoral &spectro, QtSerialLine &line, int seconds)
 {
     QEventLoop loop;
     QTimer timer;
@@ -73,7 +74,7 @@ bool WaitFor(const bool &done, QtSerialLine &line, int seconds)
     QObject::connect(&line, &QtSerialLine::deviceLost, &loop, &QEventLoop::quit);
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done || interrupted)
+        if (done || interrupted || !spectro.Busy)
             loop.quit();
     });
     timer.start(seconds * 1000);
@@ -183,10 +184,11 @@ int Scan(TspectroVandoral &spectro, QtSerialLine &line, const Options &o, const 
 
     bool done = false;
     spectro.SetRef([&] { done = true; });
-    if (!WaitFor(done, line, 30))
+    if (!WaitFor(done, spectro, line, 30))
         return failed(interrupted ? QStringLiteral("interrompu")
-                      : line.IsOpen() ? QStringLiteral("pas de fin du blanc")
-                                      : QStringLiteral("liaison perdue: ") + line.ErrorString());
+                      : !line.IsOpen() ? QStringLiteral("liaison perdue: ") + line.ErrorString()
+                      : spectro.Busy   ? QStringLiteral("pas de fin du blanc")
+                                       : QStringLiteral("blanc: ") + FromCp(spectro.LastMessage));
     if (!spectro.LastMessage.empty())
         return failed(QStringLiteral("blanc: ") + FromCp(spectro.LastMessage));
 
@@ -209,10 +211,13 @@ int Scan(TspectroVandoral &spectro, QtSerialLine &line, const Options &o, const 
             ++graphe.PointCount;
         },
         [&] { done = true; });
-    if (!WaitFor(done, line, o.timeout))
-        return failed(interrupted ? QStringLiteral("interrompu")
-                      : line.IsOpen() ? QStringLiteral("spectre interrompu après %1 points").arg(graphe.PointCount)
-                                      : QStringLiteral("liaison perdue: ") + line.ErrorString());
+    if (!WaitFor(done, spectro, line, o.timeout))
+        return failed(interrupted      ? QStringLiteral("interrompu")
+                      : !line.IsOpen() ? QStringLiteral("liaison perdue: ") + line.ErrorString()
+                                       : QStringLiteral("spectre interrompu après %1 points : %2")
+                                             .arg(graphe.PointCount)
+                                             .arg(spectro.Busy ? QStringLiteral("pas de fin du spectre")
+                                                               : FromCp(spectro.LastMessage)));
     if (!spectro.LastMessage.empty())
         return failed(QStringLiteral("spectre: ") + FromCp(spectro.LastMessage));
     // A spectrum the model cannot have sent is not written as if it were one.
