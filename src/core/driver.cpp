@@ -57,6 +57,13 @@ TspectroVandoral::TspectroVandoral(const std::string &settingsPath)
     LoadSettings();
 }
 
+TspectroVandoral::~TspectroVandoral()
+{
+    // The port is its owner's: it may already be gone.
+    if (watching_ && Env)
+        Env->StopTicker();
+}
+
 // ---- settings ------------------------------------------------------------
 
 void TspectroVandoral::LoadSettings()
@@ -321,13 +328,21 @@ bool TspectroVandoral::Scan(PointEvent onPoint, Event onDone)
 void TspectroVandoral::StartWatch()
 {
     lastActivityMs_ = Env->Milliseconds();
+    watching_ = true;
     Env->StartTicker(1000, [this] { CheckSilence(); });
+}
+
+void TspectroVandoral::StopWatch()
+{
+    if (watching_)
+        Env->StopTicker();
+    watching_ = false;
 }
 
 void TspectroVandoral::CheckSilence()
 {
     if (!Busy || (handler_ != Handler::Reference && handler_ != Handler::Scan)) {
-        Env->StopTicker();
+        StopWatch();
         return;
     }
     if (Env->Milliseconds() - lastActivityMs_ >= static_cast<std::uint64_t>(SilenceMs))
@@ -337,7 +352,7 @@ void TspectroVandoral::CheckSilence()
 void TspectroVandoral::AbandonOperation()
 {
     handler_ = Handler::Ended;
-    Env->StopTicker();
+    StopWatch();
     Busy = false;
     LastMessage = NoAnswerText;
     Fire(OnMessage, LastMessage);
@@ -386,7 +401,7 @@ void TspectroVandoral::EndOperation()
     // before the next command, is ignored. The events may start the next
     // operation, which installs its own handler.
     handler_ = Handler::Ended;
-    Env->StopTicker();
+    StopWatch();
     const Event done = OnDone;
     DecodeStatus(ReplyBuffer);
     Busy = false;

@@ -40,6 +40,10 @@ public:
     // Sets the defaults, then reads the settings file when `settingsPath`
     // names one.
     explicit TspectroVandoral(const std::string &settingsPath = std::string());
+    // Stops the watch of a blank or scan still under way.
+    ~TspectroVandoral();
+    TspectroVandoral(const TspectroVandoral &) = delete;
+    TspectroVandoral &operator=(const TspectroVandoral &) = delete;
 
     Event OnDone;
     MessageEvent OnMessage;
@@ -132,6 +136,7 @@ private:
     void EndOperation();
     void AbandonOperation();
     void StartWatch();
+    void StopWatch();
     void CollectChar(char c);
     void ReferenceChar(char c);
     // A scan's line feed on an empty line or a status line.
@@ -144,6 +149,7 @@ private:
 
     Handler handler_ = Handler::None;
     bool scanBinary_ = false;           // the format of the scan under way
+    bool watching_ = false;             // the environment's ticker calls CheckSilence
     std::uint64_t lastActivityMs_ = 0;  // last character of the operation
 };
 
