@@ -254,9 +254,9 @@ void TestDriverPty::scanErrorEndsTheScan()
 
 void TestDriverPty::busyGuard()
 {
+    FakeClockEnv clock; // outlives the driver that uses it
     SimFixture f(Options([](SimOptions &o) { o.cutAfter = 10; }));
     QVERIFY(f.started);
-    FakeClockEnv clock;
     f.spectro.Env = &clock;
     QVERIFY(f.line->Open());
     Scanned r;
