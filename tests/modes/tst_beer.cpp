@@ -100,6 +100,7 @@ private slots:
     void outOfRangeAndOptions();
     void correctionsAndUndo();
     void rowIsFixedWhileMeasuring();
+    void wavelengthIsFixedWhileMeasuring();
     void unreadableAbsorbance();
     void unknownWithoutFit();
     void rangeRules();
@@ -319,6 +320,26 @@ void TestBeer::rowIsFixedWhileMeasuring()
     QCOMPARE(w.BeerGraph.X[2], 3.5); // standard 3 corrected
     QCOMPARE(w.BeerGraph.Curve1.Y[2], 0.9);
     QCOMPARE(int(w.BeerGraph.PointCount), 3);
+}
+
+void TestBeer::wavelengthIsFixedWhileMeasuring()
+{
+    ModeBench b(Levels({0.25}, [](SimOptions &o) { o.charMicros = 1e6 / 960.0 / 4; }));
+    QVERIFY(b.started);
+    Beer beer(b);
+    QVERIFY(beer.ok);
+    TBeerForm &w = *beer.w;
+    w.BeerMesureGrid->item(2, 0)->setText("1");
+    w.ValidateEntry();
+    QVERIFY(b.spectro->Busy);
+    // The panel and the spin box wait; even a change made another way does
+    // not move the measurement.
+    QVERIFY(!w.SpectrePB->isEnabled());
+    QVERIFY(!w.LambdaSE->isEnabled());
+    w.LambdaSE->setValue(400);
+    QVERIFY(b.WaitIdle());
+    QCOMPARE(int(w.BeerGraph.PointCount), 1);
+    QCOMPARE(w.BeerGraph.Curve1.Y[0], 0.25); // read at 545 nm, where it started
 }
 
 void TestBeer::unreadableAbsorbance()

@@ -95,6 +95,7 @@ private slots:
     void closingQuestions();
     void wavelengthEndsAreRefused();
     void markersAreDragged();
+    void foldedPanelIsNotRepainted();
     void singleSpectrumKeepsAFinishedRun();
     void longRunStampsPast24Hours();
     void realTimeStampsAreNominal();
@@ -346,6 +347,34 @@ void TestKinetics::markersAreDragged()
     w.SpectrePBMouseMove(px(800), 50, true);
     w.SpectrePBMouseUp(w.SpectrePB->width() - 1, 50);
     QCOMPARE(w.LambdaSE->value(), before);
+}
+
+void TestKinetics::foldedPanelIsNotRepainted()
+{
+    ModeBench b;
+    QVERIFY(b.started);
+    Kinetics k(b);
+    QVERIFY(k.ok);
+    TCinetiqueForm &w = k.w;
+    w.SetFolded(false);
+    QTRY_VERIFY(w.SpectrePB->width() >= 256);
+    w.SpectrePB->Redraw();
+    auto px = [&](double nm) {
+        int x, y;
+        w.GrapheSpectre.WorldToPixel(nm, 0, x, y);
+        return x;
+    };
+    const int y = w.SpectrePB->height() / 2;
+    QCOMPARE(QColor(w.SpectrePB->Image().pixel(px(545), y)), ToQColor(LambdaColor(545)));
+    w.SetFolded(true);
+    QTRY_VERIFY(w.Folded());
+    const QImage before = w.SpectrePB->Image();
+    w.LambdaSE->setValue(620);
+    QCOMPARE(int(b.spectro->Lambda), 620);
+    QCOMPARE(w.SpectrePB->Image(), before); // folded: not repainted
+    // Unfolded, it shows the current marker.
+    w.SetFolded(false);
+    QTRY_COMPARE(QColor(w.SpectrePB->Image().pixel(px(620), y)), ToQColor(LambdaColor(620)));
 }
 
 void TestKinetics::singleSpectrumKeepsAFinishedRun()

@@ -4,6 +4,7 @@
 // question, printing, faults in the middle of a scan, and the window state.
 #include "graphbox.h"
 #include "inifile.h"
+#include "kineticswindow.h"
 #include "modebench.h"
 #include "numtext.h"
 #include "pinnedfont.h"
@@ -96,6 +97,7 @@ private slots:
     void faultsMidScan_data();
     void faultsMidScan();
     void refusedRequestLeavesTheWindow();
+    void kineticsWindowOpenedDuringATextScan();
     void valuesPastTheGraphAreCut();
     void printing();
     void windowStateSurvivesARestart();
@@ -448,6 +450,29 @@ void TestSpectrum::refusedRequestLeavesTheWindow()
     QCOMPARE(int(w.Graphe.PointCount), 3);
     QTRY_COMPARE(b.sim->CountOf("SCANTXT"), 1);
     QCOMPARE(b.sim->CountOf("SETREF"), 1);
+}
+
+void TestSpectrum::kineticsWindowOpenedDuringATextScan()
+{
+    ModeBench b([](SimOptions &o) { o.charMicros = 1e6 / 960.0 / 8; });
+    QVERIFY(b.started);
+    TTraceSpectre w;
+    b.Attach(w);
+    Show(w);
+    w.BlancBtnClick();
+    QVERIFY(b.WaitIdle());
+    w.SpectreBtnClick();
+    QTRY_VERIFY(w.Graphe.PointCount > 10);
+    // The kinetics window's activation chooses the hexadecimal format.
+    TCinetiqueForm kinetics;
+    kinetics.IniName = b.ini;
+    kinetics.show();
+    QTRY_VERIFY(b.spectro->BinaryScan);
+    QVERIFY(b.WaitIdle());
+    QCOMPARE(int(w.Graphe.PointCount), 471);
+    QCOMPARE(w.Graphe.X[470], 800.0);
+    QVERIFY(w.StatusText().isEmpty()); // the status line was recognised
+    QCOMPARE(b.sim->Commands(), (std::vector<std::string>{"SETREF", "SCANTXT"}));
 }
 
 void TestSpectrum::valuesPastTheGraphAreCut()
