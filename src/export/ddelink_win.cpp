@@ -14,21 +14,35 @@ HDDEDATA CALLBACK ClientCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PT
     return nullptr;
 }
 
+// The conversations are set up in the ANSI code page: the macros and the
+// blocks are Windows-1252 bytes, and an older analysis program is ANSI too
+// (with a Unicode set-up it would receive "???????????").
 HSZ Handle(DWORD inst, const QString &s)
 {
-    return DdeCreateStringHandleW(inst, reinterpret_cast<LPCWSTR>(s.utf16()), CP_WINUNICODE);
+    const QByteArray name = s.toLatin1();
+    return DdeCreateStringHandleA(inst, name.constData(), CP_WINANSI);
 }
 
-// Starts a command line minimised, without taking the focus.
-bool StartMinimised(const QString &commandLine)
+// Starts the program at `programPath` minimised, without taking the focus.
+// The path is one name, blanks and all ("C:\Program Files\...").
+bool StartMinimised(const QString &programPath)
 {
-    std::wstring command = commandLine.toStdWString();
+    QString program = programPath.trimmed();
+    if (program.size() >= 2 && program.startsWith(QLatin1Char('"')) && program.endsWith(QLatin1Char('"')))
+        program = program.mid(1, program.size() - 2);
+    if (program.isEmpty())
+        return false;
+    const std::wstring application = program.toStdWString();
+    std::wstring command = L"\"" + application + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = SW_SHOWMINNOACTIVE;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    // A bare name ("tabvista.exe") is looked up through the search path.
+    const bool bare = !program.contains(QLatin1Char('\\')) && !program.contains(QLatin1Char('/'));
+    if (!CreateProcessW(bare ? nullptr : application.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &si, &pi))
         return false;
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
@@ -37,7 +51,7 @@ bool StartMinimised(const QString &commandLine)
 
 class DdemlClient : public DdeClient {
 public:
-    DdemlClient() { DdeInitializeW(&inst_, ClientCallback, APPCMD_CLIENTONLY, 0); }
+    DdemlClient() { DdeInitializeA(&inst_, ClientCallback, APPCMD_CLIENTONLY, 0); }
     ~DdemlClient() override
     {
         CloseLink();
@@ -50,8 +64,7 @@ public:
     {
         if (Connect(service, topic))
             return true;
-        const QString command = serviceApplication.isEmpty() ? service + QLatin1Char(' ') + topic : serviceApplication;
-        return StartMinimised(command) && Connect(service, topic);
+        return StartMinimised(serviceApplication.isEmpty() ? service : serviceApplication) && Connect(service, topic);
     }
 
     bool ExecuteMacro(const QByteArray &macro) override
@@ -143,7 +156,7 @@ bool DdeServer::Listen(const QString &service, const QString &topic, Handler han
 {
     d_->handler = std::move(handler);
     server = d_.get();
-    if (DdeInitializeW(&d_->inst, ServerCallback, APPCLASS_STANDARD | CBF_SKIP_REGISTRATIONS | CBF_SKIP_UNREGISTRATIONS, 0)
+    if (DdeInitializeA(&d_->inst, ServerCallback, APPCLASS_STANDARD | CBF_SKIP_REGISTRATIONS | CBF_SKIP_UNREGISTRATIONS, 0)
         != DMLERR_NO_ERROR)
         return false;
     d_->service = Handle(d_->inst, service);
