@@ -5,8 +5,6 @@
 #include "exportwindow.h"
 #include "graphbox.h"
 #include "numtext.h"
-#include "pagedialog.h"
-#include "printgraph.h"
 #include "qtext.h"
 
 #include <QApplication>
@@ -19,7 +17,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPrinter>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QSplitter>

@@ -6,8 +6,6 @@
 #include "graphbox.h"
 #include "inifile.h"
 #include "numtext.h"
-#include "pagedialog.h"
-#include "printgraph.h"
 #include "qtext.h"
 
 #include <QApplication>
@@ -16,7 +14,6 @@
 #include <QLCDNumber>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPrinter>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QToolButton>

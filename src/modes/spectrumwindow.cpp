@@ -5,7 +5,6 @@
 #include "exportwindow.h"
 #include "graphbox.h"
 #include "numtext.h"
-#include "pagedialog.h"
 #include "qtcanvas.h"
 #include "qtext.h"
 
