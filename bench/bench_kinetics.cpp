@@ -3,34 +3,19 @@
 // and at point 1500 (the arrays are fixed: no growth). Then two intervals at
 // the real pace: the CPU used while waiting between points, as a share of
 // one core.
-#include "catalogue.h"
+#include "benchinstrument.h"
 #include "kineticswindow.h"
-#include "qtdriverenv.h"
-#include "qtserialline.h"
-#include "siminstrument.h"
-#include "driver.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QSpinBox>
-#include <QTimer>
 
-#include <cstdio>
-#include <ctime>
 #include <fstream>
 #include <string>
 
 using namespace vandoral;
 
 namespace {
-
-double ThreadCpuSeconds()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return ts.tv_sec + ts.tv_nsec / 1e9;
-}
 
 long ResidentKiB()
 {
@@ -47,18 +32,6 @@ long ResidentKiB()
     return -1;
 }
 
-void RunUntil(const std::function<bool()> &done, int pollMs = 5)
-{
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    poll.start(pollMs);
-    loop.exec();
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -69,20 +42,11 @@ int main(int argc, char **argv)
     o.charMicros = 0;
     o.setrefMillis = 0;
     o.rate = 0.01;
-    sim::PtySimulator simulator(o);
-    if (!simulator.Start())
+    BenchInstrument bench(o);
+    if (!bench.ready)
         return 1;
-    const QString device = QString::fromStdString(simulator.DevicePath());
-    QtSerialLine line([device](int) { return device; });
-    TlisteSpectro catalogue;
-    LoadCatalogue(catalogue, std::string());
-    TspectroVandoral spectro;
-    spectro.Catalogue = &catalogue;
-    spectro.Port = &line;
-    spectro.Env = &DefaultQtDriverEnv();
-    Spectro = &spectro;
-    if (!line.Open() || spectro.Identify().empty() || !spectro.TakeControl())
-        return 1;
+    TspectroVandoral &spectro = bench.spectro;
+    sim::PtySimulator &simulator = bench.simulator;
     TCinetiqueForm w;
     spectro.OnControlChange = [&w] { w.RafraichitControle(); };
     w.setWindowState(Qt::WindowNoState);
@@ -138,7 +102,5 @@ int main(int argc, char **argv)
     std::printf("real pace: waiting %.2f s between two points, user-interface thread CPU %.4f s = %.3f %% of one "
                 "core (goal < 0.5 %%)\n",
                 waited, waitCpu, 100.0 * waitCpu / waited);
-    spectro.Release();
-    Spectro = nullptr;
     return 0;
 }
