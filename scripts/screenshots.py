@@ -133,7 +133,7 @@ gx, gy, gw, gh = graph.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
 # The cross-hair on the dye's band, near 545 nm on a 330-800 nm axis.
 subprocess.run(["xdotool", "mousemove", str(gx + int(gw * 0.47)), str(gy + gh // 3)], check=True)
 time.sleep(0.5)
-shot(spectre, OUT + "/spectre.png")
+shot(spectre, OUT + "/trace.png")
 
 # Back to the main window ("Sauvegarde ?" answered no), then a kinetics run
 # at two wavelengths.

@@ -6,7 +6,7 @@
 #include "modeform.h"
 #include "beerwindow.h"
 #include "kineticswindow.h"
-#include "spectrumwindow.h"
+#include "tracewindow.h"
 #include "qtdriverenv.h"
 #include "qtext.h"
 #include "search.h"

@@ -8,7 +8,7 @@
 #include "modeform.h"
 #include "beerwindow.h"
 #include "kineticswindow.h"
-#include "spectrumwindow.h"
+#include "tracewindow.h"
 #include "oneinst.h"
 #include "qtext.h"
 #include "driver.h"
@@ -56,20 +56,25 @@ void EnsureTabvistaFolders()
         QDir().mkpath(QDir(common).filePath(QStringLiteral("Tabvista")));
 }
 
+void SayUnreadableSettings(const QString &iniName, const std::string &reason)
+{
+    CurrentDialogs().Error(nullptr, QStringLiteral("Le fichier de réglages %1 ne peut pas être lu (%2). "
+                                                   "Les réglages par défaut servent et ce fichier ne sera pas modifié.")
+                                        .arg(QDir::toNativeSeparators(iniName), FromCp(reason)));
+}
+
 bool CheckSettingsFile(const QString &iniName)
 {
     std::string bytes, error;
     if (ReadWholeFile(ToPath(iniName), bytes, &error) != FileState::Unreadable)
         return true;
-    CurrentDialogs().Error(nullptr, QStringLiteral("Le fichier de réglages %1 ne peut pas être lu (%2). "
-                                                   "Les réglages par défaut servent et ce fichier ne sera pas modifié.")
-                                        .arg(QDir::toNativeSeparators(iniName), FromCp(error)));
+    SayUnreadableSettings(iniName, error);
     return false;
 }
 
-int StoredLanguage(const QString &iniName)
+int StoredLanguage(const IniImage &settings)
 {
-    const QString name = FromCp(IniReadString(ToPath(iniName), "Interface", "Langue", ""));
+    const QString name = FromCp(settings.ReadString("Interface", "Langue", ""));
     const int index = TDictionary::LanguageNames().indexOf(name);
     return index < 0 ? int(TDictionary::French) : index;
 }
@@ -88,18 +93,27 @@ int RunVandoral(int argc, char **argv)
 
     EnsureTabvistaFolders();
     const QString ini = SettingsFilePath();
-    auto spectro = std::make_unique<TspectroVandoral>(ToPath(ini));
+    // The settings file is read once: the driver's settings, the catalogue
+    // and the language come from the same image.
+    IniImage settings;
+    std::string unreadable;
+    const FileState state = settings.Load(ToPath(ini), &unreadable);
+    auto spectro = std::make_unique<TspectroVandoral>();
+    spectro->SettingsPath = ToPath(ini);
+    if (state == FileState::Read)
+        spectro->LoadSettingsFrom(settings);
     Spectro = spectro.get();
-    LoadCatalogue(ToPath(ini));
+    LoadCatalogueFrom(ListeSpectro, settings);
     Dictionary().Load();
-    Dictionary().SetCurrent(StoredLanguage(ini));
+    Dictionary().SetCurrent(StoredLanguage(settings));
 
     SingleInstance guard;
     if (!guard.Start())
         return 0;
 
     SetApplicationTitle(QStringLiteral("Spectrophotomètres Vandoral"));
-    CheckSettingsFile(ini);
+    if (state == FileState::Unreadable)
+        SayUnreadableSettings(ini, unreadable);
     int status;
     {
         TFormMain main(ini);

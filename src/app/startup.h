@@ -3,7 +3,11 @@
 
 #include <QString>
 
+#include <string>
+
 namespace vandoral {
+
+class IniImage;
 
 // The "Tabvista" folders in the user's documents and the shared application
 // data, created when missing; failures are ignored.
@@ -14,9 +18,10 @@ QString CommonDataFolder();
 // Says, in an error box, when the settings file exists but cannot be read:
 // it is then left as it is (nothing is written over it). False in that case.
 bool CheckSettingsFile(const QString &iniName);
+void SayUnreadableSettings(const QString &iniName, const std::string &reason);
 
 // The language stored in the settings file ("Interface"/"Langue").
-int StoredLanguage(const QString &iniName);
+int StoredLanguage(const IniImage &settings);
 void StoreLanguage(const QString &iniName, int language);
 
 int RunVandoral(int argc, char **argv);

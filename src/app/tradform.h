@@ -3,6 +3,8 @@
 // class of translatable windows.
 #pragma once
 
+#include "hint.h"
+
 #include <QHash>
 #include <QMainWindow>
 #include <QStringList>
@@ -70,8 +72,5 @@ public:
     TTranslator Translator;
 };
 
-// The hint of a control: the tooltip, and the status-bar text. As in
-// "short|long", the part after '|' is the status-bar text.
-void SetHint(QWidget *widget, const QString &hint);
 
 } // namespace vandoral

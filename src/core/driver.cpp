@@ -297,11 +297,12 @@ bool TspectroVandoral::GuardBusy()
     return true;
 }
 
-bool TspectroVandoral::SetRef(Event onDone)
+bool TspectroVandoral::SetRef(Event onDone, Event onGivenUp)
 {
     if (!GuardBusy())
         return false;
     OnDone = std::move(onDone);
+    onGivenUp_ = std::move(onGivenUp);
     ReplyBuffer.clear();
     Install(Handler::Reference);
     StartWatch();
@@ -309,11 +310,12 @@ bool TspectroVandoral::SetRef(Event onDone)
     return true;
 }
 
-bool TspectroVandoral::Scan(PointEvent onPoint, Event onDone)
+bool TspectroVandoral::Scan(PointEvent onPoint, Event onDone, Event onGivenUp)
 {
     if (!GuardBusy())
         return false;
     OnDone = std::move(onDone);
+    onGivenUp_ = std::move(onGivenUp);
     OnPoint = std::move(onPoint);
     ReplyBuffer.clear();
     Install(Handler::Scan);
@@ -353,10 +355,12 @@ void TspectroVandoral::AbandonOperation()
 {
     handler_ = Handler::Ended;
     StopWatch();
+    const Event givenUp = onGivenUp_;
     Busy = false;
     LastMessage = NoAnswerText;
     Fire(OnMessage, LastMessage);
     Fire(OnControlChange);
+    Fire(givenUp);
 }
 
 // ---- reply handlers ---------------------------------------------------------

@@ -87,13 +87,15 @@ public:
     bool TakeControl();
     void Release();
     // False, doing nothing at all, while another operation is under way
-    // (less than 30 seconds old).
-    bool SetRef(Event onDone);
+    // (less than 30 seconds old). `onGivenUp` fires instead of `onDone` when
+    // the operation is given up (see CheckSilence).
+    bool SetRef(Event onDone, Event onGivenUp = {});
     // The format (BinaryScan) is taken when the scan starts.
-    bool Scan(PointEvent onPoint, Event onDone);
-    // Ends a blank or scan that has received nothing for SilenceMs: Busy
-    // cleared, "Le spectro ne répond plus" through OnMessage, OnControlChange
-    // fired, OnDone not (nothing was completed).
+    bool Scan(PointEvent onPoint, Event onDone, Event onGivenUp = {});
+    // Gives up a blank or scan that has received nothing for SilenceMs (or
+    // whose line failed): Busy cleared, "Le spectro ne répond plus" through
+    // OnMessage, OnControlChange, then the operation's onGivenUp; OnDone is
+    // not fired (nothing was completed).
     void CheckSilence();
     std::string FormatAbs(double value) const;
     std::uint32_t Duree() const;
@@ -148,6 +150,7 @@ private:
     void Fire(const F &event, Args... args);
 
     Handler handler_ = Handler::None;
+    Event onGivenUp_;
     bool scanBinary_ = false;           // the format of the scan under way
     bool watching_ = false;             // the environment's ticker calls CheckSilence
     std::uint64_t lastActivityMs_ = 0;  // last character of the operation

@@ -16,20 +16,19 @@ std::string Trim(const std::string &s)
     return s.substr(b, e - b);
 }
 
+// Section and key names match without regard to the case of ASCII letters.
+char UpperChar(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+}
+
 bool SameName(const std::string &a, const std::string &b)
 {
     if (a.size() != b.size())
         return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'a' && x <= 'z')
-            x = static_cast<unsigned char>(x - 32);
-        if (y >= 'a' && y <= 'z')
-            y = static_cast<unsigned char>(y - 32);
-        if (x != y)
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (UpperChar(a[i]) != UpperChar(b[i]))
             return false;
-    }
     return true;
 }
 
@@ -37,8 +36,7 @@ std::string Upper(const std::string &name)
 {
     std::string u = name;
     for (char &c : u)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 32);
+        c = UpperChar(c);
     return u;
 }
 

@@ -4,6 +4,7 @@
 #include "driver.h"
 #include "exportwindow.h"
 #include "graphbox.h"
+#include "hint.h"
 #include "numtext.h"
 #include "qtext.h"
 
@@ -183,8 +184,7 @@ TBeerForm::TBeerForm(QWidget *parent)
     lb->addWidget(new QLabel(QStringLiteral("Lambda(nm) "), lambdaBox));
     LambdaSE = new QSpinBox(lambdaBox);
     LambdaSE->setObjectName(QStringLiteral("LambdaSE"));
-    LambdaSE->setToolTip(QStringLiteral("Choix de la longueur d'onde de travail"));
-    LambdaSE->setStatusTip(LambdaSE->toolTip());
+    SetHint(LambdaSE, QStringLiteral("Choix de la longueur d'onde de travail"));
     LambdaSE->setAccessibleName(LambdaSE->toolTip());
     lb->addWidget(LambdaSE);
     ToolBar1->addWidget(lambdaBox);
@@ -266,7 +266,7 @@ TBeerForm::TBeerForm(QWidget *parent)
                                     | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     beerCalcGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     beerCalcGrid->setStyleSheet(QStringLiteral("color: red"));
-    beerCalcGrid->setToolTip(QStringLiteral("Valeurs déterminées à partir de la loi de Beer-Lambert"));
+    SetHint(beerCalcGrid, QStringLiteral("|Valeurs déterminées à partir de la loi de Beer-Lambert"));
     GripSplitter1->addWidget(SpectrePB);
     GripSplitter1->addWidget(Oscillo);
     GripSplitter1->addWidget(panel1);
@@ -304,7 +304,7 @@ TBeerForm::TBeerForm(QWidget *parent)
     connect(beerCalcGrid, &QTableWidget::cellPressed, this, [this] {
         UpdateControls();
         CalcGridActive = true;
-        UndoBtn->setToolTip(QStringLiteral("Suppression du point calculé actif"));
+        SetHint(UndoBtn, QStringLiteral("Suppression du point calculé actif"));
     });
     connect(SpectrePB, &GraphBox::mousePressed, this, &TBeerForm::SpectrePBMouseDown);
     connect(SpectrePB, &GraphBox::mouseReleased, this, &TBeerForm::SpectrePBMouseUp);
@@ -331,7 +331,7 @@ void TBeerForm::UpdateControls()
     PanelBlanc->setVisible(!BlankDone);
     RegSaveBtn->setVisible(n > 2);
     UndoBtn->setVisible(n >= 1);
-    BeerMesureGrid->setToolTip(QStringLiteral("Taper la valeur de ") + FromCp(BeerGraph.WorldX.Name)
+    SetHint(BeerMesureGrid, QStringLiteral("Taper la valeur de ") + FromCp(BeerGraph.WorldX.Name)
                                + QStringLiteral(". Valider pour lire l'absorbance"));
     const bool actif = Spectro && Spectro->Actif;
     EnregistreBtn->setVisible(actif);
@@ -340,7 +340,7 @@ void TBeerForm::UpdateControls()
     EnregistreBtn->setText(FromCp(Cut(BeerGraph.WorldX.Name + " ?", 22)));
     EnregistreBtn->setAccessibleName(EnregistreBtn->text());
     beerCalcGrid->setVisible(actif && n > 2);
-    UndoBtn->setToolTip(CalcGridActive ? QStringLiteral("Suppression du point calculé actif")
+    SetHint(UndoBtn, CalcGridActive ? QStringLiteral("Suppression du point calculé actif")
                                        : QStringLiteral("Suppression du point entré au clavier actif"));
 }
 
@@ -381,19 +381,11 @@ void TBeerForm::RafraichitBoutons()
     const bool more = Spectro && Spectro->Actif && BeerGraph.PointCount > 2;
     EnregistreBtn->setEnabled(more && !(Spectro && Spectro->Busy) && measuring_ == Measure::None);
     beerCalcGrid->setVisible(more);
-    if (measuring_ != Measure::None && Spectro && !Spectro->Busy) {
-        // The end of an operation follows its control change at once; when it
-        // does not come, the operation was given up (a silent instrument).
-        const Measure which = measuring_;
-        QTimer::singleShot(0, this, [this, which] {
-            if (measuring_ == which && !Spectro->Busy)
-                Abandoned();
-        });
-    }
 }
 
-void TBeerForm::Abandoned()
+void TBeerForm::GivenUp()
 {
+    // The instrument went silent or away: nothing of the measurement is kept.
     measuring_ = Measure::None;
     measuredRow_ = -1;
     Label3->clear();
@@ -417,7 +409,7 @@ bool TBeerForm::StartScan(Measure kind, bool spectrumMode, std::function<void()>
     Label3->setText(QStringLiteral("Acquisition du spectre..."));
     SpectrumMode = spectrumMode;
     BeginAcquisition();
-    if (!Spectro->Scan([this](std::int32_t l, double a) { ScanPoint(l, a); }, std::move(done))) {
+    if (!Spectro->Scan([this](std::int32_t l, double a) { ScanPoint(l, a); }, std::move(done), [this] { GivenUp(); })) {
         QApplication::restoreOverrideCursor();
         Label3->clear();
         SayBusy();
@@ -428,7 +420,7 @@ bool TBeerForm::StartScan(Measure kind, bool spectrumMode, std::function<void()>
     return true;
 }
 
-void TBeerForm::SayBusy()
+void TBeerForm::SayWait()
 {
     ShowStatus(Translate(QStringLiteral("Attendre la fin de la mesure en cours")));
 }
@@ -438,7 +430,7 @@ void TBeerForm::SayBusy()
 void TBeerForm::ZeroBtnClick()
 {
     if (measuring_ != Measure::None || Spectro->Busy) {
-        SayBusy();
+        SayWait();
         return;
     }
     BeginAcquisition();
@@ -446,7 +438,7 @@ void TBeerForm::ZeroBtnClick()
     SpectrumGraph.PointCount = 0;
     if (!Folded())
         SpectrePB->Redraw();
-    if (!Spectro->SetRef([this] { BlankFinished(); })) {
+    if (!Spectro->SetRef([this] { BlankFinished(); }, [this] { GivenUp(); })) {
         QApplication::restoreOverrideCursor();
         Label3->clear();
         SayBusy();
@@ -472,7 +464,7 @@ void TBeerForm::ValidateEntry()
     // One measurement at a time: a second validation would store the running
     // one under other values. The typed text stays in its cell.
     if (measuring_ != Measure::None || Spectro->Busy) {
-        SayBusy();
+        SayWait();
         return;
     }
     const int row = EntryRow;
@@ -644,7 +636,7 @@ void TBeerForm::UnknownMeasured()
 void TBeerForm::SpectreBtnClick()
 {
     if (measuring_ != Measure::None || Spectro->Busy) {
-        SayBusy();
+        SayWait();
         return;
     }
     StartScan(Measure::Spectrum, true, [this] { SpectrumFinished(); });
@@ -873,9 +865,7 @@ void TBeerForm::SpectrePBMouseDown(int x, int)
         return;
     DraggingLambda = HitsLambda(x);
     const QString hint = DraggingLambda ? QStringLiteral("Réglage de lambda") : QString();
-    SpectrePB->setToolTip(hint);
-    ShowHint(hint);
-    SpectrePB->setCursor(DraggingLambda ? Qt::SplitHCursor : Qt::ArrowCursor);
+    MarkerHint(SpectrePB, hint);
 }
 
 void TBeerForm::SpectrePBMouseMove(int x, int y, bool leftDown)
@@ -883,11 +873,7 @@ void TBeerForm::SpectrePBMouseMove(int x, int y, bool leftDown)
     if (!SpectrePB->isEnabled())
         return;
     if (!DraggingLambda) {
-        const bool hit = HitsLambda(x);
-        const QString hint = hit ? QStringLiteral("Réglage de lambda") : QString();
-        SpectrePB->setToolTip(hint);
-        ShowHint(hint);
-        SpectrePB->setCursor(hit ? Qt::SplitHCursor : Qt::ArrowCursor);
+        MarkerHint(SpectrePB, HitsLambda(x) ? QStringLiteral("Réglage de lambda") : QString());
         return;
     }
     if (leftDown)
@@ -900,9 +886,7 @@ void TBeerForm::SpectrePBMouseUp(int x, int y)
         return;
     DragTo(x, y);
     DraggingLambda = false;
-    SpectrePB->setCursor(Qt::ArrowCursor);
-    SpectrePB->setToolTip(QString());
-    ShowHint(QString());
+    MarkerHint(SpectrePB, QString());
 }
 
 void TBeerForm::DragTo(int x, int y)
@@ -917,7 +901,6 @@ void TBeerForm::DragTo(int x, int y)
 
 void TBeerForm::FormActivate()
 {
-    PremiereActivation = false;
     Label3->clear();
     // The window exists before the instrument is identified: its limits are
     // applied at each activation.
@@ -953,12 +936,7 @@ void TBeerForm::SaveAction(int tag)
 void TBeerForm::ZoomBtnClick()
 {
     if (ZoomBtn->isChecked() && BeerGraph.PointCount >= 2) {
-        double m = std::max(0.0, BeerGraph.MaxY()) * 1.05;
-        if (m > Spectro->AbsMax)
-            m = Spectro->AbsMax;
-        if (m < 0.2)
-            m = 0.2;
-        BeerGraph.WorldY.Max = m;
+        BeerGraph.WorldY.Max = AutoTop(BeerGraph.MaxY(), Spectro->AbsMax);
     } else {
         BeerGraph.WorldY.Max = Spectro->AbsMax;
     }

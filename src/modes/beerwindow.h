@@ -135,8 +135,9 @@ private:
     void SelectCell(int row, int col, int previousRow, int previousCol);
     bool HitsLambda(int x) const;
     void DragTo(int x, int y);
-    void SayBusy();
-    void Abandoned();
+    // "Wait for the measurement under way" in the status bar.
+    void SayWait();
+    void GivenUp();
 
     enum class Measure { None, Blank, Standard, Unknown, Spectrum };
     // A scan for a standard, an unknown or the spectrum panel; false (the

@@ -4,6 +4,7 @@
 #include "driver.h"
 #include "exportwindow.h"
 #include "graphbox.h"
+#include "hint.h"
 #include "inifile.h"
 #include "numtext.h"
 #include "qtext.h"
@@ -41,9 +42,8 @@ QSpinBox *Spin(QWidget *parent, const char *name, const QString &hint)
 {
     auto *s = new QSpinBox(parent);
     s->setObjectName(QString::fromLatin1(name));
-    s->setToolTip(hint);
-    s->setStatusTip(hint);
-    s->setAccessibleName(hint.isEmpty() ? QString::fromLatin1(name) : hint);
+    SetHint(s, hint);
+    s->setAccessibleName(hint);
     return s;
 }
 
@@ -91,8 +91,7 @@ TCinetiqueForm::TCinetiqueForm(QWidget *parent)
     LambdaSE = Spin(params, "LambdaSE", QStringLiteral("Longueur d'onde de mesure de l'absorbance"));
     LambdaBisCB = new QCheckBox(QStringLiteral("Lambda2 (nm)"), params);
     LambdaBisCB->setObjectName(QStringLiteral("LambdaBisCB"));
-    LambdaBisCB->setToolTip(QStringLiteral("Permettre de suivre une deuxième longueur d'onde"));
-    LambdaBisCB->setStatusTip(LambdaBisCB->toolTip());
+    SetHint(LambdaBisCB, QStringLiteral("Permettre de suivre une deuxième longueur d'onde"));
     LambdaBisSE = Spin(params, "LambdaBisSE", QStringLiteral("Deuxième longueur d'onde suivie"));
     Edit1 = new QLineEdit(params);
     Edit1->setObjectName(QStringLiteral("Edit1"));
@@ -262,7 +261,7 @@ void TCinetiqueForm::SetEtat(std::uint8_t e)
         if (!TimerSpectre.isActive())
             TimerSpectre.start();
         if (!TimerHorloge.isActive())
-            TimerHorloge.start(std::max(1, int(1000 * TimeScale)));
+            TimerHorloge.start(ScaledMs(1));
     } else {
         TimerSpectre.stop();
         TimerHorloge.stop();
@@ -305,49 +304,42 @@ void TCinetiqueForm::RafraichitBoutons()
     BlancBtn->setEnabled(c && Etat != EtatAcquisition && pending_ == Pending::None);
     ResetBtn->setEnabled(c && (Etat == EtatArrete || Etat == EtatPret));
     AcqPanel->setVisible(c && Etat == EtatAcquisition);
-    CheckAbandoned();
 }
 
-void TCinetiqueForm::CheckAbandoned()
+void TCinetiqueForm::GivenUp()
 {
-    if (pending_ == Pending::None || !Spectro || Spectro->Busy)
-        return;
-    // The driver fires the control change just before the end of an
-    // operation: only when that end does not follow was it abandoned.
+    // The instrument went silent or away: nothing of the operation is kept.
     const Pending which = pending_;
-    QTimer::singleShot(0, this, [this, which] {
-        if (pending_ != which || Spectro->Busy)
-            return;
-        pending_ = Pending::None;
-        Hourglass(false);
-        LabelTemps->clear();
-        switch (which) {
-        case Pending::Point:
-            // The lost point is not recorded; the next tick takes the next.
-            TopManque = false;
-            if (ArretDemande) {
-                ArretDemande = false;
-                SetEtat(EtatArrete);
-            }
-            break;
-        case Pending::Spectrum: SetEtat(etatAvantSpectre_); break;
-        default: SetEtat(Etat); break;
+    pending_ = Pending::None;
+    Hourglass(false);
+    LabelTemps->clear();
+    switch (which) {
+    case Pending::Point:
+        // The lost point is not recorded; the next tick takes the next.
+        TopManque = false;
+        if (ArretDemande) {
+            ArretDemande = false;
+            SetEtat(EtatArrete);
         }
-        RafraichitControle();
-    });
+        break;
+    case Pending::Spectrum: SetEtat(etatAvantSpectre_); break;
+    default: SetEtat(Etat); break;
+    }
+    RafraichitControle();
+}
+
+void TCinetiqueForm::ReadExtraKeys(const IniImage &image)
+{
+    const char *keys[] = {"Tabvista", "Clip", "File"};
+    const bool defaults[] = {false, true, false};
+    for (int tag = 0; tag < 3; ++tag)
+        if (image.ReadInteger("Save", keys[tag], defaults[tag]) != 0)
+            CheckSaveItem(tag);
 }
 
 void TCinetiqueForm::FormActivate()
 {
     if (PremiereActivation) {
-        if (SettingsFileExists()) {
-            const std::string ini = ToPath(IniName);
-            const char *keys[] = {"Tabvista", "Clip", "File"};
-            const bool defaults[] = {false, true, false};
-            for (int tag = 0; tag < 3; ++tag)
-                if (IniReadInteger(ini, "Save", keys[tag], defaults[tag]) != 0)
-                    CheckSaveItem(tag);
-        }
         SetFolded(true);
         PremiereActivation = false;
     }
@@ -372,8 +364,6 @@ void TCinetiqueForm::ApplyInstrumentLimits()
     LambdaBisSE->setValue(inside(Spectro->LambdaBis));
     Spectro->Lambda = static_cast<std::uint16_t>(LambdaSE->value());
     Spectro->LambdaBis = static_cast<std::uint16_t>(LambdaBisSE->value());
-    previousLambda_[0] = LambdaSE->value();
-    previousLambda_[1] = LambdaBisSE->value();
     GrapheSpectre.WorldX.Min = lo;
     GrapheSpectre.WorldX.Max = hi;
     if (!Folded())
@@ -387,23 +377,25 @@ void TCinetiqueForm::ParametersChanged()
     Spectro->Deltat = static_cast<std::uint16_t>(DeltatSE->value());
     Spectro->Nombre = static_cast<std::uint16_t>(NbreSE->value());
     ShowDuree();
-    TimerSpectre.setInterval(std::max(1, int(Spectro->Deltat * 1000 * TimeScale)));
+    TimerSpectre.setInterval(ScaledMs(Spectro->Deltat));
     Oscillo->Redraw();
+}
+
+int TCinetiqueForm::ScaledMs(double seconds) const
+{
+    return std::max(1, int(seconds * 1000 * TimeScale));
 }
 
 void TCinetiqueForm::LambdaChanged(QSpinBox *spin, int value)
 {
-    const int which = spin == LambdaBisSE ? 1 : 0;
+    // The settings hold the last value accepted.
+    std::uint16_t &stored = spin == LambdaBisSE ? Spectro->LambdaBis : Spectro->Lambda;
     if (!(Spectro->LambdaMin < value && value < Spectro->LambdaMax)) {
         const QSignalBlocker b(spin);
-        spin->setValue(previousLambda_[which]);
+        spin->setValue(stored);
         return;
     }
-    previousLambda_[which] = value;
-    if (which)
-        Spectro->LambdaBis = static_cast<std::uint16_t>(value);
-    else
-        Spectro->Lambda = static_cast<std::uint16_t>(value);
+    stored = static_cast<std::uint16_t>(value);
     if (!Folded())
         SpectrePB->Redraw();
 }
@@ -430,11 +422,6 @@ void TCinetiqueForm::Hourglass(bool on)
         QApplication::restoreOverrideCursor();
 }
 
-void TCinetiqueForm::SayBusy()
-{
-    ShowStatus(Translate(QStringLiteral("Le spectro est occupé : attendre la fin de la mesure en cours")));
-}
-
 double TCinetiqueForm::ElapsedSeconds() const
 {
     return runClock_.isValid() ? runClock_.nsecsElapsed() / 1e9 / TimeScale : 0.0;
@@ -456,7 +443,7 @@ void TCinetiqueForm::SetFolded(bool folded)
 
 void TCinetiqueForm::BlancBtnClick()
 {
-    if (!Spectro->SetRef([this] { BlancTermine(); })) {
+    if (!Spectro->SetRef([this] { BlancTermine(); }, [this] { GivenUp(); })) {
         SayBusy();
         return;
     }
@@ -502,7 +489,7 @@ void TCinetiqueForm::StartBtnClick()
     Spectro->LambdaBis = static_cast<std::uint16_t>(LambdaBisSE->value());
     GrapheCinetique.Curve1.Color = LambdaColor(Spectro->Lambda);
     GrapheCinetique.Curve2.Color = LambdaColor(Spectro->LambdaBis);
-    TimerSpectre.setInterval(std::max(1, int(Spectro->Deltat * 1000 * TimeScale)));
+    TimerSpectre.setInterval(ScaledMs(Spectro->Deltat));
     ShowHint(QStringLiteral("Acquisition du spectre..."));
     AbsLCD->display(QStringLiteral("0"));
     AbsLCDbis->display(QStringLiteral("0"));
@@ -528,7 +515,8 @@ void TCinetiqueForm::DebutPoint()
         GrapheCinetique.Curve2.Y[k] = MissingValue;
     }
     pending_ = Pending::Point;
-    if (!Spectro->Scan([this](std::int32_t l, double a) { ValeurRecue(l, a); }, [this] { PointTermine(); })) {
+    if (!Spectro->Scan([this](std::int32_t l, double a) { ValeurRecue(l, a); }, [this] { PointTermine(); },
+                       [this] { GivenUp(); })) {
         pending_ = Pending::None;
         TopManque = true;
     }
@@ -582,7 +570,7 @@ void TCinetiqueForm::PointTermine()
     ArretDemande = false;
     if (TopManque && Etat == EtatAcquisition) {
         DebutPoint();
-        TimerSpectre.setInterval(TimerSpectre.interval() + std::max(1, int(1000 * TimeScale)));
+        TimerSpectre.setInterval(TimerSpectre.interval() + ScaledMs(1));
     }
 }
 
@@ -614,7 +602,8 @@ void TCinetiqueForm::ResetBtnClick()
 
 void TCinetiqueForm::SpectreBtnClick()
 {
-    if (!Spectro->Scan([this](std::int32_t l, double a) { ValeurRecue(l, a); }, [this] { SpectreTermine(); })) {
+    if (!Spectro->Scan([this](std::int32_t l, double a) { ValeurRecue(l, a); }, [this] { SpectreTermine(); },
+                       [this] { GivenUp(); })) {
         SayBusy();
         return;
     }
@@ -754,9 +743,7 @@ void TCinetiqueForm::SpectrePBMouseDown(int x, int)
         Deplacement = 2;
         hint = QStringLiteral("Réglage de lambda 2");
     }
-    SpectrePB->setToolTip(hint);
-    ShowHint(hint);
-    SpectrePB->setCursor(Deplacement ? Qt::SplitHCursor : Qt::ArrowCursor);
+    MarkerHint(SpectrePB, hint);
 }
 
 void TCinetiqueForm::SpectrePBMouseMove(int x, int y, bool leftDown)
@@ -769,9 +756,7 @@ void TCinetiqueForm::SpectrePBMouseMove(int x, int y, bool leftDown)
             hint = QStringLiteral("Réglage de lambda");
         else if (LambdaBisCB->isChecked() && HitsLambda(Spectro->LambdaBis, x))
             hint = QStringLiteral("Réglage de lambda 2");
-        SpectrePB->setToolTip(hint);
-        ShowHint(hint);
-        SpectrePB->setCursor(hint.isEmpty() ? Qt::ArrowCursor : Qt::SplitHCursor);
+        MarkerHint(SpectrePB, hint);
         return;
     }
     if (leftDown)
@@ -784,9 +769,7 @@ void TCinetiqueForm::SpectrePBMouseUp(int x, int y)
         return;
     DragTo(x, y);
     Deplacement = 0;
-    SpectrePB->setCursor(Qt::ArrowCursor);
-    SpectrePB->setToolTip(QString());
-    ShowHint(QString());
+    MarkerHint(SpectrePB, QString());
 }
 
 void TCinetiqueForm::DragTo(int x, int y)

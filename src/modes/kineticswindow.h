@@ -97,6 +97,7 @@ public:
     double ElapsedSeconds() const;
     // The time stamp of the point being measured.
     double TempsPoint = 0;
+    bool PremiereActivation = true;
 
 protected:
     void FormActivate() override;
@@ -105,6 +106,7 @@ protected:
     bool SpaceBar() override;
     bool FormCloseQuery() override;
     void FormClose() override;
+    void ReadExtraKeys(const IniImage &image) override;
     void WriteExtraKeys(IniImage &image) override;
 
 private:
@@ -114,10 +116,10 @@ private:
     void ShowDuree();
     void ShowAbs(QLCDNumber *lcd, double value);
     void Hourglass(bool on);
-    void SayBusy();
-    // After a control change: an operation that ended without its status
-    // line (a silent or lost instrument) is not waited for any longer.
-    void CheckAbandoned();
+    // The blank, point or spectrum under way was given up by the driver.
+    void GivenUp();
+    // A duration of the run in timer milliseconds (TimeScale applied).
+    int ScaledMs(double seconds) const;
     bool HitsLambda(int lambda, int x) const;
     void DragTo(int x, int y);
     void OscilloBeforeDraw();
@@ -132,7 +134,6 @@ private:
     std::uint8_t etatAvantSpectre_ = EtatPret;
     bool hourglass_ = false;
     QElapsedTimer runClock_;
-    int previousLambda_[2] = {500, 500};
 };
 
 } // namespace vandoral

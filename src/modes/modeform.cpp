@@ -2,6 +2,7 @@
 
 #include "dialogs.h"
 #include "driver.h"
+#include "hint.h"
 #include "inifile.h"
 #include "pagedialog.h"
 #include "printgraph.h"
@@ -22,7 +23,14 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <algorithm>
+
 namespace vandoral {
+
+double AutoTop(double largest, double absMax)
+{
+    return std::max(0.2, std::min(1.05 * largest, absMax));
+}
 
 std::function<QString(const QString &)> TModeForm::Translate = [](const QString &text) { return text; };
 
@@ -119,10 +127,7 @@ QToolButton *TModeForm::AddButton(const char *name, const QString &caption, cons
     b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     b->setMinimumSize(80, 54);
     b->setCheckable(checkable);
-    // "|long" hints are for the status bar only.
-    const int bar = hint.indexOf(QLatin1Char('|'));
-    b->setToolTip(bar < 0 ? hint : hint.left(bar));
-    b->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
+    SetHint(b, hint);
     b->setAccessibleName(caption);
     ToolBar1->addWidget(b);
     return b;
@@ -215,10 +220,8 @@ void TModeForm::RafraichitControle()
         const bool c = Spectro && Spectro->Controlled;
         ConnectBtn->setText(c ? QStringLiteral("Déconnect.") : QStringLiteral("Connect."));
         ConnectBtn->setAccessibleName(ConnectBtn->text());
-        const QString hint = c ? QStringLiteral("Réactivation des touches du spectro")
-                               : QStringLiteral("L'ordinateur prend le controle du spectro");
-        ConnectBtn->setToolTip(hint);
-        ConnectBtn->setStatusTip(hint);
+        SetHint(ConnectBtn, c ? QStringLiteral("Réactivation des touches du spectro")
+                              : QStringLiteral("L'ordinateur prend le controle du spectro"));
         ConnectBtn->setChecked(!c);
         ConnectBtn->setIcon(Image(this, c ? 11 : 12));
         ConnectBtn->setEnabled(!(Spectro && Spectro->Busy));
@@ -229,6 +232,18 @@ void TModeForm::RafraichitControle()
 void TModeForm::ShowStatus(const QString &text)
 {
     panel2_->setText(text);
+}
+
+void TModeForm::SayBusy()
+{
+    ShowStatus(Translate(QStringLiteral("Le spectro est occupé : attendre la fin de la mesure en cours")));
+}
+
+void TModeForm::MarkerHint(QWidget *panel, const QString &hint)
+{
+    panel->setToolTip(hint);
+    ShowHint(hint);
+    panel->setCursor(hint.isEmpty() ? Qt::ArrowCursor : Qt::SplitHCursor);
 }
 
 void TModeForm::ShowHint(const QString &text)
@@ -249,23 +264,19 @@ QString TModeForm::HintText() const
     return statusBar()->currentMessage();
 }
 
-bool TModeForm::SettingsFileExists() const
-{
-    return !IniName.isEmpty() && FileExists(ToPath(IniName));
-}
-
 void TModeForm::ReadWindowState()
 {
-    if (!SettingsFileExists())
+    IniImage image;
+    if (IniName.isEmpty() || image.Load(ToPath(IniName)) != FileState::Read)
         return;
-    const std::string ini = ToPath(IniName);
     const std::string s = section_.toStdString();
-    const int state = int(IniReadInteger(ini, s, "State", 2));
+    const int state = int(image.ReadInteger(s, "State", 2));
     const QRect g = normalGeometry().isValid() ? normalGeometry() : geometry();
-    const int h = int(IniReadInteger(ini, s, "Height", g.height()));
-    const int w = int(IniReadInteger(ini, s, "Width", g.width()));
-    const int top = int(IniReadInteger(ini, s, "Top", g.top()));
-    const int left = int(IniReadInteger(ini, s, "Left", g.left()));
+    const int h = int(image.ReadInteger(s, "Height", g.height()));
+    const int w = int(image.ReadInteger(s, "Width", g.width()));
+    const int top = int(image.ReadInteger(s, "Top", g.top()));
+    const int left = int(image.ReadInteger(s, "Left", g.left()));
+    ReadExtraKeys(image);
     // The normal geometry first, so that a maximised window restores to it.
     setWindowState(Qt::WindowNoState);
     if (w > 0 && h > 0)

@@ -21,6 +21,10 @@ namespace vandoral {
 class IniImage;
 class Tgraphe;
 
+// The top of an automatic absorbance scale: 1.05 times the largest value,
+// at most `absMax`, at least 0.2.
+double AutoTop(double largest, double absMax);
+
 class TModeForm : public QMainWindow {
     Q_OBJECT
 public:
@@ -88,7 +92,9 @@ protected:
     virtual bool FormCloseQuery() { return true; }
     // Once the close is accepted, before the window state is written.
     virtual void FormClose() {}
-    // Extra keys written with the window state when it closes.
+    // Extra keys read with the window state, and written with it when the
+    // window closes.
+    virtual void ReadExtraKeys(const IniImage &) {}
     virtual void WriteExtraKeys(IniImage &) {}
 
     // "Sauvegarde ?" for unsaved data; yes runs the save action.
@@ -103,8 +109,11 @@ protected:
     // The window-state keys of the section, read when the window is first
     // shown (just before its first activation), when the settings file exists.
     void ReadWindowState();
-    bool SettingsFileExists() const;
-    bool PremiereActivation = true;
+    // "The instrument is busy" in the status bar, for a request it refused.
+    void SayBusy();
+    // A spectrum panel's wavelength marker under the mouse: its hint in the
+    // tooltip and the status bar, and the split cursor; none when empty.
+    void MarkerHint(QWidget *panel, const QString &hint);
 
     bool event(QEvent *e) override;
     bool eventFilter(QObject *watched, QEvent *e) override;

@@ -285,14 +285,13 @@ int Ports(const std::string &settings)
 
 // Writes "COMn=device" into the "Ports" section. A new settings file gets the
 // built-in models too, as the program's first save would write them.
-int Attach(const Options &o, const std::string &settings)
+int Attach(const Options &o, const std::string &settings, IniImage ini, FileState state)
 {
     bool ok = o.operands.size() == 2;
     const int n = ok ? o.operands.at(0).toInt(&ok) : 0;
     if (!ok || n < 1 || n > HighestPort)
         return Usage();
-    IniImage ini;
-    if (ini.Load(settings) != FileState::Read)
+    if (state != FileState::Read)
         AddBuiltInSections(ini);
     ini.WriteString("Ports", "COM" + std::to_string(n), ToPath(o.operands.at(1)));
     std::string error;
@@ -350,14 +349,14 @@ int main(int argc, char **argv)
     if (o.settings.isEmpty())
         o.settings = SettingsFilePath();
     const std::string settings = ToPath(o.settings);
-    {
-        // Never work with, nor write over, a settings file that cannot be read.
-        std::string bytes, error;
-        if (ReadWholeFile(settings, bytes, &error) == FileState::Unreadable) {
-            Say(stderr, QStringLiteral("vandoral-cli: le fichier de réglages %1 ne peut pas être lu : %2")
-                            .arg(o.settings, FromCp(error)));
-            return 1;
-        }
+    // Read once; never work with, nor write over, a file that cannot be read.
+    IniImage image;
+    std::string error;
+    const FileState state = image.Load(settings, &error);
+    if (state == FileState::Unreadable) {
+        Say(stderr, QStringLiteral("vandoral-cli: le fichier de réglages %1 ne peut pas être lu : %2")
+                        .arg(o.settings, FromCp(error)));
+        return 1;
     }
     std::signal(SIGINT, OnStopSignal);
     std::signal(SIGTERM, OnStopSignal);
@@ -365,12 +364,15 @@ int main(int argc, char **argv)
     if (o.command == QLatin1String("ports"))
         return Ports(settings);
     if (o.command == QLatin1String("attach"))
-        return Attach(o, settings);
+        return Attach(o, settings, image, state);
     if (o.command != QLatin1String("identify") && o.command != QLatin1String("scan"))
         return Usage();
 
-    TspectroVandoral spectro(settings);
-    LoadCatalogue(settings);
+    TspectroVandoral spectro;
+    spectro.SettingsPath = settings;
+    if (state == FileState::Read)
+        spectro.LoadSettingsFrom(image);
+    LoadCatalogueFrom(ListeSpectro, image);
     const PortTable ports(settings);
     QtSerialLine line([&ports](int n) { return ports.Device(n); });
     spectro.Port = &line;

@@ -76,7 +76,6 @@ protected:
     bool FormCloseQuery() override;
 
 private:
-    void SayBusy();
     bool truncated_ = false;
 };
 

@@ -4,7 +4,7 @@
 // thread's CPU time counts: reading the line, the driver, and drawing each
 // new segment.
 #include "benchinstrument.h"
-#include "spectrumwindow.h"
+#include "tracewindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -9,7 +9,7 @@
 #include "numtext.h"
 #include "pinnedfont.h"
 #include "separator.h"
-#include "spectrumwindow.h"
+#include "tracewindow.h"
 #include "standin.h"
 
 #include <QLabel>
@@ -78,7 +78,7 @@ int DataLines(const std::string &block)
 
 } // namespace
 
-class TestSpectrum : public QObject {
+class TestTrace : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
@@ -103,12 +103,12 @@ private slots:
     void windowStateSurvivesARestart();
 };
 
-void TestSpectrum::initTestCase()
+void TestTrace::initTestCase()
 {
     QVERIFY(PinTestFont());
 }
 
-void TestSpectrum::spaceBarBlankThenScan()
+void TestTrace::spaceBarBlankThenScan()
 {
     ModeBench b;
     QVERIFY(b.started);
@@ -146,7 +146,7 @@ void TestSpectrum::spaceBarBlankThenScan()
     QCOMPARE(w.CouleursPB->width(), w.PaintBox->width());
 }
 
-void TestSpectrum::blankErrorStillAllowsTheScan()
+void TestTrace::blankErrorStillAllowsTheScan()
 {
     ModeBench b([](SimOptions &o) { o.errors["SETREF"] = {"E02", 1}; });
     QVERIFY(b.started);
@@ -160,7 +160,7 @@ void TestSpectrum::blankErrorStillAllowsTheScan()
     QCOMPARE(w.StatusText(), QString::fromUtf8("Problème de lampe UV"));
 }
 
-void TestSpectrum::wideModelGives911Points()
+void TestTrace::wideModelGives911Points()
 {
     ModeBench b([](SimOptions &o) {
         o.modelCode = "6022";
@@ -180,7 +180,7 @@ void TestSpectrum::wideModelGives911Points()
     QCOMPARE(w.Graphe.WorldY.Max, 3.0); // the model's AbsMax
 }
 
-void TestSpectrum::valueAboveTheTopRaisesIt()
+void TestTrace::valueAboveTheTopRaisesIt()
 {
     ModeBench b;
     TTraceSpectre w;
@@ -198,7 +198,7 @@ void TestSpectrum::valueAboveTheTopRaisesIt()
     QCOMPARE(w.Graphe.WorldY.Max, 2.415);
 }
 
-void TestSpectrum::autoScale_data()
+void TestTrace::autoScale_data()
 {
     QTest::addColumn<double>("largest");
     QTest::addColumn<double>("top");
@@ -207,7 +207,7 @@ void TestSpectrum::autoScale_data()
     QTest::newRow("never above AbsMax") << 3.0 << 2.5;
 }
 
-void TestSpectrum::autoScale()
+void TestTrace::autoScale()
 {
     QFETCH(double, largest);
     ModeBench b;
@@ -232,14 +232,14 @@ void TestSpectrum::autoScale()
     QCOMPARE(w.Graphe.WorldY.Max, 2.5);
 }
 
-void TestSpectrum::crossHairReadout_data()
+void TestTrace::crossHairReadout_data()
 {
     QTest::addColumn<char>("sep");
     QTest::newRow("comma") << ',';
     QTest::newRow("point") << '.';
 }
 
-void TestSpectrum::crossHairReadout()
+void TestTrace::crossHairReadout()
 {
     QFETCH(char, sep);
     SeparatorScope scope(sep);
@@ -280,7 +280,7 @@ void TestSpectrum::crossHairReadout()
     QCOMPARE(w.PaintBox->Image(), before);
 }
 
-void TestSpectrum::missingValueBreaksTheLine()
+void TestTrace::missingValueBreaksTheLine()
 {
     ModeBench b([](SimOptions &o) { o.unreadableAt = 200; });
     QVERIFY(b.started);
@@ -304,7 +304,7 @@ void TestSpectrum::missingValueBreaksTheLine()
     QVERIFY2(w.Label4->text().endsWith("A= ?"), qPrintable(w.Label4->text()));
 }
 
-void TestSpectrum::saving_data()
+void TestTrace::saving_data()
 {
     QTest::addColumn<int>("tag");
     QTest::newRow("to the analysis program") << 0;
@@ -312,7 +312,7 @@ void TestSpectrum::saving_data()
     QTest::newRow("to a file") << 2;
 }
 
-void TestSpectrum::saving()
+void TestTrace::saving()
 {
     QFETCH(int, tag);
     ModeBench b;
@@ -345,7 +345,7 @@ void TestSpectrum::saving()
     QVERIFY(!b.dialogs.asked.contains("question:Sauvegarde ?"));
 }
 
-void TestSpectrum::closingQuestions()
+void TestTrace::closingQuestions()
 {
     ModeBench b([](SimOptions &o) { o.charMicros = 1e6 / 960.0 / 8; }); // a scan takes ~0.5 s
     QVERIFY(b.started);
@@ -369,7 +369,7 @@ void TestSpectrum::closingQuestions()
     QVERIFY(!w.isVisible());
 }
 
-void TestSpectrum::faultsMidScan_data()
+void TestTrace::faultsMidScan_data()
 {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<bool>("binary");
@@ -382,7 +382,7 @@ void TestSpectrum::faultsMidScan_data()
     QTest::newRow("SCANBIN never answered") << "silent" << true << 0;
 }
 
-void TestSpectrum::faultsMidScan()
+void TestTrace::faultsMidScan()
 {
     QFETCH(QString, fault);
     QFETCH(bool, binary);
@@ -430,7 +430,7 @@ void TestSpectrum::faultsMidScan()
     QVERIFY(w.close());
 }
 
-void TestSpectrum::refusedRequestLeavesTheWindow()
+void TestTrace::refusedRequestLeavesTheWindow()
 {
     ModeBench b([](SimOptions &o) { o.cutAfter = 5; });
     QVERIFY(b.started);
@@ -452,7 +452,7 @@ void TestSpectrum::refusedRequestLeavesTheWindow()
     QCOMPARE(b.sim->CountOf("SETREF"), 1);
 }
 
-void TestSpectrum::kineticsWindowOpenedDuringATextScan()
+void TestTrace::kineticsWindowOpenedDuringATextScan()
 {
     ModeBench b([](SimOptions &o) { o.charMicros = 1e6 / 960.0 / 8; });
     QVERIFY(b.started);
@@ -475,7 +475,7 @@ void TestSpectrum::kineticsWindowOpenedDuringATextScan()
     QCOMPARE(b.sim->Commands(), (std::vector<std::string>{"SETREF", "SCANTXT"}));
 }
 
-void TestSpectrum::valuesPastTheGraphAreCut()
+void TestTrace::valuesPastTheGraphAreCut()
 {
     ModeBench b([](SimOptions &o) { o.extraValues = 1100; }); // 1571 values
     QVERIFY(b.started);
@@ -489,7 +489,7 @@ void TestSpectrum::valuesPastTheGraphAreCut()
     QCOMPARE(w.StatusText(), QString::fromUtf8("Spectre tronqué : seules les 1501 premières valeurs sont gardées"));
 }
 
-void TestSpectrum::printing()
+void TestTrace::printing()
 {
     ModeBench b;
     TTraceSpectre w;
@@ -516,7 +516,7 @@ void TestSpectrum::printing()
     QCOMPARE(w.Graphe.Bounds.Right, screen.Right);
 }
 
-void TestSpectrum::windowStateSurvivesARestart()
+void TestTrace::windowStateSurvivesARestart()
 {
     ModeBench b;
     IniWriteString(ToPath(b.ini), "Spectro", "Com", "1"); // the settings file exists
@@ -549,5 +549,5 @@ void TestSpectrum::windowStateSurvivesARestart()
     QTRY_COMPARE(third.geometry(), QRect(40, 50, 1000, 520));
 }
 
-QTEST_MAIN(TestSpectrum)
-#include "tst_spectrum.moc"
+QTEST_MAIN(TestTrace)
+#include "tst_trace.moc"

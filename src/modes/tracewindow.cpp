@@ -1,4 +1,4 @@
-#include "spectrumwindow.h"
+#include "tracewindow.h"
 
 #include "dialogs.h"
 #include "driver.h"
@@ -134,7 +134,6 @@ TTraceSpectre::TTraceSpectre(QWidget *parent)
 
 void TTraceSpectre::FormActivate()
 {
-    PremiereActivation = false;
     Label4->clear();
     // Each activation restores the instrument's full range.
     Graphe.SetWorld(Spectro->LambdaMin, 0, Spectro->LambdaMax, Spectro->AbsMax);
@@ -165,11 +164,6 @@ void TTraceSpectre::RepaintGraph()
 {
     PaintBox->Redraw();
     PaintBox->repaint();
-}
-
-void TTraceSpectre::SayBusy()
-{
-    ShowStatus(Translate(QStringLiteral("Le spectro est occupé : attendre la fin de la mesure en cours")));
 }
 
 void TTraceSpectre::BlancBtnClick()
@@ -297,12 +291,7 @@ void TTraceSpectre::ZoomBtnClick()
 
 void TTraceSpectre::EchelleAuto()
 {
-    double m = Graphe.MaxY() * 1.05;
-    if (m > Spectro->AbsMax)
-        m = Spectro->AbsMax;
-    if (m < 0.2)
-        m = 0.2;
-    Graphe.WorldY.Max = m;
+    Graphe.WorldY.Max = AutoTop(Graphe.MaxY(), Spectro->AbsMax);
     RepaintGraph();
 }
 
