@@ -3,8 +3,11 @@
 #include "inifile.h"
 #include "separator.h"
 
-#include <QTemporaryDir>
-#include <QtTest>
+#include "coretest.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 using namespace vandoral;
 
@@ -38,135 +41,147 @@ Tgraphe Graph(BlockKind kind)
 
 } // namespace
 
-class TestDataFile : public QObject {
-    Q_OBJECT
-private slots:
-    void files_data();
-    void files();
-    void extension_data();
-    void extension();
-    void failedSaveKeepsOldFile_data();
-    void failedSaveKeepsOldFile();
 
-private:
-    QTemporaryDir dir_;
-};
-
-void TestDataFile::files_data()
+TEST_CASE("files")
 {
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<bool>("two");
-    QTest::addColumn<char>("sep");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("filter");
-    QTest::addColumn<QString>("written");
-    QTest::addColumn<QByteArray>("bytes");
+    TempDir dir_;
+    struct Row {
+        std::string tag;
+        int kind;
+        bool two;
+        char sep;
+        std::string name;
+        int filter;
+        std::string written;
+        std::string bytes;
+    };
+    std::vector<Row> rows;
 
     const int S = int(BlockKind::Spectre), C = int(BlockKind::Cinetique), B = int(BlockKind::Beer);
-    QTest::newRow("no extension, text filter") << S << false << '.' << "a" << int(TextFilter) << "a.TXT"
-        << QByteArray("essai\r\nLambda\tA\r\nnm\t\r\nLongueur d'onde\t\r\n512.0\t0.523\r\n513.0\t1.0\r\n");
-    QTest::newRow("no extension, csv filter") << S << false << '.' << "b" << int(CsvFilter) << "b.CSV"
-        << QByteArray("essai\nLambda,A\nnm,\nLongueur d'onde,\n512.0,0.523\n513.0,1.0\n");
-    QTest::newRow("csv with comma separator") << S << false << ',' << "c.csv" << int(TextFilter) << "c.csv"
-        << QByteArray("essai\nLambda;A\nnm;\nLongueur d'onde;\n512,0;0,523\n513,0;1,0\n");
-    QTest::newRow("dat with csv filter is text") << S << false << ',' << "d.dat" << int(CsvFilter) << "d.dat"
-        << QByteArray("essai\r\nLambda\tA\r\nnm\t\r\nLongueur d'onde\t\r\n512,0\t0,523\r\n513,0\t1,0\r\n");
-    QTest::newRow("kinetics, second wavelength") << C << true << '.' << "k.txt" << int(TextFilter) << "k.txt"
-        << QByteArray("essai\r\nt\tA\tA2\r\ns\t\t\r\ntemps\tAbsorbance\tAbsorbance\r\n512.0\t0.523\t0.1\r\n513.0\t1.0\t0.2\r\n");
-    QTest::newRow("kinetics, one wavelength, csv") << C << false << ',' << "k1.CSV" << int(TextFilter) << "k1.CSV"
-        << QByteArray("essai\nt;A\ns;\ntemps;Absorbance\n512,0;0,523\n513,0;1,0\n");
-    QTest::newRow("Beer-Lambert") << B << false << '.' << "beer" << int(TextFilter) << "beer.TXT"
-        << QByteArray("Loi de Beer-Lambert 10/12/2026 14:05:09\r\nc\tA\r\nmol/L\t\r\nconcentration\tAbsorbance\r\n"
-                      "512.0\t0.523\r\n513.0\t1.0\r\n");
-}
-
-void TestDataFile::files()
-{
-    QFETCH(int, kind);
-    QFETCH(bool, two);
-    QFETCH(char, sep);
-    QFETCH(QString, name);
-    QFETCH(int, filter);
-    QFETCH(QString, written);
-    QFETCH(QByteArray, bytes);
-    SeparatorScope scope(sep);
-    const Tgraphe g = Graph(BlockKind(kind));
-    FileRequest r;
-    r.kind = BlockKind(kind);
-    r.graph = &g;
-    r.twoCurves = two;
-    r.comment = "essai";
-    r.dateTime = "10/12/2026 14:05:09";
-    std::string finalName, error;
-    QVERIFY(SauveFichier(dir_.filePath(name).toStdString(), filter, r, &finalName, &error));
-    QCOMPARE(QString::fromStdString(finalName), dir_.filePath(written));
-    std::string contents;
-    QCOMPARE(ReadWholeFile(finalName, contents), FileState::Read);
-    QCOMPARE(QByteArray::fromStdString(contents), bytes);
-}
-
-void TestDataFile::extension_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("ext");
-    QTest::newRow("lower csv") << "x.csv" << ".CSV";
-    QTest::newRow("none") << "x" << "";
-    QTest::newRow("dot in a folder") << "C:\\a.b\\x" << "";
-    QTest::newRow("dot in a unix folder") << "/tmp/a.b/x" << "";
-    QTest::newRow("drive only") << "a.b:x" << "";
-    QTest::newRow("last dot") << "x.tar.Gz" << ".GZ";
-}
-
-void TestDataFile::extension()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, ext);
-    QCOMPARE(QString::fromStdString(UpperExtension(name.toStdString())), ext);
-}
-
-void TestDataFile::failedSaveKeepsOldFile_data()
-{
-    QTest::addColumn<QString>("how");
-    QTest::addColumn<QByteArray>("reason");
-    QTest::newRow("disk full after half the lines") << "inject" << QByteArray("disque plein");
-    QTest::newRow("temporary file cannot be made") << "blocked" << QByteArray("c'est un dossier");
-    QTest::newRow("folder is a regular file") << "file-as-folder"
-                                              << QByteArray("un \xE9l\xE9ment du chemin n'est pas un dossier");
-}
-
-void TestDataFile::failedSaveKeepsOldFile()
-{
-    QFETCH(QString, how);
-    QTemporaryDir dir;
-    const std::string old = dir.filePath("old.txt").toStdString();
-    QVERIFY(WriteFileReplacing(old, "precious\r\n", nullptr));
-    std::string target = old;
-    const QString blocker = QString::fromStdString(old) + ".~" + QString::number(QCoreApplication::applicationPid());
-    if (how == "inject") {
-        InjectWriteFailure(60); // the header and part of the data
-    } else if (how == "blocked") {
-        QVERIFY(QDir().mkpath(blocker));
-    } else {
-        target = old + "/x.txt";
+    rows.push_back({"no extension, text filter", S, false, '.', "a", int(TextFilter), "a.TXT", std::string("essai\r\nLambda\tA\r\nnm\t\r\nLongueur d'onde\t\r\n512.0\t0.523\r\n513.0\t1.0\r\n")});
+    rows.push_back({"no extension, csv filter", S, false, '.', "b", int(CsvFilter), "b.CSV", std::string("essai\nLambda,A\nnm,\nLongueur d'onde,\n512.0,0.523\n513.0,1.0\n")});
+    rows.push_back({"csv with comma separator", S, false, ',', "c.csv", int(TextFilter), "c.csv", std::string("essai\nLambda;A\nnm;\nLongueur d'onde;\n512,0;0,523\n513,0;1,0\n")});
+    rows.push_back({"dat with csv filter is text", S, false, ',', "d.dat", int(CsvFilter), "d.dat", std::string("essai\r\nLambda\tA\r\nnm\t\r\nLongueur d'onde\t\r\n512,0\t0,523\r\n513,0\t1,0\r\n")});
+    rows.push_back({"kinetics, second wavelength", C, true, '.', "k.txt", int(TextFilter), "k.txt", std::string("essai\r\nt\tA\tA2\r\ns\t\t\r\ntemps\tAbsorbance\tAbsorbance\r\n512.0\t0.523\t0.1\r\n513.0\t1.0\t0.2\r\n")});
+    rows.push_back({"kinetics, one wavelength, csv", C, false, ',', "k1.CSV", int(TextFilter), "k1.CSV", std::string("essai\nt;A\ns;\ntemps;Absorbance\n512,0;0,523\n513,0;1,0\n")});
+    rows.push_back({"Beer-Lambert", B, false, '.', "beer", int(TextFilter), "beer.TXT", std::string("Loi de Beer-Lambert 10/12/2026 14:05:09\r\nc\tA\r\nmol/L\t\r\nconcentration\tAbsorbance\r\n" "512.0\t0.523\r\n513.0\t1.0\r\n")});
+    for (const Row &row : rows) SUBCASE(row.tag.c_str()) {
+        const int &kind = row.kind;
+        const bool &two = row.two;
+        const char &sep = row.sep;
+        const std::string &name = row.name;
+        const int &filter = row.filter;
+        const std::string &written = row.written;
+        const std::string &bytes = row.bytes;
+        SeparatorScope scope(sep);
+        const Tgraphe g = Graph(BlockKind(kind));
+        FileRequest r;
+        r.kind = BlockKind(kind);
+        r.graph = &g;
+        r.twoCurves = two;
+        r.comment = "essai";
+        r.dateTime = "10/12/2026 14:05:09";
+        std::string finalName, error;
+        REQUIRE(SauveFichier(dir_.filePath(name), filter, r, &finalName, &error));
+        REQUIRE(finalName == dir_.filePath(written));
+        std::string contents;
+        REQUIRE(ReadWholeFile(finalName, contents) == FileState::Read);
+        REQUIRE(contents == bytes);
     }
+}
+
+TEST_CASE("extension")
+{
+    struct Row {
+        std::string tag;
+        std::string name;
+        std::string ext;
+    };
+    std::vector<Row> rows;
+
+    rows.push_back({"lower csv", "x.csv", ".CSV"});
+    rows.push_back({"none", "x", ""});
+    rows.push_back({"dot in a folder", "C:\\a.b\\x", ""});
+    rows.push_back({"dot in a unix folder", "/tmp/a.b/x", ""});
+    rows.push_back({"drive only", "a.b:x", ""});
+    rows.push_back({"last dot", "x.tar.Gz", ".GZ"});
+    for (const Row &row : rows) SUBCASE(row.tag.c_str()) {
+        const std::string &name = row.name;
+        const std::string &ext = row.ext;
+        REQUIRE(UpperExtension(name) == ext);
+    }
+}
+
+TEST_CASE("failedSaveKeepsOldFile")
+{
+    struct Row {
+        std::string tag;
+        std::string how;
+        std::string reason;
+    };
+    std::vector<Row> rows;
+
+    rows.push_back({"disk full after half the lines", "inject", std::string("disque plein")});
+    rows.push_back({"temporary file cannot be made", "blocked", std::string("c'est un dossier")});
+    rows.push_back({"folder is a regular file", "file-as-folder", std::string("un \xE9l\xE9ment du chemin n'est pas un dossier")});
+    for (const Row &row : rows) SUBCASE(row.tag.c_str()) {
+        const std::string &how = row.how;
+        TempDir dir;
+        const std::string old = dir.filePath("old.txt");
+        REQUIRE(WriteFileReplacing(old, "precious\r\n", nullptr));
+        std::string target = old;
+        const std::string blocker = TemporaryBeside(old);
+        if (how == "inject") {
+            InjectWriteFailure(60); // the header and part of the data
+        } else if (how == "blocked") {
+            REQUIRE(MakeFolder(blocker));
+        } else {
+            target = old + "/x.txt";
+        }
+        Tgraphe g = Graph(BlockKind::Spectre);
+        FileRequest r;
+        r.graph = &g;
+        r.comment = "new";
+        std::string error, finalName;
+        REQUIRE(!SauveFichier(target, TextFilter, r, &finalName, &error));
+        RemoveEmptyFolder(blocker);
+        // The user's file is named by the caller; the reason is French and never
+        // names the temporary file.
+        REQUIRE(finalName == target);
+        const std::string &reason = row.reason;
+        REQUIRE(error == reason);
+        std::string contents;
+        REQUIRE(ReadWholeFile(old, contents) == FileState::Read);
+        REQUIRE(contents == std::string("precious\r\n"));
+        // No temporary file is left behind.
+        REQUIRE(FolderEntries(dir.path()) == std::vector<std::string>{"old.txt"});
+    }
+}
+
+
+#ifdef _WIN32
+TEST_CASE("a file another program holds open is not replaced")
+{
+    // A spreadsheet keeps the CSV it shows open, without sharing.
+    TempDir dir;
+    const std::string path = dir.filePath("mesure.csv");
+    REQUIRE(WriteFileReplacing(path, "precious\n", nullptr));
+    const HANDLE held = CreateFileW(FromPathText(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    REQUIRE(held != INVALID_HANDLE_VALUE);
     Tgraphe g = Graph(BlockKind::Spectre);
     FileRequest r;
     r.graph = &g;
-    r.comment = "new";
     std::string error, finalName;
-    QVERIFY(!SauveFichier(target, TextFilter, r, &finalName, &error));
-    QDir().rmdir(blocker);
-    // The user's file is named by the caller; the reason is French and never
-    // names the temporary file.
-    QCOMPARE(finalName, target);
-    QFETCH(QByteArray, reason);
-    QCOMPARE(QByteArray::fromStdString(error), reason);
+    const bool saved = SauveFichier(path, CsvFilter, r, &finalName, &error);
+    CloseHandle(held);
+    REQUIRE(!saved);
+    REQUIRE(finalName == path); // the message names the user's file
+    // The reason, in French (Windows says one or the other).
+    REQUIRE_MESSAGE((error == "fichier ouvert par un autre programme" || error == "acc\xE8s refus\xE9"), error);
     std::string contents;
-    QCOMPARE(ReadWholeFile(old, contents), FileState::Read);
-    QCOMPARE(contents, std::string("precious\r\n"));
-    // No temporary file is left behind.
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot), QStringList{"old.txt"});
+    REQUIRE(ReadWholeFile(path, contents) == FileState::Read);
+    REQUIRE(contents == "precious\n");
+    REQUIRE(FolderEntries(dir.path()) == std::vector<std::string>{"mesure.csv"});
 }
-
-QTEST_GUILESS_MAIN(TestDataFile)
-#include "tst_datafile.moc"
+#endif

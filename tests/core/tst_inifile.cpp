@@ -1,49 +1,36 @@
 #include "inifile.h"
 #include "separator.h"
 
-#include <QElapsedTimer>
-#include <QTemporaryDir>
-#include <QtTest>
+#include "coretest.h"
 
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 using namespace vandoral;
 
-class TestIniFile : public QObject {
-    Q_OBJECT
-private slots:
-    void readsWithoutRegardToCase();
-    void writeKeepsEverythingElse();
-    void acceptsLfAndWritesCrLf();
-    void windows1252BytesPassThrough();
-    void integers_data();
-    void integers();
-    void floatsAcceptBothSeparators();
-    void directAccess();
-    void failedWriteKeepsOldFile();
-    void byteOrderMarkIsSkipped();
-    void lineBreaksInValuesAreDropped();
-    void unreadableFiles_data();
-    void unreadableFiles();
-    void manySectionsLoadInLinearTime();
+namespace {
 
-private:
-    QTemporaryDir dir_;
-    std::string Path(const std::string &name) { return dir_.filePath(QString::fromStdString(name)).toStdString(); }
+// Each test case gets its own folder.
+struct IniFixture {
+    TempDir dir_;
+    std::string Path(const std::string &name) { return dir_.filePath(name); }
 };
 
-void TestIniFile::readsWithoutRegardToCase()
+} // namespace
+
+TEST_CASE("readsWithoutRegardToCase")
 {
     IniImage ini;
     ini.Parse("[Beer]\r\nNom = x \r\n[k2]\r\nNOM=Orbis\r\n");
-    QCOMPARE(ini.ReadString("BEER", "nom", "d"), std::string("x"));
-    QCOMPARE(ini.ReadString("K2", "Nom", "d"), std::string("Orbis"));
-    QCOMPARE(ini.ReadString("K2", "code", "d"), std::string("d"));
-    QCOMPARE(ini.ReadString("K3", "Nom", "d"), std::string("d"));
-    QCOMPARE(ini.Sections(), (std::vector<std::string>{"Beer", "k2"}));
+    REQUIRE(ini.ReadString("BEER", "nom", "d") == std::string("x"));
+    REQUIRE(ini.ReadString("K2", "Nom", "d") == std::string("Orbis"));
+    REQUIRE(ini.ReadString("K2", "code", "d") == std::string("d"));
+    REQUIRE(ini.ReadString("K3", "Nom", "d") == std::string("d"));
+    REQUIRE(ini.Sections() == (std::vector<std::string>{"Beer", "k2"}));
 }
 
-void TestIniFile::writeKeepsEverythingElse()
+TEST_CASE("writeKeepsEverythingElse")
 {
     const std::string original =
         "; settings\r\n"
@@ -80,18 +67,18 @@ void TestIniFile::writeKeepsEverythingElse()
         "\r\n"
         "[Beer]\r\n"
         "Nom=c\r\n";
-    QCOMPARE(ini.Serialize(), expected);
+    REQUIRE(ini.Serialize() == expected);
 }
 
-void TestIniFile::acceptsLfAndWritesCrLf()
+TEST_CASE("acceptsLfAndWritesCrLf")
 {
     IniImage ini;
     ini.Parse("[A]\nx=1\ny=2");
-    QCOMPARE(ini.ReadInteger("A", "y", 0), 2L);
-    QCOMPARE(ini.Serialize(), std::string("[A]\r\nx=1\r\ny=2\r\n"));
+    REQUIRE(ini.ReadInteger("A", "y", 0) == 2L);
+    REQUIRE(ini.Serialize() == std::string("[A]\r\nx=1\r\ny=2\r\n"));
 }
 
-void TestIniFile::windows1252BytesPassThrough()
+TEST_CASE_FIXTURE(IniFixture, "windows1252BytesPassThrough")
 {
     const std::string path = Path("bytes.ini");
     std::string all = "[Beer]\r\nSignif=";
@@ -100,180 +87,186 @@ void TestIniFile::windows1252BytesPassThrough()
     all += "\r\n";
     IniImage ini;
     ini.Parse(all);
-    QVERIFY(ini.Save(path));
+    REQUIRE(ini.Save(path));
     IniImage back;
-    QCOMPARE(back.Load(path), FileState::Read);
-    QCOMPARE(back.Serialize(), all);
-    QCOMPARE(back.ReadString("Beer", "Signif", "").size(), std::size_t(128));
+    REQUIRE(back.Load(path) == FileState::Read);
+    REQUIRE(back.Serialize() == all);
+    REQUIRE(back.ReadString("Beer", "Signif", "").size() == std::size_t(128));
 }
 
-void TestIniFile::integers_data()
+TEST_CASE("integers")
 {
-    QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<qint64>("expected");
-    QTest::newRow("decimal") << QByteArray("42") << qint64(42);
-    QTest::newRow("negative") << QByteArray("-3") << qint64(-3);
-    QTest::newRow("plus sign") << QByteArray("+3") << qint64(3);
-    QTest::newRow("hex dollar") << QByteArray("$1F") << qint64(31);
-    QTest::newRow("hex 0x") << QByteArray("0x10") << qint64(16);
-    QTest::newRow("lowest") << QByteArray("-2147483648") << qint64(-2147483648LL);
-    QTest::newRow("above 31 bits stays positive") << QByteArray("2147483648") << qint64(2147483648LL);
-    QTest::newRow("highest") << QByteArray("4294967295") << qint64(4294967295LL);
-    QTest::newRow("highest in hex") << QByteArray("$FFFFFFFF") << qint64(4294967295LL);
-    QTest::newRow("not a number") << QByteArray("abc") << qint64(-99);
-    QTest::newRow("trailing letters") << QByteArray("12ab") << qint64(-99);
-    QTest::newRow("real") << QByteArray("2.5") << qint64(-99);
-    QTest::newRow("empty") << QByteArray("") << qint64(-99);
-    QTest::newRow("too large") << QByteArray("99999999999") << qint64(-99);
-    QTest::newRow("below the lowest") << QByteArray("-2147483649") << qint64(-99);
-    QTest::newRow("two minus signs") << QByteArray("--5") << qint64(-99);
-    QTest::newRow("plus then minus") << QByteArray("+-5") << qint64(-99);
-    QTest::newRow("sign after hex mark") << QByteArray("$-5") << qint64(-99);
-    QTest::newRow("most negative 64-bit") << QByteArray("--9223372036854775808") << qint64(-99);
+    struct Row {
+        std::string tag;
+        std::string text;
+        std::int64_t expected;
+    };
+    std::vector<Row> rows;
+
+    rows.push_back({"decimal", std::string("42"), std::int64_t(42)});
+    rows.push_back({"negative", std::string("-3"), std::int64_t(-3)});
+    rows.push_back({"plus sign", std::string("+3"), std::int64_t(3)});
+    rows.push_back({"hex dollar", std::string("$1F"), std::int64_t(31)});
+    rows.push_back({"hex 0x", std::string("0x10"), std::int64_t(16)});
+    rows.push_back({"lowest", std::string("-2147483648"), std::int64_t(-2147483648LL)});
+    rows.push_back({"above 31 bits stays positive", std::string("2147483648"), std::int64_t(2147483648LL)});
+    rows.push_back({"highest", std::string("4294967295"), std::int64_t(4294967295LL)});
+    rows.push_back({"highest in hex", std::string("$FFFFFFFF"), std::int64_t(4294967295LL)});
+    rows.push_back({"not a number", std::string("abc"), std::int64_t(-99)});
+    rows.push_back({"trailing letters", std::string("12ab"), std::int64_t(-99)});
+    rows.push_back({"real", std::string("2.5"), std::int64_t(-99)});
+    rows.push_back({"empty", std::string(""), std::int64_t(-99)});
+    rows.push_back({"too large", std::string("99999999999"), std::int64_t(-99)});
+    rows.push_back({"below the lowest", std::string("-2147483649"), std::int64_t(-99)});
+    rows.push_back({"two minus signs", std::string("--5"), std::int64_t(-99)});
+    rows.push_back({"plus then minus", std::string("+-5"), std::int64_t(-99)});
+    rows.push_back({"sign after hex mark", std::string("$-5"), std::int64_t(-99)});
+    rows.push_back({"most negative 64-bit", std::string("--9223372036854775808"), std::int64_t(-99)});
+    for (const Row &row : rows) SUBCASE(row.tag.c_str()) {
+        const std::string &text = row.text;
+        const std::int64_t &expected = row.expected;
+        IniImage ini;
+        ini.Parse("[S]\r\nk=" + text + "\r\n");
+        REQUIRE(std::int64_t(ini.ReadInteger("S", "k", -99)) == expected);
+    }
 }
 
-void TestIniFile::integers()
-{
-    QFETCH(QByteArray, text);
-    QFETCH(qint64, expected);
-    IniImage ini;
-    ini.Parse("[S]\r\nk=" + text.toStdString() + "\r\n");
-    QCOMPARE(qint64(ini.ReadInteger("S", "k", -99)), expected);
-}
-
-void TestIniFile::byteOrderMarkIsSkipped()
+TEST_CASE_FIXTURE(IniFixture, "byteOrderMarkIsSkipped")
 {
     const std::string path = Path("bom.ini");
-    QVERIFY(WriteFileReplacing(path, "\xEF\xBB\xBF[Spectro]\r\nCom=3\r\n", nullptr));
+    REQUIRE(WriteFileReplacing(path, "\xEF\xBB\xBF[Spectro]\r\nCom=3\r\n", nullptr));
     IniImage ini;
-    QCOMPARE(ini.Load(path), FileState::Read);
-    QCOMPARE(ini.ReadInteger("Spectro", "Com", 1), 3);
+    REQUIRE(ini.Load(path) == FileState::Read);
+    REQUIRE(ini.ReadInteger("Spectro", "Com", 1) == 3);
     ini.WriteInteger("Spectro", "Com", 4);
-    QVERIFY(ini.Save(path));
+    REQUIRE(ini.Save(path));
     std::string bytes;
-    QCOMPARE(ReadWholeFile(path, bytes), FileState::Read);
-    QCOMPARE(bytes, std::string("[Spectro]\r\nCom=4\r\n")); // one section, not two
+    REQUIRE(ReadWholeFile(path, bytes) == FileState::Read);
+    REQUIRE(bytes == std::string("[Spectro]\r\nCom=4\r\n")); // one section, not two
 }
 
-void TestIniFile::lineBreaksInValuesAreDropped()
+TEST_CASE_FIXTURE(IniFixture, "lineBreaksInValuesAreDropped")
 {
     const std::string path = Path("breaks.ini");
     IniImage ini;
     ini.WriteString("Beer", "Nom", "c\r\n[Spectro]\r\nCom=9");
     ini.WriteString("Beer", "Unite", "mol\n/L");
-    QVERIFY(ini.Save(path));
+    REQUIRE(ini.Save(path));
     IniImage back;
-    QCOMPARE(back.Load(path), FileState::Read);
-    QCOMPARE(back.Sections(), std::vector<std::string>{"Beer"});
-    QCOMPARE(back.ReadString("Beer", "Nom", ""), std::string("c[Spectro]Com=9"));
-    QCOMPARE(back.ReadString("Beer", "Unite", ""), std::string("mol/L"));
+    REQUIRE(back.Load(path) == FileState::Read);
+    REQUIRE(back.Sections() == std::vector<std::string>{"Beer"});
+    REQUIRE(back.ReadString("Beer", "Nom", "") == std::string("c[Spectro]Com=9"));
+    REQUIRE(back.ReadString("Beer", "Unite", "") == std::string("mol/L"));
 }
 
-void TestIniFile::unreadableFiles_data()
+TEST_CASE_FIXTURE(IniFixture, "unreadableFiles")
 {
-    QTest::addColumn<QString>("kind");
-    QTest::newRow("a folder") << "folder";
-    QTest::newRow("a pipe (would block)") << "fifo";
-    QTest::newRow("a device (endless)") << "device";
+    struct Row {
+        std::string tag;
+        std::string kind;
+    };
+    std::vector<Row> rows;
+
+    rows.push_back({"a folder", "folder"});
+#ifndef _WIN32
+    rows.push_back({"a pipe (would block)", "fifo"});
+    rows.push_back({"a device (endless)", "device"});
+#endif
+    for (const Row &row : rows) SUBCASE(row.tag.c_str()) {
+        const std::string &kind = row.kind;
+        const std::string path = Path(("odd-" + kind + ".ini"));
+        if (kind == "folder")
+            REQUIRE(MakeFolder(path));
+#ifndef _WIN32
+        else if (kind == "fifo")
+            REQUIRE(::mkfifo(path.c_str(), 0600) == 0);
+        else
+            std::filesystem::create_symlink("/dev/zero", path);
+#endif
+        IniImage ini;
+        std::string error;
+        REQUIRE(ini.Load(path, &error) == FileState::Unreadable);
+        REQUIRE(error == std::string("ce n'est pas un fichier ordinaire"));
+        REQUIRE(ini.Sections().empty());
+        // Direct writes refuse to replace it.
+        error.clear();
+        REQUIRE(!IniWriteString(path, "Spectro", "Test", "1", &error));
+        REQUIRE(!error.empty());
+        // It is still what it was.
+        if (kind == "folder")
+            REQUIRE(IsFolder(path));
+        else if (kind == "fifo")
+            REQUIRE((std::filesystem::is_fifo(path)));
+        else
+            REQUIRE(std::filesystem::read_symlink(path) == "/dev/zero");
+        REQUIRE(IniReadString(path, "Spectro", "Test", "none") == std::string("none"));
+    }
 }
 
-void TestIniFile::unreadableFiles()
-{
-    QFETCH(QString, kind);
-    const std::string path = Path(("odd-" + kind + ".ini").toStdString());
-    if (kind == "folder")
-        QVERIFY(QDir().mkpath(QString::fromStdString(path)));
-    else if (kind == "fifo")
-        QCOMPARE(::mkfifo(path.c_str(), 0600), 0);
-    else
-        QVERIFY(QFile::link("/dev/zero", QString::fromStdString(path)));
-    IniImage ini;
-    std::string error;
-    QCOMPARE(ini.Load(path, &error), FileState::Unreadable);
-    QCOMPARE(error, std::string("ce n'est pas un fichier ordinaire"));
-    QVERIFY(ini.Sections().empty());
-    // Direct writes refuse to replace it.
-    error.clear();
-    QVERIFY(!IniWriteString(path, "Spectro", "Test", "1", &error));
-    QVERIFY(!error.empty());
-    // It is still what it was.
-    const QFileInfo after(QString::fromStdString(path));
-    if (kind == "folder")
-        QVERIFY(after.isDir());
-    else if (kind == "fifo")
-        QVERIFY(after.exists() && !after.isFile());
-    else
-        QCOMPARE(after.symLinkTarget(), QString("/dev/zero"));
-    QCOMPARE(IniReadString(path, "Spectro", "Test", "none"), std::string("none"));
-}
-
-void TestIniFile::manySectionsLoadInLinearTime()
+TEST_CASE("manySectionsLoadInLinearTime")
 {
     std::string text;
     for (int i = 0; i < 100000; ++i)
         text += "[S" + std::to_string(i) + "]\r\ncode=" + std::to_string(i) + "\r\n";
-    QElapsedTimer t;
-    t.start();
+    const Stopwatch t;
     IniImage ini;
     ini.Parse(text);
     long long sum = 0;
     for (const auto &name : ini.Sections())
         sum += ini.ReadInteger(name, "code", 0);
-    QCOMPARE(sum, 99999LL * 100000 / 2);
+    REQUIRE(sum == 99999LL * 100000 / 2);
     // A lookup that scans every section makes this take about a minute.
-    QVERIFY2(t.elapsed() < 10000, qPrintable(QString::number(t.elapsed())));
+    REQUIRE_MESSAGE(t.elapsed() < 10000, t.elapsed() << " ms");
 }
 
-void TestIniFile::floatsAcceptBothSeparators()
+TEST_CASE("floatsAcceptBothSeparators")
 {
     IniImage ini;
     ini.Parse("[S]\r\na=2.5\r\nb=0,01\r\nc=x\r\n");
     for (char sep : {'.', ','}) {
         SeparatorScope scope(sep);
-        QCOMPARE(ini.ReadFloat("S", "a", 0), 2.5);
-        QCOMPARE(ini.ReadFloat("S", "b", 0), 0.01);
-        QCOMPARE(ini.ReadFloat("S", "c", 7), 7.0);
+        REQUIRE(ini.ReadFloat("S", "a", 0) == 2.5);
+        REQUIRE(ini.ReadFloat("S", "b", 0) == 0.01);
+        REQUIRE(ini.ReadFloat("S", "c", 7) == 7.0);
     }
     SeparatorScope scope(',');
     ini.WriteFloat("S", "d", 0.1 + 0.2); // 15 significant digits
-    QCOMPARE(ini.ReadString("S", "d", ""), std::string("0,3"));
+    REQUIRE(ini.ReadString("S", "d", "") == std::string("0,3"));
 }
 
-void TestIniFile::directAccess()
+TEST_CASE_FIXTURE(IniFixture, "directAccess")
 {
     const std::string path = Path("direct.ini");
-    QCOMPARE(IniReadInteger(path, "Spectro", "Test", 7), 7L); // no file yet
-    QVERIFY(IniWriteInteger(path, "Spectro", "Test", 0));
-    QVERIFY(IniWriteString(path, "WindowS", "Left", "12"));
-    QCOMPARE(IniReadInteger(path, "spectro", "test", 7), 0L);
-    QCOMPARE(IniReadString(path, "windows", "left", ""), std::string("12"));
+    REQUIRE(IniReadInteger(path, "Spectro", "Test", 7) == 7L); // no file yet
+    REQUIRE(IniWriteInteger(path, "Spectro", "Test", 0));
+    REQUIRE(IniWriteString(path, "WindowS", "Left", "12"));
+    REQUIRE(IniReadInteger(path, "spectro", "test", 7) == 0L);
+    REQUIRE(IniReadString(path, "windows", "left", "") == std::string("12"));
 }
 
-void TestIniFile::failedWriteKeepsOldFile()
+TEST_CASE_FIXTURE(IniFixture, "failedWriteKeepsOldFile")
 {
     const std::string path = Path("keep.ini");
     IniImage ini;
     ini.Parse("[K2]\r\ncode=6004\r\n");
-    QVERIFY(ini.Save(path));
+    REQUIRE(ini.Save(path));
 
     // The temporary file cannot be created: a folder stands in its place.
-    const QString blocker = QString::fromStdString(path) + ".~" + QString::number(QCoreApplication::applicationPid());
-    QVERIFY(QDir().mkpath(blocker));
+    const std::string blocker = TemporaryBeside(path);
+    REQUIRE(MakeFolder(blocker));
     IniImage changed;
     changed.Parse("[Spectro]\r\nCom=1\r\n");
     std::string error;
-    QVERIFY(!changed.Save(path, &error));
-    QVERIFY(!error.empty());
-    QVERIFY(QDir().rmdir(blocker));
+    REQUIRE(!changed.Save(path, &error));
+    REQUIRE(!error.empty());
+    REQUIRE(RemoveEmptyFolder(blocker));
     IniImage back;
-    QCOMPARE(back.Load(path), FileState::Read);
-    QCOMPARE(back.ReadString("K2", "code", ""), std::string("6004"));
+    REQUIRE(back.Load(path) == FileState::Read);
+    REQUIRE(back.ReadString("K2", "code", "") == std::string("6004"));
 
     // A folder path that is a regular file: the reason, in French.
     const std::string under = path + "/sub.ini";
-    QVERIFY(!ini.Save(under, &error));
-    QCOMPARE(error, std::string("un \xE9l\xE9ment du chemin n'est pas un dossier"));
+    REQUIRE(!ini.Save(under, &error));
+    REQUIRE(error == std::string("un \xE9l\xE9ment du chemin n'est pas un dossier"));
 }
 
-QTEST_GUILESS_MAIN(TestIniFile)
-#include "tst_inifile.moc"
