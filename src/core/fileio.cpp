@@ -48,6 +48,28 @@ bool IsRegular(const StatBuf &st) { return S_ISREG(st.st_mode); }
 int ProcessId() { return static_cast<int>(::getpid()); }
 #endif
 
+// Windows' C library says "access denied" for a folder in the way and "not
+// found" for a path through a regular file; give the reasons the user can act
+// on, the same on every system.
+int OpenError(const std::string &path, int err)
+{
+    StatBuf st;
+    if (err == EACCES && Stat(path, st) == 0 && !IsRegular(st))
+        return EISDIR;
+    if (err == ENOENT) {
+        std::string parent = path;
+        for (;;) {
+            const auto slash = parent.find_last_of("/\\");
+            if (slash == std::string::npos || slash == 0)
+                break;
+            parent.resize(slash);
+            if (Stat(parent, st) == 0)
+                return IsRegular(st) ? ENOTDIR : err;
+        }
+    }
+    return err;
+}
+
 bool Fail(std::string *error, const std::string &reason)
 {
     if (error)
@@ -167,7 +189,7 @@ bool WriteFileReplacing(const std::string &path, const std::string &bytes, std::
     const std::string temp = path + ".~" + std::to_string(ProcessId());
     std::FILE *f = Open(temp, "wb");
     if (!f)
-        return Fail(error, ErrnoText(errno));
+        return Fail(error, ErrnoText(OpenError(temp, errno)));
     std::size_t toWrite = bytes.size();
     const bool injected = injectedFailure != std::string::npos;
     if (injected) {
