@@ -159,6 +159,32 @@ TEST_CASE("failedSaveKeepsOldFile")
 }
 
 
+TEST_CASE("accented folder and file names")
+{
+    // File-system names are UTF-8 here and on Windows (widened there), never
+    // the Windows-1252 of the texts.
+    TempDir dir;
+    const std::string folder = dir.filePath("Donn\xC3\xA9" "es \xC3\xA9t\xC3\xA9");
+    REQUIRE(MakeFolder(folder));
+    Tgraphe g = Graph(BlockKind::Spectre);
+    FileRequest r;
+    r.graph = &g;
+    r.comment = "\xE9t\xE9"; // a text: Windows-1252
+    std::string finalName, error;
+    REQUIRE(SauveFichier(folder + "/mesure_\xC3\xA9t\xC3\xA9", CsvFilter, r, &finalName, &error));
+    REQUIRE(finalName == folder + "/mesure_\xC3\xA9t\xC3\xA9.CSV");
+    REQUIRE(FolderEntries(folder) == std::vector<std::string>{"mesure_\xC3\xA9t\xC3\xA9.CSV"});
+    REQUIRE(FileExists(finalName));
+    std::string contents;
+    REQUIRE(ReadWholeFile(finalName, contents) == FileState::Read);
+    REQUIRE(contents.rfind("\xE9t\xE9\n", 0) == 0);
+    // Replaced in place, under the same name.
+    REQUIRE(WriteFileReplacing(finalName, "new\n", &error));
+    REQUIRE(ReadWholeFile(finalName, contents) == FileState::Read);
+    REQUIRE(contents == "new\n");
+    REQUIRE(FolderEntries(folder) == std::vector<std::string>{"mesure_\xC3\xA9t\xC3\xA9.CSV"});
+}
+
 #ifdef _WIN32
 TEST_CASE("a file another program holds open is not replaced")
 {
