@@ -23,20 +23,13 @@ namespace {
 std::size_t injectedFailure = std::string::npos;
 
 #ifdef _WIN32
-std::wstring Wide(const std::string &utf8)
-{
-    if (utf8.empty())
-        return std::wstring();
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &out[0], n);
-    return out;
-}
-
 using StatBuf = struct _stat64;
-int Stat(const std::string &path, StatBuf &st) { return _wstat64(Wide(path).c_str(), &st); }
-std::FILE *Open(const std::string &path, const char *mode) { return _wfopen(Wide(path).c_str(), Wide(mode).c_str()); }
-int Remove(const std::string &path) { return _wremove(Wide(path).c_str()); }
+int Stat(const std::string &path, StatBuf &st) { return _wstat64(WideName(path).c_str(), &st); }
+std::FILE *Open(const std::string &path, const char *mode)
+{
+    return _wfopen(WideName(path).c_str(), WideName(mode).c_str());
+}
+int Remove(const std::string &path) { return _wremove(WideName(path).c_str()); }
 bool IsRegular(const StatBuf &st) { return (st.st_mode & _S_IFMT) == _S_IFREG; }
 int ProcessId() { return _getpid(); }
 #else
@@ -110,6 +103,16 @@ std::string ErrnoText(int err)
 }
 
 #ifdef _WIN32
+std::wstring WideName(const std::string &utf8)
+{
+    if (utf8.empty())
+        return std::wstring();
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &out[0], n);
+    return out;
+}
+
 std::string WindowsErrorText(unsigned long code)
 {
     switch (code) {
@@ -227,7 +230,8 @@ bool WriteFileReplacing(const std::string &path, const std::string &bytes, std::
         return Fail(error, ErrnoText(err));
     }
 #ifdef _WIN32
-    if (!MoveFileExW(Wide(temp).c_str(), Wide(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!MoveFileExW(WideName(temp).c_str(), WideName(path).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const DWORD code = GetLastError();
         Remove(temp);
         return Fail(error, WindowsErrorText(code));

@@ -39,6 +39,8 @@ std::string ErrnoText(int err);
 #ifdef _WIN32
 // The French reason for a Windows error code (GetLastError).
 std::string WindowsErrorText(unsigned long code);
+// A UTF-8 file-system name widened for the wide-character calls.
+std::wstring WideName(const std::string &utf8);
 #endif
 
 } // namespace vandoral

@@ -1,4 +1,5 @@
 #include "win32dde.h"
+#include "fileio.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -21,16 +22,6 @@ HDDEDATA CALLBACK ClientCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PT
 HSZ Handle(DWORD inst, const std::string &name)
 {
     return DdeCreateStringHandleA(inst, name.c_str(), CP_WINANSI);
-}
-
-std::wstring Wide(const std::string &utf8)
-{
-    if (utf8.empty())
-        return std::wstring();
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &out[0], n);
-    return out;
 }
 
 std::string Trimmed(const std::string &s)
@@ -175,7 +166,7 @@ bool StartMinimised(const std::string &programPath)
         program = program.substr(1, program.size() - 2);
     if (program.empty())
         return false;
-    const std::wstring application = Wide(program);
+    const std::wstring application = WideName(program);
     std::wstring command = L"\"" + application + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof si;
@@ -193,14 +184,15 @@ bool StartMinimised(const std::string &programPath)
 
 bool SemaphoreExists(const std::string &name)
 {
-    HANDLE h = CreateSemaphoreW(nullptr, 0, 1, Wide(name).c_str());
+    HANDLE h = CreateSemaphoreW(nullptr, 0, 1, WideName(name).c_str());
     const bool existed = h && GetLastError() == ERROR_ALREADY_EXISTS;
     if (h)
         CloseHandle(h);
     return existed;
 }
 
-NamedSemaphore::NamedSemaphore(const std::string &name) : handle_(CreateSemaphoreW(nullptr, 0, 1, Wide(name).c_str()))
+NamedSemaphore::NamedSemaphore(const std::string &name)
+    : handle_(CreateSemaphoreW(nullptr, 0, 1, WideName(name).c_str()))
 {
 }
 
