@@ -32,6 +32,16 @@ std::FILE *Open(const std::string &path, const char *mode)
 int Remove(const std::string &path) { return _wremove(WideName(path).c_str()); }
 bool IsRegular(const StatBuf &st) { return (st.st_mode & _S_IFMT) == _S_IFREG; }
 int ProcessId() { return _getpid(); }
+// Someone else has the file open (an exclusive open is refused for sharing).
+bool HeldByAnotherProgram(const std::string &path)
+{
+    const HANDLE h = CreateFileW(WideName(path).c_str(), DELETE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        CloseHandle(h);
+        return false;
+    }
+    return GetLastError() == ERROR_SHARING_VIOLATION;
+}
 #else
 using StatBuf = struct stat;
 int Stat(const std::string &path, StatBuf &st) { return ::stat(path.c_str(), &st); }
@@ -232,7 +242,11 @@ bool WriteFileReplacing(const std::string &path, const std::string &bytes, std::
 #ifdef _WIN32
     if (!MoveFileExW(WideName(temp).c_str(), WideName(path).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const DWORD code = GetLastError();
+        DWORD code = GetLastError();
+        // Windows says "access denied" when a spreadsheet holds the file open:
+        // tell the user what to close.
+        if (code == ERROR_ACCESS_DENIED && HeldByAnotherProgram(path))
+            code = ERROR_SHARING_VIOLATION;
         Remove(temp);
         return Fail(error, WindowsErrorText(code));
     }
