@@ -92,7 +92,6 @@ struct AnsiAnalysisProgram {
     HSZ service = nullptr, topic = nullptr;
     std::mutex lock;
     std::vector<std::string> received; // bytes up to the terminating NUL
-    std::vector<DWORD> sizes;
 
     static HDDEDATA CALLBACK Callback(UINT type, UINT, HCONV, HSZ hsz1, HSZ, HDDEDATA data, ULONG_PTR, ULONG_PTR)
     {
@@ -109,7 +108,6 @@ struct AnsiAnalysisProgram {
         {
             std::lock_guard<std::mutex> g(self->lock);
             self->received.push_back(bytes);
-            self->sizes.push_back(size);
         }
         const bool known = bytes == "CLIP|LOAD()" || bytes == "CLIP|ADD()" || bytes.rfind("FICHIER|OUVRIR(", 0) == 0;
         return reinterpret_cast<HDDEDATA>(static_cast<ULONG_PTR>(known ? DDE_FACK : DDE_FNOTPROCESSED));
