@@ -35,7 +35,8 @@ int ProcessId() { return _getpid(); }
 // Someone else has the file open (an exclusive open is refused for sharing).
 bool HeldByAnotherProgram(const std::string &path)
 {
-    const HANDLE h = CreateFileW(WideName(path).c_str(), DELETE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE h =
+        CreateFileW(WideName(path).c_str(), DELETE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h != INVALID_HANDLE_VALUE) {
         CloseHandle(h);
         return false;

@@ -39,7 +39,7 @@ public:
     ~DdeServer() override;
     bool Listen(const QString &service, const QString &topic, Handler handler);
 
-    struct Impl; // per platform; DDEML's callback reaches it without a context
+    struct Impl; // per platform
 
 private:
     std::unique_ptr<Impl> d_;

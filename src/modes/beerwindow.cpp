@@ -223,17 +223,10 @@ TBeerForm::TBeerForm(QWidget *parent)
     BeerGraph.WorldY.Name = "A";
     BeerGraph.WorldY.LongName = "Absorbance";
     BeerGraph.DrawMode = 2;
-    SpectrumGraph.WorldX.Name = "Lambda";
-    SpectrumGraph.WorldX.Unit = "nm";
-    SpectrumGraph.WorldX.LongName = "Longueur d'onde";
-    SpectrumGraph.WorldY.Name = "A";
-    SpectrumGraph.WorldY.LongName = "Absorbance";
-    SpectrumGraph.DrawMode = 1;
+    SetUpSpectrumGraph(SpectrumGraph, Spectro);
     SpectrumGraph.LabelY = false;
-    if (Spectro) {
+    if (Spectro)
         BeerGraph.SetWorld(Spectro->Mini, 0, Spectro->Maxi, Spectro->AbsMax);
-        SpectrumGraph.SetWorld(Spectro->LambdaMin, 0, Spectro->LambdaMax, Spectro->AbsMax);
-    }
 
     GripSplitter1 = new QSplitter(Qt::Horizontal, central);
     GripSplitter1->setObjectName(QStringLiteral("GripSplitter1"));

@@ -153,17 +153,10 @@ TCinetiqueForm::TCinetiqueForm(QWidget *parent)
     GrapheCinetique.WorldX.LongName = "temps";
     GrapheCinetique.WorldY.Name = "A";
     GrapheCinetique.WorldY.LongName = "Absorbance";
-    GrapheSpectre.DrawMode = 1;
-    GrapheSpectre.WorldX.Name = "Lambda";
-    GrapheSpectre.WorldX.Unit = "nm";
-    GrapheSpectre.WorldX.LongName = "Longueur d'onde";
-    GrapheSpectre.WorldY.Name = "A";
-    GrapheSpectre.WorldY.LongName = "Absorbance";
+    SetUpSpectrumGraph(GrapheSpectre, Spectro);
     GrapheSpectre.LabelY = false;
-    if (Spectro) {
+    if (Spectro)
         GrapheCinetique.SetWorld(0, 0, Spectro->Duree(), Spectro->AbsMax);
-        GrapheSpectre.SetWorld(Spectro->LambdaMin, 0, Spectro->LambdaMax, Spectro->AbsMax);
-    }
 
     GripSplitter1 = new QSplitter(Qt::Horizontal, central);
     GripSplitter1->setObjectName(QStringLiteral("GripSplitter1"));

@@ -32,6 +32,18 @@ double AutoTop(double largest, double absMax)
     return std::max(0.2, std::min(1.05 * largest, absMax));
 }
 
+void SetUpSpectrumGraph(Tgraphe &graph, const TspectroVandoral *spectro)
+{
+    graph.WorldX.Name = "Lambda";
+    graph.WorldX.Unit = "nm";
+    graph.WorldX.LongName = "Longueur d'onde";
+    graph.WorldY.Name = "A";
+    graph.WorldY.LongName = "Absorbance";
+    graph.DrawMode = 1;
+    if (spectro)
+        graph.SetWorld(spectro->LambdaMin, 0, spectro->LambdaMax, spectro->AbsMax);
+}
+
 std::function<QString(const QString &)> TModeForm::Translate = [](const QString &text) { return text; };
 
 namespace {

@@ -20,10 +20,14 @@ namespace vandoral {
 
 class IniImage;
 class Tgraphe;
+class TspectroVandoral;
 
 // The top of an automatic absorbance scale: 1.05 times the largest value,
 // at most `absMax`, at least 0.2.
 double AutoTop(double largest, double absMax);
+// A spectrum plot: absorbance against wavelength, as a line, over the
+// instrument's range when there is one.
+void SetUpSpectrumGraph(Tgraphe &graph, const TspectroVandoral *spectro);
 
 class TModeForm : public QMainWindow {
     Q_OBJECT

@@ -96,14 +96,7 @@ TTraceSpectre::TTraceSpectre(QWidget *parent)
     blancLayout->addWidget(Label1);
     layout->addWidget(panelBlanc);
 
-    Graphe.WorldX.Name = "Lambda";
-    Graphe.WorldX.Unit = "nm";
-    Graphe.WorldX.LongName = "Longueur d'onde";
-    Graphe.WorldY.Name = "A";
-    Graphe.WorldY.LongName = "Absorbance";
-    Graphe.DrawMode = 1;
-    if (Spectro)
-        Graphe.SetWorld(Spectro->LambdaMin, 0, Spectro->LambdaMax, Spectro->AbsMax);
+    SetUpSpectrumGraph(Graphe, Spectro);
     PaintBox = new GraphBox(&Graphe, central);
     PaintBox->setObjectName(QStringLiteral("PaintBox"));
     PaintBox->setAccessibleName(QStringLiteral("Graphe"));
