@@ -56,7 +56,7 @@ int main(int argc, char **argv)
     w.DeltatSE->setValue(60);
     w.NbreSE->setValue(1500);
     w.BlancBtnClick();
-    RunUntil([&] { return w.Etat == TCinetiqueForm::EtatPret; });
+    RunUntil([&] { return w.Session.Etat == EtatCinetique::Pret; });
 
     // 1500 intervals, as fast as the scans allow.
     w.TimeScale = 1e-6;
@@ -65,22 +65,22 @@ int main(int argc, char **argv)
     const double cpu0 = ThreadCpuSeconds();
     w.StartBtnClick();
     RunUntil([&] {
-        if (rss10 == 0 && w.GrapheCinetique.PointCount >= 10) {
+        if (rss10 == 0 && w.Session.GrapheCinetique.PointCount >= 10) {
             rss10 = ResidentKiB();
             cpu10 = ThreadCpuSeconds();
         }
-        if (rss750 == 0 && w.GrapheCinetique.PointCount >= 750)
+        if (rss750 == 0 && w.Session.GrapheCinetique.PointCount >= 750)
             rss750 = ResidentKiB();
-        if (rss1490 == 0 && w.GrapheCinetique.PointCount >= 1490)
+        if (rss1490 == 0 && w.Session.GrapheCinetique.PointCount >= 1490)
             rss1490 = ResidentKiB();
-        return w.Etat == TCinetiqueForm::EtatArrete;
+        return w.Session.Etat == EtatCinetique::Arrete;
     });
     const double cpu = ThreadCpuSeconds();
     const long rss1500 = ResidentKiB();
     std::printf("%d points; CPU per point %.2f ms (points 10 to 1500: %.2f ms); resident %ld KiB at point 10, "
                 "%ld KiB at point 750, %ld KiB at point 1490 (%+.2f %%), %ld KiB after the end-of-run repaint\n",
-                int(w.GrapheCinetique.PointCount), 1000 * (cpu - cpu0) / w.GrapheCinetique.PointCount,
-                1000 * (cpu - cpu10) / (w.GrapheCinetique.PointCount - 10), rss10, rss750, rss1490,
+                int(w.Session.GrapheCinetique.PointCount), 1000 * (cpu - cpu0) / w.Session.GrapheCinetique.PointCount,
+                1000 * (cpu - cpu10) / (w.Session.GrapheCinetique.PointCount - 10), rss10, rss750, rss1490,
                 100.0 * (rss1490 - rss10) / rss10, rss1500);
 
     // The real pace, Δt 8 s: the CPU between the end of the first point and
@@ -90,7 +90,7 @@ int main(int argc, char **argv)
     w.ResetBtnClick();
     spectro.Nombre = 1;
     w.StartBtnClick();
-    RunUntil([&] { return w.GrapheCinetique.PointCount == 1; }, 100);
+    RunUntil([&] { return w.Session.GrapheCinetique.PointCount == 1; }, 100);
     QElapsedTimer wall;
     const double waitCpu0 = ThreadCpuSeconds();
     wall.start();
@@ -98,7 +98,7 @@ int main(int argc, char **argv)
     RunUntil([&] { return spectro.Busy || simulator.CountOf("SCANBIN") > scans; }, 250);
     const double waitCpu = ThreadCpuSeconds() - waitCpu0;
     const double waited = wall.elapsed() / 1000.0;
-    RunUntil([&] { return w.Etat == TCinetiqueForm::EtatArrete; }, 100);
+    RunUntil([&] { return w.Session.Etat == EtatCinetique::Arrete; }, 100);
     std::printf("real pace: waiting %.2f s between two points, user-interface thread CPU %.4f s = %.3f %% of one "
                 "core (goal < 0.5 %%)\n",
                 waited, waitCpu, 100.0 * waitCpu / waited);

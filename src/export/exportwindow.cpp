@@ -61,13 +61,11 @@ std::string TFormDDE::DateTimeText() const
     return ToCp(QDateTime::currentDateTime().toString(format));
 }
 
-void TFormDDE::Export(BlockKind kind, const Tgraphe *graph, bool twoCurves, bool versTabvista)
+void TFormDDE::Export(BlockKind kind, const Tgraphe &graph, bool twoCurves, bool versTabvista)
 {
-    if (!graph)
-        return;
     BlockRequest r;
     r.kind = kind;
-    r.graph = graph;
+    r.graph = &graph;
     r.twoCurves = twoCurves;
     r.versTabvista = versTabvista;
     r.programPath = ToCp(QDir::toNativeSeparators(QCoreApplication::applicationFilePath()));
@@ -75,19 +73,19 @@ void TFormDDE::Export(BlockKind kind, const Tgraphe *graph, bool twoCurves, bool
     TermineExport(BuildBlock(r, constante_ ? constante_->Page() : PageInfo{}), versTabvista);
 }
 
-void TFormDDE::ExportSpectre(bool versTabvista)
+void TFormDDE::ExportSpectre(const Tgraphe &graph, bool versTabvista)
 {
-    Export(BlockKind::Spectre, SpectreGraph, false, versTabvista);
+    Export(BlockKind::Spectre, graph, false, versTabvista);
 }
 
-void TFormDDE::ExportCinetique(bool versTabvista)
+void TFormDDE::ExportCinetique(const Tgraphe &graph, bool lambdaBis, bool versTabvista)
 {
-    Export(BlockKind::Cinetique, CinetiqueGraph, LambdaBis && LambdaBis(), versTabvista);
+    Export(BlockKind::Cinetique, graph, lambdaBis, versTabvista);
 }
 
-void TFormDDE::ExportBeer(bool versTabvista)
+void TFormDDE::ExportBeer(const Tgraphe &graph, bool versTabvista)
 {
-    Export(BlockKind::Beer, BeerGraph, false, versTabvista);
+    Export(BlockKind::Beer, graph, false, versTabvista);
 }
 
 void TFormDDE::TermineExport(const std::vector<std::string> &lignes, bool versTabvista)
@@ -135,13 +133,11 @@ bool TFormDDE::ExecuteMacro(const QStringList &lines)
     return true;
 }
 
-bool TFormDDE::Sauve(BlockKind kind, const Tgraphe *graph, bool twoCurves, const QString &nomFichier, int filterIndex)
+bool TFormDDE::Sauve(BlockKind kind, const Tgraphe &graph, bool twoCurves, const QString &nomFichier, int filterIndex)
 {
-    if (!graph)
-        return false;
     FileRequest r;
     r.kind = kind;
-    r.graph = graph;
+    r.graph = &graph;
     r.twoCurves = twoCurves;
     r.comment = constante_ ? constante_->Page().comment : std::string();
     r.dateTime = DateTimeText();
@@ -154,19 +150,19 @@ bool TFormDDE::Sauve(BlockKind kind, const Tgraphe *graph, bool twoCurves, const
     return false;
 }
 
-bool TFormDDE::SauveSpectre(const QString &nomFichier, int filterIndex)
+bool TFormDDE::SauveSpectre(const Tgraphe &graph, const QString &nomFichier, int filterIndex)
 {
-    return Sauve(BlockKind::Spectre, SpectreGraph, false, nomFichier, filterIndex);
+    return Sauve(BlockKind::Spectre, graph, false, nomFichier, filterIndex);
 }
 
-bool TFormDDE::SauveCinetique(const QString &nomFichier, int filterIndex)
+bool TFormDDE::SauveCinetique(const Tgraphe &graph, bool lambdaBis, const QString &nomFichier, int filterIndex)
 {
-    return Sauve(BlockKind::Cinetique, CinetiqueGraph, LambdaBis && LambdaBis(), nomFichier, filterIndex);
+    return Sauve(BlockKind::Cinetique, graph, lambdaBis, nomFichier, filterIndex);
 }
 
-bool TFormDDE::SauveBeer(const QString &nomFichier, int filterIndex)
+bool TFormDDE::SauveBeer(const Tgraphe &graph, const QString &nomFichier, int filterIndex)
 {
-    return Sauve(BlockKind::Beer, BeerGraph, false, nomFichier, filterIndex);
+    return Sauve(BlockKind::Beer, graph, false, nomFichier, filterIndex);
 }
 
 } // namespace vandoral

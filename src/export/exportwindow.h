@@ -29,15 +29,12 @@ public:
     // The page-information dialog, created after this window.
     void SetConstante(TConstanteDlg *constante) { constante_ = constante; }
 
-    // The windows' graphs, registered by the windows.
-    const Tgraphe *SpectreGraph = nullptr;
-    const Tgraphe *CinetiqueGraph = nullptr;
-    std::function<bool()> LambdaBis; // the kinetics window follows a second wavelength
-    const Tgraphe *BeerGraph = nullptr;
-
-    void ExportSpectre(bool versTabvista);
-    void ExportCinetique(bool versTabvista);
-    void ExportBeer(bool versTabvista);
+    // The blocks of a window's graph, to the clipboard and, with
+    // `versTabvista`, to the analysis program; `lambdaBis`: the kinetics run
+    // followed a second wavelength (a third column).
+    void ExportSpectre(const Tgraphe &graph, bool versTabvista);
+    void ExportCinetique(const Tgraphe &graph, bool lambdaBis, bool versTabvista);
+    void ExportBeer(const Tgraphe &graph, bool versTabvista);
     void EnvoieMacro(const QString &macro);
     void LanceTabvista();
     // A macro from the analysis program: one line focuses the current mode's
@@ -45,9 +42,9 @@ public:
     bool ExecuteMacro(const QStringList &lines);
 
     // Data files; false (after an error box) when the file could not be written.
-    bool SauveSpectre(const QString &nomFichier, int filterIndex);
-    bool SauveCinetique(const QString &nomFichier, int filterIndex);
-    bool SauveBeer(const QString &nomFichier, int filterIndex);
+    bool SauveSpectre(const Tgraphe &graph, const QString &nomFichier, int filterIndex);
+    bool SauveCinetique(const Tgraphe &graph, bool lambdaBis, const QString &nomFichier, int filterIndex);
+    bool SauveBeer(const Tgraphe &graph, const QString &nomFichier, int filterIndex);
 
     // ClientDDE's service program path.
     QString ServiceApplication;
@@ -59,9 +56,9 @@ public:
     std::string LastBlock;
 
 private:
-    void Export(BlockKind kind, const Tgraphe *graph, bool twoCurves, bool versTabvista);
+    void Export(BlockKind kind, const Tgraphe &graph, bool twoCurves, bool versTabvista);
     void TermineExport(const std::vector<std::string> &lignes, bool versTabvista);
-    bool Sauve(BlockKind kind, const Tgraphe *graph, bool twoCurves, const QString &nomFichier, int filterIndex);
+    bool Sauve(BlockKind kind, const Tgraphe &graph, bool twoCurves, const QString &nomFichier, int filterIndex);
     std::string DateTimeText() const;
 
     TConstanteDlg *constante_;

@@ -7,29 +7,21 @@
 #include "hint.h"
 #include "numtext.h"
 #include "qtext.h"
+#include "spectrumpanel.h"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QDialogButtonBox>
-#include <QFormLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
-
-#include <algorithm>
-#include <cmath>
 
 namespace vandoral {
 
@@ -42,7 +34,7 @@ QString Sig(double v)
 
 QString Abs(double v)
 {
-    return FromCp(Spectro ? Spectro->FormatAbs(v) : FormatAbs(v));
+    return FromCp(Spectro->FormatAbs(v));
 }
 
 void SetCell(QTableWidget *grid, int row, int col, const QString &text)
@@ -80,124 +72,11 @@ private:
 
 } // namespace
 
-// ---- options dialog -------------------------------------------------------------
-
-TModeBeerDlg::TModeBeerDlg(QWidget *parent) : QDialog(parent)
-{
-    setObjectName(QStringLiteral("ModeBeerDlg"));
-    setWindowTitle(QStringLiteral("Options Beer-Lambert pour Vandoral"));
-    auto *layout = new QVBoxLayout(this);
-    auto *group = new QGroupBox(QStringLiteral("Grandeur entrée au clavier"), this);
-    auto *form = new QFormLayout(group);
-    EditNom = new QLineEdit(group);
-    EditNom->setMaxLength(8);
-    EditUnite = new QLineEdit(group);
-    EditUnite->setMaxLength(20);
-    EditMin = new QLineEdit(group);
-    EditMax = new QLineEdit(group);
-    EditSignif = new QLineEdit(group);
-    EditSignif->setMaxLength(255);
-    form->addRow(QStringLiteral("&Symbole"), EditNom);
-    form->addRow(QStringLiteral("&Unité"), EditUnite);
-    form->addRow(QStringLiteral("Mini"), EditMin);
-    form->addRow(QStringLiteral("Maxi"), EditMax);
-    form->addRow(QStringLiteral("&Signification"), EditSignif);
-    layout->addWidget(group);
-    BeerCB = new QCheckBox(QStringLiteral("Détermination concentration inconnue"), this);
-    layout->addWidget(BeerCB);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Annuler"));
-    buttons->button(QDialogButtonBox::Help)->setText(QStringLiteral("Aide"));
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
-        CurrentDialogs().Message(this, QStringLiteral(
-            "Symbole et unité : la grandeur tapée pour chaque étalon (par exemple c en mol/L).\n"
-            "Mini et Maxi : l'étendue attendue des valeurs ; une valeur au-delà est demandée en confirmation.\n"
-            "Signification : le nom complet de la grandeur, transmis avec les données.\n"
-            "Détermination concentration inconnue : mesure des inconnues à partir de la droite A = k.c."));
-    });
-    buttons->button(QDialogButtonBox::Ok)->setFocus();
-}
-
-void TModeBeerDlg::FormActivate()
-{
-    const char sep = Formats().decimalSeparator;
-    EditNom->setText(FromCp(Spectro->Nom));
-    EditUnite->setText(FromCp(Spectro->Unite));
-    EditSignif->setText(FromCp(Spectro->Signif));
-    EditMax->setText(FromCp(GeneralFormat(Spectro->Maxi, 15, 0, sep)));
-    EditMin->setText(FromCp(GeneralFormat(Spectro->Mini, 15, 0, sep)));
-    BeerCB->setChecked(Spectro->Actif);
-}
-
-bool TModeBeerDlg::OKBtnClick()
-{
-    // A bound typed wrongly takes its fallback value.
-    double mini = ReadTypedNumber(Cut(ToCp(EditMin->text()), TextLimit));
-    if (mini == MissingValue)
-        mini = 0;
-    double maxi = ReadTypedNumber(Cut(ToCp(EditMax->text()), TextLimit));
-    if (maxi == MissingValue)
-        maxi = 0.01;
-    if (maxi < mini)
-        std::swap(mini, maxi);
-    // An axis without extent cannot be drawn: the dialog stays open.
-    if (maxi == mini || maxi <= 0) {
-        CurrentDialogs().Error(this, QStringLiteral("Mini et Maxi doivent être différents, et Maxi positif"));
-        return false;
-    }
-    Spectro->Nom = Cut(ToCp(EditNom->text()), ShortTextLimit);
-    if (Spectro->Nom.empty())
-        Spectro->Nom = "c";
-    Spectro->Unite = Cut(ToCp(EditUnite->text()), ShortTextLimit);
-    Spectro->Signif = Cut(ToCp(EditSignif->text()), TextLimit);
-    Spectro->Mini = mini;
-    Spectro->Maxi = maxi;
-    Spectro->Actif = BeerCB->isChecked();
-    return true;
-}
-
-void TModeBeerDlg::accept()
-{
-    if (OKBtnClick())
-        QDialog::accept();
-}
-
-bool TModeBeerDlg::Execute()
-{
-    FormActivate();
-    return CurrentDialogs().Execute(*this);
-}
-
-// ---- window -----------------------------------------------------------------------
-
 TBeerForm::TBeerForm(QWidget *parent)
-    : TModeForm(QStringLiteral("Loi de Beer-Lambert"), QStringLiteral("WindowB"), parent)
+    : TModeForm(QStringLiteral("Loi de Beer-Lambert"), QStringLiteral("WindowB"), parent), Session(*Spectro)
 {
     setObjectName(QStringLiteral("BeerForm"));
-    ModeBtn = AddButton("ModeBtn", QStringLiteral("Options"), QStringLiteral("Options"), 15);
-    auto *lambdaBox = new QWidget(ToolBar1);
-    auto *lb = new QHBoxLayout(lambdaBox);
-    lb->setContentsMargins(4, 0, 4, 0);
-    lb->addWidget(new QLabel(QStringLiteral("Lambda(nm) "), lambdaBox));
-    LambdaSE = new QSpinBox(lambdaBox);
-    LambdaSE->setObjectName(QStringLiteral("LambdaSE"));
-    SetHint(LambdaSE, QStringLiteral("Choix de la longueur d'onde de travail"));
-    LambdaSE->setAccessibleName(LambdaSE->toolTip());
-    lb->addWidget(LambdaSE);
-    ToolBar1->addWidget(lambdaBox);
-    ZeroBtn = AddButton("ZeroBtn", QStringLiteral("Blanc"), QStringLiteral("Zéro d'absorbance"), 10);
-    SpectreBtn = AddButton("SpectreBtn", QStringLiteral("Spectre"), QStringLiteral("Spectre"), 14);
-    UndoBtn = AddButton("UndoBtn", QStringLiteral("Défaire"), QStringLiteral("Suppression du point entré au clavier actif"), 3);
-    ResetBtn = AddButton("ResetBtn", QStringLiteral("RàZ"), QStringLiteral("Suppression des données courantes"), 10);
-    ZoomBtn = AddButton("ZoomBtn", QStringLiteral("Auto"), QStringLiteral("Echelle automatique"), 15, true);
-    EnregistreBtn = AddButton("EnregistreBtn", QStringLiteral("c ?"), QStringLiteral("Cliquer pour déterminer une concentration inconnue"), 14);
-    AddSaveButton(0);
-    ToolButton1 = AddButton("ToolButton1", QStringLiteral("Imprimer"), QStringLiteral("Imprimer le graphe"), 4);
-    AddConnectAndExit();
-
+    BuildTools();
     auto *central = new QWidget(this);
     auto *layout = new QVBoxLayout(central);
     layout->setContentsMargins(4, 4, 4, 0);
@@ -216,26 +95,51 @@ TBeerForm::TBeerForm(QWidget *parent)
     PanelBlanc->setStyleSheet(QStringLiteral("color: red"));
     layout->addWidget(PanelBlanc);
 
-    // The graphs.
-    BeerGraph.WorldX.Name = Spectro ? Spectro->Nom : "c";
-    BeerGraph.WorldX.Unit = Spectro ? Spectro->Unite : "mol/L";
-    BeerGraph.WorldX.LongName = Spectro ? Spectro->Signif : "concentration";
-    BeerGraph.WorldY.Name = "A";
-    BeerGraph.WorldY.LongName = "Absorbance";
-    BeerGraph.DrawMode = 2;
-    SetUpSpectrumGraph(SpectrumGraph, Spectro);
-    SpectrumGraph.LabelY = false;
-    if (Spectro)
-        BeerGraph.SetWorld(Spectro->Mini, 0, Spectro->Maxi, Spectro->AbsMax);
+    layout->addWidget(BuildPanels(central), 1);
+    setCentralWidget(central);
 
-    GripSplitter1 = new QSplitter(Qt::Horizontal, central);
+    {
+        const QSignalBlocker block(LambdaSE);
+        LambdaSE->setRange(Spectro->LambdaMin, Spectro->LambdaMax);
+        LambdaSE->setValue(Spectro->LambdaBeer);
+    }
+    Connect();
+    UpdateControls();
+}
+
+TBeerForm::~TBeerForm() = default;
+
+void TBeerForm::BuildTools()
+{
+    ModeBtn = AddButton("ModeBtn", QStringLiteral("Options"), QStringLiteral("Options"), 15);
+    auto *lambdaBox = new QWidget(ToolBar1);
+    auto *lb = new QHBoxLayout(lambdaBox);
+    lb->setContentsMargins(4, 0, 4, 0);
+    lb->addWidget(new QLabel(QStringLiteral("Lambda(nm) "), lambdaBox));
+    LambdaSE = new QSpinBox(lambdaBox);
+    LambdaSE->setObjectName(QStringLiteral("LambdaSE"));
+    SetHint(LambdaSE, QStringLiteral("Choix de la longueur d'onde de travail"));
+    LambdaSE->setAccessibleName(LambdaSE->toolTip());
+    lb->addWidget(LambdaSE);
+    ToolBar1->addWidget(lambdaBox);
+    ZeroBtn = AddButton("ZeroBtn", QStringLiteral("Blanc"), QStringLiteral("Zéro d'absorbance"), 10);
+    SpectreBtn = AddButton("SpectreBtn", QStringLiteral("Spectre"), QStringLiteral("Spectre"), 14);
+    UndoBtn = AddButton("UndoBtn", QStringLiteral("Défaire"), QStringLiteral("Suppression du point entré au clavier actif"), 3);
+    ResetBtn = AddButton("ResetBtn", QStringLiteral("RàZ"), QStringLiteral("Suppression des données courantes"), 10);
+    ZoomBtn = AddButton("ZoomBtn", QStringLiteral("Auto"), QStringLiteral("Echelle automatique"), 15, true);
+    EnregistreBtn = AddButton("EnregistreBtn", QStringLiteral("c ?"), QStringLiteral("Cliquer pour déterminer une concentration inconnue"), 14);
+    AddSaveButton(SaveTarget::Tabvista);
+    ToolButton1 = AddButton("ToolButton1", QStringLiteral("Imprimer"), QStringLiteral("Imprimer le graphe"), 4);
+    AddConnectAndExit();
+
+}
+
+QSplitter *TBeerForm::BuildPanels(QWidget *parent)
+{
+    GripSplitter1 = new QSplitter(Qt::Horizontal, parent);
     GripSplitter1->setObjectName(QStringLiteral("GripSplitter1"));
-    SpectrePB = new GraphBox(&SpectrumGraph, GripSplitter1);
-    SpectrePB->setObjectName(QStringLiteral("SpectrePB"));
-    SpectrePB->setAccessibleName(QStringLiteral("Spectre"));
-    SpectrePB->setMinimumWidth(256);
-    SpectrePB->setMouseTracking(true);
-    Oscillo = new GraphBox(&BeerGraph, GripSplitter1);
+    SpectrePB = new SpectrumPanel(&Session.SpectrumGraph, GripSplitter1);
+    Oscillo = new GraphBox(&Session.BeerGraph, GripSplitter1);
     Oscillo->setObjectName(QStringLiteral("Oscillo"));
     Oscillo->setAccessibleName(QStringLiteral("Graphe"));
     auto *panel1 = new QSplitter(Qt::Vertical, GripSplitter1);
@@ -254,7 +158,7 @@ TBeerForm::TBeerForm(QWidget *parent)
         g->setColumnWidth(1, 68);
         g->setSelectionMode(QAbstractItemView::SingleSelection);
     }
-    BeerMesureGrid->setItemDelegate(new EntryDelegate(&BeerGraph, BeerMesureGrid));
+    BeerMesureGrid->setItemDelegate(new EntryDelegate(&Session.BeerGraph, BeerMesureGrid));
     BeerMesureGrid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked
                                     | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     beerCalcGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -266,19 +170,22 @@ TBeerForm::TBeerForm(QWidget *parent)
     GripSplitter1->setCollapsible(0, true);
     GripSplitter1->setCollapsible(1, false);
     GripSplitter1->setStretchFactor(1, 1);
-    layout->addWidget(GripSplitter1, 1);
-    setCentralWidget(central);
 
-    Oscillo->BeforeDraw = [this] { OscilloBeforeDraw(); };
+
+    Oscillo->BeforeDraw = [this] { Session.PreparePlot(); };
     Oscillo->AfterDraw = [this] { OscilloAfterDraw(); };
-    SpectrePB->BeforeDraw = [this] { SpectrumGraph.WorldY.Max = BeerGraph.WorldY.Max; };
-    SpectrePB->AfterDraw = [this] { SpectrePBAfterDraw(); };
+    SpectrePB->BeforeDraw = [this] { Session.PrepareSpectrumPanel(); };
+    SpectrePB->Markers = [] {
+        return std::vector<SpectrumPanel::Marker>{{Spectro->LambdaBeer, QStringLiteral("Réglage de lambda")}};
+    };
+    SpectrePB->ShowHint = [this](const QString &hint) { ShowHint(hint); };
+    // Kept within the spin box's bounds.
+    connect(SpectrePB, &SpectrumPanel::dragged, this, [this](MarkerDrag, int lambda) { LambdaSE->setValue(lambda); });
+    return GripSplitter1;
+}
 
-    if (Spectro) {
-        const QSignalBlocker block(LambdaSE);
-        LambdaSE->setRange(Spectro->LambdaMin, Spectro->LambdaMax);
-        LambdaSE->setValue(Spectro->LambdaBeer);
-    }
+void TBeerForm::Connect()
+{
     connect(LambdaSE, qOverload<int>(&QSpinBox::valueChanged), this, [this](int v) {
         Spectro->LambdaBeer = static_cast<std::uint16_t>(v);
         if (!Folded())
@@ -299,40 +206,31 @@ TBeerForm::TBeerForm(QWidget *parent)
         CalcGridActive = true;
         SetHint(UndoBtn, QStringLiteral("Suppression du point calculé actif"));
     });
-    connect(SpectrePB, &GraphBox::mousePressed, this, &TBeerForm::SpectrePBMouseDown);
-    connect(SpectrePB, &GraphBox::mouseReleased, this, &TBeerForm::SpectrePBMouseUp);
-    connect(SpectrePB, &GraphBox::mouseMoved, this, [this](int x, int y, Qt::MouseButtons b) {
-        SpectrePBMouseMove(x, y, b & Qt::LeftButton);
-    });
-    UpdateControls();
 }
-
-TBeerForm::~TBeerForm() = default;
 
 // ---- controls -----------------------------------------------------------------------
 
 void TBeerForm::UpdateControls()
 {
-    const bool busy = Spectro && Spectro->Busy;
-    const int n = BeerGraph.PointCount;
+    const bool busy = Spectro->Busy;
+    const int n = Session.StandardCount();
     ConnectBtn->setEnabled(!busy);
     ZeroBtn->setEnabled(true);
     LambdaSE->setEnabled(n == 0);
     SpectrePB->setEnabled(n == 0);
-    BeerMesureGrid->setEnabled(BlankDone);
-    SpectreBtn->setEnabled(BlankDone);
-    PanelBlanc->setVisible(!BlankDone);
+    BeerMesureGrid->setEnabled(Session.BlancFait);
+    SpectreBtn->setEnabled(Session.BlancFait);
+    PanelBlanc->setVisible(!Session.BlancFait);
     RegSaveBtn->setVisible(n > 2);
     UndoBtn->setVisible(n >= 1);
-    SetHint(BeerMesureGrid, QStringLiteral("Taper la valeur de ") + FromCp(BeerGraph.WorldX.Name)
+    SetHint(BeerMesureGrid, QStringLiteral("Taper la valeur de ") + FromCp(Session.BeerGraph.WorldX.Name)
                                + QStringLiteral(". Valider pour lire l'absorbance"));
-    const bool actif = Spectro && Spectro->Actif;
-    EnregistreBtn->setVisible(actif);
+    EnregistreBtn->setVisible(Spectro->Actif);
     PrepareEntryRow();
-    EnregistreBtn->setEnabled(actif && n > 2 && !busy && measuring_ == Measure::None);
-    EnregistreBtn->setText(FromCp(Cut(BeerGraph.WorldX.Name + " ?", 22)));
+    EnregistreBtn->setEnabled(Session.CanMeasureUnknown() && !busy);
+    EnregistreBtn->setText(FromCp(Cut(Session.BeerGraph.WorldX.Name + " ?", 22)));
     EnregistreBtn->setAccessibleName(EnregistreBtn->text());
-    beerCalcGrid->setVisible(actif && n > 2);
+    beerCalcGrid->setVisible(Session.ShowsFit());
     SetHint(UndoBtn, CalcGridActive ? QStringLiteral("Suppression du point calculé actif")
                                        : QStringLiteral("Suppression du point entré au clavier actif"));
 }
@@ -341,7 +239,7 @@ void TBeerForm::PrepareEntryRow()
 {
     if (!BeerMesureGrid->isEnabled())
         return;
-    const int n = BeerGraph.PointCount;
+    const int n = Session.StandardCount();
     if (BeerMesureGrid->rowCount() < n + 3)
         BeerMesureGrid->setRowCount(n + 3);
     SetCell(BeerMesureGrid, n + 2, 0, QString());
@@ -371,16 +269,14 @@ void TBeerForm::SelectCell(int row, int col, int previousRow, int previousCol)
 void TBeerForm::RafraichitBoutons()
 {
     // ShowControlState.
-    const bool more = Spectro && Spectro->Actif && BeerGraph.PointCount > 2;
-    EnregistreBtn->setEnabled(more && !(Spectro && Spectro->Busy) && measuring_ == Measure::None);
-    beerCalcGrid->setVisible(more);
+    EnregistreBtn->setEnabled(Session.CanMeasureUnknown() && !Spectro->Busy);
+    beerCalcGrid->setVisible(Session.ShowsFit());
 }
 
 void TBeerForm::GivenUp()
 {
     // The instrument went silent or away: nothing of the measurement is kept.
-    measuring_ = Measure::None;
-    measuredRow_ = -1;
+    Session.GivenUp();
     Label3->clear();
     QApplication::restoreOverrideCursor();
     UpdateControls();
@@ -396,20 +292,25 @@ void TBeerForm::BeginAcquisition()
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-bool TBeerForm::StartScan(Measure kind, bool spectrumMode, std::function<void()> done)
+void TBeerForm::EndAcquisition()
 {
-    SpectrumGraph.PointCount = 0;
+    QApplication::restoreOverrideCursor();
+    if (!Folded())
+        SpectrePB->Redraw();
+}
+
+bool TBeerForm::StartScan(std::function<void()> done)
+{
     Label3->setText(QStringLiteral("Acquisition du spectre..."));
-    SpectrumMode = spectrumMode;
     BeginAcquisition();
     if (!Spectro->Scan([this](std::int32_t l, double a) { ScanPoint(l, a); }, std::move(done), [this] { GivenUp(); })) {
+        Session.NotStarted();
         QApplication::restoreOverrideCursor();
         Label3->clear();
         SayBusy();
         UpdateControls();
         return false;
     }
-    measuring_ = kind;
     return true;
 }
 
@@ -422,33 +323,30 @@ void TBeerForm::SayWait()
 
 void TBeerForm::ZeroBtnClick()
 {
-    if (measuring_ != Measure::None || Spectro->Busy) {
+    if (Session.Measuring() != TBeerSeries::Measure::None || Spectro->Busy) {
         SayWait();
         return;
     }
     BeginAcquisition();
     Label3->setText(QStringLiteral("Blanc en cours..."));
-    SpectrumGraph.PointCount = 0;
+    Session.BlankStarted();
     if (!Folded())
         SpectrePB->Redraw();
-    if (!Spectro->SetRef([this] { BlankFinished(); }, [this] { GivenUp(); })) {
+    if (!Spectro->SetRef([this] { BlancTermine(); }, [this] { GivenUp(); })) {
+        Session.NotStarted();
         QApplication::restoreOverrideCursor();
         Label3->clear();
         SayBusy();
         UpdateControls();
-        return;
     }
-    measuring_ = Measure::Blank;
 }
 
-void TBeerForm::BlankFinished()
+void TBeerForm::BlancTermine()
 {
-    if (measuring_ != Measure::Blank)
+    if (!Session.BlancTermine())
         return;
-    measuring_ = Measure::None;
     QApplication::restoreOverrideCursor();
     Label3->clear();
-    BlankDone = true;
     UpdateControls();
 }
 
@@ -456,85 +354,58 @@ void TBeerForm::ValidateEntry()
 {
     // One measurement at a time: a second validation would store the running
     // one under other values. The typed text stays in its cell.
-    if (measuring_ != Measure::None || Spectro->Busy) {
+    if (Session.Measuring() != TBeerSeries::Measure::None || Spectro->Busy) {
         SayWait();
         return;
     }
     const int row = EntryRow;
-    const int i = row - 2;
-    if (i < 0)
-        return;
-    // Below the first empty row there is no standard to add or replace.
-    if (i > BeerGraph.PointCount) {
-        PrepareEntryRow();
-        return;
-    }
-    if (i == BeerGraph.PointCount && i >= GraphCapacity) {
+    QTableWidgetItem *cell = BeerMesureGrid->item(row, 0);
+    double conc = 0;
+    switch (Session.CheckEntry(row, ToCp(cell ? cell->text() : QString()), conc)) {
+    case TBeerSeries::Entry::NoRow: return;
+    case TBeerSeries::Entry::BelowEntryRow: PrepareEntryRow(); return;
+    case TBeerSeries::Entry::ListFull:
         CurrentDialogs().Message(this, Translate(QStringLiteral("Liste pleine : 1501 étalons au plus")));
         PrepareEntryRow();
         return;
-    }
-    QTableWidgetItem *cell = BeerMesureGrid->item(row, 0);
-    TypedConc = ReadTypedNumber(Cut(ToCp(cell ? cell->text() : QString()), TextLimit));
-    if (TypedConc == MissingValue) {
+    case TBeerSeries::Entry::BadNumber:
         CurrentDialogs().Message(this, QStringLiteral("Nombre mal écrit"));
         PrepareEntryRow();
         return;
-    }
-    Tmonde &x = BeerGraph.WorldX;
-    if (TypedConc > x.Max || TypedConc < x.Min) {
-        const QString question = Sig(TypedConc) + QStringLiteral(" avec mini=") + Sig(x.Min)
-                                 + QStringLiteral(" et maxi=") + Sig(x.Max) + QStringLiteral("\r\n    Vous confirmez ?");
-        if (!CurrentDialogs().Question(this, question)) {
+    case TBeerSeries::Entry::OutOfRange:
+        if (!CurrentDialogs().Question(this, FromCp(Session.RangeQuestion(conc)))) {
             PrepareEntryRow();
             return;
         }
-        if (TypedConc > x.Max)
-            x.Max = TypedConc;
-        else
-            x.Min = TypedConc;
+        Session.Widen(conc);
         RepaintPlot();
+        break;
+    case TBeerSeries::Entry::Ready: break;
     }
     // The row, the concentration and the wavelength of the measurement are
-    // taken now and kept until its end; the reading starts as missing, so a
-    // scan that never reaches the wavelength cannot give an old value.
-    measuredRow_ = row;
-    measuredConc_ = TypedConc;
-    measuredLambda_ = Spectro->LambdaBeer;
-    AbsAtLambda = MissingValue;
-    if (!StartScan(Measure::Standard, false, [this] { StandardMeasured(); }))
-        measuredRow_ = -1;
+    // taken now and kept until its end.
+    Session.StandardStarted(row, conc, Spectro->LambdaBeer);
+    StartScan([this] { StandardMeasured(); });
 }
 
 void TBeerForm::ScanPoint(std::int32_t lambda, double a)
 {
-    const int n = SpectrumGraph.PointCount;
-    if (n == 0)
-        Label3->setText(SpectrumMode ? QStringLiteral("Lecture du spectre...") : QStringLiteral("Attente de l'absorbance..."));
-    if (lambda == (SpectrumMode ? int(Spectro->LambdaBeer) : measuredLambda_))
-        AbsAtLambda = a;
-    if (n < GraphCapacity) {
-        SpectrumGraph.X[n] = lambda;
-        SpectrumGraph.Curve1.Y[n] = a;
-        SpectrumGraph.PointCount = static_cast<std::uint16_t>(n + 1);
-    }
+    if (Session.ScanPoint(lambda, a))
+        Label3->setText(Session.SpectrumMode ? QStringLiteral("Lecture du spectre...")
+                                             : QStringLiteral("Attente de l'absorbance..."));
 }
 
 void TBeerForm::StandardMeasured()
 {
-    if (measuring_ != Measure::Standard)
+    int i = 0;
+    const TBeerSeries::Result r = Session.StandardMeasured(i);
+    if (r == TBeerSeries::Result::NotMine)
         return;
-    measuring_ = Measure::None;
-    QApplication::restoreOverrideCursor();
-    if (!Folded())
-        SpectrePB->Redraw();
+    EndAcquisition();
     Label3->clear();
-    const int row = measuredRow_;
-    measuredRow_ = -1;
-    if (row < 2)
+    if (r == TBeerSeries::Result::NoRow)
         return;
-    const int i = row - 2;
-    if (AbsAtLambda == MissingValue) {
+    if (r == TBeerSeries::Result::Unreadable) {
         // Nothing of the standard changes: neither its concentration nor its
         // absorbance.
         CurrentDialogs().Message(this, QStringLiteral("Blanc à faire ?"));
@@ -542,104 +413,80 @@ void TBeerForm::StandardMeasured()
         UpdateControls();
         return;
     }
-    BeerGraph.X[i] = measuredConc_;
-    BeerGraph.Curve1.Y[i] = AbsAtLambda;
     StoreStandard(i);
-    Saved = false;
     UpdateControls();
     if (EnregistreBtn->isVisible())
         RepaintPlot();
-    if (BeerGraph.PointCount + 1 >= EntryRow)
+    if (Session.StandardCount() + 1 >= EntryRow)
         PrepareEntryRow();
 }
 
 void TBeerForm::StoreStandard(int i)
 {
-    Oscillo->DrawPoint(static_cast<std::uint16_t>(i), BeerGraph.Curve1);
-    if (i == BeerGraph.PointCount)
-        BeerGraph.PointCount = static_cast<std::uint16_t>(i + 1);
+    const Tgraphe &g = Session.BeerGraph;
+    Oscillo->DrawPoint(static_cast<std::uint16_t>(i), g.Curve1);
     if (BeerMesureGrid->rowCount() < i + 4)
         BeerMesureGrid->setRowCount(i + 4);
-    SetCell(BeerMesureGrid, i + 2, 0, Sig(BeerGraph.X[i]));
-    SetCell(BeerMesureGrid, i + 2, 1, Abs(BeerGraph.Curve1.Y[i]));
+    SetCell(BeerMesureGrid, i + 2, 0, Sig(g.X[i]));
+    SetCell(BeerMesureGrid, i + 2, 1, Abs(g.Curve1.Y[i]));
     BeerMesureGrid->setCurrentCell(i + 3, 0);
-}
-
-void TBeerForm::Fit()
-{
-    PrecisionText.clear();
-    if (!EnregistreBtn->isEnabled())
-        return;
-    const BeerFit fit = FitThroughOrigin(BeerGraph.X.data(), BeerGraph.Curve1.Y.data(), BeerGraph.PointCount);
-    Slope = fit.Slope;
-    for (int j = 0; j < UnknownCount; ++j)
-        UnknownConc[j] = Slope == MissingValue ? MissingValue : UnknownAbs[j] / Slope;
-    PrecisionText = vandoral::PrecisionText(fit);
 }
 
 void TBeerForm::EnregistreBtnClick()
 {
     if (!EnregistreBtn->isEnabled())
         return;
-    if (UnknownCount >= GraphCapacity) {
+    if (Session.UnknownCount() >= TBeerSeries::Capacity) {
         CurrentDialogs().Message(this, Translate(QStringLiteral("Liste pleine : 1501 inconnues au plus")));
         return;
     }
-    measuredLambda_ = Spectro->LambdaBeer;
-    AbsAtLambda = MissingValue;
-    StartScan(Measure::Unknown, false, [this] { UnknownMeasured(); });
+    Session.UnknownStarted(Spectro->LambdaBeer);
+    StartScan([this] { UnknownMeasured(); });
 }
 
 void TBeerForm::UnknownMeasured()
 {
-    if (measuring_ != Measure::Unknown)
+    const TBeerSeries::Result r = Session.UnknownMeasured();
+    if (r == TBeerSeries::Result::NotMine)
         return;
-    measuring_ = Measure::None;
-    QApplication::restoreOverrideCursor();
-    if (!Folded())
-        SpectrePB->Redraw();
-    if (AbsAtLambda == MissingValue) {
+    EndAcquisition();
+    if (r == TBeerSeries::Result::Unreadable) {
         CurrentDialogs().Message(this, QStringLiteral("Blanc à faire ?"));
         Label3->setText(QStringLiteral("Absorbance lue incorrecte"));
         UpdateControls();
         return;
     }
     Label3->clear();
-    UpdateControls(); // the unknown button again, so the fit runs
-    Fit();
-    const int j = UnknownCount;
+    const int j = Session.UnknownCount() - 1;
+    const BeerUnknown &u = Session.Unknowns.back();
     if (beerCalcGrid->rowCount() < j + 1)
         beerCalcGrid->setRowCount(j + 1);
-    UnknownAbs[j] = AbsAtLambda;
-    if (Slope != MissingValue && Slope > MissingValue) {
-        UnknownConc[j] = AbsAtLambda / Slope;
-        SetCell(beerCalcGrid, j, 0, Sig(UnknownConc[j]));
-        SetCell(beerCalcGrid, j, 1, Abs(UnknownAbs[j]));
-        Oscillo->MarkPoint(UnknownConc[j], UnknownAbs[j]);
+    if (r == TBeerSeries::Result::Stored) {
+        SetCell(beerCalcGrid, j, 0, Sig(u.Conc));
+        SetCell(beerCalcGrid, j, 1, Abs(u.Abs));
+        Oscillo->MarkPoint(u.Conc, u.Abs);
     } else {
         CurrentDialogs().Message(this, QStringLiteral("Données incorrectes"));
-        UnknownConc[j] = MissingValue;
         SetCell(beerCalcGrid, j, 0, QStringLiteral("?"));
-        SetCell(beerCalcGrid, j, 1, Abs(UnknownAbs[j]));
+        SetCell(beerCalcGrid, j, 1, Abs(u.Abs));
     }
-    ++UnknownCount;
     UpdateControls();
 }
 
 void TBeerForm::SpectreBtnClick()
 {
-    if (measuring_ != Measure::None || Spectro->Busy) {
+    if (Session.Measuring() != TBeerSeries::Measure::None || Spectro->Busy) {
         SayWait();
         return;
     }
-    StartScan(Measure::Spectrum, true, [this] { SpectrumFinished(); });
+    Session.SpectrumStarted(Spectro->LambdaBeer);
+    StartScan([this] { SpectrumFinished(); });
 }
 
 void TBeerForm::SpectrumFinished()
 {
-    if (measuring_ != Measure::Spectrum)
+    if (!Session.SpectrumFinished())
         return;
-    measuring_ = Measure::None;
     QApplication::restoreOverrideCursor();
     SetFolded(false);
     Label3->clear();
@@ -649,41 +496,18 @@ void TBeerForm::SpectrumFinished()
 
 void TBeerForm::UndoBtnClick()
 {
-    if (!CalcGridActive) {
-        const int r = BeerMesureGrid->currentRow();
-        if (BeerGraph.PointCount >= 1 && BeerMesureGrid->currentColumn() == 0 && r >= 2
-            && r < BeerGraph.PointCount + 2) {
-            const int i = r - 2;
-            for (int k = i; k + 1 < BeerGraph.PointCount; ++k) {
-                BeerGraph.X[k] = BeerGraph.X[k + 1];
-                BeerGraph.Curve1.Y[k] = BeerGraph.Curve1.Y[k + 1];
-            }
-            --BeerGraph.PointCount;
-            Saved = false;
-            UpdateControls();
-            RepaintPlot();
-        }
+    const bool removed = CalcGridActive
+                             ? Session.UndoUnknown(beerCalcGrid->currentRow())
+                             : Session.UndoStandard(BeerMesureGrid->currentRow(), BeerMesureGrid->currentColumn());
+    if (!removed)
         return;
-    }
-    const int j = beerCalcGrid->currentRow();
-    if (Spectro->Actif && j >= 0 && j < UnknownCount) {
-        for (int k = j; k + 1 < UnknownCount; ++k) {
-            UnknownAbs[k] = UnknownAbs[k + 1];
-            UnknownConc[k] = UnknownConc[k + 1];
-        }
-        --UnknownCount;
-        UpdateControls();
-        RepaintPlot();
-    }
+    UpdateControls();
+    RepaintPlot();
 }
 
 void TBeerForm::ResetBtnClick()
 {
-    if (BeerGraph.PointCount > 0)
-        Saved = false;
-    BeerGraph.PointCount = 0;
-    SpectrumGraph.PointCount = 0;
-    UnknownCount = 0;
+    Session.Reset();
     RepaintPlot();
     UpdateControls();
 }
@@ -693,11 +517,7 @@ void TBeerForm::AcquisitionItemClick()
     if (!ModeBeerDlg)
         ModeBeerDlg = new TModeBeerDlg(this);
     ModeBeerDlg->Execute();
-    BeerGraph.WorldX.Name = Spectro->Nom;
-    BeerGraph.WorldX.Unit = Spectro->Unite;
-    BeerGraph.WorldX.LongName = Spectro->Signif;
-    BeerGraph.WorldX.Min = Spectro->Mini;
-    BeerGraph.WorldX.Max = Spectro->Maxi;
+    Session.ApplyOptions();
     RepaintPlot();
     UpdateControls();
 }
@@ -712,50 +532,22 @@ void TBeerForm::RepaintPlot()
         SpectrePB->Redraw();
 }
 
-void TBeerForm::OscilloBeforeDraw()
-{
-    Tmonde &x = BeerGraph.WorldX, &y = BeerGraph.WorldY;
-    if (BeerGraph.PointCount >= 1) {
-        double t = 1.05 * BeerGraph.MaxY();
-        if (t < 0.1)
-            t = 1.0;
-        if (y.Max < t)
-            y.Max = t;
-        if (Spectro && Spectro->Actif) {
-            double aMax = 0, cMax = 0;
-            for (int j = 0; j < UnknownCount; ++j) {
-                aMax = std::max(aMax, UnknownAbs[j]);
-                if (UnknownConc[j] != MissingValue)
-                    cMax = std::max(cMax, UnknownConc[j]);
-            }
-            if (aMax < 0.01)
-                aMax = 0.1;
-            if (x.Max < cMax)
-                x.Max = cMax;
-            if (y.Max < aMax)
-                y.Max = aMax;
-        }
-    } else {
-        y.Max = 1.0;
-    }
-}
-
 void TBeerForm::FillMeasureGrid()
 {
-    filling_ = true;
-    const int n = BeerGraph.PointCount;
-    SetCell(BeerMesureGrid, 0, 0, FromCp(BeerGraph.WorldX.Name));
-    SetCell(BeerMesureGrid, 0, 1, FromCp(BeerGraph.WorldY.Name));
-    SetCell(BeerMesureGrid, 1, 0, FromCp(BeerGraph.WorldX.Unit));
-    SetCell(BeerMesureGrid, 1, 1, FromCp(BeerGraph.WorldY.Unit));
+    const Tgraphe &g = Session.BeerGraph;
+    const int n = g.PointCount;
+    SetCell(BeerMesureGrid, 0, 0, FromCp(g.WorldX.Name));
+    SetCell(BeerMesureGrid, 0, 1, FromCp(g.WorldY.Name));
+    SetCell(BeerMesureGrid, 1, 0, FromCp(g.WorldX.Unit));
+    SetCell(BeerMesureGrid, 1, 1, FromCp(g.WorldY.Unit));
     for (int r = 0; r < 2; ++r)
         for (int c = 0; c < 2; ++c)
             BeerMesureGrid->item(r, c)->setFlags(Qt::ItemIsEnabled);
     if (BeerMesureGrid->rowCount() < n + 3)
         BeerMesureGrid->setRowCount(n + 5);
     for (int i = 0; i < n; ++i) {
-        SetCell(BeerMesureGrid, i + 2, 0, Sig(BeerGraph.X[i]));
-        SetCell(BeerMesureGrid, i + 2, 1, Abs(BeerGraph.Curve1.Y[i]));
+        SetCell(BeerMesureGrid, i + 2, 0, Sig(g.X[i]));
+        SetCell(BeerMesureGrid, i + 2, 1, Abs(g.Curve1.Y[i]));
         BeerMesureGrid->item(i + 2, 1)->setFlags(Qt::ItemIsEnabled);
     }
     for (int r = n + 2; r < BeerMesureGrid->rowCount(); ++r) {
@@ -765,129 +557,65 @@ void TBeerForm::FillMeasureGrid()
     }
     if (BeerMesureGrid->currentRow() != n + 2 || BeerMesureGrid->currentColumn() != 0)
         BeerMesureGrid->setCurrentCell(n + 2, 0);
-    filling_ = false;
+}
+
+void TBeerForm::FillCalcGrid()
+{
+    const int count = Session.UnknownCount();
+    if (beerCalcGrid->rowCount() < count + 1)
+        beerCalcGrid->setRowCount(count + 3);
+    const bool line = Session.HasLine();
+    for (int j = 0; j < count; ++j) {
+        const BeerUnknown &u = Session.Unknowns[std::size_t(j)];
+        SetCell(beerCalcGrid, j, 0, line ? Sig(u.Conc) : QStringLiteral("?"));
+        SetCell(beerCalcGrid, j, 1, Abs(u.Abs));
+    }
+    for (int j = count; j < beerCalcGrid->rowCount(); ++j) {
+        SetCell(beerCalcGrid, j, 0, QString());
+        SetCell(beerCalcGrid, j, 1, QString());
+    }
 }
 
 void TBeerForm::OscilloAfterDraw()
 {
     FillMeasureGrid();
-    TCanvas *canvas = BeerGraph.Canvas;
-    if (Spectro && Spectro->Actif && BeerGraph.PointCount > 2) {
-        Fit();
-        if (beerCalcGrid->rowCount() < UnknownCount + 1)
-            beerCalcGrid->setRowCount(UnknownCount + 3);
-        if (Slope != MissingValue && Slope > MissingValue) {
-            int x0, y0, x1, y1;
-            BeerGraph.WorldToPixel(0, 0, x0, y0);
-            const double xMax = BeerGraph.WorldX.Max;
-            BeerGraph.WorldToPixel(xMax, Slope * xMax, x1, y1);
-            // A steep line ends on the top of the absorbance axis.
-            if (y1 < BeerGraph.Bounds.Top)
-                BeerGraph.WorldToPixel(BeerGraph.WorldY.Max / Slope, BeerGraph.WorldY.Max, x1, y1);
-            if (canvas) {
-                canvas->SetPenStyle(PenStyle::Solid);
-                canvas->SetPenWidth(1);
-                canvas->SetPenColor(BeerGraph.Curve1.Color);
-                canvas->MoveTo(x0, y0);
-                canvas->LineTo(x1, y1);
-            }
-            for (int j = 0; j < UnknownCount; ++j) {
-                SetCell(beerCalcGrid, j, 0, Sig(UnknownConc[j]));
-                SetCell(beerCalcGrid, j, 1, Abs(UnknownAbs[j]));
-                BeerGraph.MarkPoint(UnknownConc[j], UnknownAbs[j]);
-            }
-        } else {
-            for (int j = 0; j < UnknownCount; ++j) {
-                SetCell(beerCalcGrid, j, 0, QStringLiteral("?"));
-                SetCell(beerCalcGrid, j, 1, Abs(UnknownAbs[j]));
-            }
-        }
-        for (int j = UnknownCount; j < beerCalcGrid->rowCount(); ++j) {
-            SetCell(beerCalcGrid, j, 0, QString());
-            SetCell(beerCalcGrid, j, 1, QString());
-        }
-    } else {
-        PrecisionText.clear();
-    }
-    if (!PrecisionText.empty() && canvas)
-        canvas->TextOut(BeerGraph.PlotRect.Left + 8, 8, PrecisionText);
-}
-
-void TBeerForm::SpectrePBAfterDraw()
-{
-    TCanvas *c = SpectrumGraph.Canvas;
-    if (!c || !Spectro)
+    Tgraphe &g = Session.BeerGraph;
+    TCanvas *canvas = g.Canvas;
+    if (!Session.ShowsFit())
         return;
-    int px, py;
-    SpectrumGraph.WorldToPixel(Spectro->LambdaBeer, 0, px, py);
-    c->SetPenStyle(PenStyle::Solid);
-    c->SetPenColor(LambdaColor(Spectro->LambdaBeer));
-    c->SetPenWidth(3);
-    c->MoveTo(px, 0);
-    c->LineTo(px, SpectrePB->height());
-    c->SetPenWidth(1);
+    FillCalcGrid();
+    if (Session.HasLine()) {
+        const double slope = Session.Slope;
+        int x0, y0, x1, y1;
+        g.WorldToPixel(0, 0, x0, y0);
+        g.WorldToPixel(g.WorldX.Max, slope * g.WorldX.Max, x1, y1);
+        // A steep line ends on the top of the absorbance axis.
+        if (y1 < g.Bounds.Top)
+            g.WorldToPixel(g.WorldY.Max / slope, g.WorldY.Max, x1, y1);
+        if (canvas) {
+            canvas->SetPenStyle(PenStyle::Solid);
+            canvas->SetPenWidth(1);
+            canvas->SetPenColor(g.Curve1.Color);
+            canvas->MoveTo(x0, y0);
+            canvas->LineTo(x1, y1);
+        }
+        for (const BeerUnknown &u : Session.Unknowns)
+            g.MarkPoint(u.Conc, u.Abs);
+    }
+    // The precision of the line, not while a measurement may change it.
+    const bool measuring = Session.Measuring() != TBeerSeries::Measure::None || Spectro->Busy;
+    if (!measuring && !Session.PrecisionText.empty() && canvas)
+        canvas->TextOut(g.PlotRect.Left + 8, 8, Session.PrecisionText);
 }
 
 bool TBeerForm::Folded() const
 {
-    const QList<int> sizes = GripSplitter1->sizes();
-    return sizes.isEmpty() || sizes.at(0) == 0;
+    return SpectrumPanel::Folded(GripSplitter1, 0);
 }
 
 void TBeerForm::SetFolded(bool folded)
 {
-    QList<int> sizes = GripSplitter1->sizes();
-    if (sizes.size() < 3)
-        return;
-    const int total = sizes.at(0) + sizes.at(1);
-    sizes[0] = folded ? 0 : 300;
-    sizes[1] = std::max(100, total - sizes[0]);
-    GripSplitter1->setSizes(sizes);
-}
-
-bool TBeerForm::HitsLambda(int x) const
-{
-    int px, py;
-    SpectrumGraph.WorldToPixel(Spectro->LambdaBeer, 0, px, py);
-    return std::abs(px - x) < 4;
-}
-
-void TBeerForm::SpectrePBMouseDown(int x, int)
-{
-    if (!SpectrePB->isEnabled())
-        return;
-    DraggingLambda = HitsLambda(x);
-    const QString hint = DraggingLambda ? QStringLiteral("Réglage de lambda") : QString();
-    MarkerHint(SpectrePB, hint);
-}
-
-void TBeerForm::SpectrePBMouseMove(int x, int y, bool leftDown)
-{
-    if (!SpectrePB->isEnabled())
-        return;
-    if (!DraggingLambda) {
-        MarkerHint(SpectrePB, HitsLambda(x) ? QStringLiteral("Réglage de lambda") : QString());
-        return;
-    }
-    if (leftDown)
-        DragTo(x, y);
-}
-
-void TBeerForm::SpectrePBMouseUp(int x, int y)
-{
-    if (!DraggingLambda)
-        return;
-    DragTo(x, y);
-    DraggingLambda = false;
-    MarkerHint(SpectrePB, QString());
-}
-
-void TBeerForm::DragTo(int x, int y)
-{
-    double lambda, a;
-    SpectrumGraph.PixelToWorld(x, y, lambda, a);
-    const double nm = std::nearbyint(lambda);
-    LambdaSE->setValue(std::fabs(nm) < 1e9 ? int(nm) : 0); // kept within its bounds
+    SpectrumPanel::SetFolded(GripSplitter1, 0, 1, folded, 300);
 }
 
 // ---- activation, saving, printing, keyboard, closing ----------------------------------
@@ -897,13 +625,12 @@ void TBeerForm::FormActivate()
     Label3->clear();
     // The window exists before the instrument is identified: its limits are
     // applied at each activation.
-    if (Spectro) {
+    {
         const QSignalBlocker block(LambdaSE);
         LambdaSE->setRange(Spectro->LambdaMin, Spectro->LambdaMax);
         LambdaSE->setValue(Spectro->LambdaBeer);
         Spectro->LambdaBeer = static_cast<std::uint16_t>(LambdaSE->value());
-        SpectrumGraph.WorldX.Min = Spectro->LambdaMin;
-        SpectrumGraph.WorldX.Max = Spectro->LambdaMax;
+        Session.FollowInstrumentRange();
     }
     RepaintPlot();
     SetFolded(true);
@@ -911,40 +638,35 @@ void TBeerForm::FormActivate()
     RafraichitControle();
 }
 
-void TBeerForm::SaveAction(int tag)
+void TBeerForm::SaveAction(SaveTarget target)
 {
     if (!FormDDE)
         return;
     // Sorted by concentration, and the grid shows the new order at once, so a
     // row and the standard it shows stay the same one.
-    BeerGraph.SortByX();
+    Session.SortForSave();
     RepaintPlot();
-    FormDDE->BeerGraph = &BeerGraph;
-    if (SaveWith(tag, [](bool toTabvista) { FormDDE->ExportBeer(toTabvista); },
-                 [](const QString &name, int filter) { return FormDDE->SauveBeer(name, filter); })
-        >= 0)
-        Saved = true;
+    const Tgraphe &graph = Session.BeerGraph;
+    if (SaveWith(target, [&graph](bool toTabvista) { FormDDE->ExportBeer(graph, toTabvista); },
+                 [&graph](const QString &name, int filter) { return FormDDE->SauveBeer(graph, name, filter); }))
+        Session.Sauve = true;
 }
 
 void TBeerForm::ZoomBtnClick()
 {
-    if (ZoomBtn->isChecked() && BeerGraph.PointCount >= 2) {
-        BeerGraph.WorldY.Max = AutoTop(BeerGraph.MaxY(), Spectro->AbsMax);
-    } else {
-        BeerGraph.WorldY.Max = Spectro->AbsMax;
-    }
+    Session.ZoomChanged(ZoomBtn->isChecked());
     RepaintPlot();
 }
 
 void TBeerForm::PrintBtnClick()
 {
-    PrintOnLandscape(BeerGraph);
+    PrintOnLandscape(Session.BeerGraph);
     RepaintPlot(); // the screen's bounds and scales again
 }
 
 bool TBeerForm::SpaceBar()
 {
-    if (!BlankDone) {
+    if (!Session.BlancFait) {
         if (!ZeroBtn->isEnabled())
             return false;
         ZeroBtnClick();
@@ -992,7 +714,7 @@ bool TBeerForm::eventFilter(QObject *watched, QEvent *e)
 
 bool TBeerForm::FormCloseQuery()
 {
-    if (BeerGraph.PointCount > 2 && !Saved)
+    if (Session.AsksSave())
         AskSave();
     return true;
 }

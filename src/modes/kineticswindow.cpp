@@ -8,6 +8,7 @@
 #include "inifile.h"
 #include "numtext.h"
 #include "qtext.h"
+#include "spectrumpanel.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -24,17 +25,6 @@
 #include <cmath>
 
 namespace vandoral {
-
-QString DurationText(std::int64_t seconds)
-{
-    if (seconds < 0)
-        seconds = 0;
-    const std::int64_t h = seconds / 3600, m = (seconds - 3600 * h) / 60, s = seconds % 60;
-    return QStringLiteral("%1:%2:%3")
-        .arg(h, 2, 10, QLatin1Char('0'))
-        .arg(m, 2, 10, QLatin1Char('0'))
-        .arg(s, 2, 10, QLatin1Char('0'));
-}
 
 namespace {
 
@@ -57,11 +47,18 @@ QLCDNumber *Lcd(QWidget *parent, const char *name)
     return l;
 }
 
+QString Duration(double seconds)
+{
+    return QString::fromStdString(DurationText(std::int64_t(seconds)));
+}
+
 } // namespace
 
 TCinetiqueForm::TCinetiqueForm(QWidget *parent)
-    : TModeForm(QStringLiteral("Cinétique suivie par spectrophotométrie"), QStringLiteral("WindowC"), parent)
+    : TModeForm(QStringLiteral("Cinétique suivie par spectrophotométrie"), QStringLiteral("WindowC"), parent),
+      Session(*Spectro, [this] { return clock_.nsecsElapsed() / 1e9 / TimeScale; })
 {
+    clock_.start();
     setObjectName(QStringLiteral("CinetiqueForm"));
     BlancBtn = AddButton("BlancBtn", QStringLiteral("Blanc"), QStringLiteral("|Installer cuve avec solvant et cliquer ici"), 10);
     SpectreBtn = AddButton("SpectreBtn", QStringLiteral("Spectre"), QStringLiteral("|Acquisition d'un spectre"), 14);
@@ -69,15 +66,45 @@ TCinetiqueForm::TCinetiqueForm(QWidget *parent)
     StopBtn = AddButton("StopBtn", QStringLiteral("Stop"), QStringLiteral("Arrêt de l'acquisition"), 3);
     ResetBtn = AddButton("ResetBtn", QStringLiteral("RàZ"), QStringLiteral("Remise à zéro de l'acquisition"), 10);
     ZoomBtn = AddButton("ZoomBtn", QStringLiteral("Auto"), QStringLiteral("Echelle automatique"), 15, true);
-    AddSaveButton(1);
+    AddSaveButton(SaveTarget::Clipboard);
     PrintBtn = AddButton("PrintBtn", QStringLiteral("Imprimer"), QStringLiteral("Impression du graphe"), 4);
     AddConnectAndExit();
 
     auto *central = new QWidget(this);
     auto *layout = new QVBoxLayout(central);
     layout->setContentsMargins(4, 4, 4, 0);
+    layout->addWidget(BuildParameters(central));
+    layout->addWidget(PanelBlanc);
+    layout->addWidget(BuildRunPanel(central));
+    layout->addWidget(BuildPlots(central), 1);
+    setCentralWidget(central);
 
-    auto *params = new QWidget(central);
+    // Limits first, then positions, without the change checks: each check
+    // copies the other up-down's position into the settings, which would
+    // lose one of the two stored values.
+    const QSignalBlocker b1(DeltatSE), b2(NbreSE), b3(LambdaSE), b4(LambdaBisSE);
+    DeltatSE->setRange(8, 60);
+    NbreSE->setRange(5, 1500);
+    DeltatSE->setValue(Spectro->Deltat);
+    NbreSE->setValue(Spectro->Nombre);
+    // What is shown is what a run uses.
+    Spectro->Deltat = static_cast<std::uint16_t>(DeltatSE->value());
+    Spectro->Nombre = static_cast<std::uint16_t>(NbreSE->value());
+    ApplyInstrumentLimits();
+    ShowDuree();
+    LambdaBisSE->setProperty("tag", 1);
+    LambdaBisSE->setVisible(false);
+    TimerSpectre.setTimerType(Qt::PreciseTimer);
+    TimerSpectre.setSingleShot(true);
+    TimerHorloge.setTimerType(Qt::PreciseTimer);
+    LabelTemps->clear();
+    Connect();
+    SetEtat(EtatCinetique::Initial);
+}
+
+QWidget *TCinetiqueForm::BuildParameters(QWidget *parent)
+{
+    auto *params = new QWidget(parent);
     params->setObjectName(QStringLiteral("ParamPanel"));
     auto *p = new QHBoxLayout(params);
     p->setContentsMargins(0, 0, 0, 0);
@@ -109,9 +136,7 @@ TCinetiqueForm::TCinetiqueForm(QWidget *parent)
     p->addWidget(LambdaBisSE);
     p->addWidget(Edit1);
     p->addStretch(1);
-    layout->addWidget(params);
-
-    PanelBlanc = new QWidget(central);
+    PanelBlanc = new QWidget(parent);
     PanelBlanc->setObjectName(QStringLiteral("PanelBlanc"));
     auto *blanc = new QHBoxLayout(PanelBlanc);
     blanc->setContentsMargins(0, 0, 0, 0);
@@ -120,9 +145,12 @@ TCinetiqueForm::TCinetiqueForm(QWidget *parent)
                                  PanelBlanc);
     blancText->setStyleSheet(QStringLiteral("color: red"));
     blanc->addWidget(blancText);
-    layout->addWidget(PanelBlanc);
+    return params;
+}
 
-    AcqPanel = new QWidget(central);
+QWidget *TCinetiqueForm::BuildRunPanel(QWidget *parent)
+{
+    AcqPanel = new QWidget(parent);
     AcqPanel->setObjectName(QStringLiteral("AcqPanel"));
     auto *acq = new QHBoxLayout(AcqPanel);
     acq->setContentsMargins(0, 0, 0, 0);
@@ -144,72 +172,41 @@ TCinetiqueForm::TCinetiqueForm(QWidget *parent)
     acq->addWidget(LabelAbsBis);
     acq->addWidget(AbsLCDbis);
     acq->addWidget(LabelTemps, 1);
-    layout->addWidget(AcqPanel);
+    return AcqPanel;
+}
 
-    // The graphs.
-    GrapheCinetique.DrawMode = 3;
-    GrapheCinetique.WorldX.Name = "t";
-    GrapheCinetique.WorldX.Unit = "s";
-    GrapheCinetique.WorldX.LongName = "temps";
-    GrapheCinetique.WorldY.Name = "A";
-    GrapheCinetique.WorldY.LongName = "Absorbance";
-    SetUpSpectrumGraph(GrapheSpectre, Spectro);
-    GrapheSpectre.LabelY = false;
-    if (Spectro)
-        GrapheCinetique.SetWorld(0, 0, Spectro->Duree(), Spectro->AbsMax);
-
-    GripSplitter1 = new QSplitter(Qt::Horizontal, central);
+QSplitter *TCinetiqueForm::BuildPlots(QWidget *parent)
+{
+    GripSplitter1 = new QSplitter(Qt::Horizontal, parent);
     GripSplitter1->setObjectName(QStringLiteral("GripSplitter1"));
     GripSplitter1->setAccessibleName(QStringLiteral("Spectre"));
-    Oscillo = new GraphBox(&GrapheCinetique, GripSplitter1);
+    Oscillo = new GraphBox(&Session.GrapheCinetique, GripSplitter1);
     Oscillo->setObjectName(QStringLiteral("Oscillo"));
     Oscillo->setAccessibleName(QStringLiteral("Cinétique"));
-    SpectrePB = new GraphBox(&GrapheSpectre, GripSplitter1);
-    SpectrePB->setObjectName(QStringLiteral("SpectrePB"));
-    SpectrePB->setAccessibleName(QStringLiteral("Spectre"));
-    SpectrePB->setMinimumWidth(256);
-    SpectrePB->setMouseTracking(true);
+    SpectrePB = new SpectrumPanel(&Session.GrapheSpectre, GripSplitter1);
     GripSplitter1->addWidget(Oscillo);
     GripSplitter1->addWidget(SpectrePB);
     GripSplitter1->setCollapsible(0, false);
     GripSplitter1->setCollapsible(1, true);
     GripSplitter1->setStretchFactor(0, 1);
-    layout->addWidget(GripSplitter1, 1);
-    setCentralWidget(central);
 
-    Oscillo->BeforeDraw = [this] { OscilloBeforeDraw(); };
-    SpectrePB->BeforeDraw = [this] {
-        GrapheSpectre.WorldY.Min = GrapheCinetique.WorldY.Min;
-        GrapheSpectre.WorldY.Max = GrapheCinetique.WorldY.Max;
+    Oscillo->BeforeDraw = [this] { Session.PreparePlot(); };
+    SpectrePB->BeforeDraw = [this] { Session.PrepareSpectrumPanel(); };
+    SpectrePB->Markers = [this] {
+        std::vector<SpectrumPanel::Marker> m{{Spectro->Lambda, QStringLiteral("Réglage de lambda")}};
+        if (LambdaBisCB->isChecked())
+            m.push_back({Spectro->LambdaBis, QStringLiteral("Réglage de lambda 2")});
+        return m;
     };
-    SpectrePB->AfterDraw = [this] { SpectrePBAfterDraw(); };
+    SpectrePB->ShowHint = [this](const QString &hint) { ShowHint(hint); };
     // The panel's vertical range follows the plot's.
-    connect(Oscillo, &GraphBox::redrawn, this, [this] {
-        if (!Folded())
-            SpectrePB->Redraw();
-    });
+    connect(Oscillo, &GraphBox::redrawn, this, &TCinetiqueForm::RedrawPanel);
+    connect(SpectrePB, &SpectrumPanel::dragged, this, &TCinetiqueForm::MarkerDragged);
+    return GripSplitter1;
+}
 
-    // Limits first, then positions, without the change checks: each check
-    // copies the other up-down's position into the settings, which would
-    // lose one of the two stored values.
-    const QSignalBlocker b1(DeltatSE), b2(NbreSE), b3(LambdaSE), b4(LambdaBisSE);
-    DeltatSE->setRange(8, 60);
-    NbreSE->setRange(5, 1500);
-    if (Spectro) {
-        DeltatSE->setValue(Spectro->Deltat);
-        NbreSE->setValue(Spectro->Nombre);
-        // What is shown is what a run uses.
-        Spectro->Deltat = static_cast<std::uint16_t>(DeltatSE->value());
-        Spectro->Nombre = static_cast<std::uint16_t>(NbreSE->value());
-    }
-    ApplyInstrumentLimits();
-    ShowDuree();
-    LambdaBisSE->setProperty("tag", 1);
-    LambdaBisSE->setVisible(false);
-    TimerSpectre.setTimerType(Qt::PreciseTimer);
-    TimerHorloge.setTimerType(Qt::PreciseTimer);
-    LabelTemps->clear();
-
+void TCinetiqueForm::Connect()
+{
     connect(BlancBtn, &QToolButton::clicked, this, &TCinetiqueForm::BlancBtnClick);
     connect(SpectreBtn, &QToolButton::clicked, this, &TCinetiqueForm::SpectreBtnClick);
     connect(startBtn, &QToolButton::clicked, this, &TCinetiqueForm::StartBtnClick);
@@ -221,103 +218,90 @@ TCinetiqueForm::TCinetiqueForm(QWidget *parent)
     connect(NbreSE, qOverload<int>(&QSpinBox::valueChanged), this, [this] { ParametersChanged(); });
     connect(LambdaSE, qOverload<int>(&QSpinBox::valueChanged), this, [this](int v) { LambdaChanged(LambdaSE, v); });
     connect(LambdaBisSE, qOverload<int>(&QSpinBox::valueChanged), this, [this](int v) { LambdaChanged(LambdaBisSE, v); });
-    connect(LambdaBisCB, &QCheckBox::toggled, this, [this] {
-        LambdaBisSE->setVisible(LambdaBisCB->isChecked());
-        if (!Folded())
-            SpectrePB->Redraw();
+    connect(LambdaBisCB, &QCheckBox::toggled, this, [this](bool on) {
+        Session.LambdaBisSuivie = on;
+        LambdaBisSE->setVisible(on);
+        RedrawPanel();
         Edit1->setFocus();
     });
-    connect(&TimerSpectre, &QTimer::timeout, this, &TCinetiqueForm::DebutPoint);
-    connect(&TimerHorloge, &QTimer::timeout, this, [this] {
-        PanelDuree->setText(DurationText(std::int64_t(ElapsedSeconds())));
+    connect(&TimerSpectre, &QTimer::timeout, this, [this] {
+        Session.Tick();
+        ArmTimer(true);
+        DebutPoint();
     });
-    connect(SpectrePB, &GraphBox::mousePressed, this, &TCinetiqueForm::SpectrePBMouseDown);
-    connect(SpectrePB, &GraphBox::mouseReleased, this, &TCinetiqueForm::SpectrePBMouseUp);
-    connect(SpectrePB, &GraphBox::mouseMoved, this, [this](int x, int y, Qt::MouseButtons buttons) {
-        SpectrePBMouseMove(x, y, buttons & Qt::LeftButton);
-    });
-    SetEtat(EtatInitial);
+    connect(&TimerHorloge, &QTimer::timeout, this, [this] { PanelDuree->setText(Duration(Session.Elapsed())); });
 }
 
 // ---- state ----------------------------------------------------------------
 
-void TCinetiqueForm::SetEtat(std::uint8_t e)
+void TCinetiqueForm::SetEtat(EtatCinetique e)
 {
-    Etat = e;
-    const bool c = Spectro && Spectro->Controlled;
-    startBtn->setEnabled(c && BlancFait && e == EtatPret);
-    SpectreBtn->setEnabled(c && BlancFait && (e == EtatArrete || e == EtatPret));
-    SpectrePB->setEnabled(c && BlancFait && e == EtatPret);
-    BlancBtn->setEnabled(c && e != EtatAcquisition && e != EtatSpectre);
-    if (e == EtatAcquisition) {
-        // Started once: an activation during a run keeps the timers' pace.
-        if (!TimerSpectre.isActive())
-            TimerSpectre.start();
+    const bool redraw = Session.SetEtat(e);
+    const bool c = Spectro->Controlled;
+    startBtn->setEnabled(Session.CanStart(c));
+    SpectreBtn->setEnabled(Session.CanSpectre(c));
+    SpectrePB->setEnabled(Session.MarkersMovable(c));
+    BlancBtn->setEnabled(c && e != EtatCinetique::Acquisition && e != EtatCinetique::Spectre);
+    ArmTimer(false);
+    if (e == EtatCinetique::Acquisition) {
         if (!TimerHorloge.isActive())
             TimerHorloge.start(ScaledMs(1));
     } else {
-        TimerSpectre.stop();
         TimerHorloge.stop();
     }
-    ResetBtn->setEnabled(e == EtatArrete || e == EtatPret);
-    const bool saveable = e == EtatArrete && GrapheCinetique.PointCount >= 4;
-    PrintBtn->setEnabled(saveable);
-    RegSaveBtn->setEnabled(saveable);
-    StopBtn->setEnabled(e == EtatAcquisition);
-    AcqPanel->setVisible(c && e == EtatAcquisition);
-    const bool wavelengths = e != EtatAcquisition && e != EtatArrete;
+    ResetBtn->setEnabled(e == EtatCinetique::Arrete || e == EtatCinetique::Pret);
+    PrintBtn->setEnabled(Session.CanSave());
+    RegSaveBtn->setEnabled(Session.CanSave());
+    StopBtn->setEnabled(Session.CanStop());
+    AcqPanel->setVisible(Session.ShowsRunPanel(c));
+    const bool wavelengths = Session.WavelengthsEditable();
     LambdaSE->setEnabled(wavelengths);
     LambdaBisSE->setEnabled(wavelengths);
     LambdaBisCB->setEnabled(wavelengths);
     // " A2= " goes with its display.
-    const bool second = e == EtatAcquisition && LambdaBisCB->isChecked();
-    AbsLCDbis->setVisible(second);
-    LabelAbsBis->setVisible(second);
-    if (e == EtatArrete) {
+    AbsLCDbis->setVisible(Session.ShowsSecondAbs());
+    LabelAbsBis->setVisible(Session.ShowsSecondAbs());
+    if (e == EtatCinetique::Arrete)
         ShowHint(QString()); // "Acquisition du spectre..." is over
-        double top = Spectro ? Spectro->AbsMax : 2.5;
-        if (GrapheCinetique.PointCount >= 4) {
-            top = 0;
-            for (int i = 0; i < GrapheCinetique.PointCount; ++i)
-                if (GrapheCinetique.Curve1.Y[i] != MissingValue)
-                    top = std::max(top, GrapheCinetique.Curve1.Y[i]);
-        }
-        if (top < 1.0)
-            top = 1.0;
-        GrapheCinetique.SetWorld(0, 0, Spectro ? Spectro->Duree() : 480, top);
+    if (redraw)
         Oscillo->Redraw();
-    }
     Edit1->setFocus();
 }
 
 void TCinetiqueForm::RafraichitBoutons()
 {
-    const bool c = Spectro && Spectro->Controlled;
-    startBtn->setEnabled(c && BlancFait && Etat == EtatPret);
-    BlancBtn->setEnabled(c && Etat != EtatAcquisition && pending_ == Pending::None);
-    ResetBtn->setEnabled(c && (Etat == EtatArrete || Etat == EtatPret));
-    AcqPanel->setVisible(c && Etat == EtatAcquisition);
+    const bool c = Spectro->Controlled;
+    startBtn->setEnabled(Session.CanStart(c));
+    BlancBtn->setEnabled(Session.CanBlank(c));
+    ResetBtn->setEnabled(Session.CanReset(c));
+    AcqPanel->setVisible(Session.ShowsRunPanel(c));
+}
+
+void TCinetiqueForm::ArmTimer(bool again)
+{
+    if (!Session.TimerRunning()) {
+        TimerSpectre.stop();
+        return;
+    }
+    // Started once: an activation during a run keeps the pace.
+    if (again || !TimerSpectre.isActive())
+        TimerSpectre.start(ScaledMs(Session.SecondsToTick()));
+}
+
+int TCinetiqueForm::ScaledMs(double seconds) const
+{
+    // Rounded up: a tick early by a fraction of a millisecond would stamp the
+    // point a second short.
+    return std::max(1, int(std::ceil(seconds * 1000 * TimeScale)));
 }
 
 void TCinetiqueForm::GivenUp()
 {
     // The instrument went silent or away: nothing of the operation is kept.
-    const Pending which = pending_;
-    pending_ = Pending::None;
+    Session.GivenUp();
     Hourglass(false);
     LabelTemps->clear();
-    switch (which) {
-    case Pending::Point:
-        // The lost point is not recorded; the next tick takes the next.
-        TopManque = false;
-        if (ArretDemande) {
-            ArretDemande = false;
-            SetEtat(EtatArrete);
-        }
-        break;
-    case Pending::Spectrum: SetEtat(etatAvantSpectre_); break;
-    default: SetEtat(Etat); break;
-    }
+    SetEtat(Session.Etat);
     RafraichitControle();
 }
 
@@ -327,7 +311,15 @@ void TCinetiqueForm::ReadExtraKeys(const IniImage &image)
     const bool defaults[] = {false, true, false};
     for (int tag = 0; tag < 3; ++tag)
         if (image.ReadInteger("Save", keys[tag], defaults[tag]) != 0)
-            CheckSaveItem(tag);
+            CheckSaveItem(SaveTarget(tag));
+}
+
+void TCinetiqueForm::WriteExtraKeys(IniImage &image)
+{
+    const SaveTarget target = SaveTag();
+    image.WriteBool("Save", "Tabvista", target == SaveTarget::Tabvista);
+    image.WriteBool("Save", "Clip", target == SaveTarget::Clipboard);
+    image.WriteBool("Save", "File", target == SaveTarget::File);
 }
 
 void TCinetiqueForm::FormActivate()
@@ -338,14 +330,12 @@ void TCinetiqueForm::FormActivate()
     }
     Spectro->BinaryScan = true;
     ApplyInstrumentLimits();
-    SetEtat(Etat);
+    SetEtat(Session.Etat);
     RafraichitControle();
 }
 
 void TCinetiqueForm::ApplyInstrumentLimits()
 {
-    if (!Spectro)
-        return;
     // The window exists before the instrument is identified: its limits are
     // applied again at each activation. The end wavelengths are refused.
     const int lo = Spectro->LambdaMin, hi = Spectro->LambdaMax;
@@ -357,10 +347,8 @@ void TCinetiqueForm::ApplyInstrumentLimits()
     LambdaBisSE->setValue(inside(Spectro->LambdaBis));
     Spectro->Lambda = static_cast<std::uint16_t>(LambdaSE->value());
     Spectro->LambdaBis = static_cast<std::uint16_t>(LambdaBisSE->value());
-    GrapheSpectre.WorldX.Min = lo;
-    GrapheSpectre.WorldX.Max = hi;
-    if (!Folded())
-        SpectrePB->Redraw();
+    Session.FollowInstrumentRange();
+    RedrawPanel();
 }
 
 // ---- parameters -------------------------------------------------------------
@@ -370,32 +358,37 @@ void TCinetiqueForm::ParametersChanged()
     Spectro->Deltat = static_cast<std::uint16_t>(DeltatSE->value());
     Spectro->Nombre = static_cast<std::uint16_t>(NbreSE->value());
     ShowDuree();
-    TimerSpectre.setInterval(ScaledMs(Spectro->Deltat));
+    Session.DeltatChanged();
+    ArmTimer(true);
     Oscillo->Redraw();
-}
-
-int TCinetiqueForm::ScaledMs(double seconds) const
-{
-    return std::max(1, int(seconds * 1000 * TimeScale));
 }
 
 void TCinetiqueForm::LambdaChanged(QSpinBox *spin, int value)
 {
     // The settings hold the last value accepted.
     std::uint16_t &stored = spin == LambdaBisSE ? Spectro->LambdaBis : Spectro->Lambda;
-    if (!(Spectro->LambdaMin < value && value < Spectro->LambdaMax)) {
+    if (!InsideRange(value, Spectro->LambdaMin, Spectro->LambdaMax)) {
         const QSignalBlocker b(spin);
         spin->setValue(stored);
         return;
     }
     stored = static_cast<std::uint16_t>(value);
-    if (!Folded())
-        SpectrePB->Redraw();
+    RedrawPanel();
+}
+
+void TCinetiqueForm::MarkerDragged(MarkerDrag marker, int lambda)
+{
+    QSpinBox *spin = marker == MarkerDrag::LambdaBis ? LambdaBisSE : LambdaSE;
+    // Outside the up-down's range the value is refused by its change check.
+    if (lambda < spin->minimum() || lambda > spin->maximum())
+        LambdaChanged(spin, lambda);
+    else
+        spin->setValue(lambda);
 }
 
 void TCinetiqueForm::ShowDuree()
 {
-    DureeEdit->setText(DurationText(Spectro ? Spectro->Duree() : 0));
+    DureeEdit->setText(Duration(Spectro->Duree()));
 }
 
 void TCinetiqueForm::ShowAbs(QLCDNumber *lcd, double value)
@@ -415,21 +408,20 @@ void TCinetiqueForm::Hourglass(bool on)
         QApplication::restoreOverrideCursor();
 }
 
-double TCinetiqueForm::ElapsedSeconds() const
-{
-    return runClock_.isValid() ? runClock_.nsecsElapsed() / 1e9 / TimeScale : 0.0;
-}
-
 bool TCinetiqueForm::Folded() const
 {
-    const QList<int> sizes = GripSplitter1->sizes();
-    return sizes.size() < 2 || sizes.at(1) == 0;
+    return SpectrumPanel::Folded(GripSplitter1, 1);
 }
 
 void TCinetiqueForm::SetFolded(bool folded)
 {
-    const int total = std::max(GripSplitter1->width(), 600);
-    GripSplitter1->setSizes(folded ? QList<int>{total, 0} : QList<int>{total - 320, 320});
+    SpectrumPanel::SetFolded(GripSplitter1, 1, 0, folded, 320);
+}
+
+void TCinetiqueForm::RedrawPanel()
+{
+    if (!Folded())
+        SpectrePB->Redraw();
 }
 
 // ---- blank, run, points -------------------------------------------------------
@@ -440,130 +432,85 @@ void TCinetiqueForm::BlancBtnClick()
         SayBusy();
         return;
     }
-    pending_ = Pending::Blank;
-    GrapheCinetique.PointCount = 0;
+    Session.BlankStarted();
     PanelDuree->clear();
     AbsLCD->display(QStringLiteral("0.000"));
     AbsLCDbis->display(QStringLiteral("0.000"));
     LabelTemps->setText(QStringLiteral("Blanc en cours..."));
     Hourglass(true);
-    ArretDemande = false;
-    BlancFait = false;
     ShowDuree();
-    GrapheCinetique.WorldX.Max = Spectro->Duree();
-    GrapheCinetique.WorldY.Max = Spectro->AbsMax;
-    GrapheSpectre.WorldY.Max = Spectro->AbsMax;
-    for (int i = 0; i < GraphCapacity; ++i)
-        GrapheCinetique.X[i] = double(Spectro->Deltat) * i;
-    SetEtat(Etat);
+    SetEtat(Session.Etat);
     RafraichitControle();
 }
 
 void TCinetiqueForm::BlancTermine()
 {
-    pending_ = Pending::None;
-    BlancFait = true;
+    Session.BlankEnded();
     LabelTemps->clear();
     Hourglass(false);
     PanelBlanc->hide();
-    SetEtat(EtatPret);
+    SetEtat(Session.Etat);
 }
 
 void TCinetiqueForm::StartBtnClick()
 {
     if (!startBtn->isEnabled())
         return;
-    Sauve = false;
-    GrapheCinetique.PointCount = 0;
-    ArretDemande = false;
-    TopManque = false;
-    GrapheCinetique.Curve2Visible = LambdaBisCB->isChecked();
     Spectro->Lambda = static_cast<std::uint16_t>(LambdaSE->value());
     Spectro->LambdaBis = static_cast<std::uint16_t>(LambdaBisSE->value());
-    GrapheCinetique.Curve1.Color = LambdaColor(Spectro->Lambda);
-    GrapheCinetique.Curve2.Color = LambdaColor(Spectro->LambdaBis);
-    TimerSpectre.setInterval(ScaledMs(Spectro->Deltat));
+    Session.LambdaBisSuivie = LambdaBisCB->isChecked();
+    Session.Start();
     ShowHint(QStringLiteral("Acquisition du spectre..."));
     AbsLCD->display(QStringLiteral("0"));
     AbsLCDbis->display(QStringLiteral("0"));
     LabelTemps->clear();
     Oscillo->Redraw();
-    runClock_.start();
-    SetEtat(EtatAcquisition);
+    SetEtat(Session.Etat);
     DebutPoint();
 }
 
 void TCinetiqueForm::DebutPoint()
 {
     ConnectBtn->setEnabled(false);
-    TopManque = Spectro->Busy;
-    if (TopManque)
+    if (!Session.BeginPoint(Spectro->Busy))
         return; // caught up when the current point ends
-    TempsPoint = ElapsedSeconds();
-    GrapheSpectre.PointCount = 0;
-    const int k = GrapheCinetique.PointCount;
-    if (k < GraphCapacity) {
-        // No value of an earlier run may stand for this point's.
-        GrapheCinetique.Curve1.Y[k] = MissingValue;
-        GrapheCinetique.Curve2.Y[k] = MissingValue;
-    }
-    pending_ = Pending::Point;
     if (!Spectro->Scan([this](std::int32_t l, double a) { ValeurRecue(l, a); }, [this] { PointTermine(); },
-                       [this] { GivenUp(); })) {
-        pending_ = Pending::None;
-        TopManque = true;
-    }
+                       [this] { GivenUp(); }))
+        Session.PointRefused();
 }
 
 void TCinetiqueForm::ValeurRecue(std::int32_t lambda, double a)
 {
-    const int n = GrapheSpectre.PointCount;
-    if (n < GraphCapacity) {
-        GrapheSpectre.X[n] = lambda;
-        GrapheSpectre.Curve1.Y[n] = a;
-        if (n == 0)
-            LabelTemps->setText(QStringLiteral("Lecture du spectre..."));
-        GrapheSpectre.PointCount = static_cast<std::uint16_t>(n + 1);
-    }
-    const int k = GrapheCinetique.PointCount;
-    if (pending_ == Pending::Point && k < GraphCapacity) {
-        if (lambda == Spectro->Lambda)
-            GrapheCinetique.Curve1.Y[k] = a;
-        if (lambda == Spectro->LambdaBis)
-            GrapheCinetique.Curve2.Y[k] = a;
-    }
+    if (Session.ValeurRecue(lambda, a))
+        LabelTemps->setText(QStringLiteral("Lecture du spectre..."));
 }
 
 void TCinetiqueForm::PointTermine()
 {
-    if (pending_ != Pending::Point)
+    const TCinetiqueRun::PointEnd end = Session.PointTermine();
+    if (!end.ended)
         return;
-    pending_ = Pending::None;
-    const int k = GrapheCinetique.PointCount;
-    if (k >= GraphCapacity) {
-        SetEtat(EtatArrete);
+    if (!end.drawn) {
+        SetEtat(Session.Etat);
         return;
     }
-    // Whole seconds of the full elapsed time: past 24 hours the stamps go on.
-    GrapheCinetique.X[k] = std::floor(TempsPoint);
-    ShowAbs(AbsLCD, GrapheCinetique.Curve1.Y[k]);
-    LabelTemps->setText(QStringLiteral(" acquis à ") + DurationText(std::int64_t(TempsPoint)));
-    Oscillo->DrawPoint(static_cast<std::uint16_t>(k), GrapheCinetique.Curve1);
-    if (LambdaBisCB->isChecked()) {
-        ShowAbs(AbsLCDbis, GrapheCinetique.Curve2.Y[k]);
-        Oscillo->DrawPoint(static_cast<std::uint16_t>(k), GrapheCinetique.Curve2);
+    const Tgraphe &g = Session.GrapheCinetique;
+    const auto k = static_cast<std::uint16_t>(end.index);
+    ShowAbs(AbsLCD, g.Curve1.Y[k]);
+    LabelTemps->setText(QStringLiteral(" acquis à ") + Duration(Session.TempsPoint));
+    Oscillo->DrawPoint(k, g.Curve1);
+    if (Session.LambdaBisSuivie) {
+        ShowAbs(AbsLCDbis, g.Curve2.Y[k]);
+        Oscillo->DrawPoint(k, g.Curve2);
     }
-    GrapheCinetique.PointCount = static_cast<std::uint16_t>(k + 1);
-    if (GrapheCinetique.PointCount > Spectro->Nombre || ArretDemande)
-        SetEtat(EtatArrete);
-    if (!Folded())
-        SpectrePB->Redraw();
+    if (Session.Etat != EtatCinetique::Acquisition)
+        SetEtat(Session.Etat);
+    RedrawPanel();
     RafraichitControle();
     Hourglass(false);
-    ArretDemande = false;
-    if (TopManque && Etat == EtatAcquisition) {
+    if (end.catchUp) {
+        ArmTimer(true);
         DebutPoint();
-        TimerSpectre.setInterval(TimerSpectre.interval() + ScaledMs(1));
     }
 }
 
@@ -571,22 +518,20 @@ void TCinetiqueForm::StopBtnClick()
 {
     PanelDuree->clear();
     LabelTemps->clear();
-    if (pending_ != Pending::Point) {
-        SetEtat(EtatArrete);
+    if (Session.Stop()) {
+        SetEtat(Session.Etat);
         return;
     }
     CurrentDialogs().Message(this, QStringLiteral("Attendre la fin d'acquisition du point courant"));
     Hourglass(true);
-    ArretDemande = true;
-    TimerSpectre.stop();
+    ArmTimer(false);
 }
 
 void TCinetiqueForm::ResetBtnClick()
 {
-    GrapheCinetique.PointCount = 0;
-    GrapheSpectre.PointCount = 0;
+    Session.Reset();
     Oscillo->Redraw();
-    SetEtat(EtatPret);
+    SetEtat(Session.Etat);
     PanelDuree->clear();
     AbsLCD->display(QStringLiteral("0.000"));
     AbsLCDbis->display(QStringLiteral("0.000"));
@@ -600,204 +545,50 @@ void TCinetiqueForm::SpectreBtnClick()
         SayBusy();
         return;
     }
-    // A finished run stays finished, with its save and print.
-    etatAvantSpectre_ = Etat == EtatArrete ? EtatArrete : EtatPret;
-    pending_ = Pending::Spectrum;
-    SetEtat(EtatSpectre);
+    Session.SpectreStarted();
+    SetEtat(Session.Etat);
     ConnectBtn->setEnabled(false);
-    GrapheSpectre.PointCount = 0;
     LabelTemps->setText(QStringLiteral("Acquisition du spectre..."));
     Hourglass(true);
 }
 
 void TCinetiqueForm::SpectreTermine()
 {
-    if (pending_ != Pending::Spectrum)
+    if (!Session.SpectreTermine())
         return;
-    pending_ = Pending::None;
     SetFolded(false);
     LabelTemps->clear();
     SpectrePB->Redraw();
     Hourglass(false);
-    SetEtat(etatAvantSpectre_);
+    SetEtat(Session.Etat);
     RafraichitControle();
 }
 
-// ---- scales and painting ------------------------------------------------------
-
-void TCinetiqueForm::EtendEchelle()
-{
-    double max = GrapheCinetique.WorldY.Max, min = GrapheCinetique.WorldY.Min;
-    WidenRange(min, max);
-    SetRange(min, max);
-}
-
-void TCinetiqueForm::WidenRange(double &min, double &max) const
-{
-    auto scan = [&](const Tcourbe &c) {
-        for (int i = 0; i < GrapheCinetique.PointCount; ++i) {
-            const double y = c.Y[i];
-            if (y == MissingValue)
-                continue;
-            max = std::max(max, y);
-            min = std::min(min, y);
-        }
-    };
-    scan(GrapheCinetique.Curve1);
-    if (LambdaBisCB->isChecked())
-        scan(GrapheCinetique.Curve2);
-}
-
-void TCinetiqueForm::SetRange(double min, double max)
-{
-    if (max > Spectro->AbsMax)
-        max = Spectro->AbsMax;
-    if (max < 0.2)
-        max = 0.2;
-    GrapheCinetique.WorldY.Min = min;
-    GrapheCinetique.WorldY.Max = max;
-}
-
-void TCinetiqueForm::EchelleAuto()
-{
-    double min = 0, max = 0;
-    WidenRange(min, max);
-    SetRange(min, 1.05 * max);
-    const int n = GrapheCinetique.PointCount;
-    GrapheCinetique.WorldX.Max = GrapheCinetique.X[n - 1] + GrapheCinetique.X[1];
-}
+// ---- scales, saving, printing, keyboard, closing --------------------------------
 
 void TCinetiqueForm::ZoomBtnClick()
 {
-    if (ZoomBtn->isChecked() && GrapheCinetique.PointCount > 3) {
-        EchelleAuto();
-    } else {
-        for (Tgraphe *g : {&GrapheCinetique, &GrapheSpectre}) {
-            g->WorldY.Max = Spectro->AbsMax;
-            g->WorldY.Min = 0;
-        }
-        GrapheCinetique.WorldX.Max = Spectro->Duree();
-    }
+    Session.ZoomChanged(ZoomBtn->isChecked());
     Oscillo->Redraw();
 }
 
-void TCinetiqueForm::OscilloBeforeDraw()
-{
-    const int n = GrapheCinetique.PointCount;
-    const double duree = Spectro ? Spectro->Duree() : GrapheCinetique.WorldX.Max;
-    if (n > 4)
-        GrapheCinetique.WorldX.Max = std::max(duree, GrapheCinetique.X[n - 1] + GrapheCinetique.X[1]);
-    else
-        GrapheCinetique.WorldX.Max = duree;
-    if (n >= 1 && Spectro)
-        EtendEchelle();
-}
-
-void TCinetiqueForm::SpectrePBAfterDraw()
-{
-    TCanvas *c = GrapheSpectre.Canvas;
-    if (!c || !Spectro)
-        return;
-    auto marker = [&](int lambda) {
-        int px, py;
-        GrapheSpectre.WorldToPixel(lambda, 0, px, py);
-        c->SetPenStyle(PenStyle::Solid);
-        c->SetPenColor(LambdaColor(lambda));
-        c->SetPenWidth(3);
-        c->MoveTo(px, 0);
-        c->LineTo(px, SpectrePB->height());
-    };
-    marker(LambdaSE->value());
-    if (LambdaBisCB->isChecked())
-        marker(LambdaBisSE->value());
-    c->SetPenWidth(1);
-}
-
-// ---- the spectrum panel's markers ---------------------------------------------
-
-bool TCinetiqueForm::HitsLambda(int lambda, int x) const
-{
-    int px, py;
-    GrapheSpectre.WorldToPixel(lambda, 0, px, py);
-    return std::abs(px - x) < 4;
-}
-
-void TCinetiqueForm::SpectrePBMouseDown(int x, int)
-{
-    if (!SpectrePB->isEnabled())
-        return;
-    Deplacement = 0;
-    QString hint;
-    if (HitsLambda(Spectro->Lambda, x)) {
-        Deplacement = 1;
-        hint = QStringLiteral("Réglage de lambda");
-    }
-    if (LambdaBisCB->isChecked() && HitsLambda(Spectro->LambdaBis, x)) {
-        Deplacement = 2;
-        hint = QStringLiteral("Réglage de lambda 2");
-    }
-    MarkerHint(SpectrePB, hint);
-}
-
-void TCinetiqueForm::SpectrePBMouseMove(int x, int y, bool leftDown)
-{
-    if (!SpectrePB->isEnabled())
-        return;
-    if (Deplacement == 0) {
-        QString hint;
-        if (HitsLambda(Spectro->Lambda, x))
-            hint = QStringLiteral("Réglage de lambda");
-        else if (LambdaBisCB->isChecked() && HitsLambda(Spectro->LambdaBis, x))
-            hint = QStringLiteral("Réglage de lambda 2");
-        MarkerHint(SpectrePB, hint);
-        return;
-    }
-    if (leftDown)
-        DragTo(x, y);
-}
-
-void TCinetiqueForm::SpectrePBMouseUp(int x, int y)
-{
-    if (Deplacement == 0)
-        return;
-    DragTo(x, y);
-    Deplacement = 0;
-    MarkerHint(SpectrePB, QString());
-}
-
-void TCinetiqueForm::DragTo(int x, int y)
-{
-    double lambda, a;
-    GrapheSpectre.PixelToWorld(x, y, lambda, a);
-    QSpinBox *spin = Deplacement == 2 ? LambdaBisSE : LambdaSE;
-    const double nm = std::nearbyint(lambda);
-    const int v = std::fabs(nm) < 1e9 ? int(nm) : 0;
-    // Outside the up-down's range the value is refused by its change check.
-    if (v < spin->minimum() || v > spin->maximum()) {
-        LambdaChanged(spin, v);
-        return;
-    }
-    spin->setValue(v);
-}
-
-// ---- saving, printing, keyboard, closing --------------------------------------
-
-void TCinetiqueForm::SaveAction(int tag)
+void TCinetiqueForm::SaveAction(SaveTarget target)
 {
     if (!FormDDE)
         return;
-    FormDDE->CinetiqueGraph = &GrapheCinetique;
-    FormDDE->LambdaBis = [this] { return LambdaBisCB->isChecked(); };
-    const int done = SaveWith(tag, [](bool toTabvista) { FormDDE->ExportCinetique(toTabvista); },
-                              [](const QString &name, int filter) { return FormDDE->SauveCinetique(name, filter); });
+    const Tgraphe &graph = Session.GrapheCinetique;
+    const bool two = Session.LambdaBisSuivie;
+    const std::optional<SaveTarget> done = SaveWith(
+        target, [&](bool toTabvista) { FormDDE->ExportCinetique(graph, two, toTabvista); },
+        [&](const QString &name, int filter) { return FormDDE->SauveCinetique(graph, two, name, filter); });
     // A copy to the clipboard leaves the run unsaved.
-    if (done == 0 || done == 2)
-        Sauve = true;
+    if (done && *done != SaveTarget::Clipboard)
+        Session.Sauve = true;
 }
 
 void TCinetiqueForm::PrintBtnClick()
 {
-    PrintOnLandscape(GrapheCinetique);
+    PrintOnLandscape(Session.GrapheCinetique);
     Oscillo->Redraw(); // back to the screen's bounds and scales
 }
 
@@ -816,7 +607,7 @@ bool TCinetiqueForm::SpaceBar()
 
 bool TCinetiqueForm::FormCloseQuery()
 {
-    if (Etat == EtatArrete && !Sauve && GrapheCinetique.PointCount >= 4)
+    if (Session.AsksSave())
         AskSave();
     if (StopBtn->isEnabled())
         return CurrentDialogs().Question(this, QStringLiteral("arrêt de l'acquisition en cours"));
@@ -829,14 +620,6 @@ void TCinetiqueForm::FormClose()
         StopBtnClick();
     TimerSpectre.stop();
     TimerHorloge.stop();
-}
-
-void TCinetiqueForm::WriteExtraKeys(IniImage &image)
-{
-    const int tag = SaveTag();
-    image.WriteBool("Save", "Tabvista", tag == 0);
-    image.WriteBool("Save", "Clip", tag == 1);
-    image.WriteBool("Save", "File", tag == 2);
 }
 
 } // namespace vandoral

@@ -27,23 +27,6 @@
 
 namespace vandoral {
 
-double AutoTop(double largest, double absMax)
-{
-    return std::max(0.2, std::min(1.05 * largest, absMax));
-}
-
-void SetUpSpectrumGraph(Tgraphe &graph, const TspectroVandoral *spectro)
-{
-    graph.WorldX.Name = "Lambda";
-    graph.WorldX.Unit = "nm";
-    graph.WorldX.LongName = "Longueur d'onde";
-    graph.WorldY.Name = "A";
-    graph.WorldY.LongName = "Absorbance";
-    graph.DrawMode = 1;
-    if (spectro)
-        graph.SetWorld(spectro->LambdaMin, 0, spectro->LambdaMax, spectro->AbsMax);
-}
-
 std::function<QString(const QString &)> TModeForm::Translate = [](const QString &text) { return text; };
 
 namespace {
@@ -145,7 +128,7 @@ QToolButton *TModeForm::AddButton(const char *name, const QString &caption, cons
     return b;
 }
 
-void TModeForm::AddSaveButton(int checkedTag)
+void TModeForm::AddSaveButton(SaveTarget checked)
 {
     RegSaveBtn = AddButton("RegSaveBtn", QString(), QStringLiteral("Sauvegarde ; flèche : choix du type"), 2);
     RegSaveBtn->setPopupMode(QToolButton::MenuButtonPopup);
@@ -168,7 +151,7 @@ void TModeForm::AddSaveButton(int checkedTag)
     }
     RegSaveBtn->setMenu(SavePopupMenu);
     connect(RegSaveBtn, &QToolButton::clicked, this, &TModeForm::RegSaveBtnClick);
-    CheckSaveItem(checkedTag);
+    CheckSaveItem(checked);
 }
 
 void TModeForm::AddConnectAndExit()
@@ -180,19 +163,20 @@ void TModeForm::AddConnectAndExit()
     connect(ExitBtn, &QToolButton::clicked, this, &QWidget::close);
 }
 
-int TModeForm::SaveTag() const
+SaveTarget TModeForm::SaveTag() const
 {
     if (ClipM && ClipM->isChecked())
-        return 1;
+        return SaveTarget::Clipboard;
     if (FileM && FileM->isChecked())
-        return 2;
-    return 0;
+        return SaveTarget::File;
+    return SaveTarget::Tabvista;
 }
 
-void TModeForm::CheckSaveItem(int tag)
+void TModeForm::CheckSaveItem(SaveTarget target)
 {
     QAction *items[] = {TabvistaM, ClipM, FileM};
-    if (tag < 0 || tag > 2 || !items[tag])
+    const int tag = int(target);
+    if (tag > 2 || !items[tag])
         return;
     items[tag]->setChecked(true);
     RegSaveBtn->setText(QString::fromLatin1(SaveCaptions[tag]));
@@ -202,7 +186,7 @@ void TModeForm::CheckSaveItem(int tag)
 
 void TModeForm::TabvistaMClick(QAction *item)
 {
-    CheckSaveItem(item->data().toInt());
+    CheckSaveItem(SaveTarget(item->data().toInt()));
     RegSaveBtnClick();
 }
 
@@ -249,13 +233,6 @@ void TModeForm::ShowStatus(const QString &text)
 void TModeForm::SayBusy()
 {
     ShowStatus(Translate(QStringLiteral("Le spectro est occupé : attendre la fin de la mesure en cours")));
-}
-
-void TModeForm::MarkerHint(QWidget *panel, const QString &hint)
-{
-    panel->setToolTip(hint);
-    ShowHint(hint);
-    panel->setCursor(hint.isEmpty() ? Qt::ArrowCursor : Qt::SplitHCursor);
 }
 
 void TModeForm::ShowHint(const QString &text)
@@ -321,26 +298,27 @@ void TModeForm::WriteWindowState()
     image.Save(ini);
 }
 
-int TModeForm::SaveWith(int tag, const std::function<void(bool)> &exportTo,
-                        const std::function<bool(const QString &, int)> &saveFile)
+std::optional<SaveTarget> TModeForm::SaveWith(SaveTarget target, const std::function<void(bool)> &exportTo,
+                                              const std::function<bool(const QString &, int)> &saveFile)
 {
-    switch (tag) {
-    case 0:
+    switch (target) {
+    case SaveTarget::Tabvista:
         if (!ConstanteDlg || !ConstanteDlg->Execute())
-            return -1;
+            return std::nullopt;
         exportTo(true);
         ConstanteDlg->SetNewPage(1); // "Nouvelle page" for the next send
-        return 0;
-    case 1:
+        return target;
+    case SaveTarget::Clipboard:
         exportTo(false);
-        return 1;
-    default: {
-        int filterIndex = 1;
-        const QString name = RunSaveDialog ? RunSaveDialog(this, filterIndex) : QString();
-        // Saved only when the file was written.
-        return !name.isEmpty() && saveFile(name, filterIndex) ? 2 : -1;
+        return target;
+    case SaveTarget::File: break;
     }
-    }
+    int filterIndex = 1;
+    const QString name = RunSaveDialog ? RunSaveDialog(this, filterIndex) : QString();
+    // Saved only when the file was written.
+    if (!name.isEmpty() && saveFile(name, filterIndex))
+        return target;
+    return std::nullopt;
 }
 
 void TModeForm::PrintOnLandscape(Tgraphe &graph)

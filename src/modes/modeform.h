@@ -6,9 +6,12 @@
 // its own rules.
 #pragma once
 
+#include "modeshared.h"
+
 #include <QMainWindow>
 
 #include <functional>
+#include <optional>
 
 class QLabel;
 class QMenu;
@@ -21,13 +24,6 @@ namespace vandoral {
 class IniImage;
 class Tgraphe;
 class TspectroVandoral;
-
-// The top of an automatic absorbance scale: 1.05 times the largest value,
-// at most `absMax`, at least 0.2.
-double AutoTop(double largest, double absMax);
-// A spectrum plot: absorbance against wavelength, as a line, over the
-// instrument's range when there is one.
-void SetUpSpectrumGraph(Tgraphe &graph, const TspectroVandoral *spectro);
 
 class TModeForm : public QMainWindow {
     Q_OBJECT
@@ -65,8 +61,8 @@ public:
     QToolButton *ConnectBtn = nullptr;
     QToolButton *ExitBtn = nullptr;
 
-    // The checked item of the save menu: 0 Tabvista, 1 clipboard, 2 file.
-    int SaveTag() const;
+    // The checked item of the save menu.
+    SaveTarget SaveTag() const;
     // TabvistaMClick: the item becomes checked, the button takes its caption
     // and icon, and the save runs at once.
     void TabvistaMClick(QAction *item);
@@ -79,13 +75,13 @@ protected:
                            bool checkable = false);
     // The save drop-down, and the connect and exit buttons, at the tool
     // bar's current end.
-    void AddSaveButton(int checkedTag);
+    void AddSaveButton(SaveTarget checked);
     void AddConnectAndExit();
     // Shows the checked item on the button without running the save.
-    void CheckSaveItem(int tag);
+    void CheckSaveItem(SaveTarget target);
 
-    // The window's own save, for the checked item's tag.
-    virtual void SaveAction(int tag) = 0;
+    // The window's own save, for the checked item.
+    virtual void SaveAction(SaveTarget target) = 0;
     // The window's controls after a control change.
     virtual void RafraichitBoutons() {}
     // Every activation; the first one comes before the others' work.
@@ -104,10 +100,10 @@ protected:
     // "Sauvegarde ?" for unsaved data; yes runs the save action.
     void AskSave();
     // The save of the checked item: to the analysis program after the page
-    // dialog (tag 0), to the clipboard (1), or to the file the save dialog
-    // names (2). Returns the tag when it was done, -1 when cancelled or failed.
-    int SaveWith(int tag, const std::function<void(bool toTabvista)> &exportTo,
-                 const std::function<bool(const QString &name, int filterIndex)> &saveFile);
+    // dialog, to the clipboard, or to the file the save dialog names. Returns
+    // what was done, nothing when it was cancelled or failed.
+    std::optional<SaveTarget> SaveWith(SaveTarget target, const std::function<void(bool toTabvista)> &exportTo,
+                                       const std::function<bool(const QString &name, int filterIndex)> &saveFile);
     // The graph alone on a landscape page, after "Impression ?".
     void PrintOnLandscape(Tgraphe &graph);
     // The window-state keys of the section, read when the window is first
@@ -115,9 +111,6 @@ protected:
     void ReadWindowState();
     // "The instrument is busy" in the status bar, for a request it refused.
     void SayBusy();
-    // A spectrum panel's wavelength marker under the mouse: its hint in the
-    // tooltip and the status bar, and the split cursor; none when empty.
-    void MarkerHint(QWidget *panel, const QString &hint);
 
     bool event(QEvent *e) override;
     bool eventFilter(QObject *watched, QEvent *e) override;

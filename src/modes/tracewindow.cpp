@@ -62,13 +62,13 @@ void ColourBand::paintEvent(QPaintEvent *)
 }
 
 TTraceSpectre::TTraceSpectre(QWidget *parent)
-    : TModeForm(QStringLiteral("Tracé de spectre"), QStringLiteral("WindowS"), parent)
+    : TModeForm(QStringLiteral("Tracé de spectre"), QStringLiteral("WindowS"), parent), Session(Spectro)
 {
     setObjectName(QStringLiteral("TraceSpectre"));
     BlancBtn = AddButton("BlancBtn", QStringLiteral("Blanc"), QStringLiteral("|Installer cuve avec solvant et cliquer ici"), 10);
     SpectreBtn = AddButton("SpectreBtn", QStringLiteral("Spectre"), QStringLiteral("|Lancer l'acquisition du spectre"), 14);
     ReticuleBtn = AddButton("ReticuleBtn", QStringLiteral("Réticule"), QStringLiteral("Réticule"), 13, true);
-    AddSaveButton(0);
+    AddSaveButton(SaveTarget::Tabvista);
     PrintBtn = AddButton("PrintBtn", QStringLiteral("Imprimer"), QStringLiteral("Impression du graphe"), 4);
     ZoomBtn = AddButton("ZoomBtn", QStringLiteral("Auto"), QStringLiteral("Echelle automatique"), 15, true);
     AddConnectAndExit();
@@ -96,8 +96,8 @@ TTraceSpectre::TTraceSpectre(QWidget *parent)
     blancLayout->addWidget(Label1);
     layout->addWidget(panelBlanc);
 
-    SetUpSpectrumGraph(Graphe, Spectro);
-    PaintBox = new GraphBox(&Graphe, central);
+    Tgraphe &graph = Session.Graphe;
+    PaintBox = new GraphBox(&graph, central);
     PaintBox->setObjectName(QStringLiteral("PaintBox"));
     PaintBox->setAccessibleName(QStringLiteral("Graphe"));
     QFont graphFont(QStringLiteral("Tahoma"));
@@ -107,10 +107,10 @@ TTraceSpectre::TTraceSpectre(QWidget *parent)
     PaintBox->setMouseTracking(true);
     PaintBox->AfterDraw = [this] {
         if (ReticuleBtn->isChecked())
-            Graphe.DrawCursor();
+            Session.Graphe.DrawCursor();
     };
     layout->addWidget(PaintBox, 1);
-    CouleursPB = new ColourBand(&Graphe, central);
+    CouleursPB = new ColourBand(&graph, central);
     layout->addWidget(CouleursPB);
     setCentralWidget(central);
 
@@ -129,7 +129,7 @@ void TTraceSpectre::FormActivate()
 {
     Label4->clear();
     // Each activation restores the instrument's full range.
-    Graphe.SetWorld(Spectro->LambdaMin, 0, Spectro->LambdaMax, Spectro->AbsMax);
+    Session.Graphe.SetWorld(Spectro->LambdaMin, 0, Spectro->LambdaMax, Spectro->AbsMax);
     ZoomBtn->setChecked(false);
     RepaintGraph();
     RafraichitControle();
@@ -137,17 +137,17 @@ void TTraceSpectre::FormActivate()
 
 void TTraceSpectre::ActualiseBoutons()
 {
-    const bool data = Graphe.PointCount > 0;
+    const bool data = Session.HasData();
     for (QToolButton *b : {RegSaveBtn, PrintBtn, ReticuleBtn, ZoomBtn})
         b->setEnabled(data);
     const bool controlled = Spectro && Spectro->Controlled;
     const bool busy = Spectro && Spectro->Busy;
-    SpectreBtn->setEnabled(BlancFait && controlled && !busy);
-    BlancBtn->setEnabled(controlled && !busy);
+    SpectreBtn->setEnabled(Session.CanScan(controlled, busy));
+    BlancBtn->setEnabled(Session.CanBlank(controlled, busy));
     Label3->setVisible(busy);
     if (!ReticuleBtn->isEnabled())
         ReticuleBtn->setChecked(false);
-    Label1->setText(BlancFait
+    Label1->setText(Session.BlancFait
                         ? QStringLiteral("Insérez l'échantillon et cliquez sur le bouton \"Spectre\"")
                         : QStringLiteral("Faire d'abord le blanc : installer la cuve avec solvant dans le "
                                          "spectro puis cliquer sur le bouton \"Blanc\""));
@@ -168,56 +168,41 @@ void TTraceSpectre::BlancBtnClick()
     }
     Label3->setText(QStringLiteral("Blanc en cours..."));
     RafraichitControle();
-    Graphe.PointCount = 0;
-    truncated_ = false;
+    Session.BlankStarted();
     RepaintGraph();
 }
 
 void TTraceSpectre::BlancTermine()
 {
-    BlancFait = true;
+    Session.BlankEnded();
     ActualiseBoutons();
 }
 
 void TTraceSpectre::SpectreBtnClick()
 {
-    const double minX = Graphe.WorldX.Min, maxX = Graphe.WorldX.Max;
-    Graphe.WorldX.Min = Spectro->LambdaMin;
-    Graphe.WorldX.Max = Spectro->LambdaMax;
     if (!Spectro->Scan([this](std::int32_t i, double a) { ValeurRecue(i, a); }, [this] { SpectreTermine(); })) {
-        Graphe.WorldX.Min = minX;
-        Graphe.WorldX.Max = maxX;
         SayBusy();
         return;
     }
+    Session.ScanStarted(Spectro->LambdaMin, Spectro->LambdaMax);
     Label3->setText(QStringLiteral("Acquisition du spectre..."));
     RafraichitControle();
-    Graphe.PointCount = 0;
-    truncated_ = false;
     RepaintGraph();
 }
 
 void TTraceSpectre::ValeurRecue(std::int32_t index, double absorbance)
 {
     try {
-        if (Graphe.PointCount == 0)
+        if (!Session.HasData())
             Label3->setText(QStringLiteral("Lecture du spectre..."));
-        const int n = Graphe.PointCount;
-        // The graph holds 1501 values: the first ones are kept, the cut is said
-        // when the scan ends.
-        if (n >= GraphCapacity) {
-            truncated_ = true;
-            return;
+        const int n = Session.Graphe.PointCount;
+        switch (Session.AddValue(index, absorbance)) {
+        case TSpectreSession::Stored::Dropped: break;
+        case TSpectreSession::Stored::Kept:
+            PaintBox->DrawPoint(static_cast<std::uint16_t>(n), Session.Graphe.Curve1);
+            break;
+        case TSpectreSession::Stored::TopRaised: RepaintGraph(); break;
         }
-        Graphe.X[n] = index;
-        Graphe.Curve1.Y[n] = absorbance;
-        PaintBox->DrawPoint(static_cast<std::uint16_t>(n), Graphe.Curve1);
-        Graphe.PointCount = static_cast<std::uint16_t>(n + 1);
-        if (absorbance != MissingValue && absorbance > Graphe.WorldY.Max) {
-            Graphe.WorldY.Max = 1.05 * absorbance;
-            RepaintGraph();
-        }
-        Sauve = false;
     } catch (...) {
     }
 }
@@ -225,7 +210,7 @@ void TTraceSpectre::ValeurRecue(std::int32_t index, double absorbance)
 void TTraceSpectre::SpectreTermine()
 {
     ActualiseBoutons();
-    if (truncated_)
+    if (Session.Truncated())
         ShowStatus(Translate(QStringLiteral("Spectre tronqué : seules les 1501 premières valeurs sont gardées")));
 }
 
@@ -239,33 +224,20 @@ void TTraceSpectre::PaintBoxMouseMove(int x, int y)
 {
     if (!ReticuleBtn->isChecked())
         return;
+    Tgraphe &graph = Session.Graphe;
     PaintBox->DrawCursor(); // erased at its old place
     double lambda = 0, a = 0;
-    Graphe.PixelToWorld(x, y, lambda, a);
-    bool unknown = false;
-    const int count = Graphe.PointCount;
-    if (count > 0 && Graphe.X[0] <= lambda && lambda <= Graphe.X[count - 1]) {
-        int i = 0;
-        while (i < count - 1 && Graphe.X[i] < lambda)
-            ++i;
-        const double *y1 = Graphe.Curve1.Y.data();
-        if (i == 0 || Graphe.X[i] == Graphe.X[i - 1]) {
-            a = y1[i];
-            unknown = a == MissingValue;
-        } else if (y1[i] == MissingValue || y1[i - 1] == MissingValue) {
-            unknown = true; // no value to read there
-        } else {
-            a = y1[i] + (lambda - Graphe.X[i]) * (y1[i] - y1[i - 1]) / (Graphe.X[i] - Graphe.X[i - 1]);
-        }
-        if (!unknown)
-            Graphe.WorldToPixel(lambda, a, x, y);
-    }
-    Graphe.CursorY = y;
+    graph.PixelToWorld(x, y, lambda, a);
+    const TSpectreSession::Reading r = Session.ReadAt(lambda, a);
+    // On the curve, the horizontal line sits on it.
+    if (r.onCurve)
+        graph.WorldToPixel(lambda, r.a, x, y);
+    graph.CursorY = y;
     const double nm = std::nearbyint(lambda);
     Label4->setText(QStringLiteral("Lambda=%1 nm ; A= %2")
                         .arg(std::fabs(nm) < 1e9 ? qint64(nm) : 0)
-                        .arg(unknown ? QStringLiteral("?") : FromCp(Spectro->FormatAbs(a))));
-    Graphe.CursorX = x;
+                        .arg(r.unknown ? QStringLiteral("?") : FromCp(Spectro->FormatAbs(r.a))));
+    graph.CursorX = x;
     PaintBox->DrawCursor();
 }
 
@@ -277,22 +249,9 @@ void TTraceSpectre::PaintBoxMouseLeave()
 void TTraceSpectre::ZoomBtnClick()
 {
     if (ZoomBtn->isChecked())
-        EchelleAuto();
+        Session.AutoScale(Spectro->AbsMax);
     else
-        EchelleFixe();
-}
-
-void TTraceSpectre::EchelleAuto()
-{
-    Graphe.WorldY.Max = AutoTop(Graphe.MaxY(), Spectro->AbsMax);
-    RepaintGraph();
-}
-
-void TTraceSpectre::EchelleFixe()
-{
-    Graphe.WorldY.Max = Spectro->AbsMax;
-    Graphe.WorldX.Max = Spectro->LambdaMax;
-    Graphe.WorldX.Min = Spectro->LambdaMin;
+        Session.FullScale(Spectro->LambdaMin, Spectro->LambdaMax, Spectro->AbsMax);
     RepaintGraph();
 }
 
@@ -308,37 +267,28 @@ void TTraceSpectre::PrintBtnClick()
     }
     const QSize size = printer.pageLayout().paintRectPixels(printer.resolution()).size();
     QtCanvas canvas(&painter, QRect(QPoint(0, 0), size));
-    TCanvas *saved = Graphe.Canvas;
-    Graphe.Canvas = &canvas;
-    // Margins of a twentieth; in portrait the graph takes the upper half.
-    TRect b{0, 0, size.width(), size.height()};
-    int d = (b.Right - b.Left) / 20;
-    b.Right -= d;
-    b.Left += d;
-    if (printer.pageLayout().orientation() == QPageLayout::Portrait)
-        b.Bottom = (b.Top + b.Bottom) / 2;
-    d = (b.Bottom - b.Top) / 20;
-    b.Bottom -= d;
-    b.Top += d;
-    Graphe.Bounds = b;
-    Graphe.Draw();
+    Tgraphe &graph = Session.Graphe;
+    TCanvas *saved = graph.Canvas;
+    graph.Canvas = &canvas;
+    graph.Bounds = TSpectreSession::PageBounds(size.width(), size.height(),
+                                               printer.pageLayout().orientation() == QPageLayout::Portrait);
+    graph.Draw();
     canvas.Flush();
     painter.end();
-    Graphe.Canvas = saved;
+    graph.Canvas = saved;
     // The page's bounds and scales must not stay: the cross-hair and the next
     // points would land where the page had them.
     RepaintGraph();
 }
 
-void TTraceSpectre::SaveAction(int tag)
+void TTraceSpectre::SaveAction(SaveTarget target)
 {
     if (!FormDDE)
         return;
-    FormDDE->SpectreGraph = &Graphe;
-    if (SaveWith(tag, [](bool toTabvista) { FormDDE->ExportSpectre(toTabvista); },
-                 [](const QString &name, int filter) { return FormDDE->SauveSpectre(name, filter); })
-        >= 0)
-        Sauve = true;
+    const Tgraphe &graph = Session.Graphe;
+    if (SaveWith(target, [&graph](bool toTabvista) { FormDDE->ExportSpectre(graph, toTabvista); },
+                 [&graph](const QString &name, int filter) { return FormDDE->SauveSpectre(graph, name, filter); }))
+        Session.Sauve = true;
 }
 
 bool TTraceSpectre::SpaceBar()
@@ -361,7 +311,7 @@ bool TTraceSpectre::FormCloseQuery()
         ShowStatus(Translate(QStringLiteral("Attendre la fin de la mesure en cours")));
         return false;
     }
-    if (Graphe.PointCount > 0 && !Sauve)
+    if (Session.AsksSave())
         AskSave();
     return !(Spectro && Spectro->Busy);
 }

@@ -3,8 +3,8 @@
 // a band under the plot and a cross-hair readout.
 #pragma once
 
-#include "graphker.h"
 #include "modeform.h"
+#include "spectresession.h"
 
 class QLabel;
 
@@ -34,9 +34,8 @@ class TTraceSpectre : public TModeForm {
 public:
     explicit TTraceSpectre(QWidget *parent = nullptr);
 
-    Tgraphe Graphe;
-    bool BlancFait = false;
-    bool Sauve = false;
+    // The spectrum and its rules.
+    TSpectreSession Session;
 
     QToolButton *BlancBtn;
     QToolButton *SpectreBtn;
@@ -59,24 +58,16 @@ public:
     void PaintBoxMouseMove(int x, int y);
     void PaintBoxMouseLeave();
     void ZoomBtnClick();
-    void EchelleAuto();
-    void EchelleFixe();
     void PrintBtnClick();
     // The graph repainted at once, cross-hair and colour band included.
     void RepaintGraph();
 
-    // Values past the graph's capacity in the last scan (kept: the first).
-    bool Truncated() const { return truncated_; }
-
 protected:
     void FormActivate() override;
     void RafraichitBoutons() override { ActualiseBoutons(); }
-    void SaveAction(int tag) override;
+    void SaveAction(SaveTarget target) override;
     bool SpaceBar() override;
     bool FormCloseQuery() override;
-
-private:
-    bool truncated_ = false;
 };
 
 } // namespace vandoral

@@ -49,6 +49,9 @@ struct Bench {
     ~Bench()
     {
         form.reset();
+        beerForm.reset();
+        cinetiqueForm.reset();
+        spectreForm.reset();
         spectro.reset();
         Spectro = nullptr;
     }
@@ -70,8 +73,12 @@ struct Bench {
         spectro = std::make_unique<TspectroVandoral>(ini.toStdString());
         Spectro = spectro.get();
         Spectro->Catalogue = &catalogue;
+        // The mode windows after the instrument object, as at start-up.
+        spectreForm = std::make_unique<TTraceSpectre>();
+        cinetiqueForm = std::make_unique<TCinetiqueForm>();
+        beerForm = std::make_unique<TBeerForm>();
         form = std::make_unique<TFormMain>(ini);
-        form->SetWindows(&spectre, &cinetique, &beer, &about);
+        form->SetWindows(spectreForm.get(), cinetiqueForm.get(), beerForm.get(), &about);
         form->show();
         QTRY_VERIFY_WITH_TIMEOUT(started(), 10000);
     }
@@ -91,9 +98,9 @@ struct Bench {
     std::map<int, std::unique_ptr<PtySimulator>> sims;
     ScriptedDialogs dialogs;
     std::unique_ptr<TspectroVandoral> spectro;
-    TTraceSpectre spectre;
-    TCinetiqueForm cinetique;
-    TBeerForm beer;
+    std::unique_ptr<TTraceSpectre> spectreForm;
+    std::unique_ptr<TCinetiqueForm> cinetiqueForm;
+    std::unique_ptr<TBeerForm> beerForm;
     TAboutBox about;
     std::unique_ptr<TFormMain> form;
 };
@@ -244,20 +251,20 @@ void TestFormMain::modesAndRouting()
     b.form->SpectreMinMaxBtn->click();
     QCOMPARE(selections, 1);
     QCOMPARE(b.form->Mode, 1);
-    QVERIFY(b.spectre.isVisible());
+    QVERIFY(b.spectreForm->isVisible());
     QVERIFY(b.form->SpectreMinMaxBtn->isVisible());
     QVERIFY(b.form->CinetiqueBtn->isHidden() && b.form->BeerBtn->isHidden());
     QVERIFY(b.form->ConnectBtn->isVisible());
 
     // Instrument texts go to the active mode's window.
     Spectro->DecodeStatus("E04");
-    QCOMPARE(b.spectre.StatusText(), QString("Erreur de longueur d'onde"));
+    QCOMPARE(b.spectreForm->StatusText(), QString("Erreur de longueur d'onde"));
     QCOMPARE(b.form->StatusText(), QString());
     b.form->AppHint("aide");
-    QCOMPARE(b.spectre.HintText(), QString("aide"));
+    QCOMPARE(b.spectreForm->HintText(), QString("aide"));
 
     // Closing the mode window brings back mode 0 and every button.
-    b.spectre.close();
+    b.spectreForm->close();
     QCOMPARE(b.form->Mode, 0);
     QVERIFY(ModeButtonsVisible(*b.form));
     Spectro->DecodeStatus("E02");
@@ -265,10 +272,10 @@ void TestFormMain::modesAndRouting()
 
     b.form->CinetiqueBtn->click();
     QCOMPARE(b.form->Mode, 2);
-    QVERIFY(b.cinetique.isVisible());
+    QVERIFY(b.cinetiqueForm->isVisible());
     b.form->Mode = 2;
     b.form->ShowActiveMode();
-    QVERIFY(b.cinetique.isVisible());
+    QVERIFY(b.cinetiqueForm->isVisible());
 }
 
 void TestFormMain::closeInControlSendsRelease()
@@ -335,16 +342,16 @@ void TestFormMain::instrumentFoundAgainAfterItWasLost()
     b.Start();
     QVERIFY(Spectro->Controlled);
     b.form->SpectreMinMaxBtn->click();
-    b.spectre.BlancBtnClick();
-    QTRY_VERIFY(b.spectre.BlancFait);
-    b.spectre.SpectreBtnClick();
+    b.spectreForm->BlancBtnClick();
+    QTRY_VERIFY(b.spectreForm->Session.BlancFait);
+    b.spectreForm->SpectreBtnClick();
     // The cable is pulled in the middle of the scan: the window is told at once.
     QTRY_VERIFY_WITH_TIMEOUT(!Spectro->Busy, 5000);
     QVERIFY(!Spectro->Controlled);
-    QCOMPARE(b.spectre.StatusText(), QString::fromUtf8("Le spectro ne répond plus"));
-    QVERIFY(!b.spectre.BlancBtn->isEnabled());
-    QCOMPARE(b.spectre.ConnectBtn->text(), QString("Connect."));
-    QVERIFY(b.spectre.close()); // nothing running: it closes (no data, no question)
+    QCOMPARE(b.spectreForm->StatusText(), QString::fromUtf8("Le spectro ne répond plus"));
+    QVERIFY(!b.spectreForm->BlancBtn->isEnabled());
+    QCOMPARE(b.spectreForm->ConnectBtn->text(), QString("Connect."));
+    QVERIFY(b.spectreForm->close()); // nothing running: it closes (no data, no question)
     // Plugged in again: "Test" finds it and takes control.
     PtySimulator &back = b.Sim(1);
     b.form->ComBtn->click();

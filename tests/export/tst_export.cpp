@@ -26,9 +26,6 @@ namespace {
 struct Exporter {
     Exporter() : dde(&constante)
     {
-        dde.SpectreGraph = &graph;
-        dde.CinetiqueGraph = &graph;
-        dde.BeerGraph = &graph;
         dde.Wait = [this](int ms) { waits << ms; };
         dde.ServiceApplication = QStringLiteral("/nonexistent/tabvista");
         constante.EditComm->setText(QString::fromUtf8("essai à 20 °C"));
@@ -85,7 +82,7 @@ void TestExport::clipboardCarriesTheBlock()
     QFETCH(char, sep);
     SeparatorScope scope(sep);
     Exporter e;
-    e.dde.ExportSpectre(false);
+    e.dde.ExportSpectre(e.graph, false);
     const QString clip = QGuiApplication::clipboard()->text();
     QCOMPARE(ToCp(clip), e.dde.LastBlock); // accents survive the trip
     const QStringList lines = Lines(e.dde.LastBlock);
@@ -105,7 +102,7 @@ void TestExport::firstSendLoadsThenAdds()
     Exporter e;
     QElapsedTimer t;
     t.start();
-    e.dde.ExportSpectre(true);
+    e.dde.ExportSpectre(e.graph, true);
     QCOMPARE(tabvista.macros, QStringList{"CLIP|LOAD()"});
     QCOMPARE(e.constante.NewPage(), 1);
     // The analysis program read the same bytes, lambda's 0x88 included, and
@@ -118,10 +115,10 @@ void TestExport::firstSendLoadsThenAdds()
     QCOMPARE(lines[0], QDir::toNativeSeparators(QCoreApplication::applicationFilePath()));
     QCOMPARE(ToCp(lines[3]), std::string("\x88\tA"));
 
-    e.dde.ExportCinetique(true);
+    e.dde.ExportCinetique(e.graph, false, true);
     QCOMPARE(tabvista.macros, (QStringList{"CLIP|LOAD()", "CLIP|ADD()"}));
     e.constante.SetNewPage(0); // "Nouveau fichier" again, as a mode selection does
-    e.dde.ExportBeer(true);
+    e.dde.ExportBeer(e.graph, true);
     QCOMPARE(tabvista.macros.last(), QString("CLIP|LOAD()"));
     // Already running: no start and no waiting.
     QVERIFY(e.waits.isEmpty());
@@ -135,7 +132,7 @@ void TestExport::refusedMacro()
     tabvista.refuse = true;
     QVERIFY(tabvista.Start());
     Exporter e;
-    e.dde.ExportSpectre(true);
+    e.dde.ExportSpectre(e.graph, true);
     QCOMPARE(e.dialogs.asked, QStringList{QString::fromUtf8("message:CLIP|LOAD() non exécuté")});
     QCOMPARE(e.constante.NewPage(), 1);
     QCOMPARE(ToCp(QGuiApplication::clipboard()->text()), e.dde.LastBlock);
@@ -144,7 +141,7 @@ void TestExport::refusedMacro()
 void TestExport::noAnalysisProgram()
 {
     Exporter e; // nothing listens and the command cannot start
-    e.dde.ExportSpectre(true);
+    e.dde.ExportSpectre(e.graph, true);
     QCOMPARE(e.dialogs.asked, QStringList{"message:Impossible de lancer Tabvista"});
     QCOMPARE(e.waits, QList<int>{1000}); // the retry's wait; no start, so no 2000 ms
     QVERIFY(!e.dde.LastBlock.empty());
@@ -173,7 +170,7 @@ void TestExport::analysisProgramIsStarted()
         e.waits << ms;
         QThread::msleep(ulong(ms));
     };
-    e.dde.ExportSpectre(true);
+    e.dde.ExportSpectre(e.graph, true);
     QCOMPARE(e.waits, QList<int>{2000});
     QVERIFY(e.dialogs.asked.isEmpty());
     // The log shows each macro and the block it read. (Each offscreen
@@ -186,7 +183,7 @@ void TestExport::analysisProgramIsStarted()
     QVERIFY(TabvistaRunning());
     // Running now: the next send starts nothing.
     e.waits.clear();
-    e.dde.ExportSpectre(true);
+    e.dde.ExportSpectre(e.graph, true);
     QVERIFY(e.waits.isEmpty());
     f.seek(0);
     QCOMPARE(f.readAll().count("CLIP|ADD()\n--- block ("), 1);
@@ -221,7 +218,7 @@ void TestExport::dataFiles()
     // A French user's folders: the names reach the file system as they are.
     const QString dir = tmp.filePath(QString::fromUtf8("Données été"));
     QVERIFY(QDir().mkpath(dir));
-    QVERIFY(e.dde.SauveSpectre(dir + QString::fromUtf8("/mesure_été"), CsvFilter));
+    QVERIFY(e.dde.SauveSpectre(e.graph, dir + QString::fromUtf8("/mesure_été"), CsvFilter));
     QFile f(dir + QString::fromUtf8("/mesure_été.CSV"));
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readLine(), QString::fromUtf8("essai à 20 °C\n").toLatin1()); // contents stay Windows-1252
@@ -231,7 +228,7 @@ void TestExport::dataFiles()
     // The folder is a regular file: an error box naming the user's file (not
     // the temporary one) and the reason, in French; false.
     const QString target = dir + QString::fromUtf8("/mesure_été.CSV/b");
-    QVERIFY(!e.dde.SauveBeer(target, TextFilter));
+    QVERIFY(!e.dde.SauveBeer(e.graph, target, TextFilter));
     QCOMPARE(e.dialogs.asked,
              QStringList{QString::fromUtf8("error:Impossible d'enregistrer le fichier %1.TXT : "
                                            "un élément du chemin n'est pas un dossier")

@@ -4,6 +4,7 @@
 // and undo, faulty readings, the plot's range rules, saving, and a lost
 // instrument.
 #include "beerwindow.h"
+#include "spectrumpanel.h"
 #include "graphbox.h"
 #include "modebench.h"
 #include "numtext.h"
@@ -50,7 +51,7 @@ struct Beer {
         QCoreApplication::processEvents();
         if (blank) {
             w->ZeroBtnClick();
-            ok = ok && b.WaitIdle() && w->BlankDone;
+            ok = ok && b.WaitIdle() && w->Session.BlancFait;
         }
     }
     // Types a concentration on the entry row (or on `row`) and validates it
@@ -136,16 +137,16 @@ void TestBeer::fitAndPrecision()
     QVERIFY(beer.Standard("1"));
     QVERIFY(beer.Standard("2"));
     // Two standards: no fit, no unknown button.
-    QCOMPARE(int(w.BeerGraph.PointCount), 2);
+    QCOMPARE(int(w.Session.BeerGraph.PointCount), 2);
     QVERIFY(!w.EnregistreBtn->isEnabled());
-    QVERIFY(w.PrecisionText.empty());
+    QVERIFY(w.Session.PrecisionText.empty());
     QVERIFY(!w.LambdaSE->isEnabled()); // the wavelength is fixed by the standards
     QVERIFY(beer.Standard(sep == ',' ? "3,0" : "3.0"));
-    QCOMPARE(int(w.BeerGraph.PointCount), 3);
-    QCOMPARE(w.BeerGraph.Curve1.Y[1], 0.21);
+    QCOMPARE(int(w.Session.BeerGraph.PointCount), 3);
+    QCOMPARE(w.Session.BeerGraph.Curve1.Y[1], 0.21);
     QVERIFY(w.EnregistreBtn->isEnabled());
-    QVERIFY(std::fabs(w.Slope - 0.1) < 1e-12);
-    QTEST(QString::fromLatin1(w.PrecisionText.c_str()), "precision");
+    QVERIFY(std::fabs(w.Session.Slope - 0.1) < 1e-12);
+    QTEST(QString::fromLatin1(w.Session.PrecisionText.c_str()), "precision");
     QCOMPARE(Cell(w.BeerMesureGrid, 3, 0), QString("2"));
     QCOMPARE(Cell(w.BeerMesureGrid, 3, 1), sep == ',' ? QString("0,21") : QString("0.21"));
     QCOMPARE(w.EnregistreBtn->text(), QString("c ?"));
@@ -164,28 +165,35 @@ void TestBeer::unknownsAndTheOption()
         QVERIFY(beer.Standard(c));
     QVERIFY(beer.Unknown());
     QVERIFY(beer.Unknown());
-    QCOMPARE(w.UnknownCount, 2);
-    QCOMPARE(w.UnknownConc[0], 0.15 / 0.1);
+    QCOMPARE(w.Session.UnknownCount(), 2);
+    QCOMPARE(w.Session.Unknowns[0].Conc, 0.15 / 0.1);
     QCOMPARE(Cell(w.beerCalcGrid, 1, 0), QString("4"));
     QVERIFY(w.beerCalcGrid->isVisible());
     // The unknowns are red discs on the plot.
     int px, py;
-    w.BeerGraph.WorldToPixel(w.UnknownConc[1], w.UnknownAbs[1], px, py);
+    w.Session.BeerGraph.WorldToPixel(w.Session.Unknowns[1].Conc, w.Session.Unknowns[1].Abs, px, py);
     QCOMPARE(QColor(w.Oscillo->Image().pixel(px, py)), QColor(Qt::red));
     // Off: no fit, no unknown button, the unknowns kept; back when on again.
-    b.spectro->Actif = false;
-    w.RepaintPlot();
-    w.UpdateControls();
+    b.dialogs.execute = [](QDialog &d) {
+        auto &dlg = static_cast<TModeBeerDlg &>(d);
+        dlg.BeerCB->setChecked(false);
+        return dlg.OKBtnClick();
+    };
+    w.AcquisitionItemClick();
+    QVERIFY(!b.spectro->Actif);
     QVERIFY(!w.EnregistreBtn->isVisible());
     QVERIFY(!w.beerCalcGrid->isVisible());
-    QVERIFY(w.PrecisionText.empty());
-    QCOMPARE(w.UnknownCount, 2);
-    b.spectro->Actif = true;
-    w.UpdateControls();
-    w.RepaintPlot();
+    QVERIFY(w.Session.PrecisionText.empty());
+    QCOMPARE(w.Session.UnknownCount(), 2);
+    b.dialogs.execute = [](QDialog &d) {
+        auto &dlg = static_cast<TModeBeerDlg &>(d);
+        dlg.BeerCB->setChecked(true);
+        return dlg.OKBtnClick();
+    };
+    w.AcquisitionItemClick();
     QVERIFY(w.beerCalcGrid->isVisible());
     QCOMPARE(Cell(w.beerCalcGrid, 1, 0), QString("4"));
-    QVERIFY(!w.PrecisionText.empty());
+    QVERIFY(!w.Session.PrecisionText.empty());
 }
 
 void TestBeer::outOfRangeAndOptions()
@@ -198,13 +206,13 @@ void TestBeer::outOfRangeAndOptions()
     b.dialogs.answers = {true};
     QVERIFY(beer.Standard("12"));
     QCOMPARE(b.dialogs.asked, QStringList{"question:12 avec mini=0 et maxi=10\r\n    Vous confirmez ?"});
-    QCOMPARE(w.BeerGraph.WorldX.Max, 12.0);
-    QCOMPARE(int(w.BeerGraph.PointCount), 1);
+    QCOMPARE(w.Session.BeerGraph.WorldX.Max, 12.0);
+    QCOMPARE(int(w.Session.BeerGraph.PointCount), 1);
     // "no" measures nothing.
     b.dialogs.asked.clear();
     QVERIFY(beer.Standard("-3"));
     QCOMPARE(b.dialogs.asked.size(), 1);
-    QCOMPARE(int(w.BeerGraph.PointCount), 1);
+    QCOMPARE(int(w.Session.BeerGraph.PointCount), 1);
     QCOMPARE(b.sim->CountOf("SCANTXT"), 1);
     // Not a number (letters other than an exponent or prefix are not even
     // taken by the cell): "Nombre mal écrit", nothing measured.
@@ -216,7 +224,7 @@ void TestBeer::outOfRangeAndOptions()
     b.dialogs.asked.clear();
     w.AcquisitionItemClick();
     QCOMPARE(b.dialogs.asked, QStringList{"dialog:ModeBeerDlg"});
-    QCOMPARE(w.BeerGraph.WorldX.Max, 10.0);
+    QCOMPARE(w.Session.BeerGraph.WorldX.Max, 10.0);
     // OK with Mini 5 and Maxi 1: stored swapped, and shown so next time.
     b.dialogs.execute = [](QDialog &d) {
         auto &dlg = static_cast<TModeBeerDlg &>(d);
@@ -228,7 +236,7 @@ void TestBeer::outOfRangeAndOptions()
     w.AcquisitionItemClick();
     QCOMPARE(b.spectro->Mini, 1.0);
     QCOMPARE(b.spectro->Maxi, 5.0);
-    QCOMPARE(w.BeerGraph.WorldX.Min, 1.0);
+    QCOMPARE(w.Session.BeerGraph.WorldX.Min, 1.0);
     QCOMPARE(w.EnregistreBtn->text(), QString("C ?"));
     w.ModeBeerDlg->FormActivate();
     QCOMPARE(w.ModeBeerDlg->EditMin->text(), QString("1"));
@@ -262,36 +270,36 @@ void TestBeer::correctionsAndUndo()
         QVERIFY(beer.Standard(c));
     // Standard 2 measured again: replaced, the count unchanged.
     QVERIFY(beer.Standard("2,5", 3));
-    QCOMPARE(int(w.BeerGraph.PointCount), 3);
-    QCOMPARE(w.BeerGraph.X[1], 2.5);
-    QCOMPARE(w.BeerGraph.Curve1.Y[1], 0.25);
-    QVERIFY(!w.Saved);
+    QCOMPARE(int(w.Session.BeerGraph.PointCount), 3);
+    QCOMPARE(w.Session.BeerGraph.X[1], 2.5);
+    QCOMPARE(w.Session.BeerGraph.Curve1.Y[1], 0.25);
+    QVERIFY(!w.Session.Sauve);
     // Two rows below the last: nothing added, nothing measured.
     const int scans = b.sim->CountOf("SCANTXT");
     QVERIFY(beer.Standard("4", 6));
-    QCOMPARE(int(w.BeerGraph.PointCount), 3);
+    QCOMPARE(int(w.Session.BeerGraph.PointCount), 3);
     QCOMPARE(b.sim->CountOf("SCANTXT"), scans);
     // Undo on the empty entry row removes nothing.
     w.RepaintPlot();
     w.UndoBtnClick();
-    QCOMPARE(int(w.BeerGraph.PointCount), 3);
+    QCOMPARE(int(w.Session.BeerGraph.PointCount), 3);
     // Three unknowns; clicking unknown 2 then "Défaire" removes unknown 2.
     for (int i = 0; i < 3; ++i)
         QVERIFY(beer.Unknown());
-    QCOMPARE(w.UnknownCount, 3);
+    QCOMPARE(w.Session.UnknownCount(), 3);
     w.beerCalcGrid->setCurrentCell(2, 0);
     emit w.beerCalcGrid->cellPressed(2, 0);
     QVERIFY(w.CalcGridActive);
     w.UndoBtnClick();
-    QCOMPARE(w.UnknownCount, 2);
-    QCOMPARE(w.UnknownAbs[0], 0.5);
-    QCOMPARE(w.UnknownAbs[1], 0.6);
+    QCOMPARE(w.Session.UnknownCount(), 2);
+    QCOMPARE(w.Session.Unknowns[0].Abs, 0.5);
+    QCOMPARE(w.Session.Unknowns[1].Abs, 0.6);
     // A standard's row clicked after the last repaint, then "Défaire".
     w.BeerMesureGrid->setCurrentCell(2, 0);
     QVERIFY(!w.CalcGridActive);
     w.UndoBtnClick();
-    QCOMPARE(int(w.BeerGraph.PointCount), 2);
-    QCOMPARE(w.BeerGraph.X[0], 2.5);
+    QCOMPARE(int(w.Session.BeerGraph.PointCount), 2);
+    QCOMPARE(w.Session.BeerGraph.X[0], 2.5);
 }
 
 void TestBeer::rowIsFixedWhileMeasuring()
@@ -309,17 +317,17 @@ void TestBeer::rowIsFixedWhileMeasuring()
     w.BeerMesureGrid->item(4, 0)->setText("3,5");
     w.ValidateEntry();
     QVERIFY(b.spectro->Busy);
-    QCOMPARE(w.MeasuredRow(), 4);
+    QCOMPARE(w.Session.MeasuredRow(), 4);
     w.BeerMesureGrid->setCurrentCell(2, 0);
     w.BeerMesureGrid->item(2, 0)->setText("7");
     w.ValidateEntry(); // refused while measuring
     QCOMPARE(w.StatusText(), QString::fromUtf8("Attendre la fin de la mesure en cours"));
     QVERIFY(b.WaitIdle());
-    QCOMPARE(w.BeerGraph.X[0], 1.0); // standard 1 untouched
-    QCOMPARE(w.BeerGraph.Curve1.Y[0], 0.1);
-    QCOMPARE(w.BeerGraph.X[2], 3.5); // standard 3 corrected
-    QCOMPARE(w.BeerGraph.Curve1.Y[2], 0.9);
-    QCOMPARE(int(w.BeerGraph.PointCount), 3);
+    QCOMPARE(w.Session.BeerGraph.X[0], 1.0); // standard 1 untouched
+    QCOMPARE(w.Session.BeerGraph.Curve1.Y[0], 0.1);
+    QCOMPARE(w.Session.BeerGraph.X[2], 3.5); // standard 3 corrected
+    QCOMPARE(w.Session.BeerGraph.Curve1.Y[2], 0.9);
+    QCOMPARE(int(w.Session.BeerGraph.PointCount), 3);
 }
 
 void TestBeer::wavelengthIsFixedWhileMeasuring()
@@ -338,8 +346,8 @@ void TestBeer::wavelengthIsFixedWhileMeasuring()
     QVERIFY(!w.LambdaSE->isEnabled());
     w.LambdaSE->setValue(400);
     QVERIFY(b.WaitIdle());
-    QCOMPARE(int(w.BeerGraph.PointCount), 1);
-    QCOMPARE(w.BeerGraph.Curve1.Y[0], 0.25); // read at 545 nm, where it started
+    QCOMPARE(int(w.Session.BeerGraph.PointCount), 1);
+    QCOMPARE(w.Session.BeerGraph.Curve1.Y[0], 0.25); // read at 545 nm, where it started
 }
 
 void TestBeer::unreadableAbsorbance()
@@ -360,11 +368,11 @@ void TestBeer::unreadableAbsorbance()
     QVERIFY(beer.Standard("5", 3));
     QCOMPARE(b.dialogs.asked, QStringList{QString::fromUtf8("message:Blanc à faire ?")});
     QCOMPARE(w.Label3->text(), QString("Absorbance lue incorrecte"));
-    QCOMPARE(w.BeerGraph.X[1], 2.0);
-    QCOMPARE(w.BeerGraph.Curve1.Y[1], 0.2);
+    QCOMPARE(w.Session.BeerGraph.X[1], 2.0);
+    QCOMPARE(w.Session.BeerGraph.Curve1.Y[1], 0.2);
     // A new one is not added.
     QVERIFY(beer.Standard("3"));
-    QCOMPARE(int(w.BeerGraph.PointCount), 2);
+    QCOMPARE(int(w.Session.BeerGraph.PointCount), 2);
 }
 
 void TestBeer::unknownWithoutFit()
@@ -381,12 +389,12 @@ void TestBeer::unknownWithoutFit()
     b.dialogs.asked.clear();
     QVERIFY(beer.Unknown());
     QCOMPARE(b.dialogs.asked, QStringList{QString::fromUtf8("message:Données incorrectes")});
-    QCOMPARE(w.Slope, MissingValue);
-    QCOMPARE(w.UnknownCount, 1);
+    QCOMPARE(w.Session.Slope, MissingValue);
+    QCOMPARE(w.Session.UnknownCount(), 1);
     QCOMPARE(Cell(w.beerCalcGrid, 0, 0), QString("?"));
     w.RepaintPlot();
     QCOMPARE(Cell(w.beerCalcGrid, 0, 0), QString("?"));
-    QVERIFY(w.PrecisionText.empty());
+    QVERIFY(w.Session.PrecisionText.empty());
 }
 
 void TestBeer::rangeRules()
@@ -398,21 +406,21 @@ void TestBeer::rangeRules()
     QVERIFY(beer.ok);
     TBeerForm &w = *beer.w;
     // No standard: the top is 1.0 whatever it was.
-    w.BeerGraph.WorldY.Max = 2.5;
+    w.Session.BeerGraph.WorldY.Max = 2.5;
     w.RepaintPlot();
-    QCOMPARE(w.BeerGraph.WorldY.Max, 1.0);
+    QCOMPARE(w.Session.BeerGraph.WorldY.Max, 1.0);
     QVERIFY(beer.Standard("1"));
     QVERIFY(beer.Standard("2"));
-    w.BeerGraph.WorldY.Max = 0.2;
+    w.Session.BeerGraph.WorldY.Max = 0.2;
     w.RepaintPlot();
-    QCOMPARE(w.BeerGraph.WorldY.Max, 1.0); // 1.05 x 0.05 < 0.1
+    QCOMPARE(w.Session.BeerGraph.WorldY.Max, 1.0); // 1.05 x 0.05 < 0.1
     QVERIFY(beer.Standard("3"));
     w.ZoomBtn->click();
-    QCOMPARE(w.BeerGraph.WorldY.Max, 2.1);
+    QCOMPARE(w.Session.BeerGraph.WorldY.Max, 2.1);
     w.ZoomBtn->click();
-    QCOMPARE(w.BeerGraph.WorldY.Max, 3.0);
+    QCOMPARE(w.Session.BeerGraph.WorldY.Max, 3.0);
     w.RepaintPlot();
-    QCOMPARE(w.BeerGraph.WorldY.Max, 3.0); // the paint never lowers it
+    QCOMPARE(w.Session.BeerGraph.WorldY.Max, 3.0); // the paint never lowers it
 }
 
 void TestBeer::steepLineEndsAtTheTop()
@@ -424,16 +432,16 @@ void TestBeer::steepLineEndsAtTheTop()
     TBeerForm &w = *beer.w;
     for (const char *c : {"0,1", "0,2", "0,3"})
         QVERIFY(beer.Standard(c));
-    QVERIFY(std::fabs(w.Slope - 2.0) < 1e-12);
+    QVERIFY(std::fabs(w.Session.Slope - 2.0) < 1e-12);
     // At c = 10 the line would reach A = 20: it ends at the top (A = 1) instead.
     const QImage &img = w.Oscillo->Image();
     int x, y;
-    w.BeerGraph.WorldToPixel(w.BeerGraph.WorldY.Max / 2.0 * 0.98, w.BeerGraph.WorldY.Max * 0.98, x, y);
+    w.Session.BeerGraph.WorldToPixel(w.Session.BeerGraph.WorldY.Max / 2.0 * 0.98, w.Session.BeerGraph.WorldY.Max * 0.98, x, y);
     bool line = false;
     for (int dx = -2; dx <= 2 && !line; ++dx)
         line = QColor(img.pixel(x + dx, y)) == QColor(Qt::blue);
     QVERIFY(line);
-    w.BeerGraph.WorldToPixel(w.BeerGraph.WorldX.Max / 2, w.BeerGraph.WorldY.Max / 2, x, y);
+    w.Session.BeerGraph.WorldToPixel(w.Session.BeerGraph.WorldX.Max / 2, w.Session.BeerGraph.WorldY.Max / 2, x, y);
     QVERIFY(QColor(img.pixel(x, y)) != QColor(Qt::blue)); // nothing far right of the end
 }
 
@@ -446,10 +454,10 @@ void TestBeer::savingSortsByConcentration()
     TBeerForm &w = *beer.w;
     for (const char *c : {"3", "1", "2"})
         QVERIFY(beer.Standard(c));
-    QVERIFY(!w.Saved);
+    QVERIFY(!w.Session.Sauve);
     b.dialogs.saveName = b.dir.filePath("beer");
     w.FileM->trigger();
-    QVERIFY(w.Saved);
+    QVERIFY(w.Session.Sauve);
     QFile f(b.dir.filePath("beer.TXT"));
     QVERIFY(f.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = f.readAll().split('\n');
@@ -481,8 +489,8 @@ void TestBeer::instrumentLostDuringAStandard()
     QVERIFY(beer.Standard("1"));
     QVERIFY(beer.Standard("2"));
     QTRY_VERIFY(w.Label3->text().isEmpty());
-    QCOMPARE(int(w.BeerGraph.PointCount), 1); // the first one intact
-    QCOMPARE(w.BeerGraph.Curve1.Y[0], 0.1);
+    QCOMPARE(int(w.Session.BeerGraph.PointCount), 1); // the first one intact
+    QCOMPARE(w.Session.BeerGraph.Curve1.Y[0], 0.1);
     QCOMPARE(w.StatusText(), QString::fromUtf8("Le spectro ne répond plus"));
     QVERIFY(w.ZeroBtn->isEnabled()); // usable, nothing waits
     QVERIFY(w.close());
@@ -508,7 +516,7 @@ void TestBeer::limitsFollowTheInstrument()
     QTRY_COMPARE(w.LambdaSE->maximum(), 1100);
     QCOMPARE(w.LambdaSE->minimum(), 190);
     QCOMPARE(w.LambdaSE->value(), 900);
-    QCOMPARE(w.SpectrumGraph.WorldX.Max, 1100.0);
+    QCOMPARE(w.Session.SpectrumGraph.WorldX.Max, 1100.0);
 }
 
 QTEST_MAIN(TestBeer)

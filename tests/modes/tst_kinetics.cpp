@@ -6,6 +6,7 @@
 #include "graphbox.h"
 #include "inifile.h"
 #include "kineticswindow.h"
+#include "spectrumpanel.h"
 #include "modebench.h"
 #include "numtext.h"
 #include "pinnedfont.h"
@@ -49,7 +50,7 @@ struct Kinetics {
         w.LambdaSE->setValue(545);
         w.LambdaBisSE->setValue(400);
         w.BlancBtnClick();
-        ok = b.WaitIdle() && w.Etat == TCinetiqueForm::EtatPret;
+        ok = b.WaitIdle() && w.Session.Etat == EtatCinetique::Pret;
     }
     // Starts a run and waits until it has ended (state 2).
     bool Run(int ms = 20000)
@@ -57,9 +58,9 @@ struct Kinetics {
         w.StartBtnClick();
         QElapsedTimer t;
         t.start();
-        while (w.Etat == TCinetiqueForm::EtatAcquisition && t.elapsed() < ms)
+        while (w.Session.Etat == EtatCinetique::Acquisition && t.elapsed() < ms)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        return w.Etat == TCinetiqueForm::EtatArrete;
+        return w.Session.Etat == EtatCinetique::Arrete;
     }
     TCinetiqueForm w;
     bool ok = false;
@@ -84,8 +85,6 @@ class TestKinetics : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void durationText_data();
-    void durationText();
     void runAtOneOrTwoWavelengths_data();
     void runAtOneOrTwoWavelengths();
     void stopDuringAScan();
@@ -109,23 +108,6 @@ private slots:
 void TestKinetics::initTestCase()
 {
     QVERIFY(PinTestFont());
-}
-
-void TestKinetics::durationText_data()
-{
-    QTest::addColumn<qint64>("seconds");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("40 s") << qint64(40) << "00:00:40";
-    QTest::newRow("12 intervals of 10 s") << qint64(120) << "00:02:00";
-    QTest::newRow("just under a day") << qint64(86399) << "23:59:59";
-    QTest::newRow("a day") << qint64(86400) << "24:00:00";
-    QTest::newRow("1500 intervals of 60 s") << qint64(90000) << "25:00:00";
-}
-
-void TestKinetics::durationText()
-{
-    QFETCH(qint64, seconds);
-    QTEST(DurationText(seconds), "text");
 }
 
 void TestKinetics::runAtOneOrTwoWavelengths_data()
@@ -152,27 +134,27 @@ void TestKinetics::runAtOneOrTwoWavelengths()
     QCOMPARE(w.AbsLCDbis->isVisible(), two);
     QCOMPARE(w.LabelAbsBis->isVisible(), two); // with its display, exactly
     QVERIFY(!w.LambdaSE->isEnabled());
-    QTRY_COMPARE_WITH_TIMEOUT(int(w.Etat), int(TCinetiqueForm::EtatArrete), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(int(w.Session.Etat), int(EtatCinetique::Arrete), 10000);
     // Nombre + 1 points at the nominal times.
-    QCOMPARE(int(w.GrapheCinetique.PointCount), 6);
+    QCOMPARE(int(w.Session.GrapheCinetique.PointCount), 6);
     for (int i = 0; i < 6; ++i)
-        QCOMPARE(w.GrapheCinetique.X[i], 8.0 * i);
+        QCOMPARE(w.Session.GrapheCinetique.X[i], 8.0 * i);
     QCOMPARE(b.sim->CountOf("SCANBIN"), 6); // hexadecimal scans in this window
     // The dye fades at 545 nm; the product grows at 400 nm.
     for (int i = 1; i < 6; ++i) {
-        QVERIFY(w.GrapheCinetique.Curve1.Y[i] < w.GrapheCinetique.Curve1.Y[i - 1] + 0.005);
+        QVERIFY(w.Session.GrapheCinetique.Curve1.Y[i] < w.Session.GrapheCinetique.Curve1.Y[i - 1] + 0.005);
         if (two)
-            QVERIFY(w.GrapheCinetique.Curve2.Y[i] > w.GrapheCinetique.Curve2.Y[i - 1] - 0.005);
+            QVERIFY(w.Session.GrapheCinetique.Curve2.Y[i] > w.Session.GrapheCinetique.Curve2.Y[i - 1] - 0.005);
     }
-    QVERIFY(w.GrapheCinetique.Curve1.Y[0] - w.GrapheCinetique.Curve1.Y[5] > 0.2);
-    QCOMPARE(w.AbsLCD->value(), std::round(w.GrapheCinetique.Curve1.Y[5] * 1000) / 1000);
+    QVERIFY(w.Session.GrapheCinetique.Curve1.Y[0] - w.Session.GrapheCinetique.Curve1.Y[5] > 0.2);
+    QCOMPARE(w.AbsLCD->value(), std::round(w.Session.GrapheCinetique.Curve1.Y[5] * 1000) / 1000);
     QVERIFY(w.RegSaveBtn->isEnabled() && w.PrintBtn->isEnabled());
     QVERIFY(w.ResetBtn->isEnabled() && !w.startBtn->isEnabled());
 
     // The file: "t", "A" and, with the second wavelength, "A2".
     b.dialogs.saveName = b.dir.filePath("cinetique");
     w.FileM->trigger();
-    QVERIFY(w.Sauve);
+    QVERIFY(w.Session.Sauve);
     QFile f(b.dir.filePath("cinetique.TXT"));
     QVERIFY(f.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = f.readAll().split('\n');
@@ -194,16 +176,16 @@ void TestKinetics::stopDuringAScan()
     QVERIFY(k.ok);
     TCinetiqueForm &w = k.w;
     w.StartBtnClick();
-    QTRY_VERIFY_WITH_TIMEOUT(w.GrapheCinetique.PointCount == 1 && b.spectro->Busy, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(w.Session.GrapheCinetique.PointCount == 1 && b.spectro->Busy, 10000);
     b.dialogs.asked.clear();
     w.StopBtn->click();
     QCOMPARE(b.dialogs.asked, QStringList{QString::fromUtf8("message:Attendre la fin d'acquisition du point courant")});
-    QCOMPARE(int(w.Etat), int(TCinetiqueForm::EtatAcquisition));
+    QCOMPARE(int(w.Session.Etat), int(EtatCinetique::Acquisition));
     QVERIFY(!w.TimerSpectre.isActive());
     // The run ends with that point, which is part of the data.
-    QTRY_COMPARE_WITH_TIMEOUT(int(w.Etat), int(TCinetiqueForm::EtatArrete), 10000);
-    QCOMPARE(int(w.GrapheCinetique.PointCount), 2);
-    QVERIFY(w.GrapheCinetique.Curve1.Y[1] != MissingValue);
+    QTRY_COMPARE_WITH_TIMEOUT(int(w.Session.Etat), int(EtatCinetique::Arrete), 10000);
+    QCOMPARE(int(w.Session.GrapheCinetique.PointCount), 2);
+    QVERIFY(w.Session.GrapheCinetique.Curve1.Y[1] != MissingValue);
     QTest::qWait(500);
     QCOMPARE(b.sim->CountOf("SCANBIN"), 2);
 }
@@ -220,14 +202,14 @@ void TestKinetics::slowScansStretchTheInterval()
     QVERIFY(k.ok);
     TCinetiqueForm &w = k.w;
     w.StartBtnClick();
-    QTRY_COMPARE_WITH_TIMEOUT(int(w.GrapheCinetique.PointCount), 1, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(int(w.Session.GrapheCinetique.PointCount), 1, 5000);
     // The tick missed during the scan is caught up at once, one second later.
     QTRY_COMPARE(w.TimerSpectre.interval(), int(9000 * Scale));
-    QTRY_COMPARE_WITH_TIMEOUT(int(w.GrapheCinetique.PointCount), 2, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(int(w.Session.GrapheCinetique.PointCount), 2, 5000);
     QTRY_COMPARE(w.TimerSpectre.interval(), int(10000 * Scale));
     QVERIFY(b.spectro->Busy); // the next point started right after
     w.StopBtnClick();
-    QTRY_COMPARE_WITH_TIMEOUT(int(w.Etat), int(TCinetiqueForm::EtatArrete), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(int(w.Session.Etat), int(EtatCinetique::Arrete), 5000);
 }
 
 void TestKinetics::stopWithATickPendingStartsNothing()
@@ -242,12 +224,12 @@ void TestKinetics::stopWithATickPendingStartsNothing()
     TCinetiqueForm &w = k.w;
     w.StartBtnClick();
     // Let a tick fall during the first scan.
-    QTRY_VERIFY_WITH_TIMEOUT(w.TopManque, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(w.Session.TopManque, 5000);
     w.StopBtnClick();
-    QTRY_COMPARE_WITH_TIMEOUT(int(w.Etat), int(TCinetiqueForm::EtatArrete), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(int(w.Session.Etat), int(EtatCinetique::Arrete), 5000);
     QTest::qWait(400);
     QCOMPARE(b.sim->CountOf("SCANBIN"), 1);
-    QCOMPARE(int(w.GrapheCinetique.PointCount), 1);
+    QCOMPARE(int(w.Session.GrapheCinetique.PointCount), 1);
 }
 
 void TestKinetics::closingQuestions_data()
@@ -272,10 +254,10 @@ void TestKinetics::closingQuestions()
     b.spectro->Nombre = static_cast<std::uint16_t>(nombre); // fewer than the up-down allows
     if (running) {
         w.StartBtnClick();
-        QTRY_VERIFY(w.GrapheCinetique.PointCount >= 1);
+        QTRY_VERIFY(w.Session.GrapheCinetique.PointCount >= 1);
     } else {
         QVERIFY(k.Run());
-        QCOMPARE(int(w.GrapheCinetique.PointCount), nombre + 1);
+        QCOMPARE(int(w.Session.GrapheCinetique.PointCount), nombre + 1);
     }
     b.dialogs.asked.clear();
     b.dialogs.answers = {false};
@@ -322,30 +304,30 @@ void TestKinetics::markersAreDragged()
     QVERIFY(w.SpectrePB->isEnabled());
     auto px = [&](double nm) {
         int x, y;
-        w.GrapheSpectre.WorldToPixel(nm, 0, x, y);
+        w.Session.GrapheSpectre.WorldToPixel(nm, 0, x, y);
         return x;
     };
     // The marker at 545 nm is drawn in its colour.
     const QRgb marker = w.SpectrePB->Image().pixel(px(545), w.SpectrePB->height() / 2);
     QCOMPARE(QColor(marker), ToQColor(LambdaColor(545)));
     // Pointed at: hint and split cursor; the second marker is not followed.
-    w.SpectrePBMouseMove(px(545) + 2, 50, false);
+    w.SpectrePB->MouseMove(px(545) + 2, 50, false);
     QCOMPARE(w.HintText(), QString::fromUtf8("Réglage de lambda"));
-    w.SpectrePBMouseMove(px(400), 50, false);
+    w.SpectrePB->MouseMove(px(400), 50, false);
     QCOMPARE(w.HintText(), QString());
     // Dragged to 600 nm.
-    w.SpectrePBMouseDown(px(545), 50);
-    QCOMPARE(int(w.Deplacement), 1);
-    w.SpectrePBMouseMove(px(600), 50, true);
-    w.SpectrePBMouseUp(px(600), 50);
+    w.SpectrePB->MouseDown(px(545), 50);
+    QCOMPARE(int(w.SpectrePB->Held), 1);
+    w.SpectrePB->MouseMove(px(600), 50, true);
+    w.SpectrePB->MouseUp(px(600), 50);
     QVERIFY(std::abs(w.LambdaSE->value() - 600) <= 1);
     QCOMPARE(int(b.spectro->Lambda), w.LambdaSE->value());
-    QCOMPARE(int(w.Deplacement), 0);
+    QCOMPARE(int(w.SpectrePB->Held), 0);
     // Onto the instrument's last wavelength, or past it: refused.
     const int before = w.LambdaSE->value();
-    w.SpectrePBMouseDown(px(before), 50);
-    w.SpectrePBMouseMove(px(800), 50, true);
-    w.SpectrePBMouseUp(w.SpectrePB->width() - 1, 50);
+    w.SpectrePB->MouseDown(px(before), 50);
+    w.SpectrePB->MouseMove(px(800), 50, true);
+    w.SpectrePB->MouseUp(w.SpectrePB->width() - 1, 50);
     QCOMPARE(w.LambdaSE->value(), before);
 }
 
@@ -361,7 +343,7 @@ void TestKinetics::foldedPanelIsNotRepainted()
     w.SpectrePB->Redraw();
     auto px = [&](double nm) {
         int x, y;
-        w.GrapheSpectre.WorldToPixel(nm, 0, x, y);
+        w.Session.GrapheSpectre.WorldToPixel(nm, 0, x, y);
         return x;
     };
     const int y = w.SpectrePB->height() / 2;
@@ -387,14 +369,14 @@ void TestKinetics::singleSpectrumKeepsAFinishedRun()
     QVERIFY(k.Run());
     QVERIFY(w.SpectreBtn->isEnabled());
     w.SpectreBtnClick();
-    QCOMPARE(int(w.Etat), int(TCinetiqueForm::EtatSpectre));
+    QCOMPARE(int(w.Session.Etat), int(EtatCinetique::Spectre));
     QVERIFY(!w.ConnectBtn->isEnabled());
     QVERIFY(!w.RegSaveBtn->isEnabled());
-    QTRY_COMPARE_WITH_TIMEOUT(int(w.Etat), int(TCinetiqueForm::EtatArrete), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(int(w.Session.Etat), int(EtatCinetique::Arrete), 5000);
     QVERIFY(!w.Folded()); // the panel opens on the new spectrum
-    QCOMPARE(int(w.GrapheSpectre.PointCount), 471);
+    QCOMPARE(int(w.Session.GrapheSpectre.PointCount), 471);
     QVERIFY(w.RegSaveBtn->isEnabled() && w.PrintBtn->isEnabled());
-    QCOMPARE(int(w.GrapheCinetique.PointCount), 6);
+    QCOMPARE(int(w.Session.GrapheCinetique.PointCount), 6);
     b.dialogs.asked.clear();
     QVERIFY(w.close());
     QCOMPARE(b.dialogs.asked, QStringList{"question:Sauvegarde ?"});
@@ -421,12 +403,12 @@ void TestKinetics::longRunStampsPast24Hours()
     w.BlancBtnClick();
     QVERIFY(b.WaitIdle());
     w.StartBtnClick();
-    QTRY_COMPARE_WITH_TIMEOUT(int(w.Etat), int(TCinetiqueForm::EtatArrete), 120000);
-    QCOMPARE(int(w.GrapheCinetique.PointCount), 1501);
+    QTRY_COMPARE_WITH_TIMEOUT(int(w.Session.Etat), int(EtatCinetique::Arrete), 120000);
+    QCOMPARE(int(w.Session.GrapheCinetique.PointCount), 1501);
     for (int i = 1; i < 1501; ++i)
-        QVERIFY2(w.GrapheCinetique.X[i] > w.GrapheCinetique.X[i - 1], qPrintable(QString::number(i)));
+        QVERIFY2(w.Session.GrapheCinetique.X[i] > w.Session.GrapheCinetique.X[i - 1], qPrintable(QString::number(i)));
     // No restart at 0 after 24 hours.
-    QVERIFY2(w.GrapheCinetique.X[1500] >= 90000, qPrintable(QString::number(w.GrapheCinetique.X[1500])));
+    QVERIFY2(w.Session.GrapheCinetique.X[1500] >= 90000, qPrintable(QString::number(w.Session.GrapheCinetique.X[1500])));
 }
 
 void TestKinetics::realTimeStampsAreNominal()
@@ -442,10 +424,10 @@ void TestKinetics::realTimeStampsAreNominal()
     QVERIFY(b.WaitIdle());
     b.spectro->Nombre = 1; // two points, 8 s apart
     w.StartBtnClick();
-    QTRY_COMPARE_WITH_TIMEOUT(int(w.Etat), int(TCinetiqueForm::EtatArrete), 15000);
-    QCOMPARE(int(w.GrapheCinetique.PointCount), 2);
-    QCOMPARE(w.GrapheCinetique.X[0], 0.0);
-    QCOMPARE(w.GrapheCinetique.X[1], 8.0);
+    QTRY_COMPARE_WITH_TIMEOUT(int(w.Session.Etat), int(EtatCinetique::Arrete), 15000);
+    QCOMPARE(int(w.Session.GrapheCinetique.PointCount), 2);
+    QCOMPARE(w.Session.GrapheCinetique.X[0], 0.0);
+    QCOMPARE(w.Session.GrapheCinetique.X[1], 8.0);
 }
 
 void TestKinetics::storedParametersComeBack()
@@ -494,8 +476,8 @@ void TestKinetics::limitsFollowTheInstrument()
     QCOMPARE(w.LambdaSE->minimum(), 190);
     QCOMPARE(w.LambdaSE->maximum(), 1100);
     QCOMPARE(w.LambdaSE->value(), 900);
-    QCOMPARE(w.GrapheSpectre.WorldX.Min, 190.0);
-    QCOMPARE(w.GrapheSpectre.WorldX.Max, 1100.0);
+    QCOMPARE(w.Session.GrapheSpectre.WorldX.Min, 190.0);
+    QCOMPARE(w.Session.GrapheSpectre.WorldX.Max, 1100.0);
 }
 
 void TestKinetics::lostValueLeavesAGap()
@@ -516,10 +498,10 @@ void TestKinetics::lostValueLeavesAGap()
     w.ResetBtnClick();
     b.spectro->Nombre = 2;
     QVERIFY(k.Run());
-    QCOMPARE(int(w.GrapheCinetique.PointCount), 3);
-    QVERIFY(w.GrapheCinetique.Curve1.Y[0] != MissingValue); // the second run's first scan is clean
-    QCOMPARE(w.GrapheCinetique.Curve1.Y[1], MissingValue);  // not the first run's value
-    QCOMPARE(w.GrapheCinetique.Curve1.Y[2], MissingValue);
+    QCOMPARE(int(w.Session.GrapheCinetique.PointCount), 3);
+    QVERIFY(w.Session.GrapheCinetique.Curve1.Y[0] != MissingValue); // the second run's first scan is clean
+    QCOMPARE(w.Session.GrapheCinetique.Curve1.Y[1], MissingValue);  // not the first run's value
+    QCOMPARE(w.Session.GrapheCinetique.Curve1.Y[2], MissingValue);
     // The block writes the missing value the usual way.
     w.ClipM->trigger();
     QVERIFY(BlockLines(b.dde->LastBlock).filter(QRegularExpression("^8[.,]0\t")).value(0).endsWith("1E-0026"));
@@ -553,11 +535,11 @@ void TestKinetics::instrumentFaultsMidRun()
     QCOMPARE(w.StatusText(), QString::fromUtf8("Le spectro ne répond plus"));
     // The run goes on with the next tick; the lost points are not recorded.
     QTRY_VERIFY_WITH_TIMEOUT(b.sim->CountOf("SCANBIN") >= 4 || fault == "vanish", 5000);
-    QCOMPARE(int(w.GrapheCinetique.PointCount), 2);
+    QCOMPARE(int(w.Session.GrapheCinetique.PointCount), 2);
     // Stop ends the run at the latest when the current attempt is given up.
     w.StopBtnClick();
-    QTRY_COMPARE_WITH_TIMEOUT(int(w.Etat), int(TCinetiqueForm::EtatArrete), 2000);
-    QCOMPARE(int(w.GrapheCinetique.PointCount), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(int(w.Session.Etat), int(EtatCinetique::Arrete), 2000);
+    QCOMPARE(int(w.Session.GrapheCinetique.PointCount), 2);
     w.ClipM->trigger();
     QCOMPARE(BlockLines(b.dde->LastBlock).filter(QRegularExpression("^\\d+[.,]0\t")).size(), 2);
     QVERIFY(w.close());

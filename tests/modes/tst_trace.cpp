@@ -37,7 +37,7 @@ void BlankAndScan(ModeBench &b, TTraceSpectre &w)
     QTest::keyClick(&w, Qt::Key_Space);
     QVERIFY(b.spectro->Busy);
     QVERIFY(b.WaitIdle());
-    QVERIFY(w.BlancFait);
+    QVERIFY(w.Session.BlancFait);
     QTest::keyClick(&w, Qt::Key_Space);
     QVERIFY(b.spectro->Busy);
     QVERIFY(b.WaitIdle());
@@ -58,10 +58,10 @@ bool IsCurveBlue(QRgb c)
 // A small spectrum without the instrument, for the readout and the scales.
 void Fill(TTraceSpectre &w, const QList<double> &values, int first = 530)
 {
-    w.Graphe.PointCount = std::uint16_t(values.size());
+    w.Session.Graphe.PointCount = std::uint16_t(values.size());
     for (int i = 0; i < values.size(); ++i) {
-        w.Graphe.X[i] = first + i;
-        w.Graphe.Curve1.Y[i] = values[i];
+        w.Session.Graphe.X[i] = first + i;
+        w.Session.Graphe.Curve1.Y[i] = values[i];
     }
     w.ActualiseBoutons();
 }
@@ -121,25 +121,25 @@ void TestTrace::spaceBarBlankThenScan()
     BlankAndScan(b, w);
     QCOMPARE(b.sim->Commands(), (std::vector<std::string>{"SETREF", "SCANTXT"}));
     QCOMPARE(w.Label1->text(), QString::fromUtf8("Insérez l'échantillon et cliquez sur le bouton \"Spectre\""));
-    QCOMPARE(int(w.Graphe.PointCount), 471);
+    QCOMPARE(int(w.Session.Graphe.PointCount), 471);
     for (int i = 0; i < 471; ++i)
-        QCOMPARE(w.Graphe.X[i], 330.0 + i);
+        QCOMPARE(w.Session.Graphe.X[i], 330.0 + i);
     QVERIFY(w.RegSaveBtn->isEnabled() && w.PrintBtn->isEnabled() && w.ReticuleBtn->isEnabled());
     QVERIFY(w.Label3->isHidden());
-    QVERIFY(!w.Sauve);
+    QVERIFY(!w.Session.Sauve);
 
     // The curve on the backing image, drawn point by point.
     const QImage &img = w.PaintBox->Image();
     int blue = 0;
     for (int i : {50, 215, 400}) {
-        const QPoint p = Pixel(w.Graphe, w.Graphe.X[i], w.Graphe.Curve1.Y[i]);
+        const QPoint p = Pixel(w.Session.Graphe, w.Session.Graphe.X[i], w.Session.Graphe.Curve1.Y[i]);
         blue += IsCurveBlue(img.pixel(p));
     }
     QCOMPARE(blue, 3);
     // The band: black in the ultraviolet, green under 530 nm, red under 700,
     // each column under its wavelength.
     const QImage band = w.CouleursPB->grab().toImage();
-    auto bandAt = [&](double nm) { return band.pixel(Pixel(w.Graphe, nm, 0).x(), band.height() / 2); };
+    auto bandAt = [&](double nm) { return band.pixel(Pixel(w.Session.Graphe, nm, 0).x(), band.height() / 2); };
     QCOMPARE(bandAt(340), qRgb(0, 0, 0));
     QVERIFY(qGreen(bandAt(530)) > 200 && qBlue(bandAt(530)) == 0);
     QVERIFY(qRed(bandAt(700)) > 200 && qGreen(bandAt(700)) == 0);
@@ -155,7 +155,7 @@ void TestTrace::blankErrorStillAllowsTheScan()
     Show(w);
     w.BlancBtn->click();
     QVERIFY(b.WaitIdle());
-    QVERIFY(w.BlancFait);
+    QVERIFY(w.Session.BlancFait);
     QVERIFY(w.SpectreBtn->isEnabled());
     QCOMPARE(w.StatusText(), QString::fromUtf8("Problème de lampe UV"));
 }
@@ -172,12 +172,12 @@ void TestTrace::wideModelGives911Points()
     TTraceSpectre w; // created before the identification would change nothing: activation applies it
     b.Attach(w);
     Show(w);
-    QCOMPARE(w.Graphe.WorldX.Min, 190.0);
-    QCOMPARE(w.Graphe.WorldX.Max, 1100.0);
+    QCOMPARE(w.Session.Graphe.WorldX.Min, 190.0);
+    QCOMPARE(w.Session.Graphe.WorldX.Max, 1100.0);
     BlankAndScan(b, w);
-    QCOMPARE(int(w.Graphe.PointCount), 911);
-    QCOMPARE(w.Graphe.X[910], 1100.0);
-    QCOMPARE(w.Graphe.WorldY.Max, 3.0); // the model's AbsMax
+    QCOMPARE(int(w.Session.Graphe.PointCount), 911);
+    QCOMPARE(w.Session.Graphe.X[910], 1100.0);
+    QCOMPARE(w.Session.Graphe.WorldY.Max, 3.0); // the model's AbsMax
 }
 
 void TestTrace::valueAboveTheTopRaisesIt()
@@ -186,16 +186,16 @@ void TestTrace::valueAboveTheTopRaisesIt()
     TTraceSpectre w;
     b.Attach(w);
     Show(w);
-    w.Graphe.WorldY.Max = 2.0;
+    w.Session.Graphe.WorldY.Max = 2.0;
     w.ValeurRecue(330, 1.0);
     w.ValeurRecue(331, 1.2);
     w.ValeurRecue(332, 2.3);
-    QCOMPARE(w.Graphe.WorldY.Max, 2.415);
+    QCOMPARE(w.Session.Graphe.WorldY.Max, 2.415);
     // Redrawn whole at the new scale: an earlier value sits where it now maps.
-    const QPoint p = Pixel(w.Graphe, 331, 1.2);
+    const QPoint p = Pixel(w.Session.Graphe, 331, 1.2);
     QVERIFY(IsCurveBlue(w.PaintBox->Image().pixel(p)));
     w.ValeurRecue(333, MissingValue); // never raises the top
-    QCOMPARE(w.Graphe.WorldY.Max, 2.415);
+    QCOMPARE(w.Session.Graphe.WorldY.Max, 2.415);
 }
 
 void TestTrace::autoScale_data()
@@ -216,20 +216,20 @@ void TestTrace::autoScale()
     Show(w);
     Fill(w, {0.05, largest, 0.02});
     w.ZoomBtn->click();
-    QTEST(w.Graphe.WorldY.Max, "top");
-    QCOMPARE(w.Graphe.WorldX.Min, 330.0);
+    QTEST(w.Session.Graphe.WorldY.Max, "top");
+    QCOMPARE(w.Session.Graphe.WorldX.Min, 330.0);
     // Released: the instrument's full range again.
-    w.Graphe.WorldX.Min = 500;
+    w.Session.Graphe.WorldX.Min = 500;
     w.ZoomBtn->click();
-    QCOMPARE(w.Graphe.WorldY.Max, 2.5);
-    QCOMPARE(w.Graphe.WorldX.Min, 330.0);
-    QCOMPARE(w.Graphe.WorldX.Max, 800.0);
+    QCOMPARE(w.Session.Graphe.WorldY.Max, 2.5);
+    QCOMPARE(w.Session.Graphe.WorldX.Min, 330.0);
+    QCOMPARE(w.Session.Graphe.WorldX.Max, 800.0);
     // Re-activation drops an automatic scale too.
     w.ZoomBtn->click();
     w.hide();
     w.show();
     QTRY_VERIFY(!w.ZoomBtn->isChecked());
-    QCOMPARE(w.Graphe.WorldY.Max, 2.5);
+    QCOMPARE(w.Session.Graphe.WorldY.Max, 2.5);
 }
 
 void TestTrace::crossHairReadout_data()
@@ -249,7 +249,7 @@ void TestTrace::crossHairReadout()
     Show(w);
     Fill(w, {0.40, 0.42, 0.450, 0.462, 0.47, 0.48});
     // A narrow world: a pixel is a small fraction of a nanometre.
-    w.Graphe.SetWorld(529, -0.5, 536, 1.0);
+    w.Session.Graphe.SetWorld(529, -0.5, 536, 1.0);
     w.RepaintGraph();
     const QImage before = w.PaintBox->Image();
     w.ReticuleBtn->click();
@@ -257,20 +257,20 @@ void TestTrace::crossHairReadout()
     const QString s(QChar::fromLatin1(sep));
 
     // Between two wavelengths: the straight line between their values.
-    QPoint p = Pixel(w.Graphe, 532.5, 0.9);
+    QPoint p = Pixel(w.Session.Graphe, 532.5, 0.9);
     w.PaintBoxMouseMove(p.x(), p.y());
     QCOMPARE(w.Label4->text(), "Lambda=532 nm ; A= 0" + s + "456"); // 532.5 rounds to even
     // The cross-hair's horizontal line sits on the curve, not on the mouse.
-    QCOMPARE(w.Graphe.CursorY, Pixel(w.Graphe, 532.5, 0.456).y());
+    QCOMPARE(w.Session.Graphe.CursorY, Pixel(w.Session.Graphe, 532.5, 0.456).y());
 
     // Left of the first wavelength: the value under the mouse.
-    p = Pixel(w.Graphe, 529.5, -0.2);
+    p = Pixel(w.Session.Graphe, 529.5, -0.2);
     w.PaintBoxMouseMove(p.x(), p.y());
     double lambda, a;
-    w.Graphe.PixelToWorld(p.x(), p.y(), lambda, a);
+    w.Session.Graphe.PixelToWorld(p.x(), p.y(), lambda, a);
     QVERIFY(a < 0);
     QCOMPARE(w.Label4->text(), QString("Lambda=%1 nm ; A= %2").arg(std::nearbyint(lambda)).arg(FromCp(FormatAbs(a))));
-    QCOMPARE(w.Graphe.CursorY, p.y());
+    QCOMPARE(w.Session.Graphe.CursorY, p.y());
 
     // Leaving the box empties the readout; the cross-hair stays.
     w.PaintBoxMouseLeave();
@@ -288,18 +288,18 @@ void TestTrace::missingValueBreaksTheLine()
     b.Attach(w);
     Show(w);
     BlankAndScan(b, w);
-    QCOMPARE(int(w.Graphe.PointCount), 471);
-    QCOMPARE(w.Graphe.Curve1.Y[200], MissingValue);
-    QCOMPARE(w.Graphe.X[201], 531.0);
+    QCOMPARE(int(w.Session.Graphe.PointCount), 471);
+    QCOMPARE(w.Session.Graphe.Curve1.Y[200], MissingValue);
+    QCOMPARE(w.Session.Graphe.X[201], 531.0);
     // No spike: nothing blue in the upper part of the plot.
     const QImage &img = w.PaintBox->Image();
-    const int x = Pixel(w.Graphe, 530, 0).x();
-    const int top = w.Graphe.PlotRect.Top + 2, limit = Pixel(w.Graphe, 0, 2.0).y();
+    const int x = Pixel(w.Session.Graphe, 530, 0).x();
+    const int top = w.Session.Graphe.PlotRect.Top + 2, limit = Pixel(w.Session.Graphe, 0, 2.0).y();
     for (int y = top; y < limit; ++y)
         QVERIFY2(!IsCurveBlue(img.pixel(x, y)), qPrintable(QString::number(y)));
     // The readout says there is no value there.
     w.ReticuleBtn->click();
-    const QPoint p = Pixel(w.Graphe, 530, 1.0);
+    const QPoint p = Pixel(w.Session.Graphe, 530, 1.0);
     w.PaintBoxMouseMove(p.x(), p.y());
     QVERIFY2(w.Label4->text().endsWith("A= ?"), qPrintable(w.Label4->text()));
 }
@@ -323,12 +323,12 @@ void TestTrace::saving()
     b.Attach(w);
     Show(w);
     BlankAndScan(b, w);
-    QVERIFY(!w.Sauve);
+    QVERIFY(!w.Session.Sauve);
     b.dialogs.answers = {true};                        // the page dialog's OK
     b.dialogs.saveName = b.dir.filePath("mesure");     // the save dialog's name
     QAction *items[] = {w.TabvistaM, w.ClipM, w.FileM};
     items[tag]->trigger(); // checked, and the save runs at once
-    QVERIFY(w.Sauve);
+    QVERIFY(w.Session.Sauve);
     const char *captions[] = {"Tabvista", "Copier", "Sauver"};
     QCOMPARE(w.RegSaveBtn->text(), QString(captions[tag]));
     if (tag == 0) {
@@ -355,7 +355,7 @@ void TestTrace::closingQuestions()
     w.BlancBtn->click();
     QVERIFY(b.WaitIdle());
     w.SpectreBtn->click();
-    QTRY_VERIFY(w.Graphe.PointCount > 0);
+    QTRY_VERIFY(w.Session.Graphe.PointCount > 0);
     // During the scan: refused, nothing asked, and the connect button waits too.
     QVERIFY(!w.close());
     QVERIFY(w.isVisible());
@@ -408,12 +408,12 @@ void TestTrace::faultsMidScan()
     w.SpectreBtn->click();
     QVERIFY(b.WaitIdle(5000));
     if (points < 0) {
-        QVERIFY(w.Graphe.PointCount <= 100); // what arrived before the line went
-        points = w.Graphe.PointCount;
+        QVERIFY(w.Session.Graphe.PointCount <= 100); // what arrived before the line went
+        points = w.Session.Graphe.PointCount;
     }
-    QCOMPARE(int(w.Graphe.PointCount), points);
+    QCOMPARE(int(w.Session.Graphe.PointCount), points);
     if (fault == "unreadable") {
-        QCOMPARE(w.Graphe.Curve1.Y[10], MissingValue);
+        QCOMPARE(w.Session.Graphe.Curve1.Y[10], MissingValue);
         QVERIFY(w.StatusText().isEmpty());
     } else {
         QCOMPARE(w.StatusText(), QString::fromUtf8("Le spectro ne répond plus"));
@@ -424,7 +424,7 @@ void TestTrace::faultsMidScan()
     QCOMPARE(w.BlancBtn->isEnabled(), fault != "vanish" || b.line->IsOpen());
     if (points > 0) {
         w.ClipM->trigger();
-        QVERIFY(w.Sauve);
+        QVERIFY(w.Session.Sauve);
         QCOMPARE(DataLines(b.dde->LastBlock), points);
     }
     QVERIFY(w.close());
@@ -443,11 +443,11 @@ void TestTrace::refusedRequestLeavesTheWindow()
     // Another window's scan is under way (it stays busy: no status line).
     QVERIFY(b.spectro->Scan([](std::int32_t, double) {}, [] {}));
     w.SpectreBtnClick();
-    QCOMPARE(int(w.Graphe.PointCount), 3); // the spectrum shown is kept
+    QCOMPARE(int(w.Session.Graphe.PointCount), 3); // the spectrum shown is kept
     QCOMPARE(w.StatusText(), QString::fromUtf8("Le spectro est occupé : attendre la fin de la mesure en cours"));
     QVERIFY(w.Label3->isHidden());
     w.BlancBtnClick();
-    QCOMPARE(int(w.Graphe.PointCount), 3);
+    QCOMPARE(int(w.Session.Graphe.PointCount), 3);
     QTRY_COMPARE(b.sim->CountOf("SCANTXT"), 1);
     QCOMPARE(b.sim->CountOf("SETREF"), 1);
 }
@@ -462,15 +462,15 @@ void TestTrace::kineticsWindowOpenedDuringATextScan()
     w.BlancBtnClick();
     QVERIFY(b.WaitIdle());
     w.SpectreBtnClick();
-    QTRY_VERIFY(w.Graphe.PointCount > 10);
+    QTRY_VERIFY(w.Session.Graphe.PointCount > 10);
     // The kinetics window's activation chooses the hexadecimal format.
     TCinetiqueForm kinetics;
     kinetics.IniName = b.ini;
     kinetics.show();
     QTRY_VERIFY(b.spectro->BinaryScan);
     QVERIFY(b.WaitIdle());
-    QCOMPARE(int(w.Graphe.PointCount), 471);
-    QCOMPARE(w.Graphe.X[470], 800.0);
+    QCOMPARE(int(w.Session.Graphe.PointCount), 471);
+    QCOMPARE(w.Session.Graphe.X[470], 800.0);
     QVERIFY(w.StatusText().isEmpty()); // the status line was recognised
     QCOMPARE(b.sim->Commands(), (std::vector<std::string>{"SETREF", "SCANTXT"}));
 }
@@ -483,9 +483,9 @@ void TestTrace::valuesPastTheGraphAreCut()
     b.Attach(w);
     Show(w);
     BlankAndScan(b, w);
-    QCOMPARE(int(w.Graphe.PointCount), GraphCapacity);
-    QCOMPARE(w.Graphe.X[GraphCapacity - 1], 330.0 + GraphCapacity - 1);
-    QVERIFY(w.Truncated());
+    QCOMPARE(int(w.Session.Graphe.PointCount), GraphCapacity);
+    QCOMPARE(w.Session.Graphe.X[GraphCapacity - 1], 330.0 + GraphCapacity - 1);
+    QVERIFY(w.Session.Truncated());
     QCOMPARE(w.StatusText(), QString::fromUtf8("Spectre tronqué : seules les 1501 premières valeurs sont gardées"));
 }
 
@@ -497,8 +497,8 @@ void TestTrace::printing()
     Show(w);
     Fill(w, {0.2, 0.5, 0.9, 0.4});
     w.RepaintGraph();
-    const TRect screen = w.Graphe.Bounds;
-    const TRect plot = w.Graphe.PlotRect;
+    const TRect screen = w.Session.Graphe.Bounds;
+    const TRect plot = w.Session.Graphe.PlotRect;
     b.dialogs.printFile = b.dir.filePath("spectre.pdf");
     w.PrintBtnClick();
     QCOMPARE(b.dialogs.asked, QStringList{"printer"}); // no confirmation
@@ -506,14 +506,14 @@ void TestTrace::printing()
     QVERIFY(pdf.open(QIODevice::ReadOnly));
     QVERIFY(pdf.readAll().startsWith("%PDF"));
     // The screen's geometry is back at once.
-    QCOMPARE(w.Graphe.Bounds.Right, screen.Right);
-    QCOMPARE(w.Graphe.Bounds.Bottom, screen.Bottom);
-    QCOMPARE(w.Graphe.PlotRect.Left, plot.Left);
-    QCOMPARE(w.Graphe.PlotRect.Bottom, plot.Bottom);
+    QCOMPARE(w.Session.Graphe.Bounds.Right, screen.Right);
+    QCOMPARE(w.Session.Graphe.Bounds.Bottom, screen.Bottom);
+    QCOMPARE(w.Session.Graphe.PlotRect.Left, plot.Left);
+    QCOMPARE(w.Session.Graphe.PlotRect.Bottom, plot.Bottom);
     // No printer: nothing printed, the error box comes from the seam.
     b.dialogs.printFile.clear();
     w.PrintBtnClick();
-    QCOMPARE(w.Graphe.Bounds.Right, screen.Right);
+    QCOMPARE(w.Session.Graphe.Bounds.Right, screen.Right);
 }
 
 void TestTrace::windowStateSurvivesARestart()

@@ -1,0 +1,153 @@
+// The Beer-Lambert mode's data and rules: the standards (a concentration and
+// its absorbance at the working wavelength) and the unknowns, the check of a
+// typed concentration, the measurement bound to its row, concentration and
+// wavelength, undo, reset, sorting for a save, the line through the origin
+// recomputed whenever the standards change, and the plot's range rules.
+#pragma once
+
+#include "beerfit.h"
+#include "graphker.h"
+#include "numtext.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vandoral {
+
+class TspectroVandoral;
+
+struct BeerStandard {
+    double Conc;
+    double Abs;
+};
+
+struct BeerUnknown {
+    double Abs;
+    double Conc; // MissingValue when there is no line to compute it from
+};
+
+// The bounds typed in the options dialog: a bound typed wrongly takes its
+// fallback (0 for Mini, 0.01 for Maxi), and the two are put in order. False
+// when they would leave the axis without extent (equal, or Maxi not above 0).
+bool ReadBeerBounds(const std::string &miniText, const std::string &maxiText, double &mini, double &maxi);
+
+class TBeerSeries {
+public:
+    // The concentration axis named and bounded by the instrument's
+    // Beer-Lambert settings, which the series reads as they stand.
+    explicit TBeerSeries(const TspectroVandoral &spectro);
+
+    // Each list holds at most a graph's capacity.
+    static constexpr int Capacity = GraphCapacity;
+
+    std::vector<BeerStandard> Standards;
+    std::vector<BeerUnknown> Unknowns;
+    // The standards as the plot and the export read them (kept in step).
+    Tgraphe BeerGraph;
+    // The last scan, for the spectrum panel.
+    Tgraphe SpectrumGraph;
+    // k of A = k·c: 0 before the first fit, MissingValue when the last fit
+    // found no usable standard.
+    double Slope = 0;
+    std::string PrecisionText;
+    // The last absorbance read at the measurement's wavelength.
+    double AbsAtLambda = 0;
+    bool BlancFait = false;
+    // The running scan only shows a spectrum.
+    bool SpectrumMode = false;
+    // True at creation and after each save.
+    bool Sauve = true;
+
+    int StandardCount() const { return int(Standards.size()); }
+    int UnknownCount() const { return int(Unknowns.size()); }
+    // The line, its precision and the unknowns' concentrations are shown:
+    // unknowns are measured (Actif) and there are more than two standards.
+    bool ShowsFit() const;
+    bool HasLine() const { return ShowsFit() && Slope != MissingValue && Slope > MissingValue; }
+    // Unknowns may be measured now (the instrument being free).
+    bool CanMeasureUnknown() const { return ShowsFit() && measuring_ == Measure::None; }
+    // Closing asks "Sauvegarde ?".
+    bool AsksSave() const { return StandardCount() > 2 && !Sauve; }
+
+    enum class Measure { None, Blank, Standard, Unknown, Spectrum };
+    Measure Measuring() const { return measuring_; }
+    // The grid row a running standard will be stored in (-1 when none runs).
+    int MeasuredRow() const { return measuring_ == Measure::Standard ? measuredRow_ : -1; }
+
+    enum class Entry {
+        NoRow,         // not a standard's row: nothing
+        BelowEntryRow, // below the first empty row: nothing to add or replace
+        ListFull,      // a new standard past the capacity
+        BadNumber,     // "Nombre mal écrit"
+        OutOfRange,    // outside the axis: the question, then Widen or nothing
+        Ready,         // measure it
+    };
+    // The concentration `text` typed on grid row `row` (standard row - 2).
+    Entry CheckEntry(int row, const std::string &text, double &conc) const;
+    // The question for a concentration outside the concentration axis.
+    std::string RangeQuestion(double conc) const;
+    // The axis widened to a confirmed concentration (the settings unchanged).
+    void Widen(double conc);
+
+    // A measurement starts; its row, concentration and wavelength are fixed
+    // now, and its reading starts as missing.
+    void BlankStarted();
+    void StandardStarted(int row, double conc, int lambda);
+    void UnknownStarted(int lambda);
+    void SpectrumStarted(int lambda);
+    // The driver did not take the request.
+    void NotStarted();
+    // One value of any scan: true for the scan's first value.
+    bool ScanPoint(std::int32_t lambda, double a);
+
+    bool BlancTermine();
+    enum class Result {
+        NotMine,    // no such measurement of this series was running
+        NoRow,      // a standard without a row: nothing stored
+        Unreadable, // "Blanc à faire ?": nothing changes
+        Stored,     // a standard added or replaced; an unknown computed
+        NoFit,      // an unknown without a line: "Données incorrectes"
+    };
+    // For a stored standard, `index` is its place in the list.
+    Result StandardMeasured(int &index);
+    Result UnknownMeasured();
+    bool SpectrumFinished();
+    // The driver gave the measurement up: nothing of it is kept.
+    void GivenUp();
+
+    // Undo of the standard on grid row `row`, column `col`; of unknown `j`.
+    bool UndoStandard(int row, int col);
+    bool UndoUnknown(int j);
+    // The standards, the spectrum and the unknowns emptied; the blank, the
+    // axis bounds and the slope stay.
+    void Reset();
+    // The standards in increasing concentration, for a save.
+    void SortForSave();
+    // The options' quantity and bounds on the concentration axis (undoing a
+    // widening); the fit follows the switch of unknowns.
+    void ApplyOptions();
+
+    // Before each drawing of the plot: the absorbance range grows to the
+    // standards and unknowns (never lowered), 1.0 without standards.
+    void PreparePlot();
+    // "Auto" down with two standards or more: the top fitted to them; else
+    // the instrument's top.
+    void ZoomChanged(bool down);
+    // The spectrum panel shares the plot's absorbance top.
+    void PrepareSpectrumPanel() { SpectrumGraph.WorldY.Max = BeerGraph.WorldY.Max; }
+    // The instrument's wavelength range for the spectrum panel.
+    void FollowInstrumentRange();
+
+private:
+    void Changed();
+    void Refit();
+
+    const TspectroVandoral &spectro_;
+    Measure measuring_ = Measure::None;
+    int measuredRow_ = -1;
+    double measuredConc_ = 0;
+    int measuredLambda_ = 0;
+};
+
+} // namespace vandoral

@@ -1,0 +1,366 @@
+#include "kineticsrun.h"
+
+#include "driver.h"
+#include "numtext.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace vandoral {
+
+std::string DurationText(std::int64_t seconds)
+{
+    if (seconds < 0)
+        seconds = 0;
+    const std::int64_t h = seconds / 3600, m = (seconds - 3600 * h) / 60, s = seconds % 60;
+    char text[72];
+    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", static_cast<long long>(h), static_cast<long long>(m),
+                  static_cast<long long>(s));
+    return text;
+}
+
+TCinetiqueRun::TCinetiqueRun(const TspectroVandoral &spectro, Clock clock)
+    : spectro_(spectro), clock_(std::move(clock))
+{
+    GrapheCinetique.DrawMode = 3;
+    GrapheCinetique.WorldX.Name = "t";
+    GrapheCinetique.WorldX.Unit = "s";
+    GrapheCinetique.WorldX.LongName = "temps";
+    GrapheCinetique.WorldY.Name = "A";
+    GrapheCinetique.WorldY.LongName = "Absorbance";
+    GrapheCinetique.SetWorld(0, 0, spectro.Duree(), spectro.AbsMax);
+    SetUpSpectrumGraph(GrapheSpectre, &spectro);
+    GrapheSpectre.LabelY = false;
+    interval_ = spectro.Deltat;
+}
+
+// ---- what may be done -------------------------------------------------------
+
+bool TCinetiqueRun::CanSpectre(bool c) const
+{
+    return c && BlancFait && (Etat == EtatCinetique::Arrete || Etat == EtatCinetique::Pret);
+}
+
+bool TCinetiqueRun::CanBlank(bool c) const
+{
+    return c && Etat != EtatCinetique::Acquisition && Etat != EtatCinetique::Spectre
+           && pending_ == Operation::None;
+}
+
+bool TCinetiqueRun::CanReset(bool c) const
+{
+    return c && (Etat == EtatCinetique::Arrete || Etat == EtatCinetique::Pret);
+}
+
+bool TCinetiqueRun::CanSave() const
+{
+    return Etat == EtatCinetique::Arrete && GrapheCinetique.PointCount >= 4;
+}
+
+bool TCinetiqueRun::WavelengthsEditable() const
+{
+    return Etat != EtatCinetique::Acquisition && Etat != EtatCinetique::Arrete;
+}
+
+bool TCinetiqueRun::AsksSave() const
+{
+    return Etat == EtatCinetique::Arrete && !Sauve && GrapheCinetique.PointCount >= 4;
+}
+
+// ---- states ---------------------------------------------------------------------
+
+bool TCinetiqueRun::SetEtat(EtatCinetique e)
+{
+    Etat = e;
+    if (e != EtatCinetique::Arrete)
+        return false;
+    // A finished run: the vertical range fitted to its first curve.
+    double top = spectro_.AbsMax;
+    if (GrapheCinetique.PointCount >= 4) {
+        top = 0;
+        for (int i = 0; i < GrapheCinetique.PointCount; ++i)
+            if (GrapheCinetique.Curve1.Y[i] != MissingValue)
+                top = std::max(top, GrapheCinetique.Curve1.Y[i]);
+    }
+    if (top < 1.0)
+        top = 1.0;
+    GrapheCinetique.SetWorld(0, 0, spectro_.Duree(), top);
+    return true;
+}
+
+void TCinetiqueRun::BlankStarted()
+{
+    pending_ = Operation::Blank;
+    GrapheCinetique.PointCount = 0;
+    ArretDemande = false;
+    BlancFait = false;
+    GrapheCinetique.WorldX.Max = spectro_.Duree();
+    GrapheCinetique.WorldY.Max = spectro_.AbsMax;
+    GrapheSpectre.WorldY.Max = spectro_.AbsMax;
+    // The nominal time axis; each point overwrites its own entry.
+    for (int i = 0; i < GraphCapacity; ++i)
+        GrapheCinetique.X[i] = double(spectro_.Deltat) * i;
+}
+
+void TCinetiqueRun::BlankEnded()
+{
+    pending_ = Operation::None;
+    BlancFait = true;
+    SetEtat(EtatCinetique::Pret);
+}
+
+// ---- the run ----------------------------------------------------------------------
+
+void TCinetiqueRun::Start()
+{
+    Sauve = false;
+    GrapheCinetique.PointCount = 0;
+    ArretDemande = false;
+    TopManque = false;
+    GrapheCinetique.Curve2Visible = LambdaBisSuivie;
+    GrapheCinetique.Curve1.Color = LambdaColor(spectro_.Lambda);
+    GrapheCinetique.Curve2.Color = LambdaColor(spectro_.LambdaBis);
+    debut_ = Now();
+    interval_ = spectro_.Deltat;
+    nextTick_ = debut_ + interval_;
+    pacingStopped_ = false;
+    SetEtat(EtatCinetique::Acquisition);
+}
+
+bool TCinetiqueRun::BeginPoint(bool busy)
+{
+    TopManque = busy;
+    if (busy)
+        return false; // caught up when the current point ends
+    TempsPoint = Elapsed();
+    GrapheSpectre.PointCount = 0;
+    const int k = GrapheCinetique.PointCount;
+    if (k < GraphCapacity) {
+        // No value of an earlier run may stand for this point's.
+        GrapheCinetique.Curve1.Y[k] = MissingValue;
+        GrapheCinetique.Curve2.Y[k] = MissingValue;
+    }
+    pending_ = Operation::Point;
+    return true;
+}
+
+void TCinetiqueRun::PointRefused()
+{
+    pending_ = Operation::None;
+    TopManque = true;
+}
+
+bool TCinetiqueRun::ValeurRecue(std::int32_t lambda, double a)
+{
+    const int n = GrapheSpectre.PointCount;
+    if (n < GraphCapacity) {
+        GrapheSpectre.X[n] = lambda;
+        GrapheSpectre.Curve1.Y[n] = a;
+        GrapheSpectre.PointCount = static_cast<std::uint16_t>(n + 1);
+    }
+    const int k = GrapheCinetique.PointCount;
+    if (pending_ == Operation::Point && k < GraphCapacity) {
+        if (lambda == spectro_.Lambda)
+            GrapheCinetique.Curve1.Y[k] = a;
+        if (lambda == spectro_.LambdaBis)
+            GrapheCinetique.Curve2.Y[k] = a;
+    }
+    return n == 0;
+}
+
+TCinetiqueRun::PointEnd TCinetiqueRun::PointTermine()
+{
+    PointEnd end;
+    if (pending_ != Operation::Point)
+        return end;
+    pending_ = Operation::None;
+    end.ended = true;
+    const int k = GrapheCinetique.PointCount;
+    end.index = k;
+    if (k >= GraphCapacity) {
+        SetEtat(EtatCinetique::Arrete);
+        return end;
+    }
+    // Whole seconds of the full elapsed time, taken at the start of the
+    // point's scan: past 24 hours the stamps go on.
+    GrapheCinetique.X[k] = std::floor(TempsPoint);
+    end.drawn = true;
+    GrapheCinetique.PointCount = static_cast<std::uint16_t>(k + 1);
+    if (GrapheCinetique.PointCount > spectro_.Nombre || ArretDemande)
+        SetEtat(EtatCinetique::Arrete);
+    ArretDemande = false;
+    if (TopManque && Etat == EtatCinetique::Acquisition) {
+        // The missed tick now, and a second more between the ticks from here.
+        end.catchUp = true;
+        interval_ += 1;
+        nextTick_ = Now() + interval_;
+    }
+    return end;
+}
+
+bool TCinetiqueRun::Stop()
+{
+    if (pending_ != Operation::Point) {
+        SetEtat(EtatCinetique::Arrete);
+        return true;
+    }
+    ArretDemande = true;
+    pacingStopped_ = true;
+    return false;
+}
+
+void TCinetiqueRun::Reset()
+{
+    GrapheCinetique.PointCount = 0;
+    GrapheSpectre.PointCount = 0;
+    SetEtat(EtatCinetique::Pret);
+}
+
+void TCinetiqueRun::SpectreStarted()
+{
+    // A finished run stays finished, with its save and print.
+    etatAvantSpectre_ = Etat == EtatCinetique::Arrete ? EtatCinetique::Arrete : EtatCinetique::Pret;
+    pending_ = Operation::Spectrum;
+    SetEtat(EtatCinetique::Spectre);
+    GrapheSpectre.PointCount = 0;
+}
+
+bool TCinetiqueRun::SpectreTermine()
+{
+    if (pending_ != Operation::Spectrum)
+        return false;
+    pending_ = Operation::None;
+    SetEtat(etatAvantSpectre_);
+    return true;
+}
+
+void TCinetiqueRun::GivenUp()
+{
+    const Operation which = pending_;
+    pending_ = Operation::None;
+    switch (which) {
+    case Operation::Point:
+        // The lost point is not recorded; the next tick takes the next.
+        TopManque = false;
+        if (ArretDemande) {
+            ArretDemande = false;
+            SetEtat(EtatCinetique::Arrete);
+        }
+        break;
+    case Operation::Spectrum: SetEtat(etatAvantSpectre_); break;
+    default: break;
+    }
+}
+
+// ---- pacing -------------------------------------------------------------------------
+
+double TCinetiqueRun::Elapsed() const
+{
+    return Now() - debut_;
+}
+
+double TCinetiqueRun::SecondsToTick() const
+{
+    return std::max(0.0, nextTick_ - Now());
+}
+
+void TCinetiqueRun::Tick()
+{
+    // One interval after the tick that was due; ticks missed altogether
+    // (the machine asleep) are not made up.
+    const double now = Now();
+    nextTick_ += interval_;
+    while (nextTick_ <= now)
+        nextTick_ += interval_;
+}
+
+void TCinetiqueRun::DeltatChanged()
+{
+    interval_ = spectro_.Deltat;
+    nextTick_ = Now() + interval_;
+}
+
+// ---- scales -----------------------------------------------------------------------
+
+void TCinetiqueRun::WidenRange(double &min, double &max) const
+{
+    auto scan = [&](const Tcourbe &c) {
+        for (int i = 0; i < GrapheCinetique.PointCount; ++i) {
+            const double y = c.Y[i];
+            if (y == MissingValue)
+                continue;
+            max = std::max(max, y);
+            min = std::min(min, y);
+        }
+    };
+    scan(GrapheCinetique.Curve1);
+    if (LambdaBisSuivie)
+        scan(GrapheCinetique.Curve2);
+}
+
+void TCinetiqueRun::SetRange(double min, double max)
+{
+    if (max > spectro_.AbsMax)
+        max = spectro_.AbsMax;
+    if (max < 0.2)
+        max = 0.2;
+    GrapheCinetique.WorldY.Min = min;
+    GrapheCinetique.WorldY.Max = max;
+}
+
+void TCinetiqueRun::EtendEchelle()
+{
+    double max = GrapheCinetique.WorldY.Max, min = GrapheCinetique.WorldY.Min;
+    WidenRange(min, max);
+    SetRange(min, max);
+}
+
+void TCinetiqueRun::EchelleAuto()
+{
+    double min = 0, max = 0;
+    WidenRange(min, max);
+    SetRange(min, 1.05 * max);
+    const int n = GrapheCinetique.PointCount;
+    GrapheCinetique.WorldX.Max = GrapheCinetique.X[n - 1] + GrapheCinetique.X[1];
+}
+
+void TCinetiqueRun::ZoomChanged(bool down)
+{
+    if (down && GrapheCinetique.PointCount > 3) {
+        EchelleAuto();
+        return;
+    }
+    for (Tgraphe *g : {&GrapheCinetique, &GrapheSpectre}) {
+        g->WorldY.Max = spectro_.AbsMax;
+        g->WorldY.Min = 0;
+    }
+    GrapheCinetique.WorldX.Max = spectro_.Duree();
+}
+
+void TCinetiqueRun::PreparePlot()
+{
+    const int n = GrapheCinetique.PointCount;
+    const double duree = spectro_.Duree();
+    // About one interval past the last point, never short of the plan.
+    if (n > 4)
+        GrapheCinetique.WorldX.Max = std::max(duree, GrapheCinetique.X[n - 1] + GrapheCinetique.X[1]);
+    else
+        GrapheCinetique.WorldX.Max = duree;
+    if (n >= 1)
+        EtendEchelle();
+}
+
+void TCinetiqueRun::PrepareSpectrumPanel()
+{
+    GrapheSpectre.WorldY.Min = GrapheCinetique.WorldY.Min;
+    GrapheSpectre.WorldY.Max = GrapheCinetique.WorldY.Max;
+}
+
+void TCinetiqueRun::FollowInstrumentRange()
+{
+    GrapheSpectre.WorldX.Min = spectro_.LambdaMin;
+    GrapheSpectre.WorldX.Max = spectro_.LambdaMax;
+}
+
+} // namespace vandoral

@@ -1,0 +1,158 @@
+// The kinetics mode's data and rules: the states of a run, the blank, the
+// start, each point's beginning and end, the pacing of the points and its
+// catch-up when a scan outlasts the interval, stop, reset, the single
+// spectrum, the time stamps, one or two wavelengths, the saved flag, and the
+// scaling rules of the plot and of the spectrum panel. Time comes from an
+// injected clock, so the rules run without real time.
+#pragma once
+
+#include "graphker.h"
+#include "modeshared.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace vandoral {
+
+class TspectroVandoral;
+
+// Hours:minutes:seconds of a duration, the hours going on past 24
+// ("25:00:00" for 90000 s).
+std::string DurationText(std::int64_t seconds);
+
+enum class EtatCinetique : std::uint8_t {
+    Initial = 0,
+    Acquisition = 1, // a run under way
+    Arrete = 2,      // a run finished or stopped, its data kept
+    Pret = 3,        // the blank done, ready for a run
+    Spectre = 4,     // a single scan for the spectrum panel
+};
+
+class TCinetiqueRun {
+public:
+    // Seconds on any origin; the run measures its times on it.
+    using Clock = std::function<double()>;
+
+    // `spectro`: the instrument whose settings (Deltat, Nombre, Lambda,
+    // LambdaBis, AbsMax, the wavelength range) the run reads as they stand.
+    TCinetiqueRun(const TspectroVandoral &spectro, Clock clock);
+
+    Tgraphe GrapheCinetique;
+    Tgraphe GrapheSpectre;
+    EtatCinetique Etat = EtatCinetique::Initial;
+    // The current run's data have been handed over.
+    bool Sauve = false;
+    // A blank has ended since the last press of the blank button.
+    bool BlancFait = false;
+    // The user asked to stop while a point was being measured.
+    bool ArretDemande = false;
+    // A tick fell while the instrument was busy: caught up at the point's end.
+    bool TopManque = false;
+    // Seconds from the start of the run to the start of the current point.
+    double TempsPoint = 0;
+    // The second wavelength is followed (its check box).
+    bool LambdaBisSuivie = false;
+
+    // What the controls may do now (c: the instrument is under control).
+    bool CanStart(bool c) const { return c && BlancFait && Etat == EtatCinetique::Pret; }
+    bool CanSpectre(bool c) const;
+    bool MarkersMovable(bool c) const { return c && BlancFait && Etat == EtatCinetique::Pret; }
+    bool CanBlank(bool c) const;
+    bool CanReset(bool c) const;
+    bool CanSave() const;
+    bool CanStop() const { return Etat == EtatCinetique::Acquisition; }
+    bool ShowsRunPanel(bool c) const { return c && Etat == EtatCinetique::Acquisition; }
+    bool WavelengthsEditable() const;
+    bool ShowsSecondAbs() const { return Etat == EtatCinetique::Acquisition && LambdaBisSuivie; }
+    // Closing asks "Sauvegarde ?" first.
+    bool AsksSave() const;
+    // A blank, point or single spectrum of this window is under way.
+    bool Pending() const { return pending_ != Operation::None; }
+    bool PointPending() const { return pending_ == Operation::Point; }
+
+    // The state, with its consequences: a finished run fits the plot's
+    // vertical range to its points (true: the plot is to be redrawn).
+    bool SetEtat(EtatCinetique e);
+
+    // The blank was started: the points are cleared and the time axis laid
+    // out at the nominal times.
+    void BlankStarted();
+    // The blank ended: ready.
+    void BlankEnded();
+
+    // A run starts now, at the instrument's Deltat, Nombre, Lambda and
+    // LambdaBis; its first point is due at once.
+    void Start();
+    // A point is to begin: false when the instrument is busy (the tick is
+    // remembered in TopManque), true when its scan is to be sent.
+    bool BeginPoint(bool busy);
+    // The point's scan was refused by the driver: caught up later.
+    void PointRefused();
+    // One value of a scan (a point's or the single spectrum's): true for the
+    // scan's first value.
+    bool ValeurRecue(std::int32_t lambda, double a);
+
+    struct PointEnd {
+        bool ended = false;   // a point of this run ended (else: ignore)
+        int index = 0;        // the point's index in the graph
+        bool drawn = false;   // the point was stored and is to be drawn
+        bool catchUp = false; // the next point is to begin at once
+    };
+    PointEnd PointTermine();
+
+    // Stop: true when the run ended at once, false when the point under way
+    // must end first (the pacing stops now).
+    bool Stop();
+    void Reset();
+    // The single spectrum was started; ended: back to the state it came from
+    // (true when it was this window's).
+    void SpectreStarted();
+    bool SpectreTermine();
+    // The driver gave up the blank, point or spectrum under way: nothing of
+    // it is kept; the run goes on (or ends when a stop was waiting for it).
+    void GivenUp();
+
+    // The pacing: the ticks run while a run is under way and no stop waits.
+    bool TimerRunning() const { return Etat == EtatCinetique::Acquisition && !pacingStopped_; }
+    // Seconds on the clock until the next tick (0 when it is already due).
+    double SecondsToTick() const;
+    // The tick has come: the next one is due one interval later.
+    void Tick();
+    // The interval between two ticks, in seconds: Deltat, plus one second
+    // each time a scan outlasted it.
+    double Interval() const { return interval_; }
+    // Deltat changed: the interval is Deltat again, counted from now.
+    void DeltatChanged();
+    // Seconds since the start of the run.
+    double Elapsed() const;
+
+    // The plot's scaling rules: the vertical range only grows from where it
+    // is (EtendEchelle); "Auto" down with more than 3 points fits it to the
+    // points, else the full scale; before each drawing, the time axis.
+    void EtendEchelle();
+    void ZoomChanged(bool down);
+    void PreparePlot();
+    // The spectrum panel's vertical range follows the plot's.
+    void PrepareSpectrumPanel();
+    // The instrument's wavelength range for the spectrum panel.
+    void FollowInstrumentRange();
+
+private:
+    enum class Operation { None, Blank, Point, Spectrum };
+    void WidenRange(double &min, double &max) const;
+    void SetRange(double min, double max);
+    void EchelleAuto();
+    double Now() const { return clock_(); }
+
+    const TspectroVandoral &spectro_;
+    Clock clock_;
+    Operation pending_ = Operation::None;
+    EtatCinetique etatAvantSpectre_ = EtatCinetique::Pret;
+    double debut_ = 0;
+    double interval_ = 8;
+    double nextTick_ = 0;
+    bool pacingStopped_ = false;
+};
+
+} // namespace vandoral

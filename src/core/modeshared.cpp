@@ -1,0 +1,49 @@
+#include "modeshared.h"
+
+#include "driver.h"
+#include "graphker.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace vandoral {
+
+double AutoTop(double largest, double absMax)
+{
+    return std::max(0.2, std::min(1.05 * largest, absMax));
+}
+
+void SetUpSpectrumGraph(Tgraphe &graph, const TspectroVandoral *spectro)
+{
+    graph.WorldX.Name = "Lambda";
+    graph.WorldX.Unit = "nm";
+    graph.WorldX.LongName = "Longueur d'onde";
+    graph.WorldY.Name = "A";
+    graph.WorldY.LongName = "Absorbance";
+    graph.DrawMode = 1;
+    if (spectro)
+        graph.SetWorld(spectro->LambdaMin, 0, spectro->LambdaMax, spectro->AbsMax);
+}
+
+bool HitsMarker(const Tgraphe &graph, int lambda, int x)
+{
+    int px, py;
+    graph.WorldToPixel(lambda, 0, px, py);
+    return std::abs(px - x) < 4;
+}
+
+int WavelengthAt(const Tgraphe &graph, int x, int y)
+{
+    double lambda, a;
+    graph.PixelToWorld(x, y, lambda, a);
+    const double nm = std::nearbyint(lambda);
+    return std::fabs(nm) < 1e9 ? int(nm) : 0;
+}
+
+bool InsideRange(int lambda, int lambdaMin, int lambdaMax)
+{
+    return lambdaMin < lambda && lambda < lambdaMax;
+}
+
+} // namespace vandoral

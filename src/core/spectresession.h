@@ -1,0 +1,70 @@
+// The spectrum mode's data and rules: the blank, the points of the current
+// spectrum (at most a graph's 1501), its saved flag, what may be started
+// now, the vertical scales and the cross-hair's reading.
+#pragma once
+
+#include "graphker.h"
+
+#include <cstdint>
+
+namespace vandoral {
+
+class TspectroVandoral;
+
+class TSpectreSession {
+public:
+    // The graph set up for the instrument's range (none: the graph's own).
+    explicit TSpectreSession(const TspectroVandoral *spectro = nullptr);
+
+    Tgraphe Graphe;
+    // A blank has ended since the window was created.
+    bool BlancFait = false;
+    // The current spectrum has been handed over (Tabvista, clipboard, file).
+    bool Sauve = false;
+
+    bool HasData() const { return Graphe.PointCount > 0; }
+    bool CanBlank(bool controlled, bool busy) const { return controlled && !busy; }
+    bool CanScan(bool controlled, bool busy) const { return BlancFait && controlled && !busy; }
+    // Closing asks "Sauvegarde ?".
+    bool AsksSave() const { return HasData() && !Sauve; }
+
+    // A blank was started: the displayed spectrum is discarded.
+    void BlankStarted();
+    void BlankEnded() { BlancFait = true; }
+    // A scan was started: the horizontal range is the instrument's, the
+    // displayed spectrum is discarded.
+    void ScanStarted(double lambdaMin, double lambdaMax);
+
+    enum class Stored { Kept, TopRaised, Dropped };
+    // One value of the scan, at wavelength `index`: kept (drawn as the next
+    // point), kept with the top of the scale raised to 1.05 times it (the
+    // whole graph to be redrawn), or dropped past the graph's capacity.
+    Stored AddValue(std::int32_t index, double absorbance);
+    // Values of the last scan were dropped past the capacity.
+    bool Truncated() const { return truncated_; }
+
+    // "Auto": the top fitted to the spectrum; released: the instrument's
+    // full range.
+    void AutoScale(double absMax);
+    void FullScale(double lambdaMin, double lambdaMax, double absMax);
+
+    // The cross-hair at wavelength `lambda`: between the first and last
+    // measured wavelengths, the absorbance interpolated on the curve
+    // (`onCurve`; `unknown` where a neighbour is missing); elsewhere the
+    // absorbance under the mouse stays as it is.
+    struct Reading {
+        double a;
+        bool onCurve;
+        bool unknown;
+    };
+    Reading ReadAt(double lambda, double aUnderMouse) const;
+
+    // The graph's place on a printed page of `width` x `height`: margins of
+    // a twentieth, and in portrait the upper half of the page.
+    static TRect PageBounds(int width, int height, bool portrait);
+
+private:
+    bool truncated_ = false;
+};
+
+} // namespace vandoral

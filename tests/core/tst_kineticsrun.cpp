@@ -1,0 +1,407 @@
+// The kinetics run on a fake clock: every transition of its states, the
+// pacing of the points and its catch-up when a scan outlasts the interval,
+// stop with a point under way or a tick pending, the single spectrum, the
+// time stamps of a long run, and the plot's scaling rules.
+#include "driver.h"
+#include "kineticsrun.h"
+#include "numtext.h"
+
+#include "coretest.h"
+
+using namespace vandoral;
+
+namespace {
+
+// A run over an instrument's settings, on a clock the test moves by hand.
+struct Run {
+    Run(int nombre = 5, int deltat = 8)
+    {
+        spectro.Nombre = static_cast<std::uint16_t>(nombre);
+        spectro.Deltat = static_cast<std::uint16_t>(deltat);
+        spectro.Lambda = 545;
+        spectro.LambdaBis = 400;
+        spectro.LambdaMin = 330;
+        spectro.LambdaMax = 800;
+    }
+    // Blank done, ready.
+    Run &Ready()
+    {
+        run.BlankStarted();
+        run.BlankEnded();
+        return *this;
+    }
+    // A whole scan for the point under way: the absorbance `a` at Lambda and
+    // `a2` at LambdaBis, `seconds` long.
+    void Scan(double a, double a2 = 0.5, double seconds = 1)
+    {
+        for (int l = spectro.LambdaMin; l <= spectro.LambdaMax; ++l)
+            run.ValeurRecue(l, l == spectro.Lambda ? a : l == spectro.LambdaBis ? a2 : 0.1);
+        now += seconds;
+    }
+    // Moves the clock to the next tick and lets it fire, as the window does.
+    bool TickAndBegin(bool busy = false)
+    {
+        now += run.SecondsToTick();
+        run.Tick();
+        return run.BeginPoint(busy);
+    }
+    // Runs to the end: each point a scan of `scanSeconds`.
+    void RunToEnd(double scanSeconds = 1)
+    {
+        REQUIRE(run.BeginPoint(false));
+        for (int guard = 0; guard < 5000 && run.Etat == EtatCinetique::Acquisition; ++guard) {
+            Scan(0.8 - 0.01 * run.GrapheCinetique.PointCount, 0.5, scanSeconds);
+            const TCinetiqueRun::PointEnd end = run.PointTermine();
+            REQUIRE(end.ended);
+            if (run.Etat != EtatCinetique::Acquisition)
+                break;
+            if (end.catchUp)
+                REQUIRE(run.BeginPoint(false));
+            else
+                REQUIRE(TickAndBegin());
+        }
+    }
+    TspectroVandoral spectro;
+    double now = 1000; // any origin
+    TCinetiqueRun run{spectro, [this] { return now; }};
+};
+
+} // namespace
+
+TEST_CASE("duration texts")
+{
+    struct Row {
+        std::string tag;
+        std::int64_t seconds;
+        std::string text;
+    };
+    std::vector<Row> rows;
+    rows.push_back({"40 s", 40, "00:00:40"});
+    rows.push_back({"12 intervals of 10 s", 120, "00:02:00"});
+    rows.push_back({"just under a day", 86399, "23:59:59"});
+    rows.push_back({"a day", 86400, "24:00:00"});
+    rows.push_back({"1500 intervals of 60 s", 90000, "25:00:00"});
+    rows.push_back({"negative", -5, "00:00:00"});
+    for (const Row &row : rows) SUBCASE(row.tag.c_str()) {
+        REQUIRE(DurationText(row.seconds) == row.text);
+    }
+}
+
+TEST_CASE("the controls follow the state")
+{
+    // What each state allows, under control (c) and not.
+    struct Row {
+        std::string tag;
+        EtatCinetique etat;
+        bool blancFait;
+        bool start, spectre, markers, reset, stop, wavelengths;
+    };
+    std::vector<Row> rows;
+    rows.push_back({"initial", EtatCinetique::Initial, false, false, false, false, false, false, true});
+    rows.push_back({"ready", EtatCinetique::Pret, true, true, true, true, true, false, true});
+    rows.push_back({"running", EtatCinetique::Acquisition, true, false, false, false, false, true, false});
+    rows.push_back({"finished", EtatCinetique::Arrete, true, false, true, false, true, false, false});
+    rows.push_back({"single spectrum", EtatCinetique::Spectre, true, false, false, false, false, false, true});
+    for (const Row &row : rows) SUBCASE(row.tag.c_str()) {
+        Run r;
+        r.run.BlancFait = row.blancFait;
+        r.run.SetEtat(row.etat);
+        REQUIRE(r.run.CanStart(true) == row.start);
+        REQUIRE(r.run.CanSpectre(true) == row.spectre);
+        REQUIRE(r.run.MarkersMovable(true) == row.markers);
+        REQUIRE(r.run.CanReset(true) == row.reset);
+        REQUIRE(r.run.CanStop() == row.stop);
+        REQUIRE(r.run.WavelengthsEditable() == row.wavelengths);
+        // Nothing starts, resets or blanks without control.
+        REQUIRE(!r.run.CanStart(false));
+        REQUIRE(!r.run.CanSpectre(false));
+        REQUIRE(!r.run.CanReset(false));
+        REQUIRE(!r.run.CanBlank(false));
+        REQUIRE(r.run.CanBlank(true) == (row.etat != EtatCinetique::Acquisition && row.etat != EtatCinetique::Spectre));
+        REQUIRE(r.run.TimerRunning() == (row.etat == EtatCinetique::Acquisition));
+    }
+}
+
+TEST_CASE_FIXTURE(Run, "a blank makes the run ready and lays out the nominal times")
+{
+    spectro.Deltat = 12;
+    run.GrapheCinetique.PointCount = 7;
+    run.BlankStarted();
+    REQUIRE(run.Pending());
+    REQUIRE(!run.CanBlank(true)); // one blank at a time
+    REQUIRE(run.GrapheCinetique.PointCount == 0);
+    REQUIRE(run.GrapheCinetique.X[3] == 36.0);
+    REQUIRE(run.GrapheCinetique.X[1500] == 18000.0);
+    REQUIRE(!run.BlancFait);
+    run.BlankEnded();
+    REQUIRE(run.BlancFait);
+    REQUIRE(run.Etat == EtatCinetique::Pret);
+    REQUIRE(!run.Pending());
+}
+
+TEST_CASE_FIXTURE(Run, "a run of Nombre intervals has Nombre + 1 points at the nominal times")
+{
+    Ready();
+    run.LambdaBisSuivie = true;
+    run.Start();
+    REQUIRE(run.Etat == EtatCinetique::Acquisition);
+    REQUIRE(run.GrapheCinetique.Curve2Visible);
+    REQUIRE(run.Interval() == 8.0);
+    RunToEnd();
+    REQUIRE(run.Etat == EtatCinetique::Arrete);
+    REQUIRE(run.GrapheCinetique.PointCount == 6);
+    for (int i = 0; i < 6; ++i) {
+        REQUIRE(run.GrapheCinetique.X[i] == 8.0 * i);
+        REQUIRE(SameNumber(run.GrapheCinetique.Curve1.Y[i], 0.8 - 0.01 * i));
+        REQUIRE(run.GrapheCinetique.Curve2.Y[i] == 0.5);
+    }
+    REQUIRE(!run.TimerRunning());
+    REQUIRE(run.CanSave());
+    REQUIRE(run.AsksSave());
+    run.Sauve = true;
+    REQUIRE(!run.AsksSave());
+}
+
+TEST_CASE_FIXTURE(Run, "stamps are the whole seconds at the start of each scan")
+{
+    Ready();
+    run.Start();
+    now += 0.4; // the scan is sent a little after the start
+    REQUIRE(run.BeginPoint(false));
+    Scan(0.5, 0.5, 3);
+    run.PointTermine();
+    REQUIRE(run.GrapheCinetique.X[0] == 0.0);
+    // The tick at 8 s exactly, not a millisecond short.
+    REQUIRE(TickAndBegin());
+    REQUIRE(run.TempsPoint == 8.0);
+    Scan(0.5);
+    run.PointTermine();
+    REQUIRE(run.GrapheCinetique.X[1] == 8.0);
+}
+
+TEST_CASE_FIXTURE(Run, "a scan that outlasts the interval: the tick is caught up and the interval grows")
+{
+    Ready();
+    run.Start();
+    REQUIRE(run.BeginPoint(false));
+    // The tick comes at 8 s while the scan runs: remembered, nothing sent.
+    Scan(0.5, 0.5, 8.5);
+    run.Tick();
+    REQUIRE(!run.BeginPoint(true));
+    REQUIRE(run.TopManque);
+    REQUIRE(run.PointPending()); // still the first point's
+    TCinetiqueRun::PointEnd end = run.PointTermine();
+    REQUIRE(end.catchUp);
+    REQUIRE(run.Interval() == 9.0);
+    REQUIRE(run.SecondsToTick() == 9.0); // counted from the catch-up
+    REQUIRE(run.BeginPoint(false));
+    REQUIRE(run.TempsPoint == 8.5);
+    // Outlasted again: + 2 s in all.
+    now += 9.5;
+    run.Tick();
+    REQUIRE(!run.BeginPoint(true));
+    end = run.PointTermine();
+    REQUIRE(end.catchUp);
+    REQUIRE(run.Interval() == 10.0);
+    REQUIRE(run.GrapheCinetique.X[1] == 8.0);
+    // A change of Δt brings the interval back, counted from now.
+    spectro.Deltat = 8;
+    run.DeltatChanged();
+    REQUIRE(run.Interval() == 8.0);
+    REQUIRE(run.SecondsToTick() == 8.0);
+}
+
+TEST_CASE_FIXTURE(Run, "ticks keep their pace and missed ones are not made up")
+{
+    Ready();
+    run.Start();
+    REQUIRE(run.SecondsToTick() == 8.0);
+    now += 8.002; // a tick a little late: the next keeps the grid
+    run.Tick();
+    REQUIRE(SameNumber(run.SecondsToTick(), 7.998));
+    now += 100; // asleep: the next tick is the next on the grid, not a burst
+    run.Tick();
+    REQUIRE(run.SecondsToTick() > 0);
+    REQUIRE(run.SecondsToTick() <= 8.0);
+}
+
+TEST_CASE("stop")
+{
+    struct Row {
+        std::string tag;
+        bool duringScan;
+        bool tickPending;
+    };
+    std::vector<Row> rows;
+    rows.push_back({"between two points", false, false});
+    rows.push_back({"during a scan", true, false});
+    rows.push_back({"during a scan with a tick pending", true, true});
+    for (const Row &row : rows) SUBCASE(row.tag.c_str()) {
+        Run r(20);
+        r.Ready();
+        r.run.Start();
+        REQUIRE(r.run.BeginPoint(false));
+        r.Scan(0.5);
+        r.run.PointTermine();
+        if (row.duringScan)
+            REQUIRE(r.TickAndBegin());
+        if (row.tickPending) {
+            r.run.Tick();
+            REQUIRE(!r.run.BeginPoint(true));
+        }
+        const bool atOnce = r.run.Stop();
+        REQUIRE(atOnce == !row.duringScan);
+        // The pacing stops at once either way.
+        REQUIRE(!r.run.TimerRunning());
+        if (row.duringScan) {
+            REQUIRE(r.run.Etat == EtatCinetique::Acquisition);
+            REQUIRE(r.run.ArretDemande);
+            r.Scan(0.4);
+            const TCinetiqueRun::PointEnd end = r.run.PointTermine();
+            // That point is part of the data, and no further scan starts.
+            REQUIRE(end.drawn);
+            REQUIRE(!end.catchUp);
+        }
+        REQUIRE(r.run.Etat == EtatCinetique::Arrete);
+        REQUIRE(r.run.GrapheCinetique.PointCount == (row.duringScan ? 2 : 1));
+        REQUIRE(!r.run.ArretDemande);
+    }
+}
+
+TEST_CASE_FIXTURE(Run, "a value that did not arrive leaves a gap, not an earlier run's value")
+{
+    Ready();
+    run.Start();
+    RunToEnd();
+    run.Reset();
+    REQUIRE(run.Etat == EtatCinetique::Pret);
+    REQUIRE(run.GrapheCinetique.PointCount == 0);
+    spectro.Nombre = 1;
+    run.Start();
+    REQUIRE(run.BeginPoint(false));
+    for (int l = spectro.LambdaMin; l <= spectro.LambdaMax; ++l)
+        if (l != spectro.Lambda)
+            run.ValeurRecue(l, 0.3);
+    run.PointTermine();
+    REQUIRE(run.GrapheCinetique.Curve1.Y[0] == MissingValue);
+    REQUIRE(run.GrapheCinetique.Curve2.Y[0] == 0.3);
+}
+
+TEST_CASE_FIXTURE(Run, "the single spectrum returns to the state it came from")
+{
+    Ready();
+    run.Start();
+    RunToEnd();
+    run.SpectreStarted();
+    REQUIRE(run.Etat == EtatCinetique::Spectre);
+    REQUIRE(!run.CanSave());
+    Scan(0.5);
+    // Its values go to the panel only.
+    REQUIRE(run.GrapheSpectre.PointCount == 471);
+    REQUIRE(run.SpectreTermine());
+    REQUIRE(run.Etat == EtatCinetique::Arrete);
+    REQUIRE(run.CanSave());
+    REQUIRE(run.GrapheCinetique.PointCount == 6);
+    REQUIRE(!run.SpectreTermine()); // once
+    // From the ready state, back to ready.
+    run.Reset();
+    run.SpectreStarted();
+    run.GivenUp();
+    REQUIRE(run.Etat == EtatCinetique::Pret);
+}
+
+TEST_CASE_FIXTURE(Run, "a point the driver gave up is not recorded; a stop waiting for it ends the run")
+{
+    Ready();
+    run.Start();
+    REQUIRE(run.BeginPoint(false));
+    run.GivenUp();
+    REQUIRE(run.Etat == EtatCinetique::Acquisition);
+    REQUIRE(run.GrapheCinetique.PointCount == 0);
+    REQUIRE(!run.PointTermine().ended); // a late end changes nothing
+    REQUIRE(TickAndBegin());
+    REQUIRE(!run.Stop());
+    run.GivenUp();
+    REQUIRE(run.Etat == EtatCinetique::Arrete);
+    REQUIRE(run.GrapheCinetique.PointCount == 0);
+}
+
+TEST_CASE_FIXTURE(Run, "a refused scan is caught up like a missed tick")
+{
+    Ready();
+    run.Start();
+    REQUIRE(run.BeginPoint(false));
+    run.PointRefused();
+    REQUIRE(run.TopManque);
+    REQUIRE(!run.PointPending());
+}
+
+TEST_CASE("a 1500 x 60 s run: 1501 points, stamps past 24 hours")
+{
+    Run r(1500, 60);
+    r.Ready();
+    r.run.Start();
+    r.RunToEnd(2);
+    REQUIRE(r.run.GrapheCinetique.PointCount == 1501);
+    for (int i = 1; i < 1501; ++i)
+        REQUIRE(r.run.GrapheCinetique.X[i] > r.run.GrapheCinetique.X[i - 1]);
+    REQUIRE(r.run.GrapheCinetique.X[1500] == 90000.0);
+    REQUIRE(DurationText(std::int64_t(r.run.GrapheCinetique.X[1500])) == "25:00:00");
+}
+
+TEST_CASE("the plot's vertical range")
+{
+    struct Row {
+        std::string tag;
+        std::vector<double> a;
+        bool zoom;
+        double min, max;
+    };
+    std::vector<Row> rows;
+    // A finished run's top: its largest absorbance, at least 1.0 (the
+    // first paint then keeps it).
+    rows.push_back({"finished run below 1", {0.1, 0.15, 0.12, 0.11}, false, 0, 1.0});
+    rows.push_back({"finished run above 1", {1.4, 1.2, 1.1, 1.0}, false, 0, 1.4});
+    // "Auto": 1.05 times the largest, at least 0.2, at most AbsMax.
+    rows.push_back({"auto: floor 0.2", {0.1, 0.15, 0.12, 0.11}, true, 0, 0.2});
+    rows.push_back({"auto: 1.05 times", {1.0, 0.9, 0.8, 0.7}, true, 0, 1.05});
+    rows.push_back({"auto: at most AbsMax", {3.0, 2.9, 2.8, 2.7}, true, 0, 2.5});
+    // A negative absorbance widens the bottom.
+    rows.push_back({"auto: negative bottom", {-0.05, 0.1, 0.12, 0.11}, true, -0.05, 0.2});
+    for (const Row &row : rows) SUBCASE(row.tag.c_str()) {
+        Run r(3);
+        r.Ready();
+        r.run.Start();
+        REQUIRE(r.run.BeginPoint(false));
+        for (std::size_t i = 0; i < row.a.size(); ++i) {
+            r.Scan(row.a[i]);
+            r.run.PointTermine();
+            if (i + 1 < row.a.size())
+                REQUIRE(r.TickAndBegin());
+        }
+        REQUIRE(r.run.Etat == EtatCinetique::Arrete);
+        if (row.zoom)
+            r.run.ZoomChanged(true);
+        r.run.PreparePlot();
+        REQUIRE(SameNumber(r.run.GrapheCinetique.WorldY.Min, row.min));
+        REQUIRE(SameNumber(r.run.GrapheCinetique.WorldY.Max, row.max));
+        r.run.PrepareSpectrumPanel();
+        REQUIRE(r.run.GrapheSpectre.WorldY.Max == r.run.GrapheCinetique.WorldY.Max);
+        // Released: the full scale again.
+        r.run.ZoomChanged(false);
+        REQUIRE(r.run.GrapheCinetique.WorldY.Max == 2.5);
+        REQUIRE(r.run.GrapheCinetique.WorldX.Max == 24.0);
+    }
+}
+
+TEST_CASE_FIXTURE(Run, "a run longer than planned widens the time axis to one interval past its last point")
+{
+    Ready();
+    run.Start();
+    RunToEnd(9); // every scan outlasts Δt
+    const Tgraphe &g = run.GrapheCinetique;
+    REQUIRE(g.PointCount == 6);
+    run.PreparePlot();
+    REQUIRE(g.X[5] > 40.0);
+    REQUIRE(g.WorldX.Max == g.X[5] + g.X[1]);
+}

@@ -1,0 +1,143 @@
+// The spectrum session without a window: a blank and a scan, the top raised
+// by a value above it, the graph's capacity, the saved flag, the scales and
+// the cross-hair's reading.
+#include "driver.h"
+#include "modeshared.h"
+#include "numtext.h"
+#include "spectresession.h"
+
+#include "coretest.h"
+
+using namespace vandoral;
+
+namespace {
+
+struct Session {
+    Session()
+    {
+        spectro.LambdaMin = 330;
+        spectro.LambdaMax = 800;
+        spectro.AbsMax = 2.0;
+    }
+    void Scan(const std::vector<double> &a)
+    {
+        s.ScanStarted(spectro.LambdaMin, spectro.LambdaMax);
+        for (std::size_t i = 0; i < a.size(); ++i)
+            s.AddValue(spectro.LambdaMin + std::int32_t(i), a[i]);
+    }
+    TspectroVandoral spectro;
+    TSpectreSession s{&spectro};
+};
+
+} // namespace
+
+TEST_CASE_FIXTURE(Session, "blank, then scan, then what may start")
+{
+    REQUIRE(s.CanBlank(true, false));
+    REQUIRE(!s.CanScan(true, false)); // no blank yet
+    s.BlankStarted();
+    REQUIRE(!s.CanBlank(true, true));
+    s.BlankEnded();
+    REQUIRE(s.CanScan(true, false));
+    REQUIRE(!s.CanScan(false, false));
+    REQUIRE(!s.CanScan(true, true));
+    Scan(std::vector<double>(471, 0.5));
+    REQUIRE(s.Graphe.PointCount == 471);
+    REQUIRE(s.Graphe.X[0] == 330.0);
+    REQUIRE(s.Graphe.X[470] == 800.0);
+    REQUIRE(s.AsksSave());
+    s.Sauve = true;
+    REQUIRE(!s.AsksSave());
+    // A new blank discards the spectrum without a question.
+    s.BlankStarted();
+    REQUIRE(!s.HasData());
+    REQUIRE(!s.AsksSave());
+}
+
+TEST_CASE_FIXTURE(Session, "a value above the top raises it to 1.05 times")
+{
+    s.ScanStarted(330, 800);
+    s.Graphe.WorldY.Max = 2.0;
+    REQUIRE(s.AddValue(330, 1.0) == TSpectreSession::Stored::Kept);
+    REQUIRE(s.AddValue(331, 2.3) == TSpectreSession::Stored::TopRaised);
+    REQUIRE(SameNumber(s.Graphe.WorldY.Max, 2.415));
+    // A missing value raises nothing.
+    REQUIRE(s.AddValue(332, MissingValue) == TSpectreSession::Stored::Kept);
+    REQUIRE(SameNumber(s.Graphe.WorldY.Max, 2.415));
+}
+
+TEST_CASE_FIXTURE(Session, "the graph keeps the first 1501 values and says it cut")
+{
+    Scan(std::vector<double>(1571, 0.3));
+    REQUIRE(s.Graphe.PointCount == 1501);
+    REQUIRE(s.Truncated());
+    REQUIRE(s.Graphe.X[1500] == 330.0 + 1500);
+    REQUIRE(s.AddValue(5000, 0.1) == TSpectreSession::Stored::Dropped);
+    Scan({0.1});
+    REQUIRE(!s.Truncated()); // each scan anew
+}
+
+TEST_CASE("scales")
+{
+    struct Row {
+        std::string tag;
+        double largest;
+        double top;
+    };
+    std::vector<Row> rows;
+    rows.push_back({"floor 0.2", 0.1, 0.2});
+    rows.push_back({"1.05 times", 1.0, 1.05});
+    rows.push_back({"at most AbsMax", 3.0, 2.0});
+    for (const Row &row : rows) SUBCASE(row.tag.c_str()) {
+        Session f;
+        f.Scan({0.05, row.largest, 0.07});
+        f.s.AutoScale(f.spectro.AbsMax);
+        REQUIRE(SameNumber(f.s.Graphe.WorldY.Max, row.top));
+        REQUIRE(SameNumber(AutoTop(row.largest, f.spectro.AbsMax), row.top));
+        f.s.Graphe.WorldX.Min = 400;
+        f.s.FullScale(330, 800, 2.0);
+        REQUIRE(f.s.Graphe.WorldY.Max == 2.0);
+        REQUIRE(f.s.Graphe.WorldX.Min == 330.0);
+        REQUIRE(f.s.Graphe.WorldX.Max == 800.0);
+    }
+}
+
+TEST_CASE("the cross-hair's reading")
+{
+    struct Row {
+        std::string tag;
+        double lambda;
+        double a;
+        bool onCurve;
+        bool unknown;
+    };
+    std::vector<Row> rows;
+    // Values 0.4 at 530, 0.5 at 531, missing at 532, 0.6 at 533.
+    rows.push_back({"on a measured wavelength", 530, 0.4, true, false});
+    rows.push_back({"between two: interpolated", 530.25, 0.425, true, false});
+    rows.push_back({"next to a missing value", 531.5, 0, false, true});
+    rows.push_back({"on the missing value", 532, 0, false, true});
+    rows.push_back({"left of the first: under the mouse", 529, -0.3, false, false});
+    rows.push_back({"right of the last: under the mouse", 540, 1.7, false, false});
+    for (const Row &row : rows) SUBCASE(row.tag.c_str()) {
+        Session f;
+        f.s.ScanStarted(530, 533);
+        f.s.AddValue(530, 0.4);
+        f.s.AddValue(531, 0.5);
+        f.s.AddValue(532, MissingValue);
+        f.s.AddValue(533, 0.6);
+        const TSpectreSession::Reading r = f.s.ReadAt(row.lambda, row.a);
+        REQUIRE(r.onCurve == row.onCurve);
+        REQUIRE(r.unknown == row.unknown);
+        if (!r.unknown)
+            REQUIRE(SameNumber(r.a, row.a));
+    }
+}
+
+TEST_CASE("the printed page: margins of a twentieth, the upper half in portrait")
+{
+    const TRect landscape = TSpectreSession::PageBounds(2000, 1000, false);
+    REQUIRE(landscape == TRect{100, 50, 1900, 950});
+    const TRect portrait = TSpectreSession::PageBounds(1000, 2000, true);
+    REQUIRE(portrait == TRect{50, 50, 950, 950});
+}
