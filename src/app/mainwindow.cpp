@@ -101,9 +101,9 @@ TFormMain::TFormMain(const QString &iniName, QWidget *parent)
     connect(AboutBtn, &QPushButton::clicked, this, &TFormMain::AboutItemClick);
     connect(ComBtn, &QPushButton::clicked, this, &TFormMain::ComBtnClick);
     connect(ConnectBtn, &QPushButton::clicked, this, &TFormMain::ConnectBtnClick);
-    connect(SpectreMinMaxBtn, &QPushButton::clicked, this, [this] { SelectMode(1); });
-    connect(CinetiqueBtn, &QPushButton::clicked, this, [this] { SelectMode(2); });
-    connect(BeerBtn, &QPushButton::clicked, this, [this] { SelectMode(3); });
+    connect(SpectreMinMaxBtn, &QPushButton::clicked, this, [this] { SelectMode(WindowMode::Spectre); });
+    connect(CinetiqueBtn, &QPushButton::clicked, this, [this] { SelectMode(WindowMode::Cinetique); });
+    connect(BeerBtn, &QPushButton::clicked, this, [this] { SelectMode(WindowMode::Beer); });
 
     // FormCreate
     qApp->installEventFilter(this);
@@ -113,7 +113,7 @@ TFormMain::TFormMain(const QString &iniName, QWidget *parent)
         else
             cameFromElsewhere_ = true;
     });
-    Mode = 0;
+    Mode = WindowMode::None;
     Spectro->Port = &VoieSerie;
     Spectro->Env = &DefaultQtDriverEnv();
     const std::string ini = ToPath(IniName);
@@ -146,19 +146,20 @@ void TFormMain::SetWindows(TModeForm *spectre, TModeForm *cinetique, TModeForm *
         w->RunSaveDialog = [this](QWidget *parent, int &filterIndex) { return SaveDialog(parent, filterIndex); };
         w->OnClosed = [this] {
             if (!closing_)
-                SelectMode(0, false);
+                SelectMode(WindowMode::None, false);
         };
     }
 }
 
-TModeForm *TFormMain::ModeWindow(int mode) const
+TModeForm *TFormMain::ModeWindow(WindowMode mode) const
 {
     switch (mode) {
-    case 1: return spectre_;
-    case 2: return cinetique_;
-    case 3: return beer_;
-    default: return nullptr;
+    case WindowMode::Spectre: return spectre_;
+    case WindowMode::Cinetique: return cinetique_;
+    case WindowMode::Beer: return beer_;
+    case WindowMode::None: break;
     }
+    return nullptr;
 }
 
 bool TFormMain::event(QEvent *e)
@@ -189,15 +190,15 @@ void TFormMain::FormActivate()
     const bool search = firstActivation_ || cameFromElsewhere_;
     firstActivation_ = false;
     cameFromElsewhere_ = false;
-    SelectMode(0, search);
+    SelectMode(WindowMode::None, search);
 }
 
-void TFormMain::SelectMode(int mode)
+void TFormMain::SelectMode(WindowMode mode)
 {
     SelectMode(mode, true);
 }
 
-void TFormMain::SelectMode(int mode, bool search)
+void TFormMain::SelectMode(WindowMode mode, bool search)
 {
     if (closing_)
         return;
@@ -220,12 +221,13 @@ void TFormMain::SelectMode(int mode, bool search)
         if (Found) {
             Mode = mode;
             const bool c = Spectro->Controlled;
-            CinetiqueBtn->setVisible(c && (mode == 0 || mode == 2));
-            BeerBtn->setVisible(c && (mode == 0 || mode == 3));
-            SpectreMinMaxBtn->setVisible(c && (mode == 0 || mode == 1));
+            const bool none = mode == WindowMode::None;
+            CinetiqueBtn->setVisible(c && (none || mode == WindowMode::Cinetique));
+            BeerBtn->setVisible(c && (none || mode == WindowMode::Beer));
+            SpectreMinMaxBtn->setVisible(c && (none || mode == WindowMode::Spectre));
             ConnectBtn->show();
             if (TModeForm *w = ModeWindow(mode)) {
-                if (mode == 2)
+                if (mode == WindowMode::Cinetique)
                     w->showMaximized();
                 else
                     w->show();
@@ -353,7 +355,7 @@ void TFormMain::ComBtnClick()
         if (ok)
             Spectro->Com = static_cast<std::uint16_t>(n);
     }
-    SelectMode(0, true);
+    SelectMode(WindowMode::None, true);
 }
 
 void TFormMain::ConnectBtnClick()
@@ -408,7 +410,7 @@ void TFormMain::ControlChanged()
 {
     // Every mode window, not only the active one: each shows whether it can
     // ask the instrument for something.
-    for (int mode = 1; mode <= 3; ++mode)
+    for (WindowMode mode : {WindowMode::Spectre, WindowMode::Cinetique, WindowMode::Beer})
         if (TModeForm *w = ModeWindow(mode))
             w->RafraichitControle();
 }
@@ -428,7 +430,7 @@ void TFormMain::AppActivate()
 void TFormMain::ShowActiveMode()
 {
     if (!ModeWindow(Mode))
-        Mode = 0;
+        Mode = WindowMode::None;
     if (TModeForm *w = ModeWindow(Mode)) {
         w->show();
         w->raise();

@@ -3,6 +3,8 @@
 // window of the active mode.
 #pragma once
 
+#include "modeshared.h"
+
 #include "ports.h"
 #include "qtserialline.h"
 #include "tradform.h"
@@ -32,7 +34,7 @@ public:
     // The windows created after this one.
     void SetWindows(TModeForm *spectre, TModeForm *cinetique, TModeForm *beer, TAboutBox *about);
 
-    void SelectMode(int mode);
+    void SelectMode(WindowMode mode);
     void FillPortList();
     void SearchInstrument();
     bool TryPort(int n);
@@ -68,7 +70,7 @@ public:
 
     bool Found = false;
     int Test = 1;
-    int Mode = 0;
+    WindowMode Mode = WindowMode::None;
     QString IniName;
 
     QString StatusText() const;
@@ -81,9 +83,9 @@ protected:
 
 private:
     void FormActivate();
-    void SelectMode(int mode, bool search);
+    void SelectMode(WindowMode mode, bool search);
     void SetStatusText(const QString &text);
-    TModeForm *ModeWindow(int mode) const;
+    TModeForm *ModeWindow(WindowMode mode) const;
     void ShowModeButtons();
 
     std::unique_ptr<PortTable> ports_;

@@ -130,10 +130,10 @@ int RunVandoral(int argc, char **argv)
         main.OnSelectMode = [&constante] { constante.SetNewPage(0); };
         formDde.FocusCurrentMode = [&] {
             switch (main.Mode) {
-            case 0: main.activateWindow(); break;
-            case 1: spectre.activateWindow(); break;
-            case 2: cinetique.activateWindow(); break;
-            default: break; // nothing for Beer-Lambert
+            case WindowMode::None: main.activateWindow(); break;
+            case WindowMode::Spectre: spectre.activateWindow(); break;
+            case WindowMode::Cinetique: cinetique.activateWindow(); break;
+            case WindowMode::Beer: break; // nothing for Beer-Lambert
             }
         };
         TTranslator(&about).Translate();

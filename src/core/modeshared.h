@@ -13,8 +13,8 @@ class TspectroVandoral;
 // The items of the save drop-down, by their tag.
 enum class SaveTarget : std::uint8_t { Tabvista = 0, Clipboard = 1, File = 2 };
 
-// The mode the main window shows (0: the choice of modes).
-enum class Mode : std::uint8_t { None = 0, Spectre = 1, Cinetique = 2, Beer = 3 };
+// The mode the main window shows (None: the choice of modes).
+enum class WindowMode : std::uint8_t { None = 0, Spectre = 1, Cinetique = 2, Beer = 3 };
 
 // Which wavelength marker of a spectrum panel the mouse holds.
 enum class MarkerDrag : std::uint8_t { None = 0, Lambda = 1, LambdaBis = 2 };

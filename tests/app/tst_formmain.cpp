@@ -250,7 +250,7 @@ void TestFormMain::modesAndRouting()
     b.form->OnSelectMode = [&] { ++selections; };
     b.form->SpectreMinMaxBtn->click();
     QCOMPARE(selections, 1);
-    QCOMPARE(b.form->Mode, 1);
+    QCOMPARE(int(b.form->Mode), int(WindowMode::Spectre));
     QVERIFY(b.spectreForm->isVisible());
     QVERIFY(b.form->SpectreMinMaxBtn->isVisible());
     QVERIFY(b.form->CinetiqueBtn->isHidden() && b.form->BeerBtn->isHidden());
@@ -265,15 +265,15 @@ void TestFormMain::modesAndRouting()
 
     // Closing the mode window brings back mode 0 and every button.
     b.spectreForm->close();
-    QCOMPARE(b.form->Mode, 0);
+    QCOMPARE(int(b.form->Mode), int(WindowMode::None));
     QVERIFY(ModeButtonsVisible(*b.form));
     Spectro->DecodeStatus("E02");
     QCOMPARE(b.form->StatusText(), QString::fromUtf8("Problème de lampe UV"));
 
     b.form->CinetiqueBtn->click();
-    QCOMPARE(b.form->Mode, 2);
+    QCOMPARE(int(b.form->Mode), int(WindowMode::Cinetique));
     QVERIFY(b.cinetiqueForm->isVisible());
-    b.form->Mode = 2;
+    b.form->Mode = WindowMode::Cinetique;
     b.form->ShowActiveMode();
     QVERIFY(b.cinetiqueForm->isVisible());
 }

@@ -2,6 +2,7 @@
 // reference and scan handlers, and random input that must never break them.
 #include "numtext.h"
 #include "driver.h"
+#include "serialline.h"
 
 #include "coretest.h"
 
@@ -310,3 +311,71 @@ TEST_CASE("randomBytesKeepTheRules")
     }
 }
 
+
+namespace {
+
+// A line whose received bytes the test queues, and a clock it moves by hand;
+// the silence watch's ticker is called by the test.
+struct QueuedLine : SerialLine {
+    void SetPortNumber(int) override {}
+    int PortNumber() const override { return 1; }
+    bool Open() override { return true; }
+    void Close() override {}
+    bool IsOpen() const override { return true; }
+    void SendText(const std::string &text) override { sent += text; }
+    int ReadChar() override
+    {
+        if (received.empty())
+            return -1;
+        const char c = received.front();
+        received.erase(0, 1);
+        return static_cast<unsigned char>(c);
+    }
+    void SetDataHandler(DataHandler) override {}
+    void SetErrorHandler(ErrorHandler) override {}
+    void ProcessPending() override {}
+    std::string received, sent;
+};
+
+struct HandClock : DriverEnv {
+    std::uint64_t Milliseconds() override { return ms; }
+    void Sleep(int m) override { ms += std::uint64_t(m); }
+    void StartTicker(int, std::function<void()>) override { ticking = true; }
+    void StopTicker() override { ticking = false; }
+    std::uint64_t ms = 5000;
+    bool ticking = false;
+};
+
+} // namespace
+
+TEST_CASE("arriving values keep a long scan from being given up")
+{
+    TspectroVandoral s;
+    QueuedLine line;
+    HandClock clock;
+    s.Port = &line;
+    s.Env = &clock;
+    s.SilenceMs = 1000;
+    Events e;
+    e.Attach(s);
+    bool givenUp = false;
+    REQUIRE(s.Scan(e.Point(), e.Done(), [&] { givenUp = true; }));
+    REQUIRE(clock.ticking);
+    // A value every 800 ms, the watch looking after each: 8 s in all.
+    for (int i = 0; i < 10; ++i) {
+        clock.ms += 800;
+        line.received = "0.5\r\n";
+        s.DataAvailable(int(line.received.size()));
+        s.CheckSilence();
+        REQUIRE(s.Busy);
+    }
+    REQUIRE(!givenUp);
+    REQUIRE(e.points.size() == 10);
+    // Then a silence of the whole limit: given up, the points kept.
+    clock.ms += 1000;
+    s.CheckSilence();
+    REQUIRE(givenUp);
+    REQUIRE(!s.Busy);
+    REQUIRE(e.points.size() == 10);
+    REQUIRE(s.LastMessage == TspectroVandoral::NoAnswerText);
+}

@@ -83,3 +83,28 @@ TEST_CASE("longTextsAreCut")
     REQUIRE(it[-1].empty());
 }
 
+
+TEST_CASE("two names of 20 characters keep their whole line")
+{
+    // Each name is cut to 20 characters; the two and their TAB make 41.
+    struct Row {
+        std::string tag;
+        std::size_t nameLength;
+    };
+    std::vector<Row> rows;
+    rows.push_back({"20 characters each", 20});
+    rows.push_back({"25 characters each, cut to 20", 25});
+    for (const Row &row : rows) SUBCASE(row.tag.c_str()) {
+        // The Beer-Lambert block carries the graph's own names.
+        Tgraphe g = SampleBeer();
+        g.WorldX.Name = std::string(row.nameLength, 'x');
+        g.WorldY.Name = std::string(row.nameLength, 'y');
+        BlockRequest r;
+        r.kind = BlockKind::Beer;
+        r.graph = &g;
+        const auto lines = BuildBlock(r, PageInfo{});
+        const std::string whole = std::string(20, 'x') + "\t" + std::string(20, 'y');
+        REQUIRE(whole.size() == 41);
+        REQUIRE(std::find(lines.begin(), lines.end(), whole) != lines.end());
+    }
+}

@@ -7,6 +7,11 @@
 
 #include "coretest.h"
 
+#include <chrono>
+#include <cstdlib>
+#include <future>
+#include <thread>
+
 using namespace vandoral;
 
 namespace {
@@ -395,10 +400,39 @@ TEST_CASE("unscalableWorldsDrawTheFrame")
 
 TEST_CASE("tickLoopEndsOnTinyRanges")
 {
+    // A range tiny against its values: adding the step no longer changes a
+    // tick in single precision, and the loop must end there rather than run
+    // on. The drawing runs apart, so that a loop that never ends fails here
+    // instead of waiting for the test runner's time-out.
     Fixture f;
     f.g.SetWorld(1e7, 1e7, 1e7 + 0.01, 1e7 + 0.01);
-    f.g.Draw(); // would loop for ever if adding the step stopped changing the value
-    REQUIRE(f.canvas.Texts().size() < 10);
+    std::packaged_task<void()> draw([&f] { f.g.Draw(); });
+    std::future<void> done = draw.get_future();
+    std::thread(std::move(draw)).detach();
+    if (done.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        FAIL_CHECK("the tick loop did not end within 10 s");
+        std::_Exit(1); // the drawing thread cannot be stopped
+    }
+    // One tick at most on each axis: no labels beyond the two titles and two ticks.
+    REQUIRE(f.canvas.Texts().size() <= 4);
+}
+
+TEST_CASE("verticalMappingOfAWorldBelowZero")
+{
+    // The bottom of the plot is the world's minimum, whatever its sign.
+    Fixture f;
+    f.g.SetWorld(0, -1, 10, 1);
+    f.g.Draw();
+    int px, py;
+    f.g.WorldToPixel(0, -1, px, py);
+    REQUIRE(py == f.g.PlotRect.Bottom);
+    f.g.WorldToPixel(0, 1, px, py);
+    REQUIRE(py == f.g.PlotRect.Top);
+    f.g.WorldToPixel(0, 0, px, py);
+    REQUIRE(std::abs(py - (f.g.PlotRect.Top + f.g.PlotRect.Bottom) / 2) <= 1);
+    double x, y;
+    f.g.PixelToWorld(px, f.g.PlotRect.Bottom, x, y);
+    REQUIRE(SameNumber(y, -1));
 }
 
 TEST_CASE("cursorIsExclusiveOr")
