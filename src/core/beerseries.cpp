@@ -44,6 +44,13 @@ bool TBeerSeries::ShowsFit() const
     return spectro_.Actif && StandardCount() > 2;
 }
 
+SpaceAction TBeerSeries::SpaceBar(bool busy) const
+{
+    if (!BlancFait)
+        return measuring_ == Measure::None ? SpaceAction::Blank : SpaceAction::None;
+    return CanMeasureUnknown() && !busy ? SpaceAction::Measure : SpaceAction::None;
+}
+
 // ---- the list changed ---------------------------------------------------------
 
 void TBeerSeries::Changed()

@@ -7,6 +7,7 @@
 
 #include "beerfit.h"
 #include "graphker.h"
+#include "modeshared.h"
 #include "numtext.h"
 
 #include <cstdint>
@@ -67,8 +68,16 @@ public:
     bool HasLine() const { return ShowsFit() && Slope != MissingValue && Slope > MissingValue; }
     // Unknowns may be measured now (the instrument being free).
     bool CanMeasureUnknown() const { return ShowsFit() && measuring_ == Measure::None; }
+    // The wavelength may change while no standard is recorded; a standard
+    // can be undone from the first; the series saved from the third.
+    bool WavelengthEditable() const { return Standards.empty(); }
+    bool CanUndo() const { return !Standards.empty(); }
+    bool CanSave() const { return StandardCount() > 2; }
+    // The blank until one is done (when the instrument is free), then an
+    // unknown when one may be measured.
+    SpaceAction SpaceBar(bool busy) const;
     // Closing asks "Sauvegarde ?".
-    bool AsksSave() const { return StandardCount() > 2 && !Sauve; }
+    bool AsksSave() const { return CanSave() && !Sauve; }
 
     enum class Measure { None, Blank, Standard, Unknown, Spectrum };
     Measure Measuring() const { return measuring_; }

@@ -63,6 +63,13 @@ bool TCinetiqueRun::WavelengthsEditable() const
     return Etat != EtatCinetique::Acquisition && Etat != EtatCinetique::Arrete;
 }
 
+SpaceAction TCinetiqueRun::SpaceBar(bool c) const
+{
+    if (CanStart(c))
+        return SpaceAction::Measure;
+    return CanBlank(c) ? SpaceAction::Blank : SpaceAction::None;
+}
+
 bool TCinetiqueRun::AsksSave() const
 {
     return Etat == EtatCinetique::Arrete && !Sauve && GrapheCinetique.PointCount >= 4;

@@ -65,6 +65,8 @@ public:
     bool ShowsRunPanel(bool c) const { return c && Etat == EtatCinetique::Acquisition; }
     bool WavelengthsEditable() const;
     bool ShowsSecondAbs() const { return Etat == EtatCinetique::Acquisition && LambdaBisSuivie; }
+    // A run when it may start, else the blank when it may.
+    SpaceAction SpaceBar(bool c) const;
     // Closing asks "Sauvegarde ?" first.
     bool AsksSave() const;
     // A blank, point or single spectrum of this window is under way.

@@ -16,6 +16,10 @@ enum class SaveTarget : std::uint8_t { Tabvista = 0, Clipboard = 1, File = 2 };
 // The mode the main window shows (None: the choice of modes).
 enum class WindowMode : std::uint8_t { None = 0, Spectre = 1, Cinetique = 2, Beer = 3 };
 
+// What the space bar does: the blank, or the measurement that follows it (a
+// spectrum, a kinetics run, an unknown); nothing lets the key pass on.
+enum class SpaceAction : std::uint8_t { None, Blank, Measure };
+
 // Which wavelength marker of a spectrum panel the mouse holds.
 enum class MarkerDrag : std::uint8_t { None = 0, Lambda = 1, LambdaBis = 2 };
 

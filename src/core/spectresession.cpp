@@ -10,6 +10,13 @@ TSpectreSession::TSpectreSession(const TspectroVandoral *spectro)
     SetUpSpectrumGraph(Graphe, spectro);
 }
 
+SpaceAction TSpectreSession::SpaceBar(bool controlled, bool busy) const
+{
+    if (CanScan(controlled, busy))
+        return SpaceAction::Measure;
+    return CanBlank(controlled, busy) ? SpaceAction::Blank : SpaceAction::None;
+}
+
 void TSpectreSession::BlankStarted()
 {
     Graphe.PointCount = 0;

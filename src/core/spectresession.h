@@ -4,6 +4,7 @@
 #pragma once
 
 #include "graphker.h"
+#include "modeshared.h"
 
 #include <cstdint>
 
@@ -25,6 +26,8 @@ public:
     bool HasData() const { return Graphe.PointCount > 0; }
     bool CanBlank(bool controlled, bool busy) const { return controlled && !busy; }
     bool CanScan(bool controlled, bool busy) const { return BlancFait && controlled && !busy; }
+    // The scan when it may start, else the blank when it may.
+    SpaceAction SpaceBar(bool controlled, bool busy) const;
     // Closing asks "Sauvegarde ?".
     bool AsksSave() const { return HasData() && !Sauve; }
 

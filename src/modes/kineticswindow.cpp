@@ -28,25 +28,6 @@ namespace vandoral {
 
 namespace {
 
-QSpinBox *Spin(QWidget *parent, const char *name, const QString &hint)
-{
-    auto *s = new QSpinBox(parent);
-    s->setObjectName(QString::fromLatin1(name));
-    SetHint(s, hint);
-    s->setAccessibleName(hint);
-    return s;
-}
-
-QLCDNumber *Lcd(QWidget *parent, const char *name)
-{
-    auto *l = new QLCDNumber(6, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setSegmentStyle(QLCDNumber::Flat);
-    l->setMinimumSize(120, 36);
-    l->display(QStringLiteral("0.000"));
-    return l;
-}
-
 QString Duration(double seconds)
 {
     return QString::fromStdString(DurationText(std::int64_t(seconds)));
@@ -102,109 +83,6 @@ TCinetiqueForm::TCinetiqueForm(QWidget *parent)
     SetEtat(EtatCinetique::Initial);
 }
 
-QWidget *TCinetiqueForm::BuildParameters(QWidget *parent)
-{
-    auto *params = new QWidget(parent);
-    params->setObjectName(QStringLiteral("ParamPanel"));
-    auto *p = new QHBoxLayout(params);
-    p->setContentsMargins(0, 0, 0, 0);
-    DeltatSE = Spin(params, "DeltatSE", QStringLiteral("Intervalle de temps entre chaque point"));
-    NbreSE = Spin(params, "NbreSE", QStringLiteral("Nombre de points "));
-    DureeEdit = new QLineEdit(params);
-    DureeEdit->setObjectName(QStringLiteral("DureeEdit"));
-    DureeEdit->setReadOnly(true);
-    DureeEdit->setAccessibleName(QStringLiteral("Durée"));
-    DureeEdit->setMaximumWidth(110);
-    LambdaSE = Spin(params, "LambdaSE", QStringLiteral("Longueur d'onde de mesure de l'absorbance"));
-    LambdaBisCB = new QCheckBox(QStringLiteral("Lambda2 (nm)"), params);
-    LambdaBisCB->setObjectName(QStringLiteral("LambdaBisCB"));
-    SetHint(LambdaBisCB, QStringLiteral("Permettre de suivre une deuxième longueur d'onde"));
-    LambdaBisSE = Spin(params, "LambdaBisSE", QStringLiteral("Deuxième longueur d'onde suivie"));
-    Edit1 = new QLineEdit(params);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setFixedWidth(1);
-    Edit1->setAccessibleName(QStringLiteral("Edit1"));
-    p->addWidget(new QLabel(QStringLiteral("Delta t (s)"), params));
-    p->addWidget(DeltatSE);
-    p->addWidget(new QLabel(QStringLiteral("Nombre de points "), params));
-    p->addWidget(NbreSE);
-    p->addWidget(new QLabel(QStringLiteral("Durée"), params));
-    p->addWidget(DureeEdit);
-    p->addWidget(new QLabel(QStringLiteral("Lambda (nm)"), params));
-    p->addWidget(LambdaSE);
-    p->addWidget(LambdaBisCB);
-    p->addWidget(LambdaBisSE);
-    p->addWidget(Edit1);
-    p->addStretch(1);
-    PanelBlanc = new QWidget(parent);
-    PanelBlanc->setObjectName(QStringLiteral("PanelBlanc"));
-    auto *blanc = new QHBoxLayout(PanelBlanc);
-    blanc->setContentsMargins(0, 0, 0, 0);
-    auto *blancText = new QLabel(QStringLiteral("Faire d'abord le blanc : installer la cuve avec solvant dans le "
-                                                "spectro puis cliquer sur le bouton \"Blanc\""),
-                                 PanelBlanc);
-    blancText->setStyleSheet(QStringLiteral("color: red"));
-    blanc->addWidget(blancText);
-    return params;
-}
-
-QWidget *TCinetiqueForm::BuildRunPanel(QWidget *parent)
-{
-    AcqPanel = new QWidget(parent);
-    AcqPanel->setObjectName(QStringLiteral("AcqPanel"));
-    auto *acq = new QHBoxLayout(AcqPanel);
-    acq->setContentsMargins(0, 0, 0, 0);
-    PanelDuree = new QLabel(QStringLiteral("00:00:00"), AcqPanel);
-    PanelDuree->setObjectName(QStringLiteral("PanelDuree"));
-    QFont big = PanelDuree->font();
-    big.setPixelSize(24);
-    big.setBold(true);
-    PanelDuree->setFont(big);
-    AbsLCD = Lcd(AcqPanel, "AbsLCD");
-    LabelAbsBis = new QLabel(QStringLiteral(" A2= "), AcqPanel);
-    LabelAbsBis->setObjectName(QStringLiteral("LabelAbsBis"));
-    AbsLCDbis = Lcd(AcqPanel, "AbsLCDbis");
-    LabelTemps = new QLabel(AcqPanel);
-    LabelTemps->setObjectName(QStringLiteral("LabelTemps"));
-    acq->addWidget(PanelDuree);
-    acq->addWidget(new QLabel(QStringLiteral(" A= "), AcqPanel));
-    acq->addWidget(AbsLCD);
-    acq->addWidget(LabelAbsBis);
-    acq->addWidget(AbsLCDbis);
-    acq->addWidget(LabelTemps, 1);
-    return AcqPanel;
-}
-
-QSplitter *TCinetiqueForm::BuildPlots(QWidget *parent)
-{
-    GripSplitter1 = new QSplitter(Qt::Horizontal, parent);
-    GripSplitter1->setObjectName(QStringLiteral("GripSplitter1"));
-    GripSplitter1->setAccessibleName(QStringLiteral("Spectre"));
-    Oscillo = new GraphBox(&Session.GrapheCinetique, GripSplitter1);
-    Oscillo->setObjectName(QStringLiteral("Oscillo"));
-    Oscillo->setAccessibleName(QStringLiteral("Cinétique"));
-    SpectrePB = new SpectrumPanel(&Session.GrapheSpectre, GripSplitter1);
-    GripSplitter1->addWidget(Oscillo);
-    GripSplitter1->addWidget(SpectrePB);
-    GripSplitter1->setCollapsible(0, false);
-    GripSplitter1->setCollapsible(1, true);
-    GripSplitter1->setStretchFactor(0, 1);
-
-    Oscillo->BeforeDraw = [this] { Session.PreparePlot(); };
-    SpectrePB->BeforeDraw = [this] { Session.PrepareSpectrumPanel(); };
-    SpectrePB->Markers = [this] {
-        std::vector<SpectrumPanel::Marker> m{{Spectro->Lambda, QStringLiteral("Réglage de lambda")}};
-        if (LambdaBisCB->isChecked())
-            m.push_back({Spectro->LambdaBis, QStringLiteral("Réglage de lambda 2")});
-        return m;
-    };
-    SpectrePB->ShowHint = [this](const QString &hint) { ShowHint(hint); };
-    // The panel's vertical range follows the plot's.
-    connect(Oscillo, &GraphBox::redrawn, this, &TCinetiqueForm::RedrawPanel);
-    connect(SpectrePB, &SpectrumPanel::dragged, this, &TCinetiqueForm::MarkerDragged);
-    return GripSplitter1;
-}
-
 void TCinetiqueForm::Connect()
 {
     connect(BlancBtn, &QToolButton::clicked, this, &TCinetiqueForm::BlancBtnClick);
@@ -241,7 +119,7 @@ void TCinetiqueForm::SetEtat(EtatCinetique e)
     startBtn->setEnabled(Session.CanStart(c));
     SpectreBtn->setEnabled(Session.CanSpectre(c));
     SpectrePB->setEnabled(Session.MarkersMovable(c));
-    BlancBtn->setEnabled(c && e != EtatCinetique::Acquisition && e != EtatCinetique::Spectre);
+    BlancBtn->setEnabled(Session.CanBlank(c));
     ArmTimer(false);
     if (e == EtatCinetique::Acquisition) {
         if (!TimerHorloge.isActive())
@@ -249,7 +127,7 @@ void TCinetiqueForm::SetEtat(EtatCinetique e)
     } else {
         TimerHorloge.stop();
     }
-    ResetBtn->setEnabled(e == EtatCinetique::Arrete || e == EtatCinetique::Pret);
+    ResetBtn->setEnabled(Session.CanReset(true)); // the connection follows in RafraichitBoutons
     PrintBtn->setEnabled(Session.CanSave());
     RegSaveBtn->setEnabled(Session.CanSave());
     StopBtn->setEnabled(Session.CanStop());
@@ -454,7 +332,7 @@ void TCinetiqueForm::BlancTermine()
 
 void TCinetiqueForm::StartBtnClick()
 {
-    if (!startBtn->isEnabled())
+    if (!Session.CanStart(Spectro->Controlled))
         return;
     Spectro->Lambda = static_cast<std::uint16_t>(LambdaSE->value());
     Spectro->LambdaBis = static_cast<std::uint16_t>(LambdaBisSE->value());
@@ -594,13 +472,10 @@ void TCinetiqueForm::PrintBtnClick()
 
 bool TCinetiqueForm::SpaceBar()
 {
-    if (startBtn->isEnabled()) {
-        StartBtnClick();
-        return true;
-    }
-    if (BlancBtn->isEnabled()) {
-        BlancBtnClick();
-        return true;
+    switch (Session.SpaceBar(Spectro->Controlled)) {
+    case SpaceAction::Measure: StartBtnClick(); return true;
+    case SpaceAction::Blank: BlancBtnClick(); return true;
+    case SpaceAction::None: break;
     }
     return false;
 }
@@ -609,14 +484,14 @@ bool TCinetiqueForm::FormCloseQuery()
 {
     if (Session.AsksSave())
         AskSave();
-    if (StopBtn->isEnabled())
+    if (Session.CanStop())
         return CurrentDialogs().Question(this, QStringLiteral("arrêt de l'acquisition en cours"));
     return true;
 }
 
 void TCinetiqueForm::FormClose()
 {
-    if (StopBtn->isEnabled())
+    if (Session.CanStop())
         StopBtnClick();
     TimerSpectre.stop();
     TimerHorloge.stop();

@@ -293,13 +293,10 @@ void TTraceSpectre::SaveAction(SaveTarget target)
 
 bool TTraceSpectre::SpaceBar()
 {
-    if (SpectreBtn->isEnabled()) {
-        SpectreBtnClick();
-        return true;
-    }
-    if (BlancBtn->isEnabled()) {
-        BlancBtnClick();
-        return true;
+    switch (Session.SpaceBar(Spectro->Controlled, Spectro->Busy)) {
+    case SpaceAction::Measure: SpectreBtnClick(); return true;
+    case SpaceAction::Blank: BlancBtnClick(); return true;
+    case SpaceAction::None: break;
     }
     return false;
 }

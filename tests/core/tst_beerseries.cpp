@@ -254,6 +254,23 @@ TEST_CASE_FIXTURE(Series, "reset keeps the blank, the bounds and the slope")
     REQUIRE(series.Sauve);
 }
 
+TEST_CASE("the space bar: the blank first, then unknowns")
+{
+    Series s;
+    s.series.BlancFait = false;
+    REQUIRE(s.series.SpaceBar(false) == SpaceAction::Blank);
+    s.series.BlankStarted();
+    REQUIRE(s.series.SpaceBar(true) == SpaceAction::None); // not a second blank
+    REQUIRE(s.series.BlancTermine());
+    REQUIRE(s.series.SpaceBar(false) == SpaceAction::None); // no line yet
+    for (const char *c : {"1", "2", "3"})
+        s.Standard(c, std::stod(c) / 10);
+    REQUIRE(s.series.SpaceBar(false) == SpaceAction::Measure);
+    REQUIRE(s.series.SpaceBar(true) == SpaceAction::None);
+    s.spectro.Actif = false;
+    REQUIRE(s.series.SpaceBar(false) == SpaceAction::None);
+}
+
 TEST_CASE_FIXTURE(Series, "closing asks from the third unsaved standard")
 {
     Standard("1", 0.1);

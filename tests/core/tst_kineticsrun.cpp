@@ -119,6 +119,13 @@ TEST_CASE("the controls follow the state")
         REQUIRE(!r.run.CanBlank(false));
         REQUIRE(r.run.CanBlank(true) == (row.etat != EtatCinetique::Acquisition && row.etat != EtatCinetique::Spectre));
         REQUIRE(r.run.TimerRunning() == (row.etat == EtatCinetique::Acquisition));
+        // The space bar starts a run when it may, else takes a blank when it may.
+        const SpaceAction space = row.start ? SpaceAction::Measure
+                                  : row.etat == EtatCinetique::Acquisition || row.etat == EtatCinetique::Spectre
+                                      ? SpaceAction::None
+                                      : SpaceAction::Blank;
+        REQUIRE(r.run.SpaceBar(true) == space);
+        REQUIRE(r.run.SpaceBar(false) == SpaceAction::None);
     }
 }
 

@@ -35,12 +35,16 @@ TEST_CASE_FIXTURE(Session, "blank, then scan, then what may start")
 {
     REQUIRE(s.CanBlank(true, false));
     REQUIRE(!s.CanScan(true, false)); // no blank yet
+    REQUIRE(s.SpaceBar(true, false) == SpaceAction::Blank);
+    REQUIRE(s.SpaceBar(false, false) == SpaceAction::None); // the key passes on
     s.BlankStarted();
     REQUIRE(!s.CanBlank(true, true));
     s.BlankEnded();
     REQUIRE(s.CanScan(true, false));
     REQUIRE(!s.CanScan(false, false));
     REQUIRE(!s.CanScan(true, true));
+    REQUIRE(s.SpaceBar(true, false) == SpaceAction::Measure);
+    REQUIRE(s.SpaceBar(true, true) == SpaceAction::None);
     Scan(std::vector<double>(471, 0.5));
     REQUIRE(s.Graphe.PointCount == 471);
     REQUIRE(s.Graphe.X[0] == 330.0);

@@ -1,0 +1,27 @@
+// The cells of the Beer-Lambert window's grids: number texts, cell writing,
+// and the editor of a standard's cell.
+#pragma once
+
+#include <QString>
+
+class QObject;
+class QAbstractItemDelegate;
+class QTableWidget;
+
+namespace vandoral {
+
+class Tgraphe;
+
+namespace beergrid {
+
+// A concentration (3 significant digits) and an absorbance (the instrument's
+// format), with the user's decimal separator.
+QString Sig(double v);
+QString Abs(double v);
+void SetCell(QTableWidget *grid, int row, int col, const QString &text);
+// The editor of a standard's cell starts from the full value, not from the
+// three digits shown.
+QAbstractItemDelegate *NewEntryDelegate(const Tgraphe *graph, QObject *parent);
+
+} // namespace beergrid
+} // namespace vandoral

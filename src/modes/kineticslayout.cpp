@@ -1,0 +1,147 @@
+// The kinetics window's controls: the run's parameters with the blank
+// banner, the panel shown during a run, and the plot beside the folding
+// spectrum panel.
+#include "kineticswindow.h"
+
+#include "driver.h"
+#include "graphbox.h"
+#include "hint.h"
+#include "spectrumpanel.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLCDNumber>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QSplitter>
+
+namespace vandoral {
+
+namespace {
+
+QSpinBox *Spin(QWidget *parent, const char *name, const QString &hint)
+{
+    auto *s = new QSpinBox(parent);
+    s->setObjectName(QString::fromLatin1(name));
+    SetHint(s, hint);
+    s->setAccessibleName(hint);
+    return s;
+}
+
+QLCDNumber *Lcd(QWidget *parent, const char *name)
+{
+    auto *l = new QLCDNumber(6, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setSegmentStyle(QLCDNumber::Flat);
+    l->setMinimumSize(120, 36);
+    l->display(QStringLiteral("0.000"));
+    return l;
+}
+
+} // namespace
+
+QWidget *TCinetiqueForm::BuildParameters(QWidget *parent)
+{
+    auto *params = new QWidget(parent);
+    params->setObjectName(QStringLiteral("ParamPanel"));
+    auto *p = new QHBoxLayout(params);
+    p->setContentsMargins(0, 0, 0, 0);
+    DeltatSE = Spin(params, "DeltatSE", QStringLiteral("Intervalle de temps entre chaque point"));
+    NbreSE = Spin(params, "NbreSE", QStringLiteral("Nombre de points "));
+    DureeEdit = new QLineEdit(params);
+    DureeEdit->setObjectName(QStringLiteral("DureeEdit"));
+    DureeEdit->setReadOnly(true);
+    DureeEdit->setAccessibleName(QStringLiteral("Durée"));
+    DureeEdit->setMaximumWidth(110);
+    LambdaSE = Spin(params, "LambdaSE", QStringLiteral("Longueur d'onde de mesure de l'absorbance"));
+    LambdaBisCB = new QCheckBox(QStringLiteral("Lambda2 (nm)"), params);
+    LambdaBisCB->setObjectName(QStringLiteral("LambdaBisCB"));
+    SetHint(LambdaBisCB, QStringLiteral("Permettre de suivre une deuxième longueur d'onde"));
+    LambdaBisSE = Spin(params, "LambdaBisSE", QStringLiteral("Deuxième longueur d'onde suivie"));
+    Edit1 = new QLineEdit(params);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setFixedWidth(1);
+    Edit1->setAccessibleName(QStringLiteral("Edit1"));
+    p->addWidget(new QLabel(QStringLiteral("Delta t (s)"), params));
+    p->addWidget(DeltatSE);
+    p->addWidget(new QLabel(QStringLiteral("Nombre de points "), params));
+    p->addWidget(NbreSE);
+    p->addWidget(new QLabel(QStringLiteral("Durée"), params));
+    p->addWidget(DureeEdit);
+    p->addWidget(new QLabel(QStringLiteral("Lambda (nm)"), params));
+    p->addWidget(LambdaSE);
+    p->addWidget(LambdaBisCB);
+    p->addWidget(LambdaBisSE);
+    p->addWidget(Edit1);
+    p->addStretch(1);
+    PanelBlanc = new QWidget(parent);
+    PanelBlanc->setObjectName(QStringLiteral("PanelBlanc"));
+    auto *blanc = new QHBoxLayout(PanelBlanc);
+    blanc->setContentsMargins(0, 0, 0, 0);
+    auto *blancText = new QLabel(QStringLiteral("Faire d'abord le blanc : installer la cuve avec solvant dans le "
+                                                "spectro puis cliquer sur le bouton \"Blanc\""),
+                                 PanelBlanc);
+    blancText->setStyleSheet(QStringLiteral("color: red"));
+    blanc->addWidget(blancText);
+    return params;
+}
+
+QWidget *TCinetiqueForm::BuildRunPanel(QWidget *parent)
+{
+    AcqPanel = new QWidget(parent);
+    AcqPanel->setObjectName(QStringLiteral("AcqPanel"));
+    auto *acq = new QHBoxLayout(AcqPanel);
+    acq->setContentsMargins(0, 0, 0, 0);
+    PanelDuree = new QLabel(QStringLiteral("00:00:00"), AcqPanel);
+    PanelDuree->setObjectName(QStringLiteral("PanelDuree"));
+    QFont big = PanelDuree->font();
+    big.setPixelSize(24);
+    big.setBold(true);
+    PanelDuree->setFont(big);
+    AbsLCD = Lcd(AcqPanel, "AbsLCD");
+    LabelAbsBis = new QLabel(QStringLiteral(" A2= "), AcqPanel);
+    LabelAbsBis->setObjectName(QStringLiteral("LabelAbsBis"));
+    AbsLCDbis = Lcd(AcqPanel, "AbsLCDbis");
+    LabelTemps = new QLabel(AcqPanel);
+    LabelTemps->setObjectName(QStringLiteral("LabelTemps"));
+    acq->addWidget(PanelDuree);
+    acq->addWidget(new QLabel(QStringLiteral(" A= "), AcqPanel));
+    acq->addWidget(AbsLCD);
+    acq->addWidget(LabelAbsBis);
+    acq->addWidget(AbsLCDbis);
+    acq->addWidget(LabelTemps, 1);
+    return AcqPanel;
+}
+
+QSplitter *TCinetiqueForm::BuildPlots(QWidget *parent)
+{
+    GripSplitter1 = new QSplitter(Qt::Horizontal, parent);
+    GripSplitter1->setObjectName(QStringLiteral("GripSplitter1"));
+    GripSplitter1->setAccessibleName(QStringLiteral("Spectre"));
+    Oscillo = new GraphBox(&Session.GrapheCinetique, GripSplitter1);
+    Oscillo->setObjectName(QStringLiteral("Oscillo"));
+    Oscillo->setAccessibleName(QStringLiteral("Cinétique"));
+    SpectrePB = new SpectrumPanel(&Session.GrapheSpectre, GripSplitter1);
+    GripSplitter1->addWidget(Oscillo);
+    GripSplitter1->addWidget(SpectrePB);
+    GripSplitter1->setCollapsible(0, false);
+    GripSplitter1->setCollapsible(1, true);
+    GripSplitter1->setStretchFactor(0, 1);
+
+    Oscillo->BeforeDraw = [this] { Session.PreparePlot(); };
+    SpectrePB->BeforeDraw = [this] { Session.PrepareSpectrumPanel(); };
+    SpectrePB->Markers = [this] {
+        std::vector<SpectrumPanel::Marker> m{{Spectro->Lambda, QStringLiteral("Réglage de lambda")}};
+        if (LambdaBisCB->isChecked())
+            m.push_back({Spectro->LambdaBis, QStringLiteral("Réglage de lambda 2")});
+        return m;
+    };
+    SpectrePB->ShowHint = [this](const QString &hint) { ShowHint(hint); };
+    // The panel's vertical range follows the plot's.
+    connect(Oscillo, &GraphBox::redrawn, this, &TCinetiqueForm::RedrawPanel);
+    connect(SpectrePB, &SpectrumPanel::dragged, this, &TCinetiqueForm::MarkerDragged);
+    return GripSplitter1;
+}
+
+} // namespace vandoral
