@@ -119,32 +119,32 @@ void TBeerSeries::BlankStarted()
     SpectrumGraph.PointCount = 0;
 }
 
+void TBeerSeries::ScanStarted(Measure kind, int lambda)
+{
+    measuring_ = kind;
+    measuredLambda_ = lambda;
+    SpectrumMode = kind == Measure::Spectrum;
+    SpectrumGraph.PointCount = 0;
+    // A scan that never reaches the wavelength cannot give an old value.
+    if (!SpectrumMode)
+        AbsAtLambda = MissingValue;
+}
+
 void TBeerSeries::StandardStarted(int row, double conc, int lambda)
 {
-    measuring_ = Measure::Standard;
     measuredRow_ = row;
     measuredConc_ = conc;
-    measuredLambda_ = lambda;
-    AbsAtLambda = MissingValue;
-    SpectrumMode = false;
-    SpectrumGraph.PointCount = 0;
+    ScanStarted(Measure::Standard, lambda);
 }
 
 void TBeerSeries::UnknownStarted(int lambda)
 {
-    measuring_ = Measure::Unknown;
-    measuredLambda_ = lambda;
-    AbsAtLambda = MissingValue;
-    SpectrumMode = false;
-    SpectrumGraph.PointCount = 0;
+    ScanStarted(Measure::Unknown, lambda);
 }
 
 void TBeerSeries::SpectrumStarted(int lambda)
 {
-    measuring_ = Measure::Spectrum;
-    measuredLambda_ = lambda;
-    SpectrumMode = true;
-    SpectrumGraph.PointCount = 0;
+    ScanStarted(Measure::Spectrum, lambda);
 }
 
 void TBeerSeries::NotStarted()

@@ -151,6 +151,7 @@ public:
 private:
     void Changed();
     void Refit();
+    void ScanStarted(Measure kind, int lambda);
 
     const TspectroVandoral &spectro_;
     Measure measuring_ = Measure::None;

@@ -530,14 +530,9 @@ void TBeerForm::PrintBtnClick()
     RepaintPlot(); // the screen's bounds and scales again
 }
 
-bool TBeerForm::SpaceBar()
+SpaceAction TBeerForm::SpaceBarAction() const
 {
-    switch (Session.SpaceBar(Spectro->Busy)) {
-    case SpaceAction::Blank: ZeroBtnClick(); return true;
-    case SpaceAction::Measure: EnregistreBtnClick(); return true;
-    case SpaceAction::None: break;
-    }
-    return false;
+    return Session.SpaceBar(Spectro->Busy);
 }
 
 bool TBeerForm::FormCloseQuery()

@@ -79,7 +79,9 @@ protected:
     void FormActivate() override;
     void RafraichitBoutons() override;
     void SaveAction(SaveTarget target) override;
-    bool SpaceBar() override;
+    SpaceAction SpaceBarAction() const override;
+    void SpaceBlank() override { ZeroBtnClick(); }
+    void SpaceMeasure() override { EnregistreBtnClick(); }
     bool FormCloseQuery() override;
     bool eventFilter(QObject *watched, QEvent *e) override;
 

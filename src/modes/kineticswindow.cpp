@@ -470,14 +470,9 @@ void TCinetiqueForm::PrintBtnClick()
     Oscillo->Redraw(); // back to the screen's bounds and scales
 }
 
-bool TCinetiqueForm::SpaceBar()
+SpaceAction TCinetiqueForm::SpaceBarAction() const
 {
-    switch (Session.SpaceBar(Spectro->Controlled)) {
-    case SpaceAction::Measure: StartBtnClick(); return true;
-    case SpaceAction::Blank: BlancBtnClick(); return true;
-    case SpaceAction::None: break;
-    }
-    return false;
+    return Session.SpaceBar(Spectro->Controlled);
 }
 
 bool TCinetiqueForm::FormCloseQuery()

@@ -85,7 +85,9 @@ protected:
     void FormActivate() override;
     void RafraichitBoutons() override;
     void SaveAction(SaveTarget target) override;
-    bool SpaceBar() override;
+    SpaceAction SpaceBarAction() const override;
+    void SpaceBlank() override { BlancBtnClick(); }
+    void SpaceMeasure() override { StartBtnClick(); }
     bool FormCloseQuery() override;
     void FormClose() override;
     void ReadExtraKeys(const IniImage &image) override;

@@ -366,6 +366,16 @@ bool TModeForm::event(QEvent *e)
     return QMainWindow::event(e);
 }
 
+bool TModeForm::SpaceBar()
+{
+    switch (SpaceBarAction()) {
+    case SpaceAction::Blank: SpaceBlank(); return true;
+    case SpaceAction::Measure: SpaceMeasure(); return true;
+    case SpaceAction::None: break;
+    }
+    return false;
+}
+
 bool TModeForm::eventFilter(QObject *watched, QEvent *e)
 {
     if (e->type() == QEvent::KeyPress && watched->isWidgetType()

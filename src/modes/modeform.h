@@ -86,8 +86,11 @@ protected:
     virtual void RafraichitBoutons() {}
     // Every activation; the first one comes before the others' work.
     virtual void FormActivate() {}
-    // The space bar: true when it acted (the key is consumed).
-    virtual bool SpaceBar() { return false; }
+    // What the space bar does now, and the two actions it can run; the key
+    // passes on when it does nothing.
+    virtual SpaceAction SpaceBarAction() const { return SpaceAction::None; }
+    virtual void SpaceBlank() {}
+    virtual void SpaceMeasure() {}
     // Whether the window may close now (questions asked here).
     virtual bool FormCloseQuery() { return true; }
     // Once the close is accepted, before the window state is written.
@@ -112,6 +115,8 @@ protected:
     // "The instrument is busy" in the status bar, for a request it refused.
     void SayBusy();
 
+    // The space bar: true when it acted (the key is consumed).
+    bool SpaceBar();
     bool event(QEvent *e) override;
     bool eventFilter(QObject *watched, QEvent *e) override;
     void closeEvent(QCloseEvent *event) override;

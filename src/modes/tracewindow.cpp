@@ -291,14 +291,9 @@ void TTraceSpectre::SaveAction(SaveTarget target)
         Session.Sauve = true;
 }
 
-bool TTraceSpectre::SpaceBar()
+SpaceAction TTraceSpectre::SpaceBarAction() const
 {
-    switch (Session.SpaceBar(Spectro->Controlled, Spectro->Busy)) {
-    case SpaceAction::Measure: SpectreBtnClick(); return true;
-    case SpaceAction::Blank: BlancBtnClick(); return true;
-    case SpaceAction::None: break;
-    }
-    return false;
+    return Session.SpaceBar(Spectro->Controlled, Spectro->Busy);
 }
 
 bool TTraceSpectre::FormCloseQuery()

@@ -66,7 +66,9 @@ protected:
     void FormActivate() override;
     void RafraichitBoutons() override { ActualiseBoutons(); }
     void SaveAction(SaveTarget target) override;
-    bool SpaceBar() override;
+    SpaceAction SpaceBarAction() const override;
+    void SpaceBlank() override { BlancBtnClick(); }
+    void SpaceMeasure() override { SpectreBtnClick(); }
     bool FormCloseQuery() override;
 };
 
