@@ -148,6 +148,8 @@ void TFormMain::SetWindows(TModeForm *spectre, TModeForm *cinetique, TModeForm *
             if (!closing_)
                 SelectMode(WindowMode::None, false);
         };
+        // A mode window starting a measurement refreshes its controls.
+        w->OnRefreshed = [this] { ShowBusy(); };
     }
 }
 
@@ -360,6 +362,10 @@ void TFormMain::ComBtnClick()
 
 void TFormMain::ConnectBtnClick()
 {
+    if (Spectro->Busy) {
+        ShowBusy();
+        return;
+    }
     if (Spectro->Controlled) {
         Spectro->Release();
         ConnectBtn->setText(Res(rsConnection));
@@ -413,6 +419,20 @@ void TFormMain::ControlChanged()
     for (WindowMode mode : {WindowMode::Spectre, WindowMode::Cinetique, WindowMode::Beer})
         if (TModeForm *w = ModeWindow(mode))
             w->RafraichitControle();
+    ShowBusy();
+    // "Quitter" waited for the measurement: it goes on once the events of
+    // its end have been handled.
+    if (quitWhenIdle_ && !Spectro->Busy) {
+        quitWhenIdle_ = false;
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
+}
+
+void TFormMain::ShowBusy()
+{
+    // Releasing control in the middle of a blank or scan would replace its
+    // reply handler and lose the measurement: the button waits.
+    ConnectBtn->setEnabled(!Spectro->Busy);
 }
 
 QString TFormMain::SaveDialog(QWidget *parent, int &filterIndex)
@@ -454,6 +474,21 @@ void TFormMain::closeEvent(QCloseEvent *e)
     if (searching_) {
         // Leave the search first; it closes the window when it returns.
         quitRequested_ = true;
+        e->ignore();
+        return;
+    }
+    // The mode windows ask their questions first (a run to stop, data to
+    // save); a blank or scan under way ends before control is given back.
+    for (TModeForm *w : {spectre_.data(), cinetique_.data(), beer_.data()}) {
+        if (w && w->isVisible() && !w->close()) {
+            quitWhenIdle_ = w->CloseWaits();
+            e->ignore();
+            return;
+        }
+    }
+    if (Spectro->Busy) {
+        quitWhenIdle_ = true;
+        SetStatusText(Dictionary().Translate(QStringLiteral("Attendre la fin de la mesure en cours")));
         e->ignore();
         return;
     }

@@ -94,6 +94,9 @@ private:
     QPointer<TAboutBox> about_;
     bool searching_ = false;
     bool quitRequested_ = false;
+    // "Quitter" waits for the end of the blank or scan under way.
+    bool quitWhenIdle_ = false;
+    void ShowBusy();
     bool closing_ = false;
     bool firstActivation_ = true;
     bool cameFromElsewhere_ = false;

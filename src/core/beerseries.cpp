@@ -166,12 +166,12 @@ bool TBeerSeries::ScanPoint(std::int32_t lambda, double a)
     return n == 0;
 }
 
-bool TBeerSeries::BlancTermine()
+bool TBeerSeries::BlancTermine(bool ok)
 {
     if (measuring_ != Measure::Blank)
         return false;
     measuring_ = Measure::None;
-    BlancFait = true;
+    BlancFait = ok;
     return true;
 }
 

@@ -110,7 +110,8 @@ public:
     // One value of any scan: true for the scan's first value.
     bool ScanPoint(std::int32_t lambda, double a);
 
-    bool BlancTermine();
+    // The blank ended (`ok`: its status was "E00"; else none is done).
+    bool BlancTermine(bool ok);
     enum class Result {
         NotMine,    // no such measurement of this series was running
         NoRow,      // a standard without a row: nothing stored

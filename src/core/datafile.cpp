@@ -19,15 +19,17 @@ std::string UpperExtension(const std::string &fileName)
     return ext;
 }
 
+std::string FinalFileName(const std::string &nomFichier, int filterIndex)
+{
+    if (!UpperExtension(nomFichier).empty())
+        return nomFichier;
+    return nomFichier + (filterIndex == CsvFilter ? ".CSV" : ".TXT");
+}
+
 void DataFile::OuvreFichier(const std::string &nomFichier, int filterIndex)
 {
-    FileName = nomFichier;
-    std::string ext = UpperExtension(nomFichier);
-    if (ext.empty()) {
-        ext = filterIndex == CsvFilter ? ".CSV" : ".TXT";
-        FileName += ext;
-    }
-    FormatCSV = ext == ".CSV";
+    FileName = FinalFileName(nomFichier, filterIndex);
+    FormatCSV = UpperExtension(FileName) == ".CSV";
     if (!FormatCSV)
         Separateur = '\t';
     else
@@ -71,10 +73,13 @@ void DataFile::EcritDonnees(const FileRequest &r)
         EcritLigne(g.WorldX.LongName + s + g.WorldY.LongName);
         break;
     }
+    // A value that did not arrive leaves its field empty: a spreadsheet reads
+    // it as missing, not as an absorbance of 0. The row keeps its abscissa.
+    auto field = [](double v) { return v == MissingValue ? std::string() : TexteNombreLocal(v); };
     for (int i = 0; i < g.PointCount; ++i) {
-        std::string line = TexteNombreLocal(g.X[i]) + s + TexteNombreLocal(g.Curve1.Y[i]);
+        std::string line = field(g.X[i]) + s + field(g.Curve1.Y[i]);
         if (two)
-            line += s + TexteNombreLocal(g.Curve2.Y[i]);
+            line += s + field(g.Curve2.Y[i]);
         EcritLigne(line);
     }
 }

@@ -16,6 +16,10 @@ enum : int { TextFilter = 1, CsvFilter = 2 };
 // the last dot; else empty.
 std::string UpperExtension(const std::string &fileName);
 
+// The name a file is written under: ".TXT" or ".CSV" added by the filter
+// index when the name has no extension.
+std::string FinalFileName(const std::string &nomFichier, int filterIndex);
+
 struct FileRequest {
     BlockKind kind = BlockKind::Spectre;
     const Tgraphe *graph = nullptr;

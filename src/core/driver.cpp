@@ -182,6 +182,11 @@ void TspectroVandoral::SendLine(const std::string &command)
 
 std::string TspectroVandoral::SendAndWait(const std::string &command, int ticks)
 {
+    struct Exchange {
+        bool &flag;
+        explicit Exchange(bool &f) : flag(f) { flag = true; }
+        ~Exchange() { flag = false; }
+    } exchange(exchanging_);
     Install(Handler::Collecting);
     ReplyBuffer.clear();
     LineReceived = false;
@@ -203,6 +208,7 @@ std::string TspectroVandoral::SendAndWait(const std::string &command, int ticks)
 bool TspectroVandoral::DecodeStatus(const std::string &reply)
 {
     const bool ok = reply == "E00";
+    StatusOk = ok;
     LastMessage.clear();
     const std::string codeText = reply.size() > 1 ? reply.substr(1, 2) : std::string();
     int code = -1;
@@ -239,6 +245,8 @@ bool TspectroVandoral::DecodeStatus(const std::string &reply)
 
 std::string TspectroVandoral::Identify()
 {
+    if (Measuring() || exchanging_)
+        return std::string();
     const std::string reply = SendAndWait("ID?", TimeoutTicks);
     ModelCode.clear();
     if (reply.size() > 3 && reply.compare(0, 3, "E00") == 0) {
@@ -271,6 +279,9 @@ std::string TspectroVandoral::Identify()
 
 bool TspectroVandoral::TakeControl()
 {
+    // Its reply handler would replace the blank's or scan's.
+    if (Measuring() || exchanging_)
+        return false;
     const std::string reply = SendAndWait("CONTROL", TimeoutTicks);
     const bool ok = DecodeStatus(reply);
     Controlled = ok;
@@ -278,17 +289,27 @@ bool TspectroVandoral::TakeControl()
     return ok;
 }
 
-void TspectroVandoral::Release()
+bool TspectroVandoral::Release()
 {
+    if (Measuring() || exchanging_)
+        return false;
     SendAndWait("RELEASE", TimeoutTicks);
     Controlled = false;
     Fire(OnControlChange);
+    return true;
 }
 
 // ---- asynchronous operations ----------------------------------------------
 
+bool TspectroVandoral::Measuring() const
+{
+    return Busy && ElapsedSeconds(Env->Now() - BusySince) < BusyGuardSeconds;
+}
+
 bool TspectroVandoral::GuardBusy()
 {
+    if (exchanging_)
+        return false;
     const double now = Env->Now();
     if (Busy && ElapsedSeconds(now - BusySince) < BusyGuardSeconds)
         return false;
@@ -339,6 +360,15 @@ void TspectroVandoral::StopWatch()
     if (watching_)
         Env->StopTicker();
     watching_ = false;
+}
+
+void TspectroVandoral::Abandon()
+{
+    if (!Busy)
+        return;
+    handler_ = Handler::Ended;
+    StopWatch();
+    Busy = false;
 }
 
 void TspectroVandoral::CheckSilence()

@@ -75,6 +75,8 @@ public:
     bool Actif = true;
     bool Busy = false;
     double BusySince = 0;
+    // The last status line was "E00": a blank or scan the instrument did.
+    bool StatusOk = false;
 
     // Catalogue that Identify searches; the global one unless replaced.
     TlisteSpectro *Catalogue;
@@ -83,12 +85,17 @@ public:
     // The settings file read at creation and written by SaveSettings.
     std::string SettingsPath;
 
+    // The synchronous exchanges wait for their reply; none starts while a
+    // blank or scan is under way (Identify then answers nothing, TakeControl
+    // and Release false, and nothing is sent).
     std::string Identify();
     bool TakeControl();
-    void Release();
+    bool Release();
     // False, doing nothing at all, while another operation is under way
-    // (less than 30 seconds old). `onGivenUp` fires instead of `onDone` when
-    // the operation is given up (see CheckSilence).
+    // (less than 30 seconds old) or a synchronous exchange waits for its
+    // reply (its wait processes events: a timer may ask for a scan then).
+    // `onGivenUp` fires instead of `onDone` when the operation is given up
+    // (see CheckSilence).
     bool SetRef(Event onDone, Event onGivenUp = {});
     // The format (BinaryScan) is taken when the scan starts.
     bool Scan(PointEvent onPoint, Event onDone, Event onGivenUp = {});
@@ -97,6 +104,10 @@ public:
     // OnMessage, OnControlChange, then the operation's onGivenUp; OnDone is
     // not fired (nothing was completed).
     void CheckSilence();
+    // Ends the blank or scan under way at once, for a caller that no longer
+    // waits for it (a tool being interrupted): nothing more of it is taken and
+    // no event fires; the synchronous exchanges may follow.
+    void Abandon();
     std::string FormatAbs(double value) const;
     std::uint32_t Duree() const;
     void LoadSettings();
@@ -109,6 +120,8 @@ public:
 
     void SendLine(const std::string &command);
     std::string SendAndWait(const std::string &command, int ticks);
+    // A synchronous exchange waits for its reply.
+    bool Exchanging() const { return exchanging_; }
     bool DecodeStatus(const std::string &reply);
 
     // Longest reply line kept; further characters are lost.
@@ -134,6 +147,8 @@ public:
 private:
     void Install(Handler h);
     bool GuardBusy();
+    // A blank or scan younger than the busy guard is under way.
+    bool Measuring() const;
     void Append(char c);
     void EndOperation();
     void AbandonOperation();
@@ -153,6 +168,7 @@ private:
     Event onGivenUp_;
     bool scanBinary_ = false;           // the format of the scan under way
     bool watching_ = false;             // the environment's ticker calls CheckSilence
+    bool exchanging_ = false;           // SendAndWait is waiting for its reply
     std::uint64_t lastActivityMs_ = 0;  // last character of the operation
 };
 

@@ -394,11 +394,20 @@ void Tgraphe::DrawPolyline(const Tcourbe &curve)
     Canvas->SetPenStyle(PenStyle::Solid);
     Canvas->SetPenWidth(1);
     Canvas->SetPenColor(curve.Color);
-    int px, py;
-    WorldToPixel(X[0], curve.Y[0], px, py);
-    Canvas->MoveTo(px, py);
+    // A missing value lifts the pen: a full repaint shows the same gap as
+    // the points drawn one by one, never a line to the top edge.
+    bool penDown = false;
     for (int i = 0; i < PointCount; ++i) {
+        int px, py;
         WorldToPixel(X[i], curve.Y[i], px, py);
+        if (px == -1 || py == -1) {
+            penDown = false;
+            continue;
+        }
+        if (!penDown) {
+            Canvas->MoveTo(px, py);
+            penDown = true;
+        }
         Canvas->LineTo(px, py);
     }
 }

@@ -60,6 +60,10 @@ bool TCinetiqueRun::CanSave() const
 
 bool TCinetiqueRun::WavelengthsEditable() const
 {
+    // A finished run keeps its wavelengths while a single spectrum is taken:
+    // the saved columns are the run's.
+    if (Etat == EtatCinetique::Spectre)
+        return etatAvantSpectre_ != EtatCinetique::Arrete;
     return Etat != EtatCinetique::Acquisition && Etat != EtatCinetique::Arrete;
 }
 
@@ -67,7 +71,13 @@ SpaceAction TCinetiqueRun::SpaceBar(bool c) const
 {
     if (CanStart(c))
         return SpaceAction::Measure;
-    return CanBlank(c) ? SpaceAction::Blank : SpaceAction::None;
+    // Never a blank over a run's unsaved points: the sample is in the cuvette.
+    return CanBlank(c) && !AsksSave() ? SpaceAction::Blank : SpaceAction::None;
+}
+
+bool TCinetiqueRun::CatchUpDue() const
+{
+    return TopManque && Etat == EtatCinetique::Acquisition && pending_ == Operation::None;
 }
 
 bool TCinetiqueRun::AsksSave() const
@@ -110,10 +120,10 @@ void TCinetiqueRun::BlankStarted()
         GrapheCinetique.X[i] = double(spectro_.Deltat) * i;
 }
 
-void TCinetiqueRun::BlankEnded()
+void TCinetiqueRun::BlankEnded(bool ok)
 {
     pending_ = Operation::None;
-    BlancFait = true;
+    BlancFait = ok;
     SetEtat(EtatCinetique::Pret);
 }
 
@@ -128,6 +138,8 @@ void TCinetiqueRun::Start()
     GrapheCinetique.Curve2Visible = LambdaBisSuivie;
     GrapheCinetique.Curve1.Color = LambdaColor(spectro_.Lambda);
     GrapheCinetique.Curve2.Color = LambdaColor(spectro_.LambdaBis);
+    // From the full range, not the previous run's: later points widen it.
+    GrapheCinetique.SetWorld(0, 0, spectro_.Duree(), spectro_.AbsMax);
     debut_ = Now();
     interval_ = spectro_.Deltat;
     nextTick_ = debut_ + interval_;

@@ -65,9 +65,14 @@ public:
     bool ShowsRunPanel(bool c) const { return c && Etat == EtatCinetique::Acquisition; }
     bool WavelengthsEditable() const;
     bool ShowsSecondAbs() const { return Etat == EtatCinetique::Acquisition && LambdaBisSuivie; }
-    // A run when it may start, else the blank when it may.
+    // A run when it may start, else the blank when it may and no unsaved run
+    // would be cleared by it.
     SpaceAction SpaceBar(bool c) const;
-    // Closing asks "Sauvegarde ?" first.
+    // A tick missed while a synchronous exchange held the line: the point is
+    // to be taken now that the line is free.
+    bool CatchUpDue() const;
+    // Closing asks "Sauvegarde ?" first; a blank, a reset or a new run asks
+    // before clearing such a run.
     bool AsksSave() const;
     // A blank, point or single spectrum of this window is under way.
     bool Pending() const { return pending_ != Operation::None; }
@@ -80,8 +85,9 @@ public:
     // The blank was started: the points are cleared and the time axis laid
     // out at the nominal times.
     void BlankStarted();
-    // The blank ended: ready.
-    void BlankEnded();
+    // The blank ended, done (`ok`: its status was "E00") or refused by the
+    // instrument, which leaves the window asking for it.
+    void BlankEnded(bool ok);
 
     // A run starts now, at the instrument's Deltat, Nombre, Lambda and
     // LambdaBis; its first point is due at once.

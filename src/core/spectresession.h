@@ -33,7 +33,8 @@ public:
 
     // A blank was started: the displayed spectrum is discarded.
     void BlankStarted();
-    void BlankEnded() { BlancFait = true; }
+    // The blank ended; it counts as done only when its status was "E00".
+    void BlankEnded(bool ok) { BlancFait = ok; }
     // A scan was started: the horizontal range is the instrument's, the
     // displayed spectrum is discarded.
     void ScanStarted(double lambdaMin, double lambdaMax);

@@ -61,7 +61,7 @@ std::string TFormDDE::DateTimeText() const
     return ToCp(QDateTime::currentDateTime().toString(format));
 }
 
-void TFormDDE::Export(BlockKind kind, const Tgraphe &graph, bool twoCurves, bool versTabvista)
+bool TFormDDE::Export(BlockKind kind, const Tgraphe &graph, bool twoCurves, bool versTabvista)
 {
     BlockRequest r;
     r.kind = kind;
@@ -70,34 +70,37 @@ void TFormDDE::Export(BlockKind kind, const Tgraphe &graph, bool twoCurves, bool
     r.versTabvista = versTabvista;
     r.programPath = ToCp(QDir::toNativeSeparators(QCoreApplication::applicationFilePath()));
     r.dateTime = DateTimeText();
-    TermineExport(BuildBlock(r, constante_ ? constante_->Page() : PageInfo{}), versTabvista);
+    return TermineExport(BuildBlock(r, constante_ ? constante_->Page() : PageInfo{}), versTabvista);
 }
 
-void TFormDDE::ExportSpectre(const Tgraphe &graph, bool versTabvista)
+bool TFormDDE::ExportSpectre(const Tgraphe &graph, bool versTabvista)
 {
-    Export(BlockKind::Spectre, graph, false, versTabvista);
+    return Export(BlockKind::Spectre, graph, false, versTabvista);
 }
 
-void TFormDDE::ExportCinetique(const Tgraphe &graph, bool lambdaBis, bool versTabvista)
+bool TFormDDE::ExportCinetique(const Tgraphe &graph, bool lambdaBis, bool versTabvista)
 {
-    Export(BlockKind::Cinetique, graph, lambdaBis, versTabvista);
+    return Export(BlockKind::Cinetique, graph, lambdaBis, versTabvista);
 }
 
-void TFormDDE::ExportBeer(const Tgraphe &graph, bool versTabvista)
+bool TFormDDE::ExportBeer(const Tgraphe &graph, bool versTabvista)
 {
-    Export(BlockKind::Beer, graph, false, versTabvista);
+    return Export(BlockKind::Beer, graph, false, versTabvista);
 }
 
-void TFormDDE::TermineExport(const std::vector<std::string> &lignes, bool versTabvista)
+bool TFormDDE::TermineExport(const std::vector<std::string> &lignes, bool versTabvista)
 {
     LastBlock = JoinBlock(lignes);
     QGuiApplication::clipboard()->setText(FromCp(LastBlock));
     if (!versTabvista)
-        return;
+        return true;
     const bool addPage = constante_ && constante_->NewPage() == 1;
-    EnvoieMacro(addPage ? QStringLiteral("CLIP|ADD()") : QStringLiteral("CLIP|LOAD()"));
+    if (!EnvoieMacro(addPage ? QStringLiteral("CLIP|ADD()") : QStringLiteral("CLIP|LOAD()")))
+        return false;
+    // The next send adds a page; a failed one does not use up the choice.
     if (constante_)
         constante_->SetNewPage(1);
+    return true;
 }
 
 void TFormDDE::LanceTabvista()
@@ -108,21 +111,25 @@ void TFormDDE::LanceTabvista()
         Wait(2000);
 }
 
-void TFormDDE::EnvoieMacro(const QString &macro)
+bool TFormDDE::EnvoieMacro(const QString &macro)
 {
+    // The block is on the clipboard already: the user can still paste it.
+    const QString onClipboard = QStringLiteral("\nLes données sont dans le presse-papiers.");
     LanceTabvista();
     const QString topic = QStringLiteral("ServeurDDE"), item = QStringLiteral("ServeurItem");
     std::unique_ptr<DdeClient> link = MakeDdeClient();
     if (!link->OpenLink(QStringLiteral("TABVISTA"), topic, item, ServiceApplication)) {
         Wait(1000);
         if (!link->OpenLink(QStringLiteral("Tabvista"), topic, item, ServiceApplication)) {
-            CurrentDialogs().Message(this, QStringLiteral("Impossible de lancer Tabvista"));
-            return;
+            CurrentDialogs().Message(this, QStringLiteral("Impossible de lancer Tabvista") + onClipboard);
+            return false;
         }
     }
-    if (!link->ExecuteMacro(macro.toLatin1()))
-        CurrentDialogs().Message(this, macro + QStringLiteral(" non exécuté"));
+    const bool done = link->ExecuteMacro(macro.toLatin1());
+    if (!done)
+        CurrentDialogs().Message(this, macro + QStringLiteral(" non exécuté") + onClipboard);
     link->CloseLink();
+    return done;
 }
 
 bool TFormDDE::ExecuteMacro(const QStringList &lines)

@@ -31,11 +31,13 @@ public:
 
     // The blocks of a window's graph, to the clipboard and, with
     // `versTabvista`, to the analysis program; `lambdaBis`: the kinetics run
-    // followed a second wavelength (a third column).
-    void ExportSpectre(const Tgraphe &graph, bool versTabvista);
-    void ExportCinetique(const Tgraphe &graph, bool lambdaBis, bool versTabvista);
-    void ExportBeer(const Tgraphe &graph, bool versTabvista);
-    void EnvoieMacro(const QString &macro);
+    // followed a second wavelength (a third column). False, after a message
+    // saying that the data are on the clipboard, when the analysis program
+    // could not be reached or refused the macro.
+    bool ExportSpectre(const Tgraphe &graph, bool versTabvista);
+    bool ExportCinetique(const Tgraphe &graph, bool lambdaBis, bool versTabvista);
+    bool ExportBeer(const Tgraphe &graph, bool versTabvista);
+    bool EnvoieMacro(const QString &macro);
     void LanceTabvista();
     // A macro from the analysis program: one line focuses the current mode's
     // window; other requests are ignored.
@@ -56,8 +58,8 @@ public:
     std::string LastBlock;
 
 private:
-    void Export(BlockKind kind, const Tgraphe &graph, bool twoCurves, bool versTabvista);
-    void TermineExport(const std::vector<std::string> &lignes, bool versTabvista);
+    bool Export(BlockKind kind, const Tgraphe &graph, bool twoCurves, bool versTabvista);
+    bool TermineExport(const std::vector<std::string> &lignes, bool versTabvista);
     bool Sauve(BlockKind kind, const Tgraphe &graph, bool twoCurves, const QString &nomFichier, int filterIndex);
     std::string DateTimeText() const;
 

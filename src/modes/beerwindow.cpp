@@ -41,9 +41,7 @@ TBeerForm::TBeerForm(QWidget *parent)
     Label3->setFont(big);
     Label3->setStyleSheet(QStringLiteral("color: red"));
     layout->addWidget(Label3);
-    PanelBlanc = new QLabel(QStringLiteral("Faire d'abord le blanc : installer la cuve avec solvant dans le spectro "
-                                           "puis cliquer sur le bouton \"Blanc\""),
-                            central);
+    PanelBlanc = new QLabel(BlankBanner(), central);
     PanelBlanc->setObjectName(QStringLiteral("PanelBlanc"));
     PanelBlanc->setStyleSheet(QStringLiteral("color: red"));
     layout->addWidget(PanelBlanc);
@@ -264,8 +262,12 @@ void TBeerForm::ZeroBtnClick()
 
 void TBeerForm::BlancTermine()
 {
-    if (!Session.BlancTermine())
+    // A blank the instrument refused is not a reference: the banner asks for
+    // it again, with the instrument's reason.
+    if (!Session.BlancTermine(Spectro->StatusOk))
         return;
+    NoteBlank(Spectro->StatusOk);
+    PanelBlanc->setText(BlankBanner());
     QApplication::restoreOverrideCursor();
     Label3->clear();
     UpdateControls();
@@ -404,8 +406,20 @@ void TBeerForm::SpectrumFinished()
     UpdateControls();
 }
 
+bool TBeerForm::Measuring()
+{
+    // Its result is bound to a row of the list: the list does not change
+    // under it.
+    if (Session.Measuring() == TBeerSeries::Measure::None && !Spectro->Busy)
+        return false;
+    SayBusy();
+    return true;
+}
+
 void TBeerForm::UndoBtnClick()
 {
+    if (Measuring())
+        return;
     const bool removed = CalcGridActive
                              ? Session.UndoUnknown(beerCalcGrid->currentRow())
                              : Session.UndoStandard(BeerMesureGrid->currentRow(), BeerMesureGrid->currentColumn());
@@ -417,6 +431,12 @@ void TBeerForm::UndoBtnClick()
 
 void TBeerForm::ResetBtnClick()
 {
+    if (Measuring())
+        return;
+    if (Session.AsksSave()
+        && !CurrentDialogs().Question(
+            this, Translate(QStringLiteral("Les étalons ne sont pas enregistrés. Tout effacer ?"))))
+        return;
     Session.Reset();
     RepaintPlot();
     UpdateControls();
@@ -424,6 +444,8 @@ void TBeerForm::ResetBtnClick()
 
 void TBeerForm::AcquisitionItemClick()
 {
+    if (Measuring())
+        return;
     if (!ModeBeerDlg)
         ModeBeerDlg = new TModeBeerDlg(this);
     ModeBeerDlg->Execute();
@@ -506,14 +528,14 @@ void TBeerForm::FormActivate()
 
 void TBeerForm::SaveAction(SaveTarget target)
 {
-    if (!FormDDE)
+    if (!FormDDE || Measuring())
         return;
     // Sorted by concentration, and the grid shows the new order at once, so a
     // row and the standard it shows stay the same one.
     Session.SortForSave();
     RepaintPlot();
     const Tgraphe &graph = Session.BeerGraph;
-    if (SaveWith(target, [&graph](bool toTabvista) { FormDDE->ExportBeer(graph, toTabvista); },
+    if (SaveWith(target, [&graph](bool toTabvista) { return FormDDE->ExportBeer(graph, toTabvista); },
                  [&graph](const QString &name, int filter) { return FormDDE->SauveBeer(graph, name, filter); }))
         Session.Sauve = true;
 }
@@ -535,8 +557,19 @@ SpaceAction TBeerForm::SpaceBarAction() const
     return Session.SpaceBar(Spectro->Busy);
 }
 
+bool TBeerForm::CloseWaits() const
+{
+    return Session.Measuring() != TBeerSeries::Measure::None || Spectro->Busy;
+}
+
 bool TBeerForm::FormCloseQuery()
 {
+    // Not during a measurement: its result would land in a closed window,
+    // and the series could not be saved then.
+    if (CloseWaits()) {
+        SayWait();
+        return false;
+    }
     if (Session.AsksSave())
         AskSave();
     return true;

@@ -44,7 +44,7 @@ public:
     QToolButton *EnregistreBtn;
     QToolButton *ToolButton1; // print
     QLabel *Label3;
-    QWidget *PanelBlanc;
+    QLabel *PanelBlanc;
     QSplitter *GripSplitter1;
     SpectrumPanel *SpectrePB;
     GraphBox *Oscillo;
@@ -74,6 +74,8 @@ public:
     void RepaintPlot();
     bool Folded() const;
     void SetFolded(bool folded);
+    // Closing waits for the end of a measurement.
+    bool CloseWaits() const override;
 
 protected:
     void FormActivate() override;
@@ -98,6 +100,9 @@ private:
     void SelectCell(int row, int col, int previousRow, int previousCol);
     // "Wait for the measurement under way" in the status bar.
     void SayWait();
+    // A measurement is under way: the list's actions are refused, the status
+    // bar says so.
+    bool Measuring();
     void GivenUp();
     // A scan for a standard, an unknown or the spectrum panel, whose kind
     // the series was told; false (the window as it was, the status bar saying

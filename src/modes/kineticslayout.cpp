@@ -79,11 +79,10 @@ QWidget *TCinetiqueForm::BuildParameters(QWidget *parent)
     PanelBlanc->setObjectName(QStringLiteral("PanelBlanc"));
     auto *blanc = new QHBoxLayout(PanelBlanc);
     blanc->setContentsMargins(0, 0, 0, 0);
-    auto *blancText = new QLabel(QStringLiteral("Faire d'abord le blanc : installer la cuve avec solvant dans le "
-                                                "spectro puis cliquer sur le bouton \"Blanc\""),
-                                 PanelBlanc);
-    blancText->setStyleSheet(QStringLiteral("color: red"));
-    blanc->addWidget(blancText);
+    BlancLabel = new QLabel(BlankBanner(), PanelBlanc);
+    BlancLabel->setObjectName(QStringLiteral("BlancLabel"));
+    BlancLabel->setStyleSheet(QStringLiteral("color: red"));
+    blanc->addWidget(BlancLabel);
     return params;
 }
 

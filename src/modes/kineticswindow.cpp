@@ -92,8 +92,8 @@ void TCinetiqueForm::Connect()
     connect(ResetBtn, &QToolButton::clicked, this, &TCinetiqueForm::ResetBtnClick);
     connect(ZoomBtn, &QToolButton::clicked, this, &TCinetiqueForm::ZoomBtnClick);
     connect(PrintBtn, &QToolButton::clicked, this, &TCinetiqueForm::PrintBtnClick);
-    connect(DeltatSE, qOverload<int>(&QSpinBox::valueChanged), this, [this] { ParametersChanged(); });
-    connect(NbreSE, qOverload<int>(&QSpinBox::valueChanged), this, [this] { ParametersChanged(); });
+    connect(DeltatSE, qOverload<int>(&QSpinBox::valueChanged), this, [this] { ParametersChanged(true); });
+    connect(NbreSE, qOverload<int>(&QSpinBox::valueChanged), this, [this] { ParametersChanged(false); });
     connect(LambdaSE, qOverload<int>(&QSpinBox::valueChanged), this, [this](int v) { LambdaChanged(LambdaSE, v); });
     connect(LambdaBisSE, qOverload<int>(&QSpinBox::valueChanged), this, [this](int v) { LambdaChanged(LambdaBisSE, v); });
     connect(LambdaBisCB, &QCheckBox::toggled, this, [this](bool on) {
@@ -153,6 +153,13 @@ void TCinetiqueForm::RafraichitBoutons()
     BlancBtn->setEnabled(Session.CanBlank(c));
     ResetBtn->setEnabled(Session.CanReset(c));
     AcqPanel->setVisible(Session.ShowsRunPanel(c));
+    // A tick that fell inside a CONTROL or RELEASE exchange: the point is
+    // taken now that the exchange is over, stamped at this time.
+    if (Session.CatchUpDue() && !Spectro->Busy && !Spectro->Exchanging())
+        QTimer::singleShot(0, this, [this] {
+            if (Session.CatchUpDue() && !Spectro->Busy && !Spectro->Exchanging())
+                DebutPoint();
+        });
 }
 
 void TCinetiqueForm::ArmTimer(bool again)
@@ -181,6 +188,7 @@ void TCinetiqueForm::GivenUp()
     LabelTemps->clear();
     SetEtat(Session.Etat);
     RafraichitControle();
+    CloseIfStopped();
 }
 
 void TCinetiqueForm::ReadExtraKeys(const IniImage &image)
@@ -231,13 +239,16 @@ void TCinetiqueForm::ApplyInstrumentLimits()
 
 // ---- parameters -------------------------------------------------------------
 
-void TCinetiqueForm::ParametersChanged()
+void TCinetiqueForm::ParametersChanged(bool deltat)
 {
     Spectro->Deltat = static_cast<std::uint16_t>(DeltatSE->value());
     Spectro->Nombre = static_cast<std::uint16_t>(NbreSE->value());
     ShowDuree();
-    Session.DeltatChanged();
-    ArmTimer(true);
+    // Only a new Δt changes the pace; the number of points only the end.
+    if (deltat) {
+        Session.DeltatChanged();
+        ArmTimer(true);
+    }
     Oscillo->Redraw();
 }
 
@@ -304,8 +315,17 @@ void TCinetiqueForm::RedrawPanel()
 
 // ---- blank, run, points -------------------------------------------------------
 
+bool TCinetiqueForm::ConfirmClear()
+{
+    return !Session.AsksSave()
+           || CurrentDialogs().Question(
+               this, Translate(QStringLiteral("Les points de la cinétique ne sont pas enregistrés. Les effacer ?")));
+}
+
 void TCinetiqueForm::BlancBtnClick()
 {
+    if (!ConfirmClear())
+        return;
     if (!Spectro->SetRef([this] { BlancTermine(); }, [this] { GivenUp(); })) {
         SayBusy();
         return;
@@ -323,16 +343,20 @@ void TCinetiqueForm::BlancBtnClick()
 
 void TCinetiqueForm::BlancTermine()
 {
-    Session.BlankEnded();
+    // A blank the instrument refused is not a reference: the banner asks for
+    // it again, with the instrument's reason.
+    Session.BlankEnded(Spectro->StatusOk);
+    NoteBlank(Spectro->StatusOk);
     LabelTemps->clear();
     Hourglass(false);
-    PanelBlanc->hide();
+    BlancLabel->setText(BlankBanner());
+    PanelBlanc->setVisible(!Session.BlancFait);
     SetEtat(Session.Etat);
 }
 
 void TCinetiqueForm::StartBtnClick()
 {
-    if (!Session.CanStart(Spectro->Controlled))
+    if (!Session.CanStart(Spectro->Controlled) || !ConfirmClear())
         return;
     Spectro->Lambda = static_cast<std::uint16_t>(LambdaSE->value());
     Spectro->LambdaBis = static_cast<std::uint16_t>(LambdaBisSE->value());
@@ -349,12 +373,12 @@ void TCinetiqueForm::StartBtnClick()
 
 void TCinetiqueForm::DebutPoint()
 {
-    ConnectBtn->setEnabled(false);
-    if (!Session.BeginPoint(Spectro->Busy))
-        return; // caught up when the current point ends
-    if (!Spectro->Scan([this](std::int32_t l, double a) { ValeurRecue(l, a); }, [this] { PointTermine(); },
-                       [this] { GivenUp(); }))
-        Session.PointRefused();
+    if (Session.BeginPoint(Spectro->Busy)
+        && !Spectro->Scan([this](std::int32_t l, double a) { ValeurRecue(l, a); }, [this] { PointTermine(); },
+                          [this] { GivenUp(); }))
+        Session.PointRefused(); // caught up once the line is free
+    // Busy or not, the connect buttons follow (the main window's too).
+    RafraichitControle();
 }
 
 void TCinetiqueForm::ValeurRecue(std::int32_t lambda, double a)
@@ -370,6 +394,7 @@ void TCinetiqueForm::PointTermine()
         return;
     if (!end.drawn) {
         SetEtat(Session.Etat);
+        CloseIfStopped();
         return;
     }
     const Tgraphe &g = Session.GrapheCinetique;
@@ -390,6 +415,7 @@ void TCinetiqueForm::PointTermine()
         ArmTimer(true);
         DebutPoint();
     }
+    CloseIfStopped();
 }
 
 void TCinetiqueForm::StopBtnClick()
@@ -407,6 +433,8 @@ void TCinetiqueForm::StopBtnClick()
 
 void TCinetiqueForm::ResetBtnClick()
 {
+    if (!ConfirmClear())
+        return;
     Session.Reset();
     Oscillo->Redraw();
     SetEtat(Session.Etat);
@@ -457,7 +485,7 @@ void TCinetiqueForm::SaveAction(SaveTarget target)
     const Tgraphe &graph = Session.GrapheCinetique;
     const bool two = Session.LambdaBisSuivie;
     const std::optional<SaveTarget> done = SaveWith(
-        target, [&](bool toTabvista) { FormDDE->ExportCinetique(graph, two, toTabvista); },
+        target, [&](bool toTabvista) { return FormDDE->ExportCinetique(graph, two, toTabvista); },
         [&](const QString &name, int filter) { return FormDDE->SauveCinetique(graph, two, name, filter); });
     // A copy to the clipboard leaves the run unsaved.
     if (done && *done != SaveTarget::Clipboard)
@@ -477,17 +505,37 @@ SpaceAction TCinetiqueForm::SpaceBarAction() const
 
 bool TCinetiqueForm::FormCloseQuery()
 {
+    // A run under way is stopped first; then the rules of a finished run
+    // apply ("Sauvegarde ?" from 4 points on), once its last point is in.
+    if (Session.CanStop()) {
+        if (closeAfterStop_)
+            return false; // still waiting for the point
+        if (!CurrentDialogs().Question(this, QStringLiteral("arrêt de l'acquisition en cours")))
+            return false;
+        StopBtnClick();
+        if (Session.CanStop()) {
+            closeAfterStop_ = true;
+            return false;
+        }
+    }
+    closeAfterStop_ = false;
     if (Session.AsksSave())
         AskSave();
-    if (Session.CanStop())
-        return CurrentDialogs().Question(this, QStringLiteral("arrêt de l'acquisition en cours"));
     return true;
+}
+
+void TCinetiqueForm::CloseIfStopped()
+{
+    if (!closeAfterStop_ || Session.CanStop())
+        return;
+    QTimer::singleShot(0, this, [this] {
+        if (closeAfterStop_ && isVisible())
+            close();
+    });
 }
 
 void TCinetiqueForm::FormClose()
 {
-    if (Session.CanStop())
-        StopBtnClick();
     TimerSpectre.stop();
     TimerHorloge.stop();
 }

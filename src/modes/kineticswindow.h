@@ -56,6 +56,7 @@ public:
     QLCDNumber *AbsLCDbis;
     QLabel *LabelTemps;
     QWidget *PanelBlanc;
+    QLabel *BlancLabel; // the banner's text
     QSplitter *GripSplitter1;
     GraphBox *Oscillo;
     SpectrumPanel *SpectrePB;
@@ -90,6 +91,11 @@ protected:
     void SpaceMeasure() override { StartBtnClick(); }
     bool FormCloseQuery() override;
     void FormClose() override;
+
+public:
+    bool CloseWaits() const override { return closeAfterStop_; }
+
+protected:
     void ReadExtraKeys(const IniImage &image) override;
     void WriteExtraKeys(IniImage &image) override;
 
@@ -98,7 +104,9 @@ private:
     QWidget *BuildRunPanel(QWidget *parent);
     QSplitter *BuildPlots(QWidget *parent);
     void Connect();
-    void ParametersChanged();
+    void ParametersChanged(bool deltat);
+    // A run whose points closing would ask about is cleared only after "Oui".
+    bool ConfirmClear();
     void LambdaChanged(QSpinBox *spin, int value);
     void MarkerDragged(MarkerDrag marker, int lambda);
     void ApplyInstrumentLimits();
@@ -115,6 +123,9 @@ private:
     void RedrawPanel();
 
     bool hourglass_ = false;
+    // Closing was accepted during a point: the window closes when it ends.
+    bool closeAfterStop_ = false;
+    void CloseIfStopped();
     QElapsedTimer clock_;
 };
 

@@ -1,5 +1,6 @@
 #include "modeform.h"
 
+#include "datafile.h"
 #include "dialogs.h"
 #include "driver.h"
 #include "hint.h"
@@ -11,6 +12,8 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLinearGradient>
@@ -223,6 +226,8 @@ void TModeForm::RafraichitControle()
         ConnectBtn->setEnabled(!(Spectro && Spectro->Busy));
     }
     RafraichitBoutons();
+    if (OnRefreshed)
+        OnRefreshed();
 }
 
 void TModeForm::ShowStatus(const QString &text)
@@ -233,6 +238,21 @@ void TModeForm::ShowStatus(const QString &text)
 void TModeForm::SayBusy()
 {
     ShowStatus(Translate(QStringLiteral("Le spectro est occupé : attendre la fin de la mesure en cours")));
+}
+
+void TModeForm::NoteBlank(bool ok)
+{
+    blankRefusal_ = ok || !Spectro ? QString() : FromCp(Spectro->LastMessage);
+}
+
+QString TModeForm::BlankBanner() const
+{
+    if (blankRefusal_.isEmpty())
+        return QStringLiteral("Faire d'abord le blanc : installer la cuve avec solvant dans le spectro puis cliquer "
+                              "sur le bouton \"Blanc\"");
+    return Translate(QStringLiteral("Blanc refusé par le spectro (%1) : refaire le blanc avec la cuve de solvant "
+                                    "(bouton \"Blanc\")"))
+        .arg(blankRefusal_);
 }
 
 void TModeForm::ShowHint(const QString &text)
@@ -298,14 +318,13 @@ void TModeForm::WriteWindowState()
     image.Save(ini);
 }
 
-std::optional<SaveTarget> TModeForm::SaveWith(SaveTarget target, const std::function<void(bool)> &exportTo,
+std::optional<SaveTarget> TModeForm::SaveWith(SaveTarget target, const std::function<bool(bool)> &exportTo,
                                               const std::function<bool(const QString &, int)> &saveFile)
 {
     switch (target) {
     case SaveTarget::Tabvista:
-        if (!ConstanteDlg || !ConstanteDlg->Execute())
+        if (!ConstanteDlg || !ConstanteDlg->Execute() || !exportTo(true))
             return std::nullopt;
-        exportTo(true);
         ConstanteDlg->SetNewPage(1); // "Nouvelle page" for the next send
         return target;
     case SaveTarget::Clipboard:
@@ -315,8 +334,17 @@ std::optional<SaveTarget> TModeForm::SaveWith(SaveTarget target, const std::func
     }
     int filterIndex = 1;
     const QString name = RunSaveDialog ? RunSaveDialog(this, filterIndex) : QString();
+    if (name.isEmpty())
+        return std::nullopt;
+    // The dialog asked about the name typed; the file written may have an
+    // extension added, and an existing one is not replaced unasked.
+    const QString final = FromPath(FinalFileName(ToPath(name), filterIndex));
+    if (final != name && QFileInfo::exists(final)
+        && !CurrentDialogs().Question(this, Translate(QStringLiteral("Le fichier %1 existe déjà. Le remplacer ?"))
+                                                .arg(QDir::toNativeSeparators(final))))
+        return std::nullopt;
     // Saved only when the file was written.
-    if (!name.isEmpty() && saveFile(name, filterIndex))
+    if (saveFile(name, filterIndex))
         return target;
     return std::nullopt;
 }

@@ -48,6 +48,8 @@ public:
     QString IniName;
     std::function<QString(QWidget *parent, int &filterIndex)> RunSaveDialog;
     std::function<void()> OnClosed;
+    // After each refresh of the controls (a measurement started or ended).
+    std::function<void()> OnRefreshed;
     // Translation of the texts the windows build at run time (identity
     // until the application installs the dictionary's).
     static std::function<QString(const QString &)> Translate;
@@ -68,6 +70,9 @@ public:
     void TabvistaMClick(QAction *item);
     void RegSaveBtnClick();
     void ConnectBtnClick();
+    // The last close was put off until the measurement under way ends (it
+    // was not refused by the user).
+    virtual bool CloseWaits() const { return false; }
 
 protected:
     // A captioned tool button (text under the icon) on the tool bar.
@@ -104,8 +109,9 @@ protected:
     void AskSave();
     // The save of the checked item: to the analysis program after the page
     // dialog, to the clipboard, or to the file the save dialog names. Returns
-    // what was done, nothing when it was cancelled or failed.
-    std::optional<SaveTarget> SaveWith(SaveTarget target, const std::function<void(bool toTabvista)> &exportTo,
+    // what was done, nothing when it was cancelled or failed (a hand-over that
+    // did not reach the analysis program leaves the data unsaved).
+    std::optional<SaveTarget> SaveWith(SaveTarget target, const std::function<bool(bool toTabvista)> &exportTo,
                                        const std::function<bool(const QString &name, int filterIndex)> &saveFile);
     // The graph alone on a landscape page, after "Impression ?".
     void PrintOnLandscape(Tgraphe &graph);
@@ -114,6 +120,11 @@ protected:
     void ReadWindowState();
     // "The instrument is busy" in the status bar, for a request it refused.
     void SayBusy();
+    // A blank ended: the instrument's refusal is kept for the banner, which
+    // asks for the blank again with it (a blank that was done clears it).
+    void NoteBlank(bool ok);
+    // The banner of a window whose blank is not done.
+    QString BlankBanner() const;
 
     // The space bar: true when it acted (the key is consumed).
     bool SpaceBar();
@@ -125,6 +136,7 @@ private:
     void WriteWindowState();
 
     QString section_;
+    QString blankRefusal_;
     QLabel *panel1_;
     QLabel *panel2_;
     bool activatedSinceShow_ = false;

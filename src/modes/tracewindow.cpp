@@ -147,10 +147,8 @@ void TTraceSpectre::ActualiseBoutons()
     Label3->setVisible(busy);
     if (!ReticuleBtn->isEnabled())
         ReticuleBtn->setChecked(false);
-    Label1->setText(Session.BlancFait
-                        ? QStringLiteral("Insérez l'échantillon et cliquez sur le bouton \"Spectre\"")
-                        : QStringLiteral("Faire d'abord le blanc : installer la cuve avec solvant dans le "
-                                         "spectro puis cliquer sur le bouton \"Blanc\""));
+    Label1->setText(Session.BlancFait ? QStringLiteral("Insérez l'échantillon et cliquez sur le bouton \"Spectre\"")
+                                      : BlankBanner());
 }
 
 void TTraceSpectre::RepaintGraph()
@@ -174,7 +172,10 @@ void TTraceSpectre::BlancBtnClick()
 
 void TTraceSpectre::BlancTermine()
 {
-    Session.BlankEnded();
+    // A blank the instrument refused is not a reference: the window asks
+    // for it again, with the instrument's reason.
+    Session.BlankEnded(Spectro->StatusOk);
+    NoteBlank(Spectro->StatusOk);
     ActualiseBoutons();
 }
 
@@ -286,7 +287,7 @@ void TTraceSpectre::SaveAction(SaveTarget target)
     if (!FormDDE)
         return;
     const Tgraphe &graph = Session.Graphe;
-    if (SaveWith(target, [&graph](bool toTabvista) { FormDDE->ExportSpectre(graph, toTabvista); },
+    if (SaveWith(target, [&graph](bool toTabvista) { return FormDDE->ExportSpectre(graph, toTabvista); },
                  [&graph](const QString &name, int filter) { return FormDDE->SauveSpectre(graph, name, filter); }))
         Session.Sauve = true;
 }
@@ -294,6 +295,11 @@ void TTraceSpectre::SaveAction(SaveTarget target)
 SpaceAction TTraceSpectre::SpaceBarAction() const
 {
     return Session.SpaceBar(Spectro->Controlled, Spectro->Busy);
+}
+
+bool TTraceSpectre::CloseWaits() const
+{
+    return Spectro->Busy;
 }
 
 bool TTraceSpectre::FormCloseQuery()

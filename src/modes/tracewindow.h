@@ -61,6 +61,8 @@ public:
     void PrintBtnClick();
     // The graph repainted at once, cross-hair and colour band included.
     void RepaintGraph();
+    // Closing waits while the instrument is busy.
+    bool CloseWaits() const override;
 
 protected:
     void FormActivate() override;

@@ -261,7 +261,7 @@ TEST_CASE("the space bar: the blank first, then unknowns")
     REQUIRE(s.series.SpaceBar(false) == SpaceAction::Blank);
     s.series.BlankStarted();
     REQUIRE(s.series.SpaceBar(true) == SpaceAction::None); // not a second blank
-    REQUIRE(s.series.BlancTermine());
+    REQUIRE(s.series.BlancTermine(true));
     REQUIRE(s.series.SpaceBar(false) == SpaceAction::None); // no line yet
     for (const char *c : {"1", "2", "3"})
         s.Standard(c, std::stod(c) / 10);

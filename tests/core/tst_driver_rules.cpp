@@ -350,9 +350,9 @@ struct HandClock : DriverEnv {
 
 TEST_CASE("arriving values keep a long scan from being given up")
 {
-    TspectroVandoral s;
     QueuedLine line;
-    HandClock clock;
+    HandClock clock; // both outlive the driver, which stops its watch
+    TspectroVandoral s;
     s.Port = &line;
     s.Env = &clock;
     s.SilenceMs = 1000;

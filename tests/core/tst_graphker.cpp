@@ -237,10 +237,14 @@ TEST_CASE("emptyGraphDrawsAxesOnly")
 
 TEST_CASE("missingValueBreaksTheLine")
 {
+    // Lines (mode 0) and the one line of a spectrum (mode 1, whose full
+    // repaint also draws to the first point of each run).
+    for (auto [mode, expected] : {std::pair{0, std::vector<int>{4, 3}}, std::pair{1, std::vector<int>{5, 4}}}) {
+    CAPTURE(mode);
     Fixture f;
     f.g.SetWorld(0, 0, 10, 2);
     f.Points({1, 1.1, 1.2, 1.3, 1.4, MissingValue, 1.6, 1.7, 1.8, 1.9});
-    f.g.DrawMode = 0;
+    f.g.DrawMode = std::uint8_t(mode);
     f.g.Draw();
     std::vector<int> runs; // line-tos between moves in the curve's colour
     for (const auto &op : f.canvas.ops) {
@@ -251,12 +255,17 @@ TEST_CASE("missingValueBreaksTheLine")
         else if (op.kind == DrawOp::Line && !runs.empty())
             ++runs.back();
     }
-    REQUIRE(runs == (std::vector<int>{4, 3}));
+    REQUIRE(runs == expected);
     int px, py;
     f.g.WorldToPixel(6, 1.6, px, py);
     REQUIRE(std::any_of(f.canvas.ops.begin(), f.canvas.ops.end(), [&](const DrawOp &op) {
         return op.kind == DrawOp::Move && op.pen == clBlue && op.x == px && op.y == py;
     }));
+    // Nothing of the curve goes to the missing value's pixel -1 (the top edge).
+    REQUIRE(std::none_of(f.canvas.ops.begin(), f.canvas.ops.end(), [](const DrawOp &op) {
+        return op.pen == clBlue && (op.kind == DrawOp::Line || op.kind == DrawOp::Move) && (op.y == -1 || op.x == -1);
+    }));
+    }
 }
 
 TEST_CASE("polylineIgnoresCurve2")

@@ -27,7 +27,7 @@ struct Run {
     Run &Ready()
     {
         run.BlankStarted();
-        run.BlankEnded();
+        run.BlankEnded(true);
         return *this;
     }
     // A whole scan for the point under way: the absorbance `a` at Lambda and
@@ -140,7 +140,7 @@ TEST_CASE_FIXTURE(Run, "a blank makes the run ready and lays out the nominal tim
     REQUIRE(run.GrapheCinetique.X[3] == 36.0);
     REQUIRE(run.GrapheCinetique.X[1500] == 18000.0);
     REQUIRE(!run.BlancFait);
-    run.BlankEnded();
+    run.BlankEnded(true);
     REQUIRE(run.BlancFait);
     REQUIRE(run.Etat == EtatCinetique::Pret);
     REQUIRE(!run.Pending());

@@ -39,7 +39,7 @@ TEST_CASE_FIXTURE(Session, "blank, then scan, then what may start")
     REQUIRE(s.SpaceBar(false, false) == SpaceAction::None); // the key passes on
     s.BlankStarted();
     REQUIRE(!s.CanBlank(true, true));
-    s.BlankEnded();
+    s.BlankEnded(true);
     REQUIRE(s.CanScan(true, false));
     REQUIRE(!s.CanScan(false, false));
     REQUIRE(!s.CanScan(true, true));

@@ -132,21 +132,28 @@ void TestExport::refusedMacro()
     tabvista.refuse = true;
     QVERIFY(tabvista.Start());
     Exporter e;
-    e.dde.ExportSpectre(e.graph, true);
-    QCOMPARE(e.dialogs.asked, QStringList{QString::fromUtf8("message:CLIP|LOAD() non exécuté")});
-    QCOMPARE(e.constante.NewPage(), 1);
+    // Twice: a refused send does not use up the first send's "CLIP|LOAD()".
+    QVERIFY(!e.dde.ExportSpectre(e.graph, true));
+    QVERIFY(!e.dde.ExportSpectre(e.graph, true));
+    QCOMPARE(e.dialogs.asked, (QStringList{QString::fromUtf8("message:CLIP|LOAD() non exécuté\nLes données sont "
+                                                             "dans le presse-papiers."),
+                                           QString::fromUtf8("message:CLIP|LOAD() non exécuté\nLes données sont "
+                                                             "dans le presse-papiers.")}));
+    // A send that failed does not use up the choice of a new file.
+    QCOMPARE(e.constante.NewPage(), 0);
     QCOMPARE(ToCp(QGuiApplication::clipboard()->text()), e.dde.LastBlock);
 }
 
 void TestExport::noAnalysisProgram()
 {
     Exporter e; // nothing listens and the command cannot start
-    e.dde.ExportSpectre(e.graph, true);
-    QCOMPARE(e.dialogs.asked, QStringList{"message:Impossible de lancer Tabvista"});
+    QVERIFY(!e.dde.ExportSpectre(e.graph, true));
+    QCOMPARE(e.dialogs.asked,
+             QStringList{QString::fromUtf8("message:Impossible de lancer Tabvista\nLes données sont dans le presse-papiers.")});
     QCOMPARE(e.waits, QList<int>{1000}); // the retry's wait; no start, so no 2000 ms
     QVERIFY(!e.dde.LastBlock.empty());
     QCOMPARE(ToCp(QGuiApplication::clipboard()->text()), e.dde.LastBlock); // the data stay there
-    QCOMPARE(e.constante.NewPage(), 1);
+    QCOMPARE(e.constante.NewPage(), 0);
 }
 
 void TestExport::analysisProgramIsStarted()

@@ -423,6 +423,7 @@ void TestKinetics::lostValueLeavesAGap()
     TCinetiqueForm &w = k.w;
     // A first run leaves values at every index.
     QVERIFY(k.Run());
+    b.dialogs.answers = {true}; // "Les effacer ?" for the unsaved run
     w.ResetBtnClick();
     b.spectro->Nombre = 2;
     QVERIFY(k.Run());

@@ -83,7 +83,8 @@ class TestTrace : public QObject {
 private slots:
     void initTestCase();
     void spaceBarBlankThenScan();
-    void blankErrorStillAllowsTheScan();
+    void refusedBlankIsAskedAgain_data();
+    void refusedBlankIsAskedAgain();
     void wideModelGives911Points();
     void valueAboveTheTopRaisesIt();
     void autoScale_data();
@@ -146,18 +147,39 @@ void TestTrace::spaceBarBlankThenScan()
     QCOMPARE(w.CouleursPB->width(), w.PaintBox->width());
 }
 
-void TestTrace::blankErrorStillAllowsTheScan()
+void TestTrace::refusedBlankIsAskedAgain_data()
 {
-    ModeBench b([](SimOptions &o) { o.errors["SETREF"] = {"E02", 1}; });
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("E91") << "E91" << QString::fromUtf8("Attendre la fin de l'étalonnage");
+    QTest::newRow("E02") << "E02" << QString::fromUtf8("Problème de lampe UV");
+    QTest::newRow("E93") << "E93" << QString::fromUtf8("Appuyer sur la touche OK (F2) du spectro");
+}
+
+void TestTrace::refusedBlankIsAskedAgain()
+{
+    QFETCH(QString, status);
+    QFETCH(QString, message);
+    ModeBench b([&](SimOptions &o) { o.errors["SETREF"] = {status.toStdString(), 1}; });
     QVERIFY(b.started);
     TTraceSpectre w;
     b.Attach(w);
     Show(w);
     w.BlancBtn->click();
     QVERIFY(b.WaitIdle());
+    // No reference was taken: no scan, and the banner says why and what to do.
+    QVERIFY(!w.Session.BlancFait);
+    QVERIFY(!w.SpectreBtn->isEnabled());
+    QCOMPARE(w.StatusText(), message);
+    QVERIFY(w.Label1->text().contains(message));
+    QVERIFY(w.Label1->text().contains(QStringLiteral("\"Blanc\"")));
+    // The space bar takes the blank again, which the instrument now does.
+    QTest::keyClick(&w, Qt::Key_Space);
+    QVERIFY(b.WaitIdle());
+    QCOMPARE(b.sim->CountOf("SETREF"), 2);
     QVERIFY(w.Session.BlancFait);
     QVERIFY(w.SpectreBtn->isEnabled());
-    QCOMPARE(w.StatusText(), QString::fromUtf8("Problème de lampe UV"));
+    QVERIFY(w.Label1->text().startsWith(QString::fromUtf8("Insérez l'échantillon")));
 }
 
 void TestTrace::wideModelGives911Points()

@@ -168,7 +168,8 @@ int Scan(TspectroVandoral &spectro, QtSerialLine &line, const Options &o, const 
     auto failed = [&](const QString &what) {
         Say(stderr, QStringLiteral("vandoral-cli: ") + what);
         // Control goes back whenever it was taken, so the instrument's keys
-        // work again.
+        // work again; a scan under way is not waited for.
+        spectro.Abandon();
         if (line.IsOpen() && spectro.Controlled)
             spectro.Release();
         line.Close();
@@ -232,6 +233,11 @@ int Scan(TspectroVandoral &spectro, QtSerialLine &line, const Options &o, const 
                           .arg(spectro.LambdaMax));
     spectro.Release();
     line.Close();
+    // Unreadable values stay as empty fields; the user is told how many.
+    if (readable < received)
+        Say(stderr, QStringLiteral("vandoral-cli: %1 valeur(s) illisible(s) sur %2, laissée(s) vide(s)")
+                        .arg(received - readable)
+                        .arg(received));
 
     const std::string comment = o.comment.isEmpty()
         ? "Spectre " + spectro.ModelName + " "
