@@ -230,6 +230,7 @@ bool TBeerForm::StartScan(std::function<void()> done)
         UpdateControls();
         return false;
     }
+    RafraichitControle(); // the connect buttons wait for its end
     return true;
 }
 
@@ -257,7 +258,9 @@ void TBeerForm::ZeroBtnClick()
         Label3->clear();
         SayBusy();
         UpdateControls();
+        return;
     }
+    RafraichitControle(); // the connect buttons wait for its end
 }
 
 void TBeerForm::BlancTermine()

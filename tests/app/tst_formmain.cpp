@@ -123,6 +123,8 @@ private slots:
     void controlRefusedTwice();
     void modesAndRouting();
     void closeInControlSendsRelease();
+    void mainWindowDuringAMeasurement_data();
+    void mainWindowDuringAMeasurement();
     void quitDuringSearch();
     void quitDuringTakeControl();
     void instrumentFoundAgainAfterItWasLost();
@@ -287,6 +289,84 @@ void TestFormMain::closeInControlSendsRelease()
     b.form->close();
     QCOMPARE(sim.Commands(), (std::vector<std::string>{"ID?", "CONTROL", "RELEASE"}));
     QCOMPARE(b.Setting("Spectro", "Test"), std::string("1")); // the default, written back
+}
+
+void TestFormMain::mainWindowDuringAMeasurement_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("action");
+    for (const char *mode : {"spectre", "cinetique", "beer"})
+        for (const char *action : {"Deconnect", "Quitter"})
+            QTest::newRow(qPrintable(QString("%1, %2").arg(mode, action))) << QString(mode) << QString(action);
+}
+
+void TestFormMain::mainWindowDuringAMeasurement()
+{
+    // "Déconnect." and "Quitter" in the main window while a scan arrives (a
+    // spectrum, a kinetics point, the Beer-Lambert window's spectrum): no
+    // RELEASE over it, the measurement ends whole, and "Quitter" then closes
+    // after the windows' own questions.
+    QFETCH(QString, mode);
+    QFETCH(QString, action);
+    Bench b(1);
+    PtySimulator &sim = b.Sim(1, [](SimOptions &o) { o.charMicros = 1e6 / 960.0 / 4; }); // a scan in about 1 s
+    b.Start();
+    QVERIFY(Spectro->Controlled);
+    TModeForm *w = nullptr;
+    std::function<bool()> scanWhole;
+    if (mode == "spectre") {
+        b.form->SpectreMinMaxBtn->click();
+        b.spectreForm->BlancBtnClick();
+        QTRY_VERIFY_WITH_TIMEOUT(b.spectreForm->Session.BlancFait, 5000);
+        b.spectreForm->SpectreBtnClick();
+        w = b.spectreForm.get();
+        scanWhole = [&] { return b.spectreForm->Session.Graphe.PointCount == 471; };
+    } else if (mode == "cinetique") {
+        b.form->CinetiqueBtn->click();
+        b.cinetiqueForm->BlancBtnClick();
+        QTRY_VERIFY_WITH_TIMEOUT(b.cinetiqueForm->Session.BlancFait && !Spectro->Busy, 5000);
+        b.cinetiqueForm->StartBtnClick();
+        w = b.cinetiqueForm.get();
+        scanWhole = [&] { return b.cinetiqueForm->Session.GrapheCinetique.PointCount == 1; };
+    } else {
+        b.form->BeerBtn->click();
+        b.beerForm->ZeroBtnClick();
+        QTRY_VERIFY_WITH_TIMEOUT(b.beerForm->Session.BlancFait && !Spectro->Busy, 5000);
+        b.beerForm->SpectreBtnClick();
+        w = b.beerForm.get();
+        scanWhole = [&] { return b.beerForm->Session.SpectrumGraph.PointCount == 471; };
+    }
+    QVERIFY(Spectro->Busy);
+    QVERIFY(!b.form->ConnectBtn->isEnabled());
+    b.dialogs.asked.clear();
+    if (action == "Deconnect") {
+        b.form->ConnectBtnClick(); // as a click that still arrives
+        QTRY_VERIFY_WITH_TIMEOUT(!Spectro->Busy, 10000);
+        QVERIFY(scanWhole());
+        QCOMPARE(sim.CountOf("RELEASE"), 0);
+        QVERIFY(Spectro->Controlled);
+        QVERIFY(b.form->ConnectBtn->isEnabled());
+        QVERIFY(b.dialogs.asked.isEmpty());
+        return;
+    }
+    // "Quitter": the kinetics window asks to stop its run ("Oui"); the
+    // spectrum asks "Sauvegarde ?" once it is whole ("Non").
+    b.dialogs.answers = {true, false};
+    b.form->ExitBtn->click();
+    QVERIFY(b.form->isVisible());
+    QCOMPARE(sim.CountOf("RELEASE"), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!b.form->isVisible(), 10000);
+    QVERIFY(scanWhole());
+    QVERIFY(!w->isVisible());
+    const std::vector<std::string> commands = sim.Commands();
+    QCOMPARE(commands.back(), std::string("RELEASE"));
+    QCOMPARE(sim.CountOf("RELEASE"), 1);
+    QStringList expected;
+    if (mode == "cinetique")
+        expected << QString::fromUtf8("question:arrêt de l'acquisition en cours");
+    if (mode == "spectre")
+        expected << QStringLiteral("question:Sauvegarde ?");
+    QCOMPARE(b.dialogs.asked.filter("question:"), expected);
 }
 
 void TestFormMain::quitDuringSearch()

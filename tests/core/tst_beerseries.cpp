@@ -254,6 +254,16 @@ TEST_CASE_FIXTURE(Series, "reset keeps the blank, the bounds and the slope")
     REQUIRE(series.Sauve);
 }
 
+TEST_CASE("a blank the instrument refused is no blank")
+{
+    Series s;
+    s.series.BlancFait = false;
+    s.series.BlankStarted();
+    REQUIRE(s.series.BlancTermine(false));
+    REQUIRE(!s.series.BlancFait);
+    REQUIRE(s.series.SpaceBar(false) == SpaceAction::Blank);
+}
+
 TEST_CASE("the space bar: the blank first, then unknowns")
 {
     Series s;

@@ -112,6 +112,47 @@ TEST_CASE("extension")
     }
 }
 
+TEST_CASE("final names")
+{
+    REQUIRE(FinalFileName("spectre", TextFilter) == "spectre.TXT");
+    REQUIRE(FinalFileName("spectre", CsvFilter) == "spectre.CSV");
+    REQUIRE(FinalFileName("spectre.txt", CsvFilter) == "spectre.txt");
+    REQUIRE(FinalFileName("/tmp/a.b/spectre", TextFilter) == "/tmp/a.b/spectre.TXT");
+}
+
+TEST_CASE("a missing value is an empty field")
+{
+    // Not 1E-0026, which a spreadsheet reads as an absorbance of 0: the row
+    // keeps its abscissa and the value's field stays empty.
+    TempDir dir_;
+    struct Row {
+        std::string tag;
+        std::string name;
+        char sep;
+        std::string bytes;
+    };
+    std::vector<Row> rows;
+    rows.push_back({"text", "m.txt", ',', "essai\r\nt\tA\tA2\r\ns\t\t\r\ntemps\tAbsorbance\tAbsorbance\r\n"
+                                          "512,0\t\t0,1\r\n513,0\t1,0\t\r\n"});
+    rows.push_back({"csv", "m.csv", ',', "essai\nt;A;A2\ns;;\ntemps;Absorbance;Absorbance\n512,0;;0,1\n513,0;1,0;\n"});
+    for (const Row &row : rows) SUBCASE(row.tag.c_str()) {
+        SeparatorScope scope(row.sep);
+        Tgraphe g = Graph(BlockKind::Cinetique);
+        g.Curve1.Y[0] = MissingValue;
+        g.Curve2.Y[1] = MissingValue;
+        FileRequest r;
+        r.kind = BlockKind::Cinetique;
+        r.graph = &g;
+        r.twoCurves = true;
+        r.comment = "essai";
+        std::string finalName, error;
+        REQUIRE(SauveFichier(dir_.filePath(row.name), TextFilter, r, &finalName, &error));
+        std::string contents;
+        REQUIRE(ReadWholeFile(finalName, contents) == FileState::Read);
+        REQUIRE(contents == row.bytes);
+    }
+}
+
 TEST_CASE("failedSaveKeepsOldFile")
 {
     struct Row {

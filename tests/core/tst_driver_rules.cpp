@@ -340,6 +340,13 @@ struct QueuedLine : SerialLine {
 struct HandClock : DriverEnv {
     std::uint64_t Milliseconds() override { return ms; }
     void Sleep(int m) override { ms += std::uint64_t(m); }
+    // What the window messages would do while an exchange waits.
+    void PumpEvents() override
+    {
+        if (pump)
+            pump();
+    }
+    std::function<void()> pump;
     void StartTicker(int, std::function<void()>) override { ticking = true; }
     void StopTicker() override { ticking = false; }
     std::uint64_t ms = 5000;
@@ -378,4 +385,79 @@ TEST_CASE("arriving values keep a long scan from being given up")
     REQUIRE(!s.Busy);
     REQUIRE(e.points.size() == 10);
     REQUIRE(s.LastMessage == TspectroVandoral::NoAnswerText);
+}
+
+TEST_CASE("synchronous exchanges and measurements never overlap")
+{
+    QueuedLine line;
+    HandClock clock;
+    TspectroVandoral s;
+    s.Port = &line;
+    s.Env = &clock;
+    Events e;
+    e.Attach(s);
+    // A timer asks for a scan and a blank while CONTROL waits for its reply:
+    // both refused, nothing sent; the reply then arrives.
+    bool scanStarted = true, blankStarted = true;
+    int pumps = 0;
+    clock.pump = [&] {
+        if (++pumps == 2) {
+            scanStarted = s.Scan(e.Point(), e.Done());
+            blankStarted = s.SetRef(e.Done());
+            line.received = "E00\r\n";
+            s.DataAvailable(int(line.received.size()));
+        }
+    };
+    REQUIRE(s.TakeControl());
+    REQUIRE(!scanStarted);
+    REQUIRE(!blankStarted);
+    REQUIRE(line.sent == "CONTROL\r\n");
+    REQUIRE(!s.Busy);
+    REQUIRE(!s.Exchanging());
+    // Once the exchange is over, the scan goes.
+    clock.pump = nullptr;
+    REQUIRE(s.Scan(e.Point(), e.Done()));
+    // During it no exchange replaces its reply handler.
+    line.sent.clear();
+    REQUIRE(!s.Release());
+    REQUIRE(!s.TakeControl());
+    REQUIRE(s.Identify().empty());
+    REQUIRE(line.sent.empty());
+    REQUIRE(s.Controlled);
+    line.received = "0.5\r\nE00\r\n";
+    s.DataAvailable(int(line.received.size()));
+    REQUIRE(e.points.size() == 1);
+    REQUIRE(e.log.back() == "done");
+    // The scan over, control can be given back.
+    clock.pump = [&] {
+        line.received = "E00\r\n";
+        s.DataAvailable(int(line.received.size()));
+    };
+    REQUIRE(s.Release());
+    REQUIRE(line.sent == "RELEASE\r\n");
+    REQUIRE(!s.Controlled);
+}
+
+TEST_CASE("the status of the last blank or scan")
+{
+    struct Row {
+        std::string tag;
+        std::string status;
+        bool ok;
+    };
+    std::vector<Row> rows;
+    rows.push_back({"done", "E00", true});
+    rows.push_back({"calibrating", "E91", false});
+    rows.push_back({"UV lamp", "E02", false});
+    rows.push_back({"press OK", "E93", false});
+    for (const Row &row : rows) SUBCASE(row.tag.c_str()) {
+        TspectroVandoral s;
+        Events e;
+        e.Attach(s);
+        REQUIRE(s.SetRef(e.Done()));
+        Feed(s, row.status + "\r\n");
+        REQUIRE(e.log.back() == "done");
+        REQUIRE(s.StatusOk == row.ok);
+        REQUIRE(s.LastMessage.empty() == row.ok);
+    }
 }

@@ -129,6 +129,16 @@ TEST_CASE("the controls follow the state")
     }
 }
 
+TEST_CASE_FIXTURE(Run, "a blank the instrument refused is no blank")
+{
+    run.BlankStarted();
+    run.BlankEnded(false);
+    REQUIRE(!run.BlancFait);
+    REQUIRE(!run.CanStart(true));
+    REQUIRE(!run.CanSpectre(true));
+    REQUIRE(run.SpaceBar(true) == SpaceAction::Blank); // asked for again
+}
+
 TEST_CASE_FIXTURE(Run, "a blank makes the run ready and lays out the nominal times")
 {
     spectro.Deltat = 12;
@@ -292,6 +302,80 @@ TEST_CASE_FIXTURE(Run, "a value that did not arrive leaves a gap, not an earlier
     run.PointTermine();
     REQUIRE(run.GrapheCinetique.Curve1.Y[0] == MissingValue);
     REQUIRE(run.GrapheCinetique.Curve2.Y[0] == 0.3);
+}
+
+TEST_CASE_FIXTURE(Run, "a finished run's unsaved points are not cleared unasked")
+{
+    Ready();
+    run.Start();
+    RunToEnd();
+    // Closing, a blank, a reset or a new run would lose them: they ask; the
+    // space bar takes no blank over them.
+    REQUIRE(run.AsksSave());
+    REQUIRE(run.CanBlank(true));
+    REQUIRE(run.SpaceBar(true) == SpaceAction::None);
+    run.Sauve = true;
+    REQUIRE(!run.AsksSave());
+    REQUIRE(run.SpaceBar(true) == SpaceAction::Blank);
+    // Three points: nothing to ask about.
+    Run small(2);
+    small.Ready();
+    small.run.Start();
+    small.RunToEnd();
+    REQUIRE(small.run.GrapheCinetique.PointCount == 3);
+    REQUIRE(small.run.SpaceBar(true) == SpaceAction::Blank);
+}
+
+TEST_CASE_FIXTURE(Run, "a single spectrum after a run keeps the run's wavelengths")
+{
+    Ready();
+    run.SpectreStarted();
+    REQUIRE(run.WavelengthsEditable()); // before any run: they may change
+    run.SpectreTermine();
+    run.Start();
+    RunToEnd();
+    run.SpectreStarted();
+    REQUIRE(!run.WavelengthsEditable()); // the saved columns stay the run's
+    run.SpectreTermine();
+    REQUIRE(!run.WavelengthsEditable());
+    run.Reset();
+    REQUIRE(run.WavelengthsEditable());
+}
+
+TEST_CASE_FIXTURE(Run, "a new run starts from the full range, not the previous run's")
+{
+    Ready();
+    run.Start();
+    RunToEnd();
+    run.PreparePlot();
+    REQUIRE(run.GrapheCinetique.WorldY.Max == 1.0); // fitted to the finished run
+    run.Reset();
+    run.Start();
+    REQUIRE(run.GrapheCinetique.WorldY.Min == 0.0);
+    REQUIRE(run.GrapheCinetique.WorldY.Max == spectro.AbsMax);
+}
+
+TEST_CASE_FIXTURE(Run, "a tick that fell inside an exchange is caught up once the line is free")
+{
+    Ready();
+    run.Start();
+    REQUIRE(run.BeginPoint(false));
+    Scan(0.5);
+    run.PointTermine();
+    REQUIRE(!run.CatchUpDue());
+    // The tick comes while CONTROL waits for its reply: the driver refuses
+    // the scan.
+    REQUIRE(TickAndBegin());
+    run.PointRefused();
+    REQUIRE(run.CatchUpDue());
+    now += 0.3; // the exchange ends
+    REQUIRE(run.BeginPoint(false));
+    REQUIRE(!run.CatchUpDue());
+    REQUIRE(SameNumber(run.TempsPoint, 8.3)); // stamped when it was really taken
+    Scan(0.4);
+    run.PointTermine();
+    REQUIRE(run.GrapheCinetique.X[1] == 8.0);
+    REQUIRE(run.GrapheCinetique.Curve1.Y[1] == 0.4);
 }
 
 TEST_CASE_FIXTURE(Run, "the single spectrum returns to the state it came from")

@@ -58,6 +58,18 @@ TEST_CASE_FIXTURE(Session, "blank, then scan, then what may start")
     REQUIRE(!s.AsksSave());
 }
 
+TEST_CASE_FIXTURE(Session, "a blank the instrument refused is no blank, even after a good one")
+{
+    s.BlankStarted();
+    s.BlankEnded(true);
+    REQUIRE(s.CanScan(true, false));
+    s.BlankStarted();
+    s.BlankEnded(false);
+    REQUIRE(!s.BlancFait);
+    REQUIRE(!s.CanScan(true, false));
+    REQUIRE(s.SpaceBar(true, false) == SpaceAction::Blank);
+}
+
 TEST_CASE_FIXTURE(Session, "a value above the top raises it to 1.05 times")
 {
     s.ScanStarted(330, 800);
