@@ -12,6 +12,7 @@
 #include "separator.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
@@ -101,6 +102,11 @@ private slots:
     void outOfRangeAndOptions();
     void correctionsAndUndo();
     void rowIsFixedWhileMeasuring();
+    void listActionsWaitForAMeasurement_data();
+    void listActionsWaitForAMeasurement();
+    void resetAsksForAnUnsavedSeries();
+    void refusedBlankIsAskedAgain_data();
+    void refusedBlankIsAskedAgain();
     void wavelengthIsFixedWhileMeasuring();
     void unreadableAbsorbance();
     void unknownWithoutFit();
@@ -328,6 +334,112 @@ void TestBeer::rowIsFixedWhileMeasuring()
     QCOMPARE(w.Session.BeerGraph.X[2], 3.5); // standard 3 corrected
     QCOMPARE(w.Session.BeerGraph.Curve1.Y[2], 0.9);
     QCOMPARE(int(w.Session.BeerGraph.PointCount), 3);
+}
+
+void TestBeer::listActionsWaitForAMeasurement_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::newRow("Défaire") << "undo";
+    QTest::newRow("the save (which sorts)") << "save";
+    QTest::newRow("RàZ") << "reset";
+    QTest::newRow("Options") << "options";
+}
+
+void TestBeer::listActionsWaitForAMeasurement()
+{
+    // While standard 3 is corrected, an action on the list would move its
+    // result to another standard or drop it: refused, the status bar says so.
+    QFETCH(QString, action);
+    ModeBench b(Levels({0.3, 0.1, 0.2, 0.9}, [](SimOptions &o) { o.charMicros = 1e6 / 960.0 / 4; }));
+    QVERIFY(b.started);
+    Beer beer(b);
+    QVERIFY(beer.ok);
+    TBeerForm &w = *beer.w;
+    for (const char *c : {"3", "1", "2"})
+        QVERIFY(beer.Standard(QString(c)));
+    w.BeerMesureGrid->setCurrentCell(2, 0); // standard 1 (concentration 3)
+    w.BeerMesureGrid->item(2, 0)->setText("3,5");
+    w.ValidateEntry();
+    QVERIFY(b.spectro->Busy);
+    b.dialogs.asked.clear();
+    b.dialogs.answers = {true, true};
+    b.dialogs.saveName = b.dir.filePath("serie");
+    if (action == "undo") {
+        w.BeerMesureGrid->setCurrentCell(3, 0);
+        w.UndoBtnClick();
+    } else if (action == "save") {
+        w.FileM->trigger();
+    } else if (action == "reset") {
+        w.ResetBtnClick();
+    } else {
+        w.AcquisitionItemClick();
+    }
+    QCOMPARE(w.StatusText(), QString::fromUtf8("Le spectro est occupé : attendre la fin de la mesure en cours"));
+    QVERIFY(b.dialogs.asked.isEmpty());
+    QVERIFY(!QFile::exists(b.dir.filePath("serie.TXT")));
+    QVERIFY(b.WaitIdle());
+    // The corrected standard is the one whose row was validated.
+    QCOMPARE(int(w.Session.BeerGraph.PointCount), 3);
+    QCOMPARE(w.Session.BeerGraph.X[0], 3.5);
+    QCOMPARE(w.Session.BeerGraph.Curve1.Y[0], 0.9);
+    QCOMPARE(w.Session.BeerGraph.X[1], 1.0);
+    QCOMPARE(w.Session.BeerGraph.Curve1.Y[1], 0.1);
+}
+
+void TestBeer::resetAsksForAnUnsavedSeries()
+{
+    ModeBench b(Levels({0.1, 0.2, 0.3}));
+    QVERIFY(b.started);
+    Beer beer(b);
+    QVERIFY(beer.ok);
+    TBeerForm &w = *beer.w;
+    for (const char *c : {"1", "2", "3"})
+        QVERIFY(beer.Standard(QString(c)));
+    b.dialogs.asked.clear();
+    b.dialogs.answers = {false};
+    w.ResetBtn->click();
+    QCOMPARE(b.dialogs.asked,
+             QStringList{QString::fromUtf8("question:Les étalons ne sont pas enregistrés. Tout effacer ?")});
+    QCOMPARE(w.Session.StandardCount(), 3); // "Non": nothing changes
+    // Saved: nothing to ask, the series goes.
+    w.ClipM->trigger();
+    QVERIFY(w.Session.Sauve);
+    b.dialogs.asked.clear();
+    w.ResetBtn->click();
+    QVERIFY(b.dialogs.asked.isEmpty());
+    QCOMPARE(w.Session.StandardCount(), 0);
+}
+
+void TestBeer::refusedBlankIsAskedAgain_data()
+{
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("E91") << "E91" << QString::fromUtf8("Attendre la fin de l'étalonnage");
+    QTest::newRow("E02") << "E02" << QString::fromUtf8("Problème de lampe UV");
+    QTest::newRow("E93") << "E93" << QString::fromUtf8("Appuyer sur la touche OK (F2) du spectro");
+}
+
+void TestBeer::refusedBlankIsAskedAgain()
+{
+    QFETCH(QString, status);
+    QFETCH(QString, message);
+    ModeBench b(Levels({0.2}, [&](SimOptions &o) { o.errors["SETREF"] = {status.toStdString(), 1}; }));
+    QVERIFY(b.started);
+    Beer beer(b, false);
+    QVERIFY(beer.ok);
+    TBeerForm &w = *beer.w;
+    w.ZeroBtnClick();
+    QVERIFY(b.WaitIdle());
+    QVERIFY(!w.Session.BlancFait);
+    QVERIFY(!w.BeerMesureGrid->isEnabled());
+    QVERIFY(w.PanelBlanc->isVisible());
+    QVERIFY(w.PanelBlanc->text().contains(message));
+    QTest::keyClick(&w, Qt::Key_Space); // the blank again, which the instrument does now
+    QVERIFY(b.WaitIdle());
+    QCOMPARE(b.sim->CountOf("SETREF"), 2);
+    QVERIFY(w.Session.BlancFait);
+    QVERIFY(w.BeerMesureGrid->isEnabled());
+    QVERIFY(!w.PanelBlanc->isVisible());
 }
 
 void TestBeer::wavelengthIsFixedWhileMeasuring()

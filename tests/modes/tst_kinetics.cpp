@@ -96,6 +96,12 @@ private slots:
     void markersAreDragged();
     void foldedPanelIsNotRepainted();
     void singleSpectrumKeepsAFinishedRun();
+    void unsavedRunIsNotClearedUnasked_data();
+    void unsavedRunIsNotClearedUnasked();
+    void refusedBlankIsAskedAgain_data();
+    void refusedBlankIsAskedAgain();
+    void numberOfPointsKeepsThePace();
+    void closingDuringARunAsksBothQuestions();
     void realTimeStampsAreNominal();
     void storedParametersComeBack();
     void limitsFollowTheInstrument();
@@ -223,7 +229,8 @@ void TestKinetics::closingQuestions()
     if (running) {
         QVERIFY(w.TimerSpectre.isActive());
         b.dialogs.answers = {true};
-        QVERIFY(w.close());
+        w.close(); // at once, or when the point under way ends
+        QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 5000);
         QVERIFY(!w.TimerSpectre.isActive());
     }
 }
@@ -328,6 +335,8 @@ void TestKinetics::singleSpectrumKeepsAFinishedRun()
     w.SpectreBtnClick();
     QCOMPARE(int(w.Session.Etat), int(EtatCinetique::Spectre));
     QVERIFY(!w.ConnectBtn->isEnabled());
+    // The saved columns stay the run's: its wavelengths cannot change now.
+    QVERIFY(!w.LambdaBisCB->isEnabled() && !w.LambdaSE->isEnabled() && !w.LambdaBisSE->isEnabled());
     QVERIFY(!w.RegSaveBtn->isEnabled());
     QTRY_COMPARE_WITH_TIMEOUT(int(w.Session.Etat), int(EtatCinetique::Arrete), 5000);
     QVERIFY(!w.Folded()); // the panel opens on the new spectrum
@@ -337,6 +346,125 @@ void TestKinetics::singleSpectrumKeepsAFinishedRun()
     b.dialogs.asked.clear();
     QVERIFY(w.close());
     QCOMPARE(b.dialogs.asked, QStringList{"question:Sauvegarde ?"});
+}
+
+void TestKinetics::unsavedRunIsNotClearedUnasked_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::newRow("space bar") << "space";
+    QTest::newRow("Blanc") << "blank";
+    QTest::newRow("RàZ") << "reset";
+}
+
+void TestKinetics::unsavedRunIsNotClearedUnasked()
+{
+    // A finished run of 6 points, not saved: the sample is in the cuvette.
+    QFETCH(QString, action);
+    ModeBench b(Reaction);
+    QVERIFY(b.started);
+    Kinetics k(b);
+    QVERIFY(k.ok);
+    TCinetiqueForm &w = k.w;
+    QVERIFY(k.Run());
+    const int setrefs = b.sim->CountOf("SETREF");
+    const QString clear = QString::fromUtf8("question:Les points de la cinétique ne sont pas enregistrés. Les effacer ?");
+    b.dialogs.asked.clear();
+    b.dialogs.answers = {false};
+    if (action == "space") {
+        QTest::keyClick(&w, Qt::Key_Space);
+        QVERIFY(b.dialogs.asked.isEmpty()); // no blank at all from the space bar
+    } else {
+        (action == "blank" ? w.BlancBtn : w.ResetBtn)->click();
+        QCOMPARE(b.dialogs.asked, QStringList{clear}); // "Non"
+    }
+    QTest::qWait(100);
+    QCOMPARE(b.sim->CountOf("SETREF"), setrefs);
+    QCOMPARE(int(w.Session.GrapheCinetique.PointCount), 6);
+    QCOMPARE(int(w.Session.Etat), int(EtatCinetique::Arrete));
+    QVERIFY(w.RegSaveBtn->isEnabled());
+    if (action == "space")
+        return;
+    // "Oui" clears it.
+    b.dialogs.answers = {true};
+    (action == "blank" ? w.BlancBtn : w.ResetBtn)->click();
+    QVERIFY(b.WaitIdle());
+    QCOMPARE(int(w.Session.GrapheCinetique.PointCount), 0);
+    QCOMPARE(int(w.Session.Etat), int(EtatCinetique::Pret));
+}
+
+void TestKinetics::refusedBlankIsAskedAgain_data()
+{
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("E91") << "E91" << QString::fromUtf8("Attendre la fin de l'étalonnage");
+    QTest::newRow("E02") << "E02" << QString::fromUtf8("Problème de lampe UV");
+    QTest::newRow("E93") << "E93" << QString::fromUtf8("Appuyer sur la touche OK (F2) du spectro");
+}
+
+void TestKinetics::refusedBlankIsAskedAgain()
+{
+    QFETCH(QString, status);
+    QFETCH(QString, message);
+    ModeBench b([&](SimOptions &o) { o.errors["SETREF"] = {status.toStdString(), 1}; });
+    QVERIFY(b.started);
+    TCinetiqueForm w;
+    b.Attach(w);
+    Show(w);
+    w.BlancBtnClick();
+    QVERIFY(b.WaitIdle());
+    QVERIFY(!w.Session.BlancFait);
+    QVERIFY(!w.startBtn->isEnabled());
+    QVERIFY(!w.SpectreBtn->isEnabled());
+    QVERIFY(w.PanelBlanc->isVisible());
+    QVERIFY(w.BlancLabel->text().contains(message));
+    QTest::keyClick(&w, Qt::Key_Space); // the blank again, done this time
+    QVERIFY(b.WaitIdle());
+    QVERIFY(w.Session.BlancFait);
+    QVERIFY(w.startBtn->isEnabled());
+    QVERIFY(!w.PanelBlanc->isVisible());
+}
+
+void TestKinetics::numberOfPointsKeepsThePace()
+{
+    // Each arrow click on the number of points would postpone the next point
+    // by a whole interval if it restarted the timer.
+    ModeBench b(Reaction);
+    QVERIFY(b.started);
+    Kinetics k(b, 20);
+    QVERIFY(k.ok);
+    TCinetiqueForm &w = k.w;
+    w.StartBtnClick();
+    QTRY_VERIFY_WITH_TIMEOUT(w.Session.GrapheCinetique.PointCount == 1 && !b.spectro->Busy, 5000);
+    QTest::qWait(60);
+    const int before = w.TimerSpectre.remainingTime();
+    w.NbreSE->setValue(25);
+    w.NbreSE->setValue(26);
+    QVERIFY(w.TimerSpectre.isActive());
+    QVERIFY2(w.TimerSpectre.remainingTime() <= before, qPrintable(QString("%1 > %2").arg(w.TimerSpectre.remainingTime()).arg(before)));
+    // A new Δt does restart it.
+    w.DeltatSE->setValue(9);
+    QVERIFY(w.TimerSpectre.remainingTime() > before);
+    w.StopBtnClick();
+}
+
+void TestKinetics::closingDuringARunAsksBothQuestions()
+{
+    // Closing stops the run ("Oui"); its points then get the question of a
+    // finished run.
+    ModeBench b(Reaction);
+    QVERIFY(b.started);
+    Kinetics k(b, 20);
+    QVERIFY(k.ok);
+    TCinetiqueForm &w = k.w;
+    w.StartBtnClick();
+    QTRY_VERIFY_WITH_TIMEOUT(w.Session.GrapheCinetique.PointCount >= 5, 10000);
+    b.dialogs.asked.clear();
+    b.dialogs.answers = {true, false};
+    w.close();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 5000);
+    QCOMPARE(int(w.Session.Etat), int(EtatCinetique::Arrete));
+    QCOMPARE(b.dialogs.asked.filter("question:"),
+             (QStringList{QString::fromUtf8("question:arrêt de l'acquisition en cours"), "question:Sauvegarde ?"}));
 }
 
 void TestKinetics::realTimeStampsAreNominal()

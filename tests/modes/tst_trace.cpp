@@ -95,6 +95,8 @@ private slots:
     void saving_data();
     void saving();
     void closingQuestions();
+    void failedHandOverStaysUnsaved();
+    void secondSaveWithoutExtensionAsks();
     void faultsMidScan_data();
     void faultsMidScan();
     void refusedRequestLeavesTheWindow();
@@ -319,6 +321,20 @@ void TestTrace::missingValueBreaksTheLine()
     const int top = w.Session.Graphe.PlotRect.Top + 2, limit = Pixel(w.Session.Graphe, 0, 2.0).y();
     for (int y = top; y < limit; ++y)
         QVERIFY2(!IsCurveBlue(img.pixel(x, y)), qPrintable(QString::number(y)));
+    // Nor after a full repaint (Auto, a resize, an activation).
+    w.RepaintGraph();
+    const QImage &again = w.PaintBox->Image();
+    for (int y = top; y < limit; ++y)
+        QVERIFY2(!IsCurveBlue(again.pixel(x, y)), qPrintable(QString::number(y)));
+    // The file keeps the wavelength's row with an empty value.
+    b.dialogs.saveName = b.dir.filePath("manque");
+    w.FileM->trigger();
+    QFile f(b.dir.filePath("manque.TXT"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray data = f.readAll();
+    const QList<QByteArray> lines = data.split('\n');
+    QVERIFY(QRegularExpression("^530[.,]0\t\r$").match(QString::fromLatin1(lines.value(4 + 200))).hasMatch());
+    QVERIFY(!data.contains("1E-0026"));
     // The readout says there is no value there.
     w.ReticuleBtn->click();
     const QPoint p = Pixel(w.Session.Graphe, 530, 1.0);
@@ -389,6 +405,65 @@ void TestTrace::closingQuestions()
     QVERIFY(w.close());
     QCOMPARE(b.dialogs.asked, QStringList{"question:Sauvegarde ?"});
     QVERIFY(!w.isVisible());
+}
+
+void TestTrace::failedHandOverStaysUnsaved()
+{
+    ModeBench b; // no analysis program: nothing listens, none can start
+    QVERIFY(b.started);
+    TTraceSpectre w;
+    b.Attach(w);
+    Show(w);
+    BlankAndScan(b, w);
+    b.dialogs.asked.clear();
+    b.dialogs.answers = {true}; // the page dialog's OK
+    w.TabvistaM->trigger();
+    QVERIFY(b.dialogs.asked.contains(
+        QString::fromUtf8("message:Impossible de lancer Tabvista\nLes données sont dans le presse-papiers.")));
+    QVERIFY(!w.Session.Sauve);
+    QCOMPARE(b.constante->NewPage(), 0); // the next send still loads a new file
+    // Closing asks, since nothing was handed over ("Non" closes).
+    b.dialogs.asked.clear();
+    b.dialogs.answers = {false};
+    QVERIFY(w.close());
+    QCOMPARE(b.dialogs.asked, QStringList{"question:Sauvegarde ?"});
+}
+
+void TestTrace::secondSaveWithoutExtensionAsks()
+{
+    ModeBench b;
+    QVERIFY(b.started);
+    TTraceSpectre w;
+    b.Attach(w);
+    Show(w);
+    BlankAndScan(b, w);
+    b.dialogs.saveName = b.dir.filePath("spectre");
+    w.FileM->trigger();
+    const QString file = b.dir.filePath("spectre.TXT");
+    QVERIFY(QFile::exists(file));
+    // The same name again: the file written would be spectre.TXT, which the
+    // dialog did not see. "Non" writes nothing.
+    QFile mark(file);
+    QVERIFY(mark.open(QIODevice::WriteOnly));
+    mark.write("old\r\n");
+    mark.close();
+    w.Session.Sauve = false;
+    b.dialogs.asked.clear();
+    b.dialogs.answers = {false};
+    w.RegSaveBtnClick();
+    QCOMPARE(b.dialogs.asked.filter("question:"),
+             QStringList{QString::fromUtf8("question:Le fichier %1 existe déjà. Le remplacer ?")
+                             .arg(QDir::toNativeSeparators(file))});
+    QVERIFY(!w.Session.Sauve);
+    QVERIFY(mark.open(QIODevice::ReadOnly));
+    QCOMPARE(mark.readAll(), QByteArray("old\r\n"));
+    mark.close();
+    // "Oui" replaces it.
+    b.dialogs.answers = {true};
+    w.RegSaveBtnClick();
+    QVERIFY(w.Session.Sauve);
+    QVERIFY(mark.open(QIODevice::ReadOnly));
+    QCOMPARE(mark.readAll().count("\r\n"), 4 + 471);
 }
 
 void TestTrace::faultsMidScan_data()

@@ -53,6 +53,7 @@ private slots:
     void attachThenIdentify();
     void searchStartsAtTheStoredPort();
     void scanToStandardOutput();
+    void unreadableValuesAreEmptyAndCounted();
     void scanToCsvFile_data();
     void scanToCsvFile();
     void failures_data();
@@ -124,6 +125,21 @@ void TestCli::scanToStandardOutput()
     QVERIFY(lines.last().startsWith("800.0\t"));
     QCOMPARE(simulator.Commands(),
              (std::vector<std::string>{"ID?", "CONTROL", "SETREF", "SCANTXT", "RELEASE"}));
+    QVERIFY(!r.err.contains("illisible"));
+}
+
+void TestCli::unreadableValuesAreEmptyAndCounted()
+{
+    sim::SimOptions o = Fast();
+    o.unreadableAt = 10; // 340 nm
+    sim::PtySimulator simulator(o);
+    QVERIFY(simulator.Start());
+    const Run r = Cli({"scan", "--device", QString::fromStdString(simulator.DevicePath())});
+    QCOMPARE(r.status, 0);
+    const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 4 + 471);
+    QCOMPARE(lines[4 + 10], QString("340.0\t"));
+    QVERIFY2(r.err.contains(QString::fromUtf8("1 valeur(s) illisible(s) sur 471")), qPrintable(r.err));
 }
 
 void TestCli::scanToCsvFile_data()
