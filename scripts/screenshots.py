@@ -95,6 +95,26 @@ def type_keys(text):
     subprocess.run(["xdotool", "key", "Return"], check=True)
 
 
+if PART == "refused":
+    # Each window after a blank the instrument refused: its banner says why
+    # and what to do.
+    main = window("Acquisition par")
+    for button, title, name in (("Tracé de spectre", "Tracé de spectre", "trace"),
+                                ("Suivi de cinétique", "Cinétique suivie", "cinetique"),
+                                ("Loi de Beer-Lambert", "Loi de Beer-Lambert", "beer")):
+        press(find(main, button, pyatspi.ROLE_PUSH_BUTTON))
+        win = window(title)
+        blanc = find(win, "Blanc")
+        press(blanc)
+        time.sleep(1.5)
+        wait(lambda: enabled(blanc))
+        time.sleep(0.5)
+        shot(win, OUT + "/refused-%s.png" % name)
+        press(find(win, "Fin"))
+        time.sleep(1)
+        main = window("Acquisition par")
+    sys.exit(0)
+
 if PART == "beer":
     main = window("Acquisition par")
     press(find(main, "Loi de Beer-Lambert", pyatspi.ROLE_PUSH_BUTTON))

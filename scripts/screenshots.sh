@@ -54,5 +54,9 @@ shoot() {
 
 # A spectrum and a kinetics run on a slow reaction; then Beer-Lambert
 # standards and unknowns of known absorbance at 545 nm.
-[ "${SHOTS:-modes beer}" = beer ] || shoot modes --speed 4 --rate 0.04
-[ "${SHOTS:-modes beer}" = modes ] || shoot beer --speed 8 --levels 0.102,0.198,0.305,0.41,0.16,0.33
+# SHOTS chooses among them ("modes beer" by default); "refused" shows each
+# window after a blank the instrument refused (E91).
+shots=" ${SHOTS:-modes beer} "
+case $shots in *" modes "*) shoot modes --speed 4 --rate 0.04 ;; esac
+case $shots in *" beer "*) shoot beer --speed 8 --levels 0.102,0.198,0.305,0.41,0.16,0.33 ;; esac
+case $shots in *" refused "*) shoot refused --speed 8 --error SETREF=E91 ;; esac

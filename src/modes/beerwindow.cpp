@@ -171,11 +171,11 @@ void TBeerForm::UpdateControls()
     BeerMesureGrid->setEnabled(Session.BlancFait);
     SpectreBtn->setEnabled(Session.BlancFait);
     PanelBlanc->setVisible(!Session.BlancFait);
-    RegSaveBtn->setVisible(Session.CanSave());
-    UndoBtn->setVisible(Session.CanUndo());
+    ShowButton(RegSaveBtn, Session.CanSave());
+    ShowButton(UndoBtn, Session.CanUndo());
     SetHint(BeerMesureGrid, QStringLiteral("Taper la valeur de ") + FromCp(Session.BeerGraph.WorldX.Name)
                                + QStringLiteral(". Valider pour lire l'absorbance"));
-    EnregistreBtn->setVisible(Spectro->Actif);
+    ShowButton(EnregistreBtn, Spectro->Actif);
     PrepareEntryRow();
     EnregistreBtn->setEnabled(Session.CanMeasureUnknown() && !busy);
     EnregistreBtn->setText(FromCp(Cut(Session.BeerGraph.WorldX.Name + " ?", 22)));

@@ -127,8 +127,15 @@ QToolButton *TModeForm::AddButton(const char *name, const QString &caption, cons
     b->setCheckable(checkable);
     SetHint(b, hint);
     b->setAccessibleName(caption);
-    ToolBar1->addWidget(b);
+    b->setProperty("toolBarAction", QVariant::fromValue(static_cast<QObject *>(ToolBar1->addWidget(b))));
     return b;
+}
+
+void TModeForm::ShowButton(QToolButton *button, bool visible)
+{
+    if (auto *action = qobject_cast<QAction *>(button->property("toolBarAction").value<QObject *>()))
+        action->setVisible(visible);
+    button->setVisible(visible); // at once, before the tool bar's next layout
 }
 
 void TModeForm::AddSaveButton(SaveTarget checked)

@@ -78,6 +78,9 @@ protected:
     // A captioned tool button (text under the icon) on the tool bar.
     QToolButton *AddButton(const char *name, const QString &caption, const QString &hint, int icon,
                            bool checkable = false);
+    // Shows or hides a button of the tool bar (through its action: a tool
+    // bar lays its widgets out again by their actions).
+    void ShowButton(QToolButton *button, bool visible);
     // The save drop-down, and the connect and exit buttons, at the tool
     // bar's current end.
     void AddSaveButton(SaveTarget checked);

@@ -405,9 +405,15 @@ void TestBeer::resetAsksForAnUnsavedSeries()
     w.ClipM->trigger();
     QVERIFY(w.Session.Sauve);
     b.dialogs.asked.clear();
+    QVERIFY(w.UndoBtn->isVisible() && w.RegSaveBtn->isVisible());
     w.ResetBtn->click();
     QVERIFY(b.dialogs.asked.isEmpty());
     QCOMPARE(w.Session.StandardCount(), 0);
+    // Nothing to undo or save: the two buttons go, and stay gone once the
+    // tool bar has been laid out again.
+    QTest::qWait(50);
+    QVERIFY(!w.UndoBtn->isVisible());
+    QVERIFY(!w.RegSaveBtn->isVisible());
 }
 
 void TestBeer::refusedBlankIsAskedAgain_data()
