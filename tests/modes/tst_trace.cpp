@@ -151,11 +151,7 @@ void TestTrace::spaceBarBlankThenScan()
 
 void TestTrace::refusedBlankIsAskedAgain_data()
 {
-    QTest::addColumn<QString>("status");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("E91") << "E91" << QString::fromUtf8("Attendre la fin de l'étalonnage");
-    QTest::newRow("E02") << "E02" << QString::fromUtf8("Problème de lampe UV");
-    QTest::newRow("E93") << "E93" << QString::fromUtf8("Appuyer sur la touche OK (F2) du spectro");
+    RefusedBlankRows();
 }
 
 void TestTrace::refusedBlankIsAskedAgain()

@@ -22,6 +22,17 @@
 #include <functional>
 #include <memory>
 
+// Rows of the blank statuses an instrument refuses with, and the messages the
+// windows show for them (columns "status" and "message").
+inline void RefusedBlankRows()
+{
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("E91") << "E91" << QString::fromUtf8("Attendre la fin de l'étalonnage");
+    QTest::newRow("E02") << "E02" << QString::fromUtf8("Problème de lampe UV");
+    QTest::newRow("E93") << "E93" << QString::fromUtf8("Appuyer sur la touche OK (F2) du spectro");
+}
+
 struct ModeBench {
     explicit ModeBench(const std::function<void(vandoral::sim::SimOptions &)> &set = {})
     {
