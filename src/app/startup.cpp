@@ -106,6 +106,7 @@ int RunVandoral(int argc, char **argv)
     LoadCatalogueFrom(ListeSpectro, settings);
     Dictionary().Load();
     Dictionary().SetCurrent(StoredLanguage(settings));
+    InstallQtTranslations(Dictionary().Current());
 
     SingleInstance guard;
     if (!guard.Start())
@@ -139,6 +140,7 @@ int RunVandoral(int argc, char **argv)
         TTranslator(&about).Translate();
         about.OnLanguage = [&](int language) {
             Dictionary().SetCurrent(language);
+            InstallQtTranslations(language);
             StoreLanguage(ini, language);
             main.LangueRGClick();
             TTranslator(&about).Translate();

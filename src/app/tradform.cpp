@@ -1,5 +1,9 @@
 #include "tradform.h"
 
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
@@ -62,6 +66,27 @@ QString TDictionary::Translate(const QString &native) const
         return native;
     const QString &cell = it.value().at(current_);
     return cell.isEmpty() ? native : cell;
+}
+
+bool InstallQtTranslations(int language)
+{
+    static QTranslator *installed = nullptr;
+    if (installed) {
+        QCoreApplication::removeTranslator(installed);
+        delete installed;
+        installed = nullptr;
+    }
+    if (language == TDictionary::English)
+        return true;
+    const QString name = language == TDictionary::Spanish ? QStringLiteral("qtbase_es") : QStringLiteral("qtbase_fr");
+    auto *t = new QTranslator;
+    if (!t->load(name, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete t;
+        return false;
+    }
+    QCoreApplication::installTranslator(t);
+    installed = t;
+    return true;
 }
 
 void TDictionary::SetCurrent(int language)

@@ -37,6 +37,12 @@ private:
 // The program's dictionary, owned by the main window's module.
 TDictionary &Dictionary();
 
+// Qt's own texts (the buttons of the message boxes and dialogs) in the
+// interface language: French for the native texts and French, Spanish, or
+// Qt's English. False when the translation file could not be loaded (Qt's
+// texts then stay English).
+bool InstallQtTranslations(int language);
+
 // Numbered texts the program builds at run time.
 enum ResText {
     rsRechercheSurCom,

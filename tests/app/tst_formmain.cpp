@@ -20,6 +20,8 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <QTemporaryDir>
+#include <QAbstractButton>
+#include <QMessageBox>
 #include <QtTest>
 
 #include <map>
@@ -129,6 +131,8 @@ private slots:
     void quitDuringTakeControl();
     void instrumentFoundAgainAfterItWasLost();
     void translation();
+    void questionButtonsFollowTheLanguage_data();
+    void questionButtonsFollowTheLanguage();
     void runTimeTextsFollowEveryLanguage();
     void unreadableSettingsAreSaidOnce();
     void aboutBox();
@@ -438,6 +442,36 @@ void TestFormMain::instrumentFoundAgainAfterItWasLost()
     QTRY_VERIFY_WITH_TIMEOUT(Spectro->Controlled, 5000);
     QCOMPARE(back.Commands(), (std::vector<std::string>{"ID?", "CONTROL"}));
     QVERIFY(ModeButtonsVisible(*b.form));
+}
+
+void TestFormMain::questionButtonsFollowTheLanguage_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QStringList>("buttons");
+    QTest::newRow("French (the native texts)") << int(TDictionary::Native) << QStringList{"Non", "Oui"};
+    QTest::newRow("Spanish") << int(TDictionary::Spanish) << QStringList{"No", QString::fromUtf8("Sí")};
+    QTest::newRow("English") << int(TDictionary::English) << QStringList{"No", "Yes"};
+}
+
+void TestFormMain::questionButtonsFollowTheLanguage()
+{
+    // The real question box, answered by a click on its "no" button.
+    QFETCH(int, language);
+    QVERIFY(InstallQtTranslations(language));
+    QStringList texts;
+    QTimer::singleShot(0, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        for (QAbstractButton *button : box->buttons())
+            texts << button->text().remove(QLatin1Char('&'));
+        box->button(QMessageBox::No)->click();
+    });
+    Dialogs real;
+    QVERIFY(!real.Question(nullptr, QStringLiteral("Sauvegarde ?")));
+    texts.sort();
+    QTEST(texts, "buttons");
+    QVERIFY(InstallQtTranslations(TDictionary::Native));
 }
 
 void TestFormMain::translation()
