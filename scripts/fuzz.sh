@@ -10,7 +10,7 @@ scripts/deps.sh clang
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVANDORAL_FUZZ=ON -DVANDORAL_WERROR=ON >/dev/null
 cmake --build "$build" -j2
-for target in fuzz_replies fuzz_settings; do
+for target in fuzz_replies fuzz_settings fuzz_journal; do
   corpus="$build/corpus-$target"
   mkdir -p "$corpus"
   echo "== $target, $seconds s"

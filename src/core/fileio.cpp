@@ -198,6 +198,37 @@ FileState ReadWholeFile(const std::string &path, std::string &bytes, std::string
     return FileState::Read;
 }
 
+std::FILE *OpenFile(const std::string &path, const char *mode)
+{
+    return Open(path, mode);
+}
+
+bool RemoveFile(const std::string &path)
+{
+    return Remove(path) == 0;
+}
+
+bool FlushToDisk(std::FILE *f, int &err)
+{
+    if (std::fflush(f) != 0) {
+        err = errno;
+        return false;
+    }
+#ifdef _WIN32
+    if (_commit(_fileno(f)) != 0) {
+        err = errno;
+        return false;
+    }
+#else
+    // Some file systems cannot sync; the data were handed over all the same.
+    if (::fsync(fileno(f)) != 0 && errno != EINVAL && errno != ENOTSUP) {
+        err = errno;
+        return false;
+    }
+#endif
+    return true;
+}
+
 bool WriteFileReplacing(const std::string &path, const std::string &bytes, std::string *error)
 {
     const std::string temp = path + ".~" + std::to_string(ProcessId());
@@ -216,23 +247,7 @@ bool WriteFileReplacing(const std::string &path, const std::string &bytes, std::
         written = false;
         err = ENOSPC;
     }
-    bool flushed = written && std::fflush(f) == 0;
-    if (written && !flushed)
-        err = errno;
-#ifdef _WIN32
-    if (flushed && _commit(_fileno(f)) != 0) {
-        flushed = false;
-        err = errno;
-    }
-#else
-    if (flushed && ::fsync(fileno(f)) != 0) {
-        // Some file systems cannot sync; the data were handed over all the same.
-        if (errno != EINVAL && errno != ENOTSUP) {
-            flushed = false;
-            err = errno;
-        }
-    }
-#endif
+    const bool flushed = written && FlushToDisk(f, err);
     const bool closed = std::fclose(f) == 0;
     if (written && flushed && !closed)
         err = errno;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <string>
 
 namespace vandoral {
@@ -33,6 +34,13 @@ bool WriteFileReplacing(const std::string &path, const std::string &bytes, std::
 // For tests: the next WriteFileReplacing fails as a full disk would, after
 // writing `afterBytes` bytes of the temporary file.
 void InjectWriteFailure(std::size_t afterBytes);
+
+// The C library's file calls on a file-system name (wide on Windows).
+std::FILE *OpenFile(const std::string &path, const char *mode);
+bool RemoveFile(const std::string &path);
+// Hands what was written to `f` to the disk (fflush, then fsync or
+// FlushFileBuffers); false with the error number in `err`.
+bool FlushToDisk(std::FILE *f, int &err);
 
 // The French reason for a C library error number.
 std::string ErrnoText(int err);

@@ -143,6 +143,7 @@ void TCinetiqueRun::Start()
     debut_ = Now();
     interval_ = spectro_.Deltat;
     nextTick_ = debut_ + interval_;
+    firstPoint_ = true;
     pacingStopped_ = false;
     SetEtat(EtatCinetique::Acquisition);
 }
@@ -152,6 +153,13 @@ bool TCinetiqueRun::BeginPoint(bool busy)
     TopManque = busy;
     if (busy)
         return false; // caught up when the current point ends
+    // The run's time starts with its first scan: that point is at 0 s, and
+    // the ticks are counted from it.
+    if (firstPoint_) {
+        firstPoint_ = false;
+        debut_ = Now();
+        nextTick_ = debut_ + interval_;
+    }
     TempsPoint = Elapsed();
     GrapheSpectre.PointCount = 0;
     const int k = GrapheCinetique.PointCount;

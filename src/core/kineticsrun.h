@@ -161,6 +161,7 @@ private:
     double interval_ = 8;
     double nextTick_ = 0;
     bool pacingStopped_ = false;
+    bool firstPoint_ = false;
 };
 
 } // namespace vandoral

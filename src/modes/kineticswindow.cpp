@@ -366,9 +366,11 @@ void TCinetiqueForm::StartBtnClick()
     AbsLCD->display(QStringLiteral("0"));
     AbsLCDbis->display(QStringLiteral("0"));
     LabelTemps->clear();
-    Oscillo->Redraw();
     SetEtat(Session.Etat);
     DebutPoint();
+    // The run's time starts with its first scan: the next tick from there.
+    ArmTimer(true);
+    Oscillo->Redraw();
 }
 
 void TCinetiqueForm::DebutPoint()

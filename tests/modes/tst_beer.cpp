@@ -59,6 +59,9 @@ struct Beer {
     // with Enter, as at the keyboard; waits for the measurement.
     bool Standard(const QString &text, int row = -1)
     {
+        // The window settles first (a repaint puts the current row back on
+        // the entry row), as before a user's click.
+        QTest::qWait(20);
         if (row >= 0)
             w->BeerMesureGrid->setCurrentCell(row, 0);
         w->BeerMesureGrid->setFocus();
