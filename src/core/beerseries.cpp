@@ -315,6 +315,28 @@ void TBeerSeries::ZoomChanged(bool down)
         BeerGraph.WorldY.Max = spectro_.AbsMax;
 }
 
+void TBeerSeries::Restore(std::vector<BeerStandard> standards, std::vector<BeerUnknown> unknowns,
+                          const std::string &nom, const std::string &unite, const std::string &signif, double mini,
+                          double maxi)
+{
+    measuring_ = Measure::None;
+    if (standards.size() > std::size_t(Capacity))
+        standards.resize(Capacity);
+    if (unknowns.size() > std::size_t(Capacity))
+        unknowns.resize(Capacity);
+    Standards = std::move(standards);
+    Unknowns = std::move(unknowns);
+    BeerGraph.WorldX.Name = nom;
+    BeerGraph.WorldX.Unit = unite;
+    BeerGraph.WorldX.LongName = signif;
+    if (maxi > mini) {
+        BeerGraph.WorldX.Min = mini;
+        BeerGraph.WorldX.Max = maxi;
+    }
+    Sauve = Standards.empty();
+    Changed();
+}
+
 void TBeerSeries::FollowInstrumentRange()
 {
     SpectrumGraph.WorldX.Min = spectro_.LambdaMin;

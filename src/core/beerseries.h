@@ -148,6 +148,10 @@ public:
     void PrepareSpectrumPanel() { SpectrumGraph.WorldY.Max = BeerGraph.WorldY.Max; }
     // The instrument's wavelength range for the spectrum panel.
     void FollowInstrumentRange();
+    // A series brought back (from the crash journal), unsaved, with the
+    // quantity and bounds of its concentration axis.
+    void Restore(std::vector<BeerStandard> standards, std::vector<BeerUnknown> unknowns, const std::string &nom,
+                 const std::string &unite, const std::string &signif, double mini, double maxi);
 
 private:
     void Changed();

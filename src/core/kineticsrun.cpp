@@ -384,6 +384,26 @@ void TCinetiqueRun::PrepareSpectrumPanel()
     GrapheSpectre.WorldY.Max = GrapheCinetique.WorldY.Max;
 }
 
+void TCinetiqueRun::Restore(const std::vector<Point> &points, int lambda, int lambdaBis, bool two)
+{
+    pending_ = Operation::None;
+    const std::size_t n = std::min<std::size_t>(points.size(), GraphCapacity);
+    for (std::size_t i = 0; i < n; ++i) {
+        GrapheCinetique.X[i] = points[i].t;
+        GrapheCinetique.Curve1.Y[i] = points[i].a;
+        GrapheCinetique.Curve2.Y[i] = points[i].a2;
+    }
+    GrapheCinetique.PointCount = static_cast<std::uint16_t>(n);
+    LambdaBisSuivie = two;
+    GrapheCinetique.Curve2Visible = two;
+    GrapheCinetique.Curve1.Color = LambdaColor(lambda);
+    GrapheCinetique.Curve2.Color = LambdaColor(lambdaBis);
+    Sauve = false;
+    ArretDemande = false;
+    TopManque = false;
+    SetEtat(EtatCinetique::Arrete);
+}
+
 void TCinetiqueRun::FollowInstrumentRange()
 {
     GrapheSpectre.WorldX.Min = spectro_.LambdaMin;

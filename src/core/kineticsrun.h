@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace vandoral {
 
@@ -145,6 +146,13 @@ public:
     void PrepareSpectrumPanel();
     // The instrument's wavelength range for the spectrum panel.
     void FollowInstrumentRange();
+
+    struct Point {
+        double t, a, a2;
+    };
+    // A finished run brought back (from the crash journal): its points, at
+    // the wavelengths it followed, unsaved; no measurement is resumed.
+    void Restore(const std::vector<Point> &points, int lambda, int lambdaBis, bool two);
 
 private:
     enum class Operation { None, Blank, Point, Spectrum };

@@ -80,6 +80,14 @@ TSpectreSession::Reading TSpectreSession::ReadAt(double lambda, double aUnderMou
     return {a, true, false};
 }
 
+void TSpectreSession::Restore(std::int32_t lambda0, const std::vector<double> &values)
+{
+    ScanStarted(Graphe.WorldX.Min, Graphe.WorldX.Max);
+    for (std::size_t i = 0; i < values.size(); ++i)
+        AddValue(lambda0 + std::int32_t(i), values[i]);
+    Sauve = false;
+}
+
 TRect TSpectreSession::PageBounds(int width, int height, bool portrait)
 {
     TRect b{0, 0, width, height};

@@ -7,6 +7,7 @@
 #include "modeshared.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace vandoral {
 
@@ -62,6 +63,10 @@ public:
         bool unknown;
     };
     Reading ReadAt(double lambda, double aUnderMouse) const;
+
+    // A spectrum brought back (from the crash journal), unsaved: its values
+    // from wavelength `lambda0` on, at most the graph's capacity.
+    void Restore(std::int32_t lambda0, const std::vector<double> &values);
 
     // The graph's place on a printed page of `width` x `height`: margins of
     // a twentieth, and in portrait the upper half of the page.

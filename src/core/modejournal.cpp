@@ -1,0 +1,228 @@
+#include "modejournal.h"
+
+#include "beerseries.h"
+#include "driver.h"
+#include "kineticsrun.h"
+#include "numtext.h"
+#include "spectresession.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace vandoral {
+
+namespace {
+
+double Number(const std::string &text)
+{
+    double v = MissingValue;
+    ReadJournalNumber(text, v);
+    return v;
+}
+
+int Integer(const std::string &text, int fallback = 0)
+{
+    int v = fallback;
+    const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
+    return r.ec == std::errc() ? v : fallback;
+}
+
+// "10/12/2026 10:12" of "10/12/2026 10:12:05".
+std::string ShortStart(const std::string &start)
+{
+    const std::size_t colon = start.rfind(':');
+    return colon != std::string::npos && start.find(':') != colon ? start.substr(0, colon) : start;
+}
+
+} // namespace
+
+WindowMode JournalMode(const JournalContents &j)
+{
+    if (j.state != JournalContents::State::Read)
+        return WindowMode::None;
+    const std::string mode = j.Value("mode");
+    if (mode == "cinetique")
+        return WindowMode::Cinetique;
+    if (mode == "beer")
+        return WindowMode::Beer;
+    if (mode == "spectre")
+        return WindowMode::Spectre;
+    return WindowMode::None;
+}
+
+JournalHeader KineticsJournalHeader(const TspectroVandoral &s, bool two, const std::string &start,
+                                    const std::string &comment)
+{
+    return {{"mode", "cinetique"},
+            {"debut", start},
+            {"modele", s.ModelName},
+            {"lambda", std::to_string(s.Lambda)},
+            {"lambdabis", std::to_string(s.LambdaBis)},
+            {"deux", two ? "1" : "0"},
+            {"deltat", std::to_string(s.Deltat)},
+            {"nombre", std::to_string(s.Nombre)},
+            {"commentaire", comment}};
+}
+
+JournalHeader BeerJournalHeader(const TspectroVandoral &s, const Tgraphe &g, const std::string &start)
+{
+    return {{"mode", "beer"},
+            {"debut", start},
+            {"modele", s.ModelName},
+            {"lambda", std::to_string(s.LambdaBeer)},
+            {"nom", g.WorldX.Name},
+            {"unite", g.WorldX.Unit},
+            {"signif", g.WorldX.LongName},
+            {"mini", JournalNumber(g.WorldX.Min)},
+            {"maxi", JournalNumber(g.WorldX.Max)}};
+}
+
+JournalHeader SpectrumJournalHeader(const TspectroVandoral &s, const std::string &start, const std::string &comment)
+{
+    return {{"mode", "spectre"}, {"debut", start}, {"modele", s.ModelName}, {"commentaire", comment}};
+}
+
+JournalRecord KineticsPointRecord(const Tgraphe &g, int k)
+{
+    return {"point", {JournalNumber(g.X[k]), JournalNumber(g.Curve1.Y[k]), JournalNumber(g.Curve2.Y[k])}};
+}
+
+JournalRecord StandardRecord(int index, double conc, double abs)
+{
+    return {"etalon", {std::to_string(index), JournalNumber(conc), JournalNumber(abs)}};
+}
+
+JournalRecord UnknownRecord(double abs, double conc)
+{
+    return {"inconnue", {JournalNumber(abs), JournalNumber(conc)}};
+}
+
+JournalRecord IndexRecord(const char *kind, int index)
+{
+    return {kind, {std::to_string(index)}};
+}
+
+JournalRecord SpectrumRecord(const Tgraphe &g)
+{
+    JournalRecord r{"spectre", {std::to_string(g.PointCount > 0 ? int(g.X[0]) : 0)}};
+    for (int i = 0; i < g.PointCount; ++i)
+        r.fields.push_back(JournalNumber(g.Curve1.Y[i]));
+    return r;
+}
+
+namespace {
+
+// The series the records of a Beer-Lambert journal leave.
+void ReplayBeer(const JournalContents &j, std::vector<BeerStandard> &standards, std::vector<BeerUnknown> &unknowns)
+{
+    for (const JournalRecord &r : j.records) {
+        if (r.kind == "etalon") {
+            const std::size_t i = std::size_t(Integer(r.fields[0]));
+            const BeerStandard s{Number(r.fields[1]), Number(r.fields[2])};
+            if (i < standards.size())
+                standards[i] = s;
+            else
+                standards.push_back(s);
+        } else if (r.kind == "defaire-etalon") {
+            const std::size_t i = std::size_t(Integer(r.fields[0]));
+            if (i < standards.size())
+                standards.erase(standards.begin() + std::ptrdiff_t(i));
+        } else if (r.kind == "inconnue") {
+            unknowns.push_back({Number(r.fields[0]), Number(r.fields[1])});
+        } else if (r.kind == "defaire-inconnue") {
+            const std::size_t j2 = std::size_t(Integer(r.fields[0]));
+            if (j2 < unknowns.size())
+                unknowns.erase(unknowns.begin() + std::ptrdiff_t(j2));
+        } else if (r.kind == "raz") {
+            standards.clear();
+            unknowns.clear();
+        } else if (r.kind == "tri") {
+            std::stable_sort(standards.begin(), standards.end(),
+                             [](const BeerStandard &a, const BeerStandard &b) { return a.Conc < b.Conc; });
+        }
+    }
+}
+
+const JournalRecord *LastSpectrum(const JournalContents &j)
+{
+    for (auto it = j.records.rbegin(); it != j.records.rend(); ++it)
+        if (it->kind == "spectre")
+            return &*it;
+    return nullptr;
+}
+
+} // namespace
+
+int JournalCount(const JournalContents &j)
+{
+    switch (JournalMode(j)) {
+    case WindowMode::Cinetique:
+        return int(std::count_if(j.records.begin(), j.records.end(),
+                                 [](const JournalRecord &r) { return r.kind == "point"; }));
+    case WindowMode::Beer: {
+        std::vector<BeerStandard> standards;
+        std::vector<BeerUnknown> unknowns;
+        ReplayBeer(j, standards, unknowns);
+        return int(standards.size());
+    }
+    case WindowMode::Spectre: return LastSpectrum(j) ? 1 : 0;
+    case WindowMode::None: break;
+    }
+    return 0;
+}
+
+std::string RecoveryQuestion(const JournalContents &j)
+{
+    const int n = JournalCount(j);
+    const std::string when = " (" + ShortStart(j.Value("debut")) + ")";
+    switch (JournalMode(j)) {
+    case WindowMode::Cinetique:
+        return "Une cin\xE9tique de " + std::to_string(n) + (n > 1 ? " points" : " point") + when
+               + " n'a pas \xE9t\xE9 enregistr\xE9" "e. La r\xE9" "cup\xE9rer ?";
+    case WindowMode::Beer:
+        return "Une s\xE9rie de " + std::to_string(n) + (n > 1 ? " \xE9talons" : " \xE9talon") + when
+               + " n'a pas \xE9t\xE9 enregistr\xE9" "e. La r\xE9" "cup\xE9rer ?";
+    case WindowMode::Spectre:
+        return "Un spectre" + when + " n'a pas \xE9t\xE9 enregistr\xE9. Le r\xE9" "cup\xE9rer ?";
+    case WindowMode::None: break;
+    }
+    return std::string();
+}
+
+bool RestoreKinetics(const JournalContents &j, TCinetiqueRun &run)
+{
+    if (JournalMode(j) != WindowMode::Cinetique)
+        return false;
+    std::vector<TCinetiqueRun::Point> points;
+    for (const JournalRecord &r : j.records)
+        if (r.kind == "point")
+            points.push_back({Number(r.fields[0]), Number(r.fields[1]), Number(r.fields[2])});
+    run.Restore(points, Integer(j.Value("lambda"), 500), Integer(j.Value("lambdabis"), 500), j.Value("deux") == "1");
+    return true;
+}
+
+bool RestoreBeer(const JournalContents &j, TBeerSeries &series)
+{
+    if (JournalMode(j) != WindowMode::Beer)
+        return false;
+    std::vector<BeerStandard> standards;
+    std::vector<BeerUnknown> unknowns;
+    ReplayBeer(j, standards, unknowns);
+    series.Restore(std::move(standards), std::move(unknowns), j.Value("nom"), j.Value("unite"), j.Value("signif"),
+                   Number(j.Value("mini")), Number(j.Value("maxi")));
+    return true;
+}
+
+bool RestoreSpectrum(const JournalContents &j, TSpectreSession &session)
+{
+    const JournalRecord *r = LastSpectrum(j);
+    if (JournalMode(j) != WindowMode::Spectre || !r)
+        return false;
+    std::vector<double> values;
+    for (std::size_t i = 1; i < r->fields.size(); ++i)
+        values.push_back(Number(r->fields[i]));
+    session.Restore(Integer(r->fields[0]), values);
+    return true;
+}
+
+} // namespace vandoral
