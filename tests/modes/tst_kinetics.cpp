@@ -426,19 +426,19 @@ void TestKinetics::numberOfPointsKeepsThePace()
     // by a whole interval if it restarted the timer.
     ModeBench b(Reaction);
     QVERIFY(b.started);
-    Kinetics k(b, 20);
+    Kinetics k(b, 20, 60); // 1.5 s between points here
     QVERIFY(k.ok);
     TCinetiqueForm &w = k.w;
     w.StartBtnClick();
     QTRY_VERIFY_WITH_TIMEOUT(w.Session.GrapheCinetique.PointCount == 1 && !b.spectro->Busy, 5000);
-    QTest::qWait(60);
+    QTest::qWait(100);
     const int before = w.TimerSpectre.remainingTime();
     w.NbreSE->setValue(25);
     w.NbreSE->setValue(26);
     QVERIFY(w.TimerSpectre.isActive());
     QVERIFY2(w.TimerSpectre.remainingTime() <= before, qPrintable(QString("%1 > %2").arg(w.TimerSpectre.remainingTime()).arg(before)));
     // A new Δt does restart it.
-    w.DeltatSE->setValue(9);
+    w.DeltatSE->setValue(59);
     QVERIFY(w.TimerSpectre.remainingTime() > before);
     w.StopBtnClick();
 }
