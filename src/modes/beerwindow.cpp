@@ -5,6 +5,7 @@
 #include "driver.h"
 #include "exportwindow.h"
 #include "graphbox.h"
+#include "modejournal.h"
 #include "hint.h"
 #include "numtext.h"
 #include "qtext.h"
@@ -340,6 +341,7 @@ void TBeerForm::StandardMeasured()
         return;
     }
     StoreStandard(i);
+    JournalChange(StandardRecord(i, Session.Standards[std::size_t(i)].Conc, Session.Standards[std::size_t(i)].Abs));
     UpdateControls();
     if (Spectro->Actif) // the line, precision and unknowns change with every standard
         RepaintPlot();
@@ -374,6 +376,7 @@ void TBeerForm::UnknownMeasured()
     Label3->clear();
     const int j = Session.UnknownCount() - 1;
     const BeerUnknown &u = Session.Unknowns.back();
+    JournalChange(UnknownRecord(u.Abs, u.Conc));
     if (beerCalcGrid->rowCount() < j + 1)
         beerCalcGrid->setRowCount(j + 1);
     if (r == TBeerSeries::Result::Stored) {
@@ -423,11 +426,13 @@ void TBeerForm::UndoBtnClick()
 {
     if (Measuring())
         return;
-    const bool removed = CalcGridActive
-                             ? Session.UndoUnknown(beerCalcGrid->currentRow())
-                             : Session.UndoStandard(BeerMesureGrid->currentRow(), BeerMesureGrid->currentColumn());
+    const bool unknown = CalcGridActive;
+    const int index = unknown ? beerCalcGrid->currentRow() : BeerMesureGrid->currentRow() - 2;
+    const bool removed = unknown ? Session.UndoUnknown(index)
+                                 : Session.UndoStandard(index + 2, BeerMesureGrid->currentColumn());
     if (!removed)
         return;
+    JournalChange(IndexRecord(unknown ? "defaire-inconnue" : "defaire-etalon", index));
     UpdateControls();
     RepaintPlot();
 }
@@ -441,6 +446,7 @@ void TBeerForm::ResetBtnClick()
             this, Translate(QStringLiteral("Les étalons ne sont pas enregistrés. Tout effacer ?"))))
         return;
     Session.Reset();
+    JournalEnd(); // the series is knowingly cleared
     RepaintPlot();
     UpdateControls();
 }
@@ -536,6 +542,7 @@ void TBeerForm::SaveAction(SaveTarget target)
     // Sorted by concentration, and the grid shows the new order at once, so a
     // row and the standard it shows stay the same one.
     Session.SortForSave();
+    JournalChange({"tri", {}});
     RepaintPlot();
     const Tgraphe &graph = Session.BeerGraph;
     if (SaveWith(target, [&graph](bool toTabvista) { return FormDDE->ExportBeer(graph, toTabvista); },
@@ -558,6 +565,22 @@ void TBeerForm::PrintBtnClick()
 SpaceAction TBeerForm::SpaceBarAction() const
 {
     return Session.SpaceBar(Spectro->Busy);
+}
+
+void TBeerForm::JournalChange(const JournalRecord &change)
+{
+    if (JournalOpen()) {
+        JournalAppend(change);
+        return;
+    }
+    // A new journal holds the whole series, this change included.
+    if (Session.StandardCount() == 0 && Session.UnknownCount() == 0)
+        return;
+    JournalBegin(BeerJournalHeader(*Spectro, Session.BeerGraph, JournalStart()));
+    for (int i = 0; i < Session.StandardCount(); ++i)
+        JournalAppend(StandardRecord(i, Session.Standards[std::size_t(i)].Conc, Session.Standards[std::size_t(i)].Abs));
+    for (const BeerUnknown &u : Session.Unknowns)
+        JournalAppend(UnknownRecord(u.Abs, u.Conc));
 }
 
 bool TBeerForm::CloseWaits() const

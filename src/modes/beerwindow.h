@@ -103,6 +103,8 @@ private:
     // A measurement is under way: the list's actions are refused, the status
     // bar says so.
     bool Measuring();
+    // A change of the series into its crash journal.
+    void JournalChange(const JournalRecord &change);
     void GivenUp();
     // A scan for a standard, an unknown or the spectrum panel, whose kind
     // the series was told; false (the window as it was, the status bar saying

@@ -6,6 +6,7 @@
 #include "graphbox.h"
 #include "hint.h"
 #include "inifile.h"
+#include "modejournal.h"
 #include "numtext.h"
 #include "qtext.h"
 #include "spectrumpanel.h"
@@ -317,9 +318,12 @@ void TCinetiqueForm::RedrawPanel()
 
 bool TCinetiqueForm::ConfirmClear()
 {
-    return !Session.AsksSave()
-           || CurrentDialogs().Question(
-               this, Translate(QStringLiteral("Les points de la cinétique ne sont pas enregistrés. Les effacer ?")));
+    if (Session.AsksSave()
+        && !CurrentDialogs().Question(
+            this, Translate(QStringLiteral("Les points de la cinétique ne sont pas enregistrés. Les effacer ?"))))
+        return false;
+    JournalEnd(); // the run is knowingly cleared
+    return true;
 }
 
 void TCinetiqueForm::BlancBtnClick()
@@ -362,6 +366,7 @@ void TCinetiqueForm::StartBtnClick()
     Spectro->LambdaBis = static_cast<std::uint16_t>(LambdaBisSE->value());
     Session.LambdaBisSuivie = LambdaBisCB->isChecked();
     Session.Start();
+    JournalBegin(KineticsJournalHeader(*Spectro, Session.LambdaBisSuivie, JournalStart(), std::string()));
     ShowHint(QStringLiteral("Acquisition du spectre..."));
     AbsLCD->display(QStringLiteral("0"));
     AbsLCDbis->display(QStringLiteral("0"));
@@ -403,6 +408,7 @@ void TCinetiqueForm::PointTermine()
     const auto k = static_cast<std::uint16_t>(end.index);
     ShowAbs(AbsLCD, g.Curve1.Y[k]);
     LabelTemps->setText(QStringLiteral(" acquis à ") + Duration(Session.TempsPoint));
+    JournalAppend(KineticsPointRecord(g, k));
     Oscillo->DrawPoint(k, g.Curve1);
     if (Session.LambdaBisSuivie) {
         ShowAbs(AbsLCDbis, g.Curve2.Y[k]);

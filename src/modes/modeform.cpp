@@ -12,6 +12,8 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDateTime>
+#include <QStandardPaths>
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -31,6 +33,7 @@
 namespace vandoral {
 
 std::function<QString(const QString &)> TModeForm::Translate = [](const QString &text) { return text; };
+QString TModeForm::JournalFolder;
 
 namespace {
 
@@ -333,9 +336,12 @@ std::optional<SaveTarget> TModeForm::SaveWith(SaveTarget target, const std::func
         if (!ConstanteDlg || !ConstanteDlg->Execute() || !exportTo(true))
             return std::nullopt;
         ConstanteDlg->SetNewPage(1); // "Nouvelle page" for the next send
+        JournalEnd();
         return target;
     case SaveTarget::Clipboard:
+        // On the clipboard, the data are the user's: the journal ends.
         exportTo(false);
+        JournalEnd();
         return target;
     case SaveTarget::File: break;
     }
@@ -351,8 +357,10 @@ std::optional<SaveTarget> TModeForm::SaveWith(SaveTarget target, const std::func
                                                 .arg(QDir::toNativeSeparators(final))))
         return std::nullopt;
     // Saved only when the file was written.
-    if (saveFile(name, filterIndex))
+    if (saveFile(name, filterIndex)) {
+        JournalEnd();
         return target;
+    }
     return std::nullopt;
 }
 
@@ -367,6 +375,61 @@ void TModeForm::AskSave()
 {
     if (CurrentDialogs().Question(this, QStringLiteral("Sauvegarde ?")))
         RegSaveBtnClick();
+    else
+        JournalEnd();
+}
+
+QString TModeForm::JournalPath() const
+{
+    const QString folder = JournalFolder.isEmpty()
+                               ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/journal")
+                               : JournalFolder;
+    return folder + QLatin1Char('/') + section_ + QStringLiteral(".journal");
+}
+
+std::string TModeForm::JournalStart()
+{
+    return ToCp(QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")));
+}
+
+void TModeForm::JournalBegin(const JournalHeader &header)
+{
+    const QString path = JournalPath();
+    std::string error;
+    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+        JournalFailed("dossier impossible \xE0 cr\xE9" "er");
+        return;
+    }
+    if (!journal_.Open(ToPath(path), header, &error))
+        JournalFailed(error);
+}
+
+void TModeForm::JournalAppend(const JournalRecord &record)
+{
+    std::string error;
+    if (journal_.IsOpen() && !journal_.Append(record, &error))
+        JournalFailed(error);
+}
+
+void TModeForm::JournalEnd()
+{
+    journal_.End();
+}
+
+void TModeForm::JournalFailed(const std::string &reason)
+{
+    // Said once; the measurement goes on without it.
+    if (journalSaid_)
+        return;
+    journalSaid_ = true;
+    // In the status bar's first panel, which the instrument's texts leave alone.
+    panel1_->setText(Translate(QStringLiteral("Journal de secours impossible : %1")).arg(FromCp(reason)));
+    panel1_->setToolTip(panel1_->text());
+}
+
+QString TModeForm::JournalText() const
+{
+    return panel1_->text();
 }
 
 bool TModeForm::event(QEvent *e)

@@ -6,6 +6,7 @@
 // its own rules.
 #pragma once
 
+#include "journal.h"
 #include "modeshared.h"
 
 #include <QMainWindow>
@@ -41,6 +42,8 @@ public:
     // A hint: the status bar's simple text.
     void ShowHint(const QString &text);
     QString StatusText() const;
+    // The first panel of the status bar: what the crash journal could not do.
+    QString JournalText() const;
     QString HintText() const;
 
     // Set by the main window: the settings file, its save dialog (empty name
@@ -53,6 +56,11 @@ public:
     // Translation of the texts the windows build at run time (identity
     // until the application installs the dictionary's).
     static std::function<QString(const QString &)> Translate;
+    // Where the windows keep their crash journals (empty: "journal" in the
+    // user's data folder).
+    static QString JournalFolder;
+    // This window's journal file.
+    QString JournalPath() const;
 
     QToolBar *ToolBar1;
     QToolButton *RegSaveBtn = nullptr;
@@ -108,8 +116,19 @@ protected:
     virtual void ReadExtraKeys(const IniImage &) {}
     virtual void WriteExtraKeys(IniImage &) {}
 
-    // "Sauvegarde ?" for unsaved data; yes runs the save action.
+    // "Sauvegarde ?" for unsaved data; yes runs the save action, no discards
+    // the data knowingly (their journal ends).
     void AskSave();
+    // The crash journal: begun anew when new data start (replacing the last
+    // one), a record as each measurement ends, ended when the data are saved
+    // or knowingly discarded. A journal that cannot be written stops nothing:
+    // the status bar says so once.
+    void JournalBegin(const JournalHeader &header);
+    void JournalAppend(const JournalRecord &record);
+    void JournalEnd();
+    bool JournalOpen() const { return journal_.IsOpen(); }
+    // "10/12/2026 10:12:05": when data begin, for the journal's header.
+    static std::string JournalStart();
     // The save of the checked item: to the analysis program after the page
     // dialog, to the clipboard, or to the file the save dialog names. Returns
     // what was done, nothing when it was cancelled or failed (a hand-over that
@@ -140,6 +159,9 @@ private:
 
     QString section_;
     QString blankRefusal_;
+    JournalWriter journal_;
+    bool journalSaid_ = false;
+    void JournalFailed(const std::string &reason);
     QLabel *panel1_;
     QLabel *panel2_;
     bool activatedSinceShow_ = false;

@@ -4,6 +4,7 @@
 #include "driver.h"
 #include "exportwindow.h"
 #include "graphbox.h"
+#include "modejournal.h"
 #include "numtext.h"
 #include "qtcanvas.h"
 #include "qtext.h"
@@ -167,6 +168,7 @@ void TTraceSpectre::BlancBtnClick()
     Label3->setText(QStringLiteral("Blanc en cours..."));
     RafraichitControle();
     Session.BlankStarted();
+    JournalEnd(); // the spectrum shown is discarded
     RepaintGraph();
 }
 
@@ -210,6 +212,11 @@ void TTraceSpectre::ValeurRecue(std::int32_t index, double absorbance)
 
 void TTraceSpectre::SpectreTermine()
 {
+    // The new spectrum replaces the last one's journal.
+    if (Session.HasData()) {
+        JournalBegin(SpectrumJournalHeader(*Spectro, JournalStart(), std::string()));
+        JournalAppend(SpectrumRecord(Session.Graphe));
+    }
     ActualiseBoutons();
     if (Session.Truncated())
         ShowStatus(Translate(QStringLiteral("Spectre tronqué : seules les 1501 premières valeurs sont gardées")));

@@ -47,6 +47,7 @@ struct Bench {
         image.WriteInteger("Spectro", "Com", storedPort);
         image.Save(ini.toStdString());
         LoadCatalogue(catalogue, std::string()); // built-in models
+        TModeForm::JournalFolder = dir.filePath("journal");
     }
     ~Bench()
     {

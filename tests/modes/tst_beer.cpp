@@ -4,6 +4,9 @@
 // and undo, faulty readings, the plot's range rules, saving, and a lost
 // instrument.
 #include "beerwindow.h"
+#include "fileio.h"
+#include "journal.h"
+#include "modejournal.h"
 #include "spectrumpanel.h"
 #include "graphbox.h"
 #include "modebench.h"
@@ -404,9 +407,18 @@ void TestBeer::resetAsksForAnUnsavedSeries()
     QCOMPARE(b.dialogs.asked,
              QStringList{QString::fromUtf8("question:Les étalons ne sont pas enregistrés. Tout effacer ?")});
     QCOMPARE(w.Session.StandardCount(), 3); // "Non": nothing changes
+    // The series is in its journal, as it stands.
+    std::string bytes;
+    QCOMPARE(ReadWholeFile(ToPath(w.JournalPath()), bytes), FileState::Read);
+    TBeerSeries back(*b.spectro);
+    QVERIFY(RestoreBeer(ParseJournal(bytes), back));
+    QCOMPARE(back.StandardCount(), 3);
+    QCOMPARE(back.Standards[1].Conc, 2.0);
+    QCOMPARE(back.Standards[1].Abs, 0.2);
     // Saved: nothing to ask, the series goes.
     w.ClipM->trigger();
     QVERIFY(w.Session.Sauve);
+    QVERIFY(!QFile::exists(w.JournalPath())); // saved: the journal ended
     b.dialogs.asked.clear();
     QVERIFY(w.UndoBtn->isVisible() && w.RegSaveBtn->isVisible());
     w.ResetBtn->click();

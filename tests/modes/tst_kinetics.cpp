@@ -6,7 +6,10 @@
 // (pacing, catch-up, stamps of long runs) are tested on a fake clock in the
 // core's tests.
 #include "graphbox.h"
+#include "fileio.h"
 #include "inifile.h"
+#include "journal.h"
+#include "modejournal.h"
 #include "kineticswindow.h"
 #include "spectrumpanel.h"
 #include "modebench.h"
@@ -103,6 +106,8 @@ private slots:
     void numberOfPointsKeepsThePace();
     void closingDuringARunAsksBothQuestions();
     void realTimeStampsAreNominal();
+    void journalOfARun();
+    void journalThatCannotBeWritten();
     void storedParametersComeBack();
     void limitsFollowTheInstrument();
     void lostValueLeavesAGap();
@@ -461,6 +466,61 @@ void TestKinetics::closingDuringARunAsksBothQuestions()
     QCOMPARE(int(w.Session.Etat), int(EtatCinetique::Arrete));
     QCOMPARE(b.dialogs.asked.filter("question:"),
              (QStringList{QString::fromUtf8("question:arrêt de l'acquisition en cours"), "question:Sauvegarde ?"}));
+}
+
+void TestKinetics::journalOfARun()
+{
+    // Each point is in the journal as it ends; the save ends the journal.
+    ModeBench b(Reaction);
+    QVERIFY(b.started);
+    Kinetics k(b);
+    QVERIFY(k.ok);
+    TCinetiqueForm &w = k.w;
+    w.LambdaBisCB->click();
+    QVERIFY(k.Run());
+    std::string bytes;
+    QCOMPARE(ReadWholeFile(ToPath(w.JournalPath()), bytes), FileState::Read);
+    const JournalContents j = ParseJournal(bytes);
+    QCOMPARE(int(JournalMode(j)), int(WindowMode::Cinetique));
+    QCOMPARE(int(j.records.size()), 6);
+    for (int i = 0; i < 6; ++i) {
+        double t = -1, a = -1;
+        QVERIFY(ReadJournalNumber(j.records[std::size_t(i)].fields[0], t));
+        QVERIFY(ReadJournalNumber(j.records[std::size_t(i)].fields[1], a));
+        QCOMPARE(t, w.Session.GrapheCinetique.X[i]);
+        QCOMPARE(a, w.Session.GrapheCinetique.Curve1.Y[i]); // the same double
+    }
+    QCOMPARE(j.Value("lambda"), std::string("545"));
+    QCOMPARE(j.Value("deux"), std::string("1"));
+    b.dialogs.saveName = b.dir.filePath("run");
+    w.FileM->trigger();
+    QVERIFY(w.Session.Sauve);
+    QVERIFY(!QFile::exists(w.JournalPath()));
+    // A new run starts a new journal; "Non" to "Sauvegarde ?" ends it.
+    b.dialogs.answers = {true};
+    w.ResetBtnClick();
+    QVERIFY(k.Run());
+    QVERIFY(QFile::exists(w.JournalPath()));
+    b.dialogs.answers = {false};
+    QVERIFY(w.close());
+    QVERIFY(!QFile::exists(w.JournalPath()));
+}
+
+void TestKinetics::journalThatCannotBeWritten()
+{
+    // A file stands where the journal's folder should be: the run goes on,
+    // the status bar says why once.
+    ModeBench b(Reaction);
+    QVERIFY(b.started);
+    QFile blocker(b.dir.filePath("journal"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    Kinetics k(b);
+    QVERIFY(k.ok);
+    TCinetiqueForm &w = k.w;
+    QVERIFY(k.Run());
+    QCOMPARE(int(w.Session.GrapheCinetique.PointCount), 6);
+    QVERIFY2(w.JournalText().startsWith(QStringLiteral("Journal de secours impossible : ")), qPrintable(w.JournalText()));
 }
 
 void TestKinetics::realTimeStampsAreNominal()

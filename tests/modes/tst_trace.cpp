@@ -10,6 +10,9 @@
 #include "pinnedfont.h"
 #include "separator.h"
 #include "tracewindow.h"
+#include "fileio.h"
+#include "journal.h"
+#include "modejournal.h"
 #include "standin.h"
 
 #include <QLabel>
@@ -95,6 +98,7 @@ private slots:
     void saving_data();
     void saving();
     void closingQuestions();
+    void journalOfASpectrum();
     void failedHandOverStaysUnsaved();
     void secondSaveWithoutExtensionAsks();
     void faultsMidScan_data();
@@ -401,6 +405,27 @@ void TestTrace::closingQuestions()
     QVERIFY(w.close());
     QCOMPARE(b.dialogs.asked, QStringList{"question:Sauvegarde ?"});
     QVERIFY(!w.isVisible());
+}
+
+void TestTrace::journalOfASpectrum()
+{
+    ModeBench b([](SimOptions &o) { o.unreadableAt = 10; });
+    QVERIFY(b.started);
+    TTraceSpectre w;
+    b.Attach(w);
+    Show(w);
+    BlankAndScan(b, w);
+    std::string bytes;
+    QCOMPARE(ReadWholeFile(ToPath(w.JournalPath()), bytes), FileState::Read);
+    TSpectreSession back(b.spectro.get());
+    QVERIFY(RestoreSpectrum(ParseJournal(bytes), back));
+    QCOMPARE(int(back.Graphe.PointCount), 471);
+    QCOMPARE(back.Graphe.Curve1.Y[10], MissingValue);
+    QCOMPARE(back.Graphe.Curve1.Y[300], w.Session.Graphe.Curve1.Y[300]);
+    // A new blank discards the spectrum, and its journal.
+    w.BlancBtnClick();
+    QVERIFY(b.WaitIdle());
+    QVERIFY(!QFile::exists(w.JournalPath()));
 }
 
 void TestTrace::failedHandOverStaysUnsaved()

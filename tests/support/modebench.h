@@ -52,6 +52,8 @@ struct ModeBench {
         spectro->Env = &vandoral::DefaultQtDriverEnv();
         vandoral::Spectro = spectro.get();
         ini = dir.filePath("vandoral.INI");
+        // The windows' crash journals in the bench's folder.
+        vandoral::TModeForm::JournalFolder = dir.filePath("journal");
         started = started && line->Open() && !spectro->Identify().empty() && spectro->TakeControl();
         sim->ClearCommands();
         constante = std::make_unique<vandoral::TConstanteDlg>();
