@@ -1,5 +1,7 @@
 #include "startup.h"
 
+#include "recovery.h"
+
 #include "about.h"
 #include "catalogue.h"
 #include "dialogs.h"
@@ -151,6 +153,8 @@ int RunVandoral(int argc, char **argv)
             main.activateWindow();
             main.ShowActiveMode();
         });
+        // Measurements a session that did not end left in its journals.
+        OfferJournals(&main, spectre, cinetique, beer);
         main.show();
         status = app.exec();
     }

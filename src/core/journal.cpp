@@ -206,6 +206,29 @@ bool JournalWriter::Open(const std::string &path, const JournalHeader &header, s
     return Write(FormatJournalHeader(header), error);
 }
 
+bool JournalWriter::Reopen(const std::string &path, std::string *error)
+{
+    Close();
+    std::string bytes;
+    if (ReadWholeFile(path, bytes, error) != FileState::Read)
+        return false;
+    // A torn last line is dropped, so that the next record starts a line.
+    const std::size_t end = bytes.rfind('\n');
+    const std::string whole = end == std::string::npos ? std::string() : bytes.substr(0, end + 1);
+    if (whole.size() != bytes.size()) {
+        if (!WriteFileReplacing(path, whole, error))
+            return false;
+    }
+    file_ = OpenFile(path, "ab");
+    if (!file_) {
+        if (error)
+            *error = ErrnoText(errno);
+        return false;
+    }
+    path_ = path;
+    return true;
+}
+
 bool JournalWriter::Append(const JournalRecord &record, std::string *error)
 {
     if (!file_) {

@@ -89,6 +89,9 @@ public:
 
     // Creates the file at `path` (its folder must exist) with the header.
     bool Open(const std::string &path, const JournalHeader &header, std::string *error);
+    // Goes on with a journal left by an earlier session (its data brought
+    // back): records are added after its last complete one.
+    bool Reopen(const std::string &path, std::string *error);
     bool Append(const JournalRecord &record, std::string *error);
     bool IsOpen() const { return file_ != nullptr; }
     const std::string &Path() const { return path_; }

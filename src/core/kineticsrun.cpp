@@ -55,7 +55,8 @@ bool TCinetiqueRun::CanReset(bool c) const
 
 bool TCinetiqueRun::CanSave() const
 {
-    return Etat == EtatCinetique::Arrete && GrapheCinetique.PointCount >= 4;
+    return Etat == EtatCinetique::Arrete
+           && (GrapheCinetique.PointCount >= 4 || (recovered_ && GrapheCinetique.PointCount > 0));
 }
 
 bool TCinetiqueRun::WavelengthsEditable() const
@@ -82,7 +83,7 @@ bool TCinetiqueRun::CatchUpDue() const
 
 bool TCinetiqueRun::AsksSave() const
 {
-    return Etat == EtatCinetique::Arrete && !Sauve && GrapheCinetique.PointCount >= 4;
+    return CanSave() && !Sauve;
 }
 
 // ---- states ---------------------------------------------------------------------
@@ -108,6 +109,7 @@ bool TCinetiqueRun::SetEtat(EtatCinetique e)
 
 void TCinetiqueRun::BlankStarted()
 {
+    recovered_ = false;
     pending_ = Operation::Blank;
     GrapheCinetique.PointCount = 0;
     ArretDemande = false;
@@ -131,6 +133,7 @@ void TCinetiqueRun::BlankEnded(bool ok)
 
 void TCinetiqueRun::Start()
 {
+    recovered_ = false;
     Sauve = false;
     GrapheCinetique.PointCount = 0;
     ArretDemande = false;
@@ -239,6 +242,7 @@ bool TCinetiqueRun::Stop()
 
 void TCinetiqueRun::Reset()
 {
+    recovered_ = false;
     GrapheCinetique.PointCount = 0;
     GrapheSpectre.PointCount = 0;
     SetEtat(EtatCinetique::Pret);
@@ -401,6 +405,7 @@ void TCinetiqueRun::Restore(const std::vector<Point> &points, int lambda, int la
     Sauve = false;
     ArretDemande = false;
     TopManque = false;
+    recovered_ = n > 0;
     SetEtat(EtatCinetique::Arrete);
 }
 

@@ -151,7 +151,8 @@ public:
         double t, a, a2;
     };
     // A finished run brought back (from the crash journal): its points, at
-    // the wavelengths it followed, unsaved; no measurement is resumed.
+    // the wavelengths it followed, unsaved, and saveable whatever their
+    // number; no measurement is resumed.
     void Restore(const std::vector<Point> &points, int lambda, int lambdaBis, bool two);
 
 private:
@@ -170,6 +171,7 @@ private:
     double nextTick_ = 0;
     bool pacingStopped_ = false;
     bool firstPoint_ = false;
+    bool recovered_ = false; // the points came back from a journal
 };
 
 } // namespace vandoral

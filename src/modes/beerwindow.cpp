@@ -162,6 +162,15 @@ void TBeerForm::Connect()
 
 // ---- controls -----------------------------------------------------------------------
 
+bool TBeerForm::Recover(const JournalContents &journal)
+{
+    if (!RestoreBeer(journal, Session))
+        return false;
+    UpdateControls();
+    JournalAdopt();
+    return true;
+}
+
 void TBeerForm::UpdateControls()
 {
     const bool busy = Spectro->Busy;

@@ -53,6 +53,8 @@ public:
     TModeBeerDlg *ModeBeerDlg = nullptr;
 
     void UpdateControls();
+    // A series brought back from the crash journal.
+    bool Recover(const JournalContents &journal);
     void PrepareEntryRow();
     void ZeroBtnClick();
     void BlancTermine();

@@ -147,6 +147,18 @@ void TCinetiqueForm::SetEtat(EtatCinetique e)
     Edit1->setFocus();
 }
 
+bool TCinetiqueForm::Recover(const JournalContents &journal)
+{
+    if (!RestoreKinetics(journal, Session))
+        return false;
+    const QSignalBlocker block(LambdaBisCB);
+    LambdaBisCB->setChecked(Session.LambdaBisSuivie);
+    LambdaBisSE->setVisible(Session.LambdaBisSuivie);
+    SetEtat(Session.Etat);
+    JournalAdopt();
+    return true;
+}
+
 void TCinetiqueForm::RafraichitBoutons()
 {
     const bool c = Spectro->Controlled;

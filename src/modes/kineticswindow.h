@@ -65,6 +65,8 @@ public:
     QTimer TimerHorloge;
 
     void SetEtat(EtatCinetique e);
+    // A finished run brought back from the crash journal.
+    bool Recover(const JournalContents &journal);
     void BlancBtnClick();
     void BlancTermine();
     void StartBtnClick();

@@ -404,6 +404,13 @@ void TModeForm::JournalBegin(const JournalHeader &header)
         JournalFailed(error);
 }
 
+void TModeForm::JournalAdopt()
+{
+    std::string error;
+    if (!journal_.Reopen(ToPath(JournalPath()), &error))
+        JournalFailed(error);
+}
+
 void TModeForm::JournalAppend(const JournalRecord &record)
 {
     std::string error;

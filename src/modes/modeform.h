@@ -127,6 +127,13 @@ protected:
     void JournalAppend(const JournalRecord &record);
     void JournalEnd();
     bool JournalOpen() const { return journal_.IsOpen(); }
+
+public:
+    // The window's data were brought back from its journal: it goes on
+    // with it (until they are saved or discarded).
+    void JournalAdopt();
+
+protected:
     // "10/12/2026 10:12:05": when data begin, for the journal's header.
     static std::string JournalStart();
     // The save of the checked item: to the analysis program after the page

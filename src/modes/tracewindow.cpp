@@ -152,6 +152,15 @@ void TTraceSpectre::ActualiseBoutons()
                                       : BlankBanner());
 }
 
+bool TTraceSpectre::Recover(const JournalContents &journal)
+{
+    if (!RestoreSpectrum(journal, Session))
+        return false;
+    ActualiseBoutons();
+    JournalAdopt();
+    return true;
+}
+
 void TTraceSpectre::RepaintGraph()
 {
     PaintBox->Redraw();

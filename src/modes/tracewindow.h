@@ -49,6 +49,8 @@ public:
     ColourBand *CouleursPB;
 
     void ActualiseBoutons();
+    // A spectrum brought back from the crash journal.
+    bool Recover(const JournalContents &journal);
     void BlancBtnClick();
     void SpectreBtnClick();
     void ValeurRecue(std::int32_t index, double absorbance);

@@ -1,0 +1,125 @@
+// The journals a session that did not end left, offered back at start-up:
+// "Oui" opens the window with the data as they were, unsaved and saveable;
+// "Non" moves the journal to "abandonnes"; a newer format is left alone.
+#include "beerwindow.h"
+#include "fileio.h"
+#include "kineticswindow.h"
+#include "modebench.h"
+#include "modejournal.h"
+#include "recovery.h"
+#include "tracewindow.h"
+
+#include <QDir>
+#include <QToolButton>
+
+using namespace vandoral;
+
+namespace {
+
+void Write(const QString &path, const std::string &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes.data(), qint64(bytes.size()));
+}
+
+std::string KineticsJournal()
+{
+    std::string bytes = FormatJournalHeader({{"mode", "cinetique"}, {"debut", "10/12/2026 10:12:05"},
+                                             {"lambda", "545"}, {"lambdabis", "420"}, {"deux", "0"}});
+    for (int k = 0; k < 3; ++k)
+        bytes += FormatJournalRecord({"point", {JournalNumber(8.0 * k), JournalNumber(0.5 - 0.01 * k), "-"}});
+    return bytes + "point 24 0.4"; // torn by the crash
+}
+
+struct Windows {
+    explicit Windows(ModeBench &b)
+    {
+        for (TModeForm *w : std::initializer_list<TModeForm *>{&spectre, &cinetique, &beer})
+            b.Attach(*w);
+    }
+    TTraceSpectre spectre;
+    TCinetiqueForm cinetique;
+    TBeerForm beer;
+};
+
+} // namespace
+
+class TestRecovery : public QObject {
+    Q_OBJECT
+private slots:
+    void yesBringsTheRunBack();
+    void noMovesTheJournalAway();
+    void newerFormatIsLeftAlone();
+};
+
+void TestRecovery::yesBringsTheRunBack()
+{
+    ModeBench b;
+    Windows w(b);
+    Write(w.cinetique.JournalPath(), KineticsJournal());
+    b.dialogs.answers = {true};
+    OfferJournals(nullptr, w.spectre, w.cinetique, w.beer);
+    QCOMPARE(b.dialogs.asked, QStringList{QString::fromUtf8(
+                                  "question:Une cinétique de 3 points (10/12/2026 10:12) n'a pas été enregistrée. "
+                                  "La récupérer ?")});
+    QVERIFY(w.cinetique.isVisible());
+    const Tgraphe &g = w.cinetique.Session.GrapheCinetique;
+    QCOMPARE(int(g.PointCount), 3);
+    QCOMPARE(g.X[2], 16.0);
+    QCOMPARE(g.Curve1.Y[1], 0.49);
+    QCOMPARE(int(w.cinetique.Session.Etat), int(EtatCinetique::Arrete));
+    // Unsaved, and saveable though it has fewer than 4 points.
+    QVERIFY(w.cinetique.RegSaveBtn->isEnabled());
+    b.dialogs.asked.clear();
+    b.dialogs.saveName = b.dir.filePath("recup");
+    w.cinetique.FileM->trigger();
+    QVERIFY(w.cinetique.Session.Sauve);
+    QFile f(b.dir.filePath("recup.TXT"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll().count("\r\n"), 4 + 3);
+    // Saved: the journal ended; the next start asks nothing.
+    QVERIFY(!QFile::exists(w.cinetique.JournalPath()));
+    Windows next(b);
+    b.dialogs.asked.clear();
+    OfferJournals(nullptr, next.spectre, next.cinetique, next.beer);
+    QVERIFY(b.dialogs.asked.isEmpty());
+}
+
+void TestRecovery::noMovesTheJournalAway()
+{
+    ModeBench b;
+    Windows w(b);
+    std::string beer = FormatJournalHeader({{"mode", "beer"}, {"debut", "10/12/2026 09:00:00"}, {"nom", "c"}});
+    for (int i = 0; i < 3; ++i)
+        beer += FormatJournalRecord({"etalon", {std::to_string(i), JournalNumber(i + 1.0), JournalNumber(0.1 * (i + 1))}});
+    Write(w.beer.JournalPath(), beer);
+    b.dialogs.answers = {false};
+    OfferJournals(nullptr, w.spectre, w.cinetique, w.beer);
+    QCOMPARE(b.dialogs.asked.size(), 1);
+    QVERIFY(!w.beer.isVisible());
+    QCOMPARE(w.beer.Session.StandardCount(), 0);
+    QVERIFY(!QFile::exists(w.beer.JournalPath()));
+    const QStringList moved = QDir(AbandonedFolder(w.beer.JournalPath())).entryList(QDir::Files);
+    QCOMPARE(moved.size(), 1);
+    QVERIFY(moved[0].startsWith("WindowB-"));
+    b.dialogs.asked.clear();
+    OfferJournals(nullptr, w.spectre, w.cinetique, w.beer);
+    QVERIFY(b.dialogs.asked.isEmpty()); // never offered again
+}
+
+void TestRecovery::newerFormatIsLeftAlone()
+{
+    ModeBench b;
+    Windows w(b);
+    Write(w.spectre.JournalPath(), "Journal Vandoral 9\nmode spectre\n---\nnouveau 1\n");
+    OfferJournals(nullptr, w.spectre, w.cinetique, w.beer);
+    QCOMPARE(b.dialogs.asked.size(), 1);
+    QVERIFY(b.dialogs.asked[0].startsWith("message:Le journal de secours"));
+    QVERIFY(QFile::exists(w.spectre.JournalPath()));
+    QVERIFY(!w.spectre.isVisible());
+}
+
+QTEST_MAIN(TestRecovery)
+#include "tst_recovery.moc"
