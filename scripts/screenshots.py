@@ -95,6 +95,43 @@ def type_keys(text):
     subprocess.run(["xdotool", "key", "Return"], check=True)
 
 
+if PART == "journal":
+    main = window("Acquisition par")
+    press(find(main, "Suivi de cinétique", pyatspi.ROLE_PUSH_BUTTON))
+    kin = window("Cinétique suivie")
+    find(kin, "Intervalle de temps entre chaque point").queryValue().currentValue = 8
+    find(kin, "Nombre de points ").queryValue().currentValue = 5
+    blanc = find(kin, "Blanc")
+    press(blanc)
+    start = find(kin, "Acquisition")
+    wait(lambda: enabled(start))
+    press(start)
+    find(kin, " acquis à 00:00:16", timeout=60)  # the third point
+    print("three points taken: the program is killed")
+    sys.exit(0)
+
+if PART == "journal-recover":
+    question = None
+    end = time.time() + 30
+    while question is None and time.time() < end:
+        for w in app():
+            if w is not None and w.getRole() in (pyatspi.ROLE_DIALOG, pyatspi.ROLE_ALERT):
+                question = w
+        time.sleep(0.2)
+    if question is None:
+        sys.exit("no question at the restart")
+    text = pyatspi.findDescendant(question, lambda a: a is not None and "cinétique de 3 points" in (a.name or ""))
+    if text is None:
+        sys.exit("the question does not name the 3-point run")
+    print("asked:", text.name)
+    yes = pyatspi.findDescendant(question, lambda a: a is not None and a.name in ("Oui", "&Oui")
+                                 and a.getRole() == pyatspi.ROLE_PUSH_BUTTON)
+    press(yes)
+    kin = window("Cinétique suivie")
+    time.sleep(1.5)
+    shot(kin, OUT + "/journal-recovered.png")
+    sys.exit(0)
+
 if PART == "refused":
     # Each window after a blank the instrument refused: its banner says why
     # and what to do.

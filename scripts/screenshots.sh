@@ -35,7 +35,8 @@ shoot() {
   done
   printf '[Beer]\r\nLambda=545\r\nMini=0\r\nMaxi=5\r\nUnite=mmol/L\r\n' >>"$run/vandoral.INI"
   local status=0
-  QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 LANG=fr_FR.UTF-8 \
+  # The journals go to a data folder of the run's own.
+  QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 LANG=fr_FR.UTF-8 XDG_DATA_HOME="$run/data" \
   xvfb-run -a -s "-screen 0 1280x800x24" dbus-run-session -- bash -c '
     run=$1; out=$2; part=$3
     /usr/libexec/at-spi-bus-launcher --launch-immediately & bus=$!
@@ -43,6 +44,13 @@ shoot() {
     "$run/vandoral" & app=$!
     status=0
     /usr/bin/python3 scripts/screenshots.py "$out" "$part" || status=$?
+    if [ "$part" = journal ] && [ $status -eq 0 ]; then
+      # Killed in the middle of the run, then started again: its journal is
+      # offered back.
+      kill -KILL $app; wait $app 2>/dev/null || true
+      "$run/vandoral" & app=$!
+      /usr/bin/python3 scripts/screenshots.py "$out" journal-recover || status=$?
+    fi
     kill $app 2>/dev/null; wait $app 2>/dev/null || true
     kill $bus 2>/dev/null || true
     exit $status
@@ -60,3 +68,6 @@ shots=" ${SHOTS:-modes beer} "
 case $shots in *" modes "*) shoot modes --speed 4 --rate 0.04 ;; esac
 case $shots in *" beer "*) shoot beer --speed 8 --levels 0.102,0.198,0.305,0.41,0.16,0.33 ;; esac
 case $shots in *" refused "*) shoot refused --speed 8 --error SETREF=E91 ;; esac
+# "journal": a kinetics run killed (SIGKILL) after three points, the program
+# started again and the run brought back.
+case $shots in *" journal "*) shoot journal --speed 8 --rate 0.04 ;; esac

@@ -151,6 +151,21 @@ bool TCinetiqueForm::Recover(const JournalContents &journal)
 {
     if (!RestoreKinetics(journal, Session))
         return false;
+    // The run's own parameters, as it was planned.
+    bool ok = false;
+    const int deltat = QString::fromStdString(journal.Value("deltat")).toInt(&ok);
+    if (ok && deltat >= DeltatSE->minimum() && deltat <= DeltatSE->maximum()) {
+        const QSignalBlocker b(DeltatSE);
+        DeltatSE->setValue(deltat);
+        Spectro->Deltat = static_cast<std::uint16_t>(deltat);
+    }
+    const int nombre = QString::fromStdString(journal.Value("nombre")).toInt(&ok);
+    if (ok && nombre >= NbreSE->minimum() && nombre <= NbreSE->maximum()) {
+        const QSignalBlocker b(NbreSE);
+        NbreSE->setValue(nombre);
+        Spectro->Nombre = static_cast<std::uint16_t>(nombre);
+    }
+    ShowDuree();
     const QSignalBlocker block(LambdaBisCB);
     LambdaBisCB->setChecked(Session.LambdaBisSuivie);
     LambdaBisSE->setVisible(Session.LambdaBisSuivie);

@@ -10,6 +10,7 @@
 #include "tracewindow.h"
 
 #include <QDir>
+#include <QLineEdit>
 #include <QToolButton>
 
 using namespace vandoral;
@@ -27,7 +28,8 @@ void Write(const QString &path, const std::string &bytes)
 std::string KineticsJournal()
 {
     std::string bytes = FormatJournalHeader({{"mode", "cinetique"}, {"debut", "10/12/2026 10:12:05"},
-                                             {"lambda", "545"}, {"lambdabis", "420"}, {"deux", "0"}});
+                                             {"lambda", "545"}, {"lambdabis", "420"}, {"deux", "0"},
+                                             {"deltat", "8"}, {"nombre", "5"}});
     for (int k = 0; k < 3; ++k)
         bytes += FormatJournalRecord({"point", {JournalNumber(8.0 * k), JournalNumber(0.5 - 0.01 * k), "-"}});
     return bytes + "point 24 0.4"; // torn by the crash
@@ -70,6 +72,7 @@ void TestRecovery::yesBringsTheRunBack()
     QCOMPARE(g.X[2], 16.0);
     QCOMPARE(g.Curve1.Y[1], 0.49);
     QCOMPARE(int(w.cinetique.Session.Etat), int(EtatCinetique::Arrete));
+    QCOMPARE(w.cinetique.DureeEdit->text(), QString("00:00:40")); // the run's own plan
     // Unsaved, and saveable though it has fewer than 4 points.
     QVERIFY(w.cinetique.RegSaveBtn->isEnabled());
     b.dialogs.asked.clear();
