@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QLineEdit>
+#include <QTableWidget>
 #include <QToolButton>
 
 using namespace vandoral;
@@ -53,6 +54,8 @@ class TestRecovery : public QObject {
 private slots:
     void yesBringsTheRunBack();
     void noMovesTheJournalAway();
+    void measuredDataComeBack_data();
+    void measuredDataComeBack();
     void newerFormatIsLeftAlone();
 };
 
@@ -110,6 +113,76 @@ void TestRecovery::noMovesTheJournalAway()
     b.dialogs.asked.clear();
     OfferJournals(nullptr, w.spectre, w.cinetique, w.beer);
     QVERIFY(b.dialogs.asked.isEmpty()); // never offered again
+}
+
+void TestRecovery::measuredDataComeBack_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::newRow("a spectrum") << "spectre";
+    QTest::newRow("a series of three standards") << "beer";
+}
+
+void TestRecovery::measuredDataComeBack()
+{
+    // Measured by real windows over the simulator, which then go away without
+    // ending their journals (as the program killed); windows of a new start
+    // get the data back.
+    QFETCH(QString, mode);
+    ModeBench b([](sim::SimOptions &o) {
+        o.levels = {0.1, 0.2, 0.3};
+        o.levelLambda = 545;
+    });
+    QVERIFY(b.started);
+    b.spectro->Mini = 0;
+    b.spectro->Maxi = 10;
+    b.spectro->LambdaBeer = 545;
+    std::vector<double> measured;
+    {
+        Windows first(b);
+        if (mode == "spectre") {
+            first.spectre.show();
+            first.spectre.BlancBtnClick();
+            QVERIFY(b.WaitIdle());
+            first.spectre.SpectreBtnClick();
+            QVERIFY(b.WaitIdle());
+            for (int i = 0; i < first.spectre.Session.Graphe.PointCount; ++i)
+                measured.push_back(first.spectre.Session.Graphe.Curve1.Y[i]);
+        } else {
+            first.beer.show();
+            first.beer.ZeroBtnClick();
+            QVERIFY(b.WaitIdle());
+            for (int i = 0; i < 3; ++i) {
+                first.beer.EntryRow = i + 2;
+                first.beer.BeerMesureGrid->item(i + 2, 0)->setText(QString::number(i + 1));
+                first.beer.ValidateEntry();
+                QVERIFY(b.WaitIdle());
+                measured.push_back(first.beer.Session.Standards[std::size_t(i)].Abs);
+            }
+        }
+    }
+    QCOMPARE(int(measured.size()), mode == "spectre" ? 471 : 3);
+    Windows next(b);
+    b.dialogs.asked.clear();
+    b.dialogs.answers = {true};
+    OfferJournals(nullptr, next.spectre, next.cinetique, next.beer);
+    QCOMPARE(b.dialogs.asked.size(), 1);
+    if (mode == "spectre") {
+        QVERIFY(b.dialogs.asked[0].contains(QString::fromUtf8("Un spectre (")));
+        QVERIFY(next.spectre.isVisible());
+        QCOMPARE(int(next.spectre.Session.Graphe.PointCount), 471);
+        for (int i = 0; i < 471; ++i)
+            QCOMPARE(next.spectre.Session.Graphe.Curve1.Y[i], measured[std::size_t(i)]);
+        QVERIFY(next.spectre.Session.AsksSave());
+    } else {
+        QVERIFY(b.dialogs.asked[0].contains(QString::fromUtf8("Une série de 3 étalons (")));
+        QVERIFY(next.beer.isVisible());
+        QCOMPARE(next.beer.Session.StandardCount(), 3);
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(next.beer.Session.Standards[std::size_t(i)].Conc, double(i + 1));
+            QCOMPARE(next.beer.Session.Standards[std::size_t(i)].Abs, measured[std::size_t(i)]);
+        }
+        QVERIFY(next.beer.Session.AsksSave());
+    }
 }
 
 void TestRecovery::newerFormatIsLeftAlone()
