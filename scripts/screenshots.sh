@@ -7,7 +7,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 out=$(realpath -m "${1:-docs}")
 mkdir -p "$out"
-scripts/deps.sh xvfb xauth x11-utils imagemagick xdotool dbus-x11 at-spi2-core python3-pyatspi
+# SCREEN sets the virtual screen (default 1280x800x24); WM names a window
+# manager to run (openbox), which then maximises the windows as on a desktop.
+screen=${SCREEN:-1280x800x24}
+wm=${WM:-}
+scripts/deps.sh xvfb xauth x11-utils imagemagick xdotool dbus-x11 at-spi2-core python3-pyatspi ${wm:+$wm}
 build=build
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j2
@@ -30,16 +34,19 @@ shoot() {
   run=$(mktemp -d)
   cp "$bin/vandoral" "$run/"
   "$bin/vandoral-cli" --settings "$run/vandoral.INI" attach 1 "$device" >/dev/null
+  local state=0
+  [ -z "$wm" ] || state=2 # maximised by the window manager
   for w in WindowS WindowC WindowB; do
-    printf '[%s]\r\nState=0\r\nHeight=640\r\nWidth=1100\r\nTop=0\r\nLeft=0\r\n' "$w" >>"$run/vandoral.INI"
+    printf '[%s]\r\nState=%s\r\nHeight=640\r\nWidth=1100\r\nTop=0\r\nLeft=0\r\n' "$w" "$state" >>"$run/vandoral.INI"
   done
   printf '[Beer]\r\nLambda=545\r\nMini=0\r\nMaxi=5\r\nUnite=mmol/L\r\n' >>"$run/vandoral.INI"
   local status=0
   # The journals go to a data folder of the run's own.
   QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 LANG=fr_FR.UTF-8 XDG_DATA_HOME="$run/data" \
-  xvfb-run -a -s "-screen 0 1280x800x24" dbus-run-session -- bash -c '
-    run=$1; out=$2; part=$3
+  xvfb-run -a -s "-screen 0 $screen" dbus-run-session -- bash -c '
+    run=$1; out=$2; part=$3; wm=$4
     /usr/libexec/at-spi-bus-launcher --launch-immediately & bus=$!
+    [ -z "$wm" ] || { "$wm" & sleep 1; }
     sleep 1
     "$run/vandoral" & app=$!
     status=0
@@ -54,7 +61,7 @@ shoot() {
     kill $app 2>/dev/null; wait $app 2>/dev/null || true
     kill $bus 2>/dev/null || true
     exit $status
-  ' _ "$run" "$out" "$part" || status=$?
+  ' _ "$run" "$out" "$part" "$wm" || status=$?
   kill $sim 2>/dev/null || true
   rm -rf "$run" "$devfile"
   return $status

@@ -94,7 +94,6 @@ public:
     bool Reopen(const std::string &path, std::string *error);
     bool Append(const JournalRecord &record, std::string *error);
     bool IsOpen() const { return file_ != nullptr; }
-    const std::string &Path() const { return path_; }
     // The journal's data were saved or knowingly discarded: the file goes.
     void End();
     // Leaves the file as it is (the next start offers it back).

@@ -4,7 +4,7 @@
 #include "driver.h"
 #include "kineticsrun.h"
 #include "numtext.h"
-#include "spectresession.h"
+#include "tracesession.h"
 
 #include <algorithm>
 #include <charconv>
@@ -213,7 +213,7 @@ bool RestoreBeer(const JournalContents &j, TBeerSeries &series)
     return true;
 }
 
-bool RestoreSpectrum(const JournalContents &j, TSpectreSession &session)
+bool RestoreSpectrum(const JournalContents &j, TTraceSession &session)
 {
     const JournalRecord *r = LastSpectrum(j);
     if (JournalMode(j) != WindowMode::Spectre || !r)

@@ -14,7 +14,7 @@ namespace vandoral {
 class Tgraphe;
 class TBeerSeries;
 class TCinetiqueRun;
-class TSpectreSession;
+class TTraceSession;
 class TspectroVandoral;
 
 // The mode a journal belongs to (None for another file).
@@ -46,6 +46,6 @@ std::string RecoveryQuestion(const JournalContents &journal);
 // that mode.
 bool RestoreKinetics(const JournalContents &journal, TCinetiqueRun &run);
 bool RestoreBeer(const JournalContents &journal, TBeerSeries &series);
-bool RestoreSpectrum(const JournalContents &journal, TSpectreSession &session);
+bool RestoreSpectrum(const JournalContents &journal, TTraceSession &session);
 
 } // namespace vandoral

@@ -9,7 +9,7 @@
 #include "hint.h"
 #include "numtext.h"
 #include "qtext.h"
-#include "spectrumpanel.h"
+#include "scanpanel.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -90,7 +90,7 @@ QSplitter *TBeerForm::BuildPanels(QWidget *parent)
 {
     GripSplitter1 = new QSplitter(Qt::Horizontal, parent);
     GripSplitter1->setObjectName(QStringLiteral("GripSplitter1"));
-    SpectrePB = new SpectrumPanel(&Session.SpectrumGraph, GripSplitter1);
+    SpectrePB = new ScanPanel(&Session.SpectrumGraph, GripSplitter1);
     Oscillo = new GraphBox(&Session.BeerGraph, GripSplitter1);
     Oscillo->setObjectName(QStringLiteral("Oscillo"));
     Oscillo->setAccessibleName(QStringLiteral("Graphe"));
@@ -128,11 +128,11 @@ QSplitter *TBeerForm::BuildPanels(QWidget *parent)
     Oscillo->AfterDraw = [this] { OscilloAfterDraw(); };
     SpectrePB->BeforeDraw = [this] { Session.PrepareSpectrumPanel(); };
     SpectrePB->Markers = [] {
-        return std::vector<SpectrumPanel::Marker>{{Spectro->LambdaBeer, QStringLiteral("Réglage de lambda")}};
+        return std::vector<ScanPanel::Marker>{{Spectro->LambdaBeer, QStringLiteral("Réglage de lambda")}};
     };
     SpectrePB->ShowHint = [this](const QString &hint) { ShowHint(hint); };
     // Kept within the spin box's bounds.
-    connect(SpectrePB, &SpectrumPanel::dragged, this, [this](MarkerDrag, int lambda) { LambdaSE->setValue(lambda); });
+    connect(SpectrePB, &ScanPanel::dragged, this, [this](MarkerDrag, int lambda) { LambdaSE->setValue(lambda); });
     return GripSplitter1;
 }
 
@@ -516,12 +516,12 @@ void TBeerForm::OscilloAfterDraw()
 
 bool TBeerForm::Folded() const
 {
-    return SpectrumPanel::Folded(GripSplitter1, 0);
+    return ScanPanel::Folded(GripSplitter1, 0);
 }
 
 void TBeerForm::SetFolded(bool folded)
 {
-    SpectrumPanel::SetFolded(GripSplitter1, 0, 1, folded, 300);
+    ScanPanel::SetFolded(GripSplitter1, 0, 1, folded, 300);
 }
 
 // ---- activation, saving, printing, keyboard, closing ----------------------------------

@@ -19,7 +19,7 @@ class QTableWidget;
 namespace vandoral {
 
 class GraphBox;
-class SpectrumPanel;
+class ScanPanel;
 
 class TBeerForm : public TModeForm {
     Q_OBJECT
@@ -46,7 +46,7 @@ public:
     QLabel *Label3;
     QLabel *PanelBlanc;
     QSplitter *GripSplitter1;
-    SpectrumPanel *SpectrePB;
+    ScanPanel *SpectrePB;
     GraphBox *Oscillo;
     QTableWidget *BeerMesureGrid;
     QTableWidget *beerCalcGrid;

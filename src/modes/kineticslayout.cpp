@@ -6,7 +6,7 @@
 #include "driver.h"
 #include "graphbox.h"
 #include "hint.h"
-#include "spectrumpanel.h"
+#include "scanpanel.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -121,7 +121,7 @@ QSplitter *TCinetiqueForm::BuildPlots(QWidget *parent)
     Oscillo = new GraphBox(&Session.GrapheCinetique, GripSplitter1);
     Oscillo->setObjectName(QStringLiteral("Oscillo"));
     Oscillo->setAccessibleName(QStringLiteral("Cinétique"));
-    SpectrePB = new SpectrumPanel(&Session.GrapheSpectre, GripSplitter1);
+    SpectrePB = new ScanPanel(&Session.GrapheSpectre, GripSplitter1);
     GripSplitter1->addWidget(Oscillo);
     GripSplitter1->addWidget(SpectrePB);
     GripSplitter1->setCollapsible(0, false);
@@ -131,7 +131,7 @@ QSplitter *TCinetiqueForm::BuildPlots(QWidget *parent)
     Oscillo->BeforeDraw = [this] { Session.PreparePlot(); };
     SpectrePB->BeforeDraw = [this] { Session.PrepareSpectrumPanel(); };
     SpectrePB->Markers = [this] {
-        std::vector<SpectrumPanel::Marker> m{{Spectro->Lambda, QStringLiteral("Réglage de lambda")}};
+        std::vector<ScanPanel::Marker> m{{Spectro->Lambda, QStringLiteral("Réglage de lambda")}};
         if (LambdaBisCB->isChecked())
             m.push_back({Spectro->LambdaBis, QStringLiteral("Réglage de lambda 2")});
         return m;
@@ -139,7 +139,7 @@ QSplitter *TCinetiqueForm::BuildPlots(QWidget *parent)
     SpectrePB->ShowHint = [this](const QString &hint) { ShowHint(hint); };
     // The panel's vertical range follows the plot's.
     connect(Oscillo, &GraphBox::redrawn, this, &TCinetiqueForm::RedrawPanel);
-    connect(SpectrePB, &SpectrumPanel::dragged, this, &TCinetiqueForm::MarkerDragged);
+    connect(SpectrePB, &ScanPanel::dragged, this, &TCinetiqueForm::MarkerDragged);
     return GripSplitter1;
 }
 

@@ -9,7 +9,7 @@
 #include "modejournal.h"
 #include "numtext.h"
 #include "qtext.h"
-#include "spectrumpanel.h"
+#include "scanpanel.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -327,12 +327,12 @@ void TCinetiqueForm::Hourglass(bool on)
 
 bool TCinetiqueForm::Folded() const
 {
-    return SpectrumPanel::Folded(GripSplitter1, 1);
+    return ScanPanel::Folded(GripSplitter1, 1);
 }
 
 void TCinetiqueForm::SetFolded(bool folded)
 {
-    SpectrumPanel::SetFolded(GripSplitter1, 1, 0, folded, 320);
+    ScanPanel::SetFolded(GripSplitter1, 1, 0, folded, 320);
 }
 
 void TCinetiqueForm::RedrawPanel()

@@ -21,7 +21,7 @@ class QSplitter;
 namespace vandoral {
 
 class GraphBox;
-class SpectrumPanel;
+class ScanPanel;
 
 class TCinetiqueForm : public TModeForm {
     Q_OBJECT
@@ -59,7 +59,7 @@ public:
     QLabel *BlancLabel; // the banner's text
     QSplitter *GripSplitter1;
     GraphBox *Oscillo;
-    SpectrumPanel *SpectrePB;
+    ScanPanel *SpectrePB;
     // Paces the points: armed for the next tick of the run.
     QTimer TimerSpectre;
     QTimer TimerHorloge;

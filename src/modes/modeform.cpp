@@ -126,7 +126,9 @@ QToolButton *TModeForm::AddButton(const char *name, const QString &caption, cons
     b->setText(caption);
     b->setIcon(Image(this, icon));
     b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    b->setMinimumSize(80, 54);
+    // 54 pixels high, and as wide as its caption needs (at least 64): the
+    // Beer-Lambert tool bar keeps every button whole on a 1024-pixel screen.
+    b->setMinimumSize(64, 54);
     b->setCheckable(checkable);
     SetHint(b, hint);
     b->setAccessibleName(caption);

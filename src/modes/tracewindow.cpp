@@ -209,11 +209,11 @@ void TTraceSpectre::ValeurRecue(std::int32_t index, double absorbance)
             Label3->setText(QStringLiteral("Lecture du spectre..."));
         const int n = Session.Graphe.PointCount;
         switch (Session.AddValue(index, absorbance)) {
-        case TSpectreSession::Stored::Dropped: break;
-        case TSpectreSession::Stored::Kept:
+        case TTraceSession::Stored::Dropped: break;
+        case TTraceSession::Stored::Kept:
             PaintBox->DrawPoint(static_cast<std::uint16_t>(n), Session.Graphe.Curve1);
             break;
-        case TSpectreSession::Stored::TopRaised: RepaintGraph(); break;
+        case TTraceSession::Stored::TopRaised: RepaintGraph(); break;
         }
     } catch (...) {
     }
@@ -245,7 +245,7 @@ void TTraceSpectre::PaintBoxMouseMove(int x, int y)
     PaintBox->DrawCursor(); // erased at its old place
     double lambda = 0, a = 0;
     graph.PixelToWorld(x, y, lambda, a);
-    const TSpectreSession::Reading r = Session.ReadAt(lambda, a);
+    const TTraceSession::Reading r = Session.ReadAt(lambda, a);
     // On the curve, the horizontal line sits on it.
     if (r.onCurve)
         graph.WorldToPixel(lambda, r.a, x, y);
@@ -287,7 +287,7 @@ void TTraceSpectre::PrintBtnClick()
     Tgraphe &graph = Session.Graphe;
     TCanvas *saved = graph.Canvas;
     graph.Canvas = &canvas;
-    graph.Bounds = TSpectreSession::PageBounds(size.width(), size.height(),
+    graph.Bounds = TTraceSession::PageBounds(size.width(), size.height(),
                                                printer.pageLayout().orientation() == QPageLayout::Portrait);
     graph.Draw();
     canvas.Flush();

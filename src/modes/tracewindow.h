@@ -4,7 +4,7 @@
 #pragma once
 
 #include "modeform.h"
-#include "spectresession.h"
+#include "tracesession.h"
 
 class QLabel;
 
@@ -35,7 +35,7 @@ public:
     explicit TTraceSpectre(QWidget *parent = nullptr);
 
     // The spectrum and its rules.
-    TSpectreSession Session;
+    TTraceSession Session;
 
     QToolButton *BlancBtn;
     QToolButton *SpectreBtn;

@@ -6,7 +6,7 @@
 #include "kineticsrun.h"
 #include "modejournal.h"
 #include "numtext.h"
-#include "spectresession.h"
+#include "tracesession.h"
 
 #include "coretest.h"
 
@@ -157,7 +157,7 @@ TEST_CASE("a Beer-Lambert series comes back with its corrections and undos")
 TEST_CASE("a spectrum comes back, missing values included")
 {
     TspectroVandoral spectro;
-    TSpectreSession s(&spectro);
+    TTraceSession s(&spectro);
     s.ScanStarted(330, 800);
     for (int i = 0; i < 471; ++i)
         s.AddValue(330 + i, i == 200 ? MissingValue : 0.001 * i + 1.0 / 7);
@@ -166,7 +166,7 @@ TEST_CASE("a spectrum comes back, missing values included")
     const JournalContents j = ParseJournal(bytes);
     REQUIRE(RecoveryQuestion(j)
             == "Un spectre (10/12/2026 10:12) n'a pas \xE9t\xE9 enregistr\xE9. Le r\xE9" "cup\xE9rer ?");
-    TSpectreSession back(&spectro);
+    TTraceSession back(&spectro);
     REQUIRE(RestoreSpectrum(j, back));
     REQUIRE(back.Graphe.PointCount == 471);
     for (int i = 0; i < 471; ++i) {

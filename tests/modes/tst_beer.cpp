@@ -7,7 +7,7 @@
 #include "fileio.h"
 #include "journal.h"
 #include "modejournal.h"
-#include "spectrumpanel.h"
+#include "scanpanel.h"
 #include "graphbox.h"
 #include "modebench.h"
 #include "numtext.h"
@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QToolBar>
 #include <QToolButton>
 
 using namespace vandoral;
@@ -111,6 +112,7 @@ private slots:
     void listActionsWaitForAMeasurement_data();
     void listActionsWaitForAMeasurement();
     void resetAsksForAnUnsavedSeries();
+    void toolBarFitsA1024PixelScreen();
     void refusedBlankIsAskedAgain_data();
     void refusedBlankIsAskedAgain();
     void wavelengthIsFixedWhileMeasuring();
@@ -429,6 +431,37 @@ void TestBeer::resetAsksForAnUnsavedSeries()
     QTest::qWait(50);
     QVERIFY(!w.UndoBtn->isVisible());
     QVERIFY(!w.RegSaveBtn->isVisible());
+}
+
+void TestBeer::toolBarFitsA1024PixelScreen()
+{
+    // Every button shown (three standards and unknowns on), whole, on a
+    // window as wide as a 1024-pixel screen.
+    ModeBench b(Levels({0.1, 0.2, 0.3}));
+    QVERIFY(b.started);
+    Beer beer(b);
+    QVERIFY(beer.ok);
+    TBeerForm &w = *beer.w;
+    for (const char *c : {"1", "2", "3"})
+        QVERIFY(beer.Standard(QString(c)));
+    w.setGeometry(0, 0, 1024, 700);
+    QTest::qWait(50);
+    const QList<QToolButton *> buttons = w.ToolBar1->findChildren<QToolButton *>(QString(), Qt::FindDirectChildrenOnly);
+    int shown = 0;
+    for (QToolButton *button : buttons) {
+        if (button->objectName().startsWith("qt_")) {
+            QVERIFY(!button->isVisible()); // no overflow arrow: nothing hidden behind it
+            continue;
+        }
+        QVERIFY2(button->isVisible(), qPrintable(button->objectName()));
+        // The caption whole: no room lost to an elided text.
+        const int caption = button->fontMetrics().horizontalAdvance(button->text());
+        QVERIFY2(caption < button->width(),
+                 qPrintable(QString("%1: %2 >= %3").arg(button->objectName()).arg(caption).arg(button->width())));
+        QVERIFY2(button->geometry().right() < w.ToolBar1->width(), qPrintable(button->objectName()));
+        ++shown;
+    }
+    QCOMPARE(shown, 11);
 }
 
 void TestBeer::refusedBlankIsAskedAgain_data()

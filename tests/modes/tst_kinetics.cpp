@@ -11,7 +11,7 @@
 #include "journal.h"
 #include "modejournal.h"
 #include "kineticswindow.h"
-#include "spectrumpanel.h"
+#include "scanpanel.h"
 #include "modebench.h"
 #include "numtext.h"
 #include "pinnedfont.h"

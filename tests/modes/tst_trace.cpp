@@ -417,7 +417,7 @@ void TestTrace::journalOfASpectrum()
     BlankAndScan(b, w);
     std::string bytes;
     QCOMPARE(ReadWholeFile(ToPath(w.JournalPath()), bytes), FileState::Read);
-    TSpectreSession back(b.spectro.get());
+    TTraceSession back(b.spectro.get());
     QVERIFY(RestoreSpectrum(ParseJournal(bytes), back));
     QCOMPARE(int(back.Graphe.PointCount), 471);
     QCOMPARE(back.Graphe.Curve1.Y[10], MissingValue);

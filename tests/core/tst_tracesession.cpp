@@ -4,7 +4,7 @@
 #include "driver.h"
 #include "modeshared.h"
 #include "numtext.h"
-#include "spectresession.h"
+#include "tracesession.h"
 
 #include "coretest.h"
 
@@ -26,7 +26,7 @@ struct Session {
             s.AddValue(spectro.LambdaMin + std::int32_t(i), a[i]);
     }
     TspectroVandoral spectro;
-    TSpectreSession s{&spectro};
+    TTraceSession s{&spectro};
 };
 
 } // namespace
@@ -74,11 +74,11 @@ TEST_CASE_FIXTURE(Session, "a value above the top raises it to 1.05 times")
 {
     s.ScanStarted(330, 800);
     s.Graphe.WorldY.Max = 2.0;
-    REQUIRE(s.AddValue(330, 1.0) == TSpectreSession::Stored::Kept);
-    REQUIRE(s.AddValue(331, 2.3) == TSpectreSession::Stored::TopRaised);
+    REQUIRE(s.AddValue(330, 1.0) == TTraceSession::Stored::Kept);
+    REQUIRE(s.AddValue(331, 2.3) == TTraceSession::Stored::TopRaised);
     REQUIRE(SameNumber(s.Graphe.WorldY.Max, 2.415));
     // A missing value raises nothing.
-    REQUIRE(s.AddValue(332, MissingValue) == TSpectreSession::Stored::Kept);
+    REQUIRE(s.AddValue(332, MissingValue) == TTraceSession::Stored::Kept);
     REQUIRE(SameNumber(s.Graphe.WorldY.Max, 2.415));
 }
 
@@ -88,7 +88,7 @@ TEST_CASE_FIXTURE(Session, "the graph keeps the first 1501 values and says it cu
     REQUIRE(s.Graphe.PointCount == 1501);
     REQUIRE(s.Truncated());
     REQUIRE(s.Graphe.X[1500] == 330.0 + 1500);
-    REQUIRE(s.AddValue(5000, 0.1) == TSpectreSession::Stored::Dropped);
+    REQUIRE(s.AddValue(5000, 0.1) == TTraceSession::Stored::Dropped);
     Scan({0.1});
     REQUIRE(!s.Truncated()); // each scan anew
 }
@@ -142,7 +142,7 @@ TEST_CASE("the cross-hair's reading")
         f.s.AddValue(531, 0.5);
         f.s.AddValue(532, MissingValue);
         f.s.AddValue(533, 0.6);
-        const TSpectreSession::Reading r = f.s.ReadAt(row.lambda, row.a);
+        const TTraceSession::Reading r = f.s.ReadAt(row.lambda, row.a);
         REQUIRE(r.onCurve == row.onCurve);
         REQUIRE(r.unknown == row.unknown);
         if (!r.unknown)
@@ -152,8 +152,8 @@ TEST_CASE("the cross-hair's reading")
 
 TEST_CASE("the printed page: margins of a twentieth, the upper half in portrait")
 {
-    const TRect landscape = TSpectreSession::PageBounds(2000, 1000, false);
+    const TRect landscape = TTraceSession::PageBounds(2000, 1000, false);
     REQUIRE(landscape == TRect{100, 50, 1900, 950});
-    const TRect portrait = TSpectreSession::PageBounds(1000, 2000, true);
+    const TRect portrait = TTraceSession::PageBounds(1000, 2000, true);
     REQUIRE(portrait == TRect{50, 50, 950, 950});
 }

@@ -13,10 +13,10 @@ namespace vandoral {
 
 class TspectroVandoral;
 
-class TSpectreSession {
+class TTraceSession {
 public:
     // The graph set up for the instrument's range (none: the graph's own).
-    explicit TSpectreSession(const TspectroVandoral *spectro = nullptr);
+    explicit TTraceSession(const TspectroVandoral *spectro = nullptr);
 
     Tgraphe Graphe;
     // A blank has ended since the window was created.

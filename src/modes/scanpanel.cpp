@@ -1,4 +1,4 @@
-#include "spectrumpanel.h"
+#include "scanpanel.h"
 
 #include "canvas.h"
 
@@ -8,20 +8,20 @@
 
 namespace vandoral {
 
-SpectrumPanel::SpectrumPanel(Tgraphe *graph, QWidget *parent) : GraphBox(graph, parent)
+ScanPanel::ScanPanel(Tgraphe *graph, QWidget *parent) : GraphBox(graph, parent)
 {
     setObjectName(QStringLiteral("SpectrePB"));
     setAccessibleName(QStringLiteral("Spectre"));
     setMinimumWidth(256);
     setMouseTracking(true);
     AfterDraw = [this] { DrawMarkers(); };
-    connect(this, &GraphBox::mousePressed, this, &SpectrumPanel::MouseDown);
-    connect(this, &GraphBox::mouseReleased, this, &SpectrumPanel::MouseUp);
+    connect(this, &GraphBox::mousePressed, this, &ScanPanel::MouseDown);
+    connect(this, &GraphBox::mouseReleased, this, &ScanPanel::MouseUp);
     connect(this, &GraphBox::mouseMoved, this,
             [this](int x, int y, Qt::MouseButtons b) { MouseMove(x, y, b & Qt::LeftButton); });
 }
 
-void SpectrumPanel::DrawMarkers()
+void ScanPanel::DrawMarkers()
 {
     TCanvas *c = Graph()->Canvas;
     if (!c || !Markers)
@@ -38,7 +38,7 @@ void SpectrumPanel::DrawMarkers()
     c->SetPenWidth(1);
 }
 
-void SpectrumPanel::Hint(const QString &hint)
+void ScanPanel::Hint(const QString &hint)
 {
     setToolTip(hint);
     if (ShowHint)
@@ -46,7 +46,7 @@ void SpectrumPanel::Hint(const QString &hint)
     setCursor(hint.isEmpty() ? Qt::ArrowCursor : Qt::SplitHCursor);
 }
 
-void SpectrumPanel::MouseDown(int x, int)
+void ScanPanel::MouseDown(int x, int)
 {
     if (!isEnabled() || !Markers)
         return;
@@ -61,7 +61,7 @@ void SpectrumPanel::MouseDown(int x, int)
     Hint(hint);
 }
 
-void SpectrumPanel::MouseMove(int x, int y, bool leftDown)
+void ScanPanel::MouseMove(int x, int y, bool leftDown)
 {
     if (!isEnabled() || !Markers)
         return;
@@ -79,7 +79,7 @@ void SpectrumPanel::MouseMove(int x, int y, bool leftDown)
         emit dragged(Held, WavelengthAt(*Graph(), x, y));
 }
 
-void SpectrumPanel::MouseUp(int x, int y)
+void ScanPanel::MouseUp(int x, int y)
 {
     if (Held == MarkerDrag::None)
         return;
@@ -88,13 +88,13 @@ void SpectrumPanel::MouseUp(int x, int y)
     Hint(QString());
 }
 
-bool SpectrumPanel::Folded(const QSplitter *splitter, int panelIndex)
+bool ScanPanel::Folded(const QSplitter *splitter, int panelIndex)
 {
     const QList<int> sizes = splitter->sizes();
     return sizes.size() <= panelIndex || sizes.at(panelIndex) == 0;
 }
 
-void SpectrumPanel::SetFolded(QSplitter *splitter, int panelIndex, int mainIndex, bool folded, int openWidth)
+void ScanPanel::SetFolded(QSplitter *splitter, int panelIndex, int mainIndex, bool folded, int openWidth)
 {
     QList<int> sizes = splitter->sizes();
     if (sizes.size() <= std::max(panelIndex, mainIndex))

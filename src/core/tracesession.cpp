@@ -1,29 +1,29 @@
-#include "spectresession.h"
+#include "tracesession.h"
 
 #include "modeshared.h"
 #include "numtext.h"
 
 namespace vandoral {
 
-TSpectreSession::TSpectreSession(const TspectroVandoral *spectro)
+TTraceSession::TTraceSession(const TspectroVandoral *spectro)
 {
     SetUpSpectrumGraph(Graphe, spectro);
 }
 
-SpaceAction TSpectreSession::SpaceBar(bool controlled, bool busy) const
+SpaceAction TTraceSession::SpaceBar(bool controlled, bool busy) const
 {
     if (CanScan(controlled, busy))
         return SpaceAction::Measure;
     return CanBlank(controlled, busy) ? SpaceAction::Blank : SpaceAction::None;
 }
 
-void TSpectreSession::BlankStarted()
+void TTraceSession::BlankStarted()
 {
     Graphe.PointCount = 0;
     truncated_ = false;
 }
 
-void TSpectreSession::ScanStarted(double lambdaMin, double lambdaMax)
+void TTraceSession::ScanStarted(double lambdaMin, double lambdaMax)
 {
     Graphe.WorldX.Min = lambdaMin;
     Graphe.WorldX.Max = lambdaMax;
@@ -31,7 +31,7 @@ void TSpectreSession::ScanStarted(double lambdaMin, double lambdaMax)
     truncated_ = false;
 }
 
-TSpectreSession::Stored TSpectreSession::AddValue(std::int32_t index, double absorbance)
+TTraceSession::Stored TTraceSession::AddValue(std::int32_t index, double absorbance)
 {
     const int n = Graphe.PointCount;
     // The first values are kept; the cut is said when the scan ends.
@@ -51,19 +51,19 @@ TSpectreSession::Stored TSpectreSession::AddValue(std::int32_t index, double abs
     return Stored::Kept;
 }
 
-void TSpectreSession::AutoScale(double absMax)
+void TTraceSession::AutoScale(double absMax)
 {
     Graphe.WorldY.Max = AutoTop(Graphe.MaxY(), absMax);
 }
 
-void TSpectreSession::FullScale(double lambdaMin, double lambdaMax, double absMax)
+void TTraceSession::FullScale(double lambdaMin, double lambdaMax, double absMax)
 {
     Graphe.WorldY.Max = absMax;
     Graphe.WorldX.Max = lambdaMax;
     Graphe.WorldX.Min = lambdaMin;
 }
 
-TSpectreSession::Reading TSpectreSession::ReadAt(double lambda, double aUnderMouse) const
+TTraceSession::Reading TTraceSession::ReadAt(double lambda, double aUnderMouse) const
 {
     const int count = Graphe.PointCount;
     if (count == 0 || !(Graphe.X[0] <= lambda && lambda <= Graphe.X[count - 1]))
@@ -80,7 +80,7 @@ TSpectreSession::Reading TSpectreSession::ReadAt(double lambda, double aUnderMou
     return {a, true, false};
 }
 
-void TSpectreSession::Restore(std::int32_t lambda0, const std::vector<double> &values)
+void TTraceSession::Restore(std::int32_t lambda0, const std::vector<double> &values)
 {
     ScanStarted(Graphe.WorldX.Min, Graphe.WorldX.Max);
     for (std::size_t i = 0; i < values.size(); ++i)
@@ -88,7 +88,7 @@ void TSpectreSession::Restore(std::int32_t lambda0, const std::vector<double> &v
     Sauve = false;
 }
 
-TRect TSpectreSession::PageBounds(int width, int height, bool portrait)
+TRect TTraceSession::PageBounds(int width, int height, bool portrait)
 {
     TRect b{0, 0, width, height};
     int d = (b.Right - b.Left) / 20;

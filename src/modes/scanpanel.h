@@ -15,7 +15,7 @@ class QSplitter;
 
 namespace vandoral {
 
-class SpectrumPanel : public GraphBox {
+class ScanPanel : public GraphBox {
     Q_OBJECT
 public:
     struct Marker {
@@ -23,7 +23,7 @@ public:
         QString hint; // shown while the mouse is over the marker
     };
 
-    explicit SpectrumPanel(Tgraphe *graph, QWidget *parent = nullptr);
+    explicit ScanPanel(Tgraphe *graph, QWidget *parent = nullptr);
 
     // The markers now, first to last (the first is Lambda, the second
     // LambdaBis).
