@@ -1,6 +1,7 @@
 // vandoral-cli: finds the instrument, identifies it and takes a scan through
 // the program's own driver and serial line, for scripted acquisition and for
 // checking an installation.
+#include "analyse.h"
 #include "catalogue.h"
 #include "datafile.h"
 #include "fileio.h"
@@ -52,7 +53,10 @@ int Usage()
         "  identify [--device PATH]      find the instrument: port, model code and name\n"
         "  scan [--device PATH] [--out FILE] [--binary] [--comment TEXT] [--timeout S]\n"
         "                                blank, then one spectrum; tab-separated text on\n"
-        "                                standard output, or a .TXT/.CSV file with --out"));
+        "                                standard output, or a .TXT/.CSV file with --out\n"
+        "  analyse [--json] [--mode spectrum|kinetics|beer] FILE [--unknown A]...\n"
+        "                                the figures of a data file: peaks, first-order\n"
+        "                                fit, Beer-Lambert statistics and unknowns"));
     return 2;
 }
 
@@ -61,6 +65,7 @@ struct Options {
     QStringList operands;
     bool binary = false;
     int timeout = 120;
+    AnalyseOptions analyse;
 };
 
 // Waits until `done` is set, the operation is given up (the instrument went
@@ -338,6 +343,21 @@ int main(int argc, char **argv)
             ok = value(o.comment);
         else if (a == QLatin1String("--binary"))
             o.binary = true;
+        else if (a == QLatin1String("--json"))
+            o.analyse.json = true;
+        else if (a == QLatin1String("--mode")) {
+            QString m;
+            ok = value(m);
+            o.analyse.mode = ParseDataMode(m.toStdString());
+            ok = ok && o.analyse.mode != DataMode::Unknown;
+        } else if (a == QLatin1String("--unknown")) {
+            QString t;
+            ok = value(t);
+            double v = 0;
+            ok = ok && ParseNumber(ToCp(t.replace(QLatin1Char(','), QLatin1Char('.'))), '.', v);
+            if (ok)
+                o.analyse.unknowns.push_back(v);
+        }
         else if (a == QLatin1String("--timeout")) {
             QString t;
             ok = value(t);
@@ -351,6 +371,12 @@ int main(int argc, char **argv)
             ok = false;
         if (!ok)
             return Usage();
+    }
+    if (o.command == QLatin1String("analyse")) {
+        if (o.operands.size() != 1)
+            return Usage();
+        o.analyse.file = o.operands.at(0);
+        return Analyse(o.analyse);
     }
     if (o.settings.isEmpty())
         o.settings = SettingsFilePath();

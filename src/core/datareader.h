@@ -1,0 +1,27 @@
+// Reads back a data file the program wrote (text or CSV, either decimal
+// separator): its header lines tell the mode, its columns hold the values.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vandoral {
+
+enum class DataMode { Unknown, Spectrum, Kinetics, Beer };
+
+struct DataTable {
+    DataMode Mode = DataMode::Unknown;
+    std::vector<std::string> HeaderLines;
+    std::vector<std::string> Names;            // the column names' line, when there is one
+    std::vector<std::vector<double>> Columns;  // column 0 the abscissa; MissingValue for an empty field
+    int Rows() const { return Columns.empty() ? 0 : static_cast<int>(Columns[0].size()); }
+};
+
+// The file's bytes (Windows-1252). False with a French message (Windows-1252)
+// when the file holds no data.
+bool ReadDataTable(const std::string &bytes, DataTable &table, std::string *error);
+
+// "spectrum", "kinetics", "beer"; Unknown for anything else.
+DataMode ParseDataMode(const std::string &name);
+
+} // namespace vandoral
