@@ -2,7 +2,8 @@
 # Builds everything and runs every test, headless. Usage: scripts/test.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh
+# poppler-utils reads the printed pages back (pdftotext).
+scripts/deps.sh poppler-utils
 build=${1:-build}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANDORAL_WERROR=ON ${VANDORAL_CMAKE_ARGS:-} >/dev/null
 cmake --build "$build" -j2

@@ -127,6 +127,8 @@ std::optional<BeerStats> ComputeBeerStats(const double *c, const double *a, int 
         ssTot += (as[i] - meanA) * (as[i] - meanA);
         maxA = std::max(maxA, as[i]);
     }
+    if (ssRes < 1e-24 * n * std::max(1.0, maxA * maxA))
+        ssRes = 0;
     st.S = std::sqrt(ssRes / (n - 1));
     st.UK = *st.S * std::sqrt(double(n)) / sumC;
     // A constant absorbance leaves nothing to explain: no R².
@@ -149,6 +151,9 @@ std::optional<BeerStats> ComputeBeerStats(const double *c, const double *a, int 
             const double r = as[i] - st.A - st.B * cs[i];
             ss2 += r * r;
         }
+        // Points exactly on the line leave only rounding: no scatter.
+        if (ss2 < 1e-24 * n * std::max(1.0, maxA * maxA))
+            ss2 = 0;
         if (spread)
             st.R2Intercept = 1 - ss2 / ssTot;
         if (n >= 3) {

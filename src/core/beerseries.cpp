@@ -69,6 +69,10 @@ void TBeerSeries::Refit()
     // Without the line shown, there is no precision, and the slope and the
     // unknowns keep their values.
     PrecisionText.clear();
+    // The statistics from two standards on, with the option on.
+    Stats.reset();
+    if (spectro_.Actif)
+        Stats = ComputeBeerStats(BeerGraph.X.data(), BeerGraph.Curve1.Y.data(), BeerGraph.PointCount);
     if (!ShowsFit())
         return;
     const BeerFit fit = FitThroughOrigin(BeerGraph.X.data(), BeerGraph.Curve1.Y.data(), BeerGraph.PointCount);
@@ -76,6 +80,44 @@ void TBeerSeries::Refit()
     for (BeerUnknown &u : Unknowns)
         u.Conc = Slope == MissingValue ? MissingValue : u.Abs / Slope;
     PrecisionText = vandoral::PrecisionText(fit);
+}
+
+UnknownEstimate TBeerSeries::Estimate(const BeerUnknown &u) const
+{
+    if (!Stats || !HasLine())
+        return {u.Conc, std::nullopt};
+    UnknownEstimate e = EstimateUnknown(*Stats, u.Abs);
+    e.C = u.Conc; // the window's own figure, from the same slope
+    return e;
+}
+
+void TBeerSeries::DrawFit(bool withPrecision)
+{
+    Tgraphe &g = BeerGraph;
+    TCanvas *canvas = g.Canvas;
+    if (!ShowsFit() || !canvas)
+        return;
+    if (HasLine()) {
+        int x0, y0, x1, y1;
+        g.WorldToPixel(0, 0, x0, y0);
+        g.WorldToPixel(g.WorldX.Max, Slope * g.WorldX.Max, x1, y1);
+        // A steep line ends on the top of the absorbance axis.
+        if (y1 < g.Bounds.Top)
+            g.WorldToPixel(g.WorldY.Max / Slope, g.WorldY.Max, x1, y1);
+        canvas->SetPenStyle(PenStyle::Solid);
+        canvas->SetPenMode(PenMode::Copy);
+        canvas->SetPenWidth(g.CurvePen);
+        canvas->SetPenColor(g.Curve1.Color);
+        canvas->MoveTo(x0, y0);
+        canvas->LineTo(x1, y1);
+        for (const BeerUnknown &u : Unknowns)
+            g.MarkPoint(u.Conc, u.Abs);
+    }
+    if (withPrecision && !PrecisionText.empty()) {
+        canvas->SetFontColor(clBlack);
+        canvas->TextOut(g.PlotRect.Left + 8, g.Bounds.Top + 8, PrecisionText);
+    }
+    canvas->Flush();
 }
 
 // ---- entries ----------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "beerfit.h"
+#include "analysis.h"
 #include "graphker.h"
 #include "modeshared.h"
 #include "numtext.h"
@@ -52,6 +53,15 @@ public:
     // found no usable standard.
     double Slope = 0;
     std::string PrecisionText;
+    // The calibration's statistics, from two standards on (the option on),
+    // recomputed with the line.
+    std::optional<BeerStats> Stats;
+    // An unknown's concentration with its expanded uncertainty, when the
+    // statistics allow one.
+    UnknownEstimate Estimate(const BeerUnknown &u) const;
+    // The line through the origin, the unknowns' marks and, when asked, the
+    // precision text, on the graph's canvas (the screen's or a page's).
+    void DrawFit(bool withPrecision);
     // The last absorbance read at the measurement's wavelength.
     double AbsAtLambda = 0;
     bool BlancFait = false;

@@ -217,7 +217,7 @@ bool NextTick(float &t, double step)
 void Tgraphe::DrawAxes()
 {
     Canvas->SetPenStyle(PenStyle::Solid);
-    Canvas->SetPenWidth(1);
+    Canvas->SetPenWidth(AxisPen);
     Canvas->SetPenColor(clBlack);
     Canvas->SetPenMode(PenMode::Copy);
     Canvas->SetFontColor(clBlack);
@@ -261,8 +261,10 @@ void Tgraphe::DrawXAxis()
             const int px = WorldX.ToPixel(t);
             if (PlotRect.Left < px && px < PlotRect.Right) {
                 if (Grid) {
+                    Canvas->SetPenColor(GridColor);
                     Canvas->MoveTo(px, PlotRect.Top);
                     Canvas->LineTo(px, PlotRect.Bottom);
+                    Canvas->SetPenColor(clBlack);
                 } else {
                     Canvas->MoveTo(px, PlotRect.Bottom);
                     Canvas->LineTo(px, PlotRect.Bottom + Margin);
@@ -312,8 +314,10 @@ void Tgraphe::DrawYAxis()
             const int py = WorldY.ToPixel(t);
             if (PlotRect.Top < py && py < PlotRect.Bottom) {
                 if (Grid) {
+                    Canvas->SetPenColor(GridColor);
                     Canvas->MoveTo(PlotRect.Left, py);
                     Canvas->LineTo(PlotRect.Right, py);
+                    Canvas->SetPenColor(clBlack);
                 } else {
                     Canvas->MoveTo(PlotRect.Left, py);
                     Canvas->LineTo(PlotRect.Left + Margin, py);
@@ -343,6 +347,8 @@ void Tgraphe::Draw()
     Canvas->FillRect(Bounds);
     Layout();
     DrawAxes();
+    if (UnderCurves)
+        UnderCurves();
     switch (DrawMode) {
     case 0: DrawLines(); break;
     case 1: DrawPolyline(Curve1); break;
@@ -378,7 +384,7 @@ void Tgraphe::DrawLines()
     if (PointCount == 0)
         return;
     Canvas->SetPenStyle(PenStyle::Solid);
-    Canvas->SetPenWidth(1);
+    Canvas->SetPenWidth(CurvePen);
     Canvas->SetPenColor(Curve1.Color);
     CurveLines(Curve1);
     if (Curve2Visible) {
@@ -392,7 +398,7 @@ void Tgraphe::DrawPolyline(const Tcourbe &curve)
     if (PointCount == 0)
         return;
     Canvas->SetPenStyle(PenStyle::Solid);
-    Canvas->SetPenWidth(1);
+    Canvas->SetPenWidth(CurvePen);
     Canvas->SetPenColor(curve.Color);
     // A missing value lifts the pen: a full repaint shows the same gap as
     // the points drawn one by one, never a line to the top edge.
@@ -417,7 +423,7 @@ void Tgraphe::DrawMarkers()
     if (PointCount == 0)
         return;
     Canvas->SetPenStyle(PenStyle::Solid);
-    Canvas->SetPenWidth(1);
+    Canvas->SetPenWidth(CurvePen);
     const Tcourbe *curves[2] = {&Curve1, Curve2Visible ? &Curve2 : nullptr};
     for (const Tcourbe *curve : curves) {
         if (!curve)
@@ -448,7 +454,7 @@ void Tgraphe::DrawPoint(std::uint16_t index, const Tcourbe &curve)
     int px, py;
     WorldToPixel(X[index], curve.Y[index], px, py);
     if (px != -1 && py != -1) {
-        Canvas->SetPenWidth(1);
+        Canvas->SetPenWidth(CurvePen);
         if (DrawMode == 2 || DrawMode == 3)
             DrawMarker(px, py);
         if (DrawMode != 2 && index > 0) {
@@ -469,10 +475,10 @@ void Tgraphe::MarkPoint(double x, double y)
         return;
     Canvas->SetPenColor(clRed);
     Canvas->SetPenStyle(PenStyle::Solid);
+    Canvas->SetPenWidth(CurvePen);
     int px, py;
     WorldToPixel(x, y, px, py);
     DrawMarker(px, py);
-    Canvas->SetPenWidth(1);
     Canvas->Flush();
 }
 

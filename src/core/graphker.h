@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace vandoral {
@@ -73,6 +74,14 @@ public:
     std::uint8_t DrawMode = 0;
     bool Curve2Visible = false;
     bool LabelY = true;
+    // Pen width of the curves, markers and fitted lines, and the grid's
+    // colour: one pixel and black on the screen, wider and lighter on paper.
+    int CurvePen = 1;
+    int AxisPen = 1;
+    TColor GridColor = clBlack;
+    // Drawn after the axes and before the curves (curves kept for
+    // comparison lie under the live one).
+    std::function<void()> UnderCurves;
 
     void SetWorld(double xmin, double ymin, double xmax, double ymax);
     void WorldToPixel(double x, double y, int &px, int &py) const;

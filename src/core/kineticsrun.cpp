@@ -90,9 +90,13 @@ bool TCinetiqueRun::AsksSave() const
 
 bool TCinetiqueRun::SetEtat(EtatCinetique e)
 {
+    // A single scan of the spectrum panel keeps the run's figures.
+    if (e != EtatCinetique::Spectre)
+        figures_.clear();
     Etat = e;
     if (e != EtatCinetique::Arrete)
         return false;
+    ComputeFigures();
     // A finished run: the vertical range fitted to its first curve.
     double top = spectro_.AbsMax;
     if (GrapheCinetique.PointCount >= 4) {
@@ -141,6 +145,8 @@ void TCinetiqueRun::Start()
     GrapheCinetique.Curve2Visible = LambdaBisSuivie;
     GrapheCinetique.Curve1.Color = LambdaColor(spectro_.Lambda);
     GrapheCinetique.Curve2.Color = LambdaColor(spectro_.LambdaBis);
+    runLambda_ = spectro_.Lambda;
+    runLambdaBis_ = spectro_.LambdaBis;
     // From the full range, not the previous run's: later points widen it.
     GrapheCinetique.SetWorld(0, 0, spectro_.Duree(), spectro_.AbsMax);
     debut_ = Now();
@@ -402,11 +408,71 @@ void TCinetiqueRun::Restore(const std::vector<Point> &points, int lambda, int la
     GrapheCinetique.Curve2Visible = two;
     GrapheCinetique.Curve1.Color = LambdaColor(lambda);
     GrapheCinetique.Curve2.Color = LambdaColor(lambdaBis);
+    runLambda_ = lambda;
+    runLambdaBis_ = lambdaBis;
     Sauve = false;
     ArretDemande = false;
     TopManque = false;
     recovered_ = n > 0;
     SetEtat(EtatCinetique::Arrete);
+}
+
+void TCinetiqueRun::ComputeFigures()
+{
+    figures_.clear();
+    const Tgraphe &g = GrapheCinetique;
+    if (g.PointCount == 0)
+        return;
+    const double *curves[2] = {g.Curve1.Y.data(), g.Curve2Visible ? g.Curve2.Y.data() : nullptr};
+    const int lambdas[2] = {runLambda_, runLambdaBis_};
+    for (int c = 0; c < 2; ++c) {
+        if (!curves[c])
+            continue;
+        CurveFigures f;
+        f.Lambda = lambdas[c];
+        f.Enough = PresentCount(curves[c], g.PointCount) >= 5;
+        if (f.Enough) {
+            f.Fit = FitFirstOrder(g.X.data(), curves[c], g.PointCount);
+            f.Rate = InitialRate(g.X.data(), curves[c], g.PointCount);
+        }
+        figures_.push_back(f);
+    }
+}
+
+void TCinetiqueRun::DrawFits()
+{
+    Tgraphe &g = GrapheCinetique;
+    TCanvas *canvas = g.Canvas;
+    if (!canvas || figures_.empty() || g.PointCount < 2)
+        return;
+    const Tcourbe *curves[2] = {&g.Curve1, &g.Curve2};
+    const double t0 = g.X[0], t1 = g.X[g.PointCount - 1];
+    canvas->SetPenMode(PenMode::Copy);
+    canvas->SetPenStyle(PenStyle::Dot);
+    canvas->SetPenWidth(g.CurvePen + 1);
+    for (std::size_t c = 0; c < figures_.size(); ++c) {
+        if (!figures_[c].Fit)
+            continue;
+        canvas->SetPenColor(curves[c]->Color);
+        constexpr int Steps = 200;
+        bool down = false;
+        for (int i = 0; i <= Steps; ++i) {
+            const double t = t0 + (t1 - t0) * i / Steps;
+            int px, py;
+            g.WorldToPixel(t, FirstOrderValue(*figures_[c].Fit, t), px, py);
+            if (px == -1 || py == -1) {
+                down = false;
+                continue;
+            }
+            if (down)
+                canvas->LineTo(px, py);
+            else
+                canvas->MoveTo(px, py);
+            down = true;
+        }
+    }
+    canvas->SetPenStyle(PenStyle::Solid);
+    canvas->Flush();
 }
 
 void TCinetiqueRun::FollowInstrumentRange()

@@ -6,6 +6,7 @@
 // injected clock, so the rules run without real time.
 #pragma once
 
+#include "analysis.h"
 #include "graphker.h"
 #include "modeshared.h"
 
@@ -155,6 +156,20 @@ public:
     // number; no measurement is resumed.
     void Restore(const std::vector<Point> &points, int lambda, int lambdaBis, bool two);
 
+    // The figures of a finished run, for each curve with at least 5 points:
+    // the first-order fit (none when not recognisable) and the initial rate.
+    struct CurveFigures {
+        bool Enough = false;
+        int Lambda = 0;
+        std::optional<FirstOrderFit> Fit;
+        std::optional<double> Rate;
+    };
+    // Empty while no finished run is shown; else one entry per curve.
+    const std::vector<CurveFigures> &Figures() const { return figures_; }
+    // The fitted curves over the points, each in its curve's colour, on the
+    // run graph's canvas.
+    void DrawFits();
+
 private:
     enum class Operation { None, Blank, Point, Spectrum };
     void WidenRange(double &min, double &max) const;
@@ -172,6 +187,9 @@ private:
     bool pacingStopped_ = false;
     bool firstPoint_ = false;
     bool recovered_ = false; // the points came back from a journal
+    int runLambda_ = 0, runLambdaBis_ = 0;
+    std::vector<CurveFigures> figures_;
+    void ComputeFigures();
 };
 
 } // namespace vandoral

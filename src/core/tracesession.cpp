@@ -3,6 +3,8 @@
 #include "modeshared.h"
 #include "numtext.h"
 
+#include <algorithm>
+
 namespace vandoral {
 
 TTraceSession::TTraceSession(const TspectroVandoral *spectro)
@@ -86,6 +88,99 @@ void TTraceSession::Restore(std::int32_t lambda0, const std::vector<double> &val
     for (std::size_t i = 0; i < values.size(); ++i)
         AddValue(lambda0 + std::int32_t(i), values[i]);
     Sauve = false;
+}
+
+std::vector<Peak> TTraceSession::Peaks() const
+{
+    return FindPeaks(Graphe.X.data(), Graphe.Curve1.Y.data(), Graphe.PointCount);
+}
+
+void TTraceSession::DrawPeaks()
+{
+    TCanvas *c = Graphe.Canvas;
+    if (!c)
+        return;
+    const int m = Graphe.Margin;
+    c->SetPenStyle(PenStyle::Solid);
+    c->SetPenMode(PenMode::Copy);
+    c->SetPenWidth(Graphe.CurvePen);
+    c->SetPenColor(clBlack);
+    c->SetFontColor(clBlack);
+    for (const Peak &p : Peaks()) {
+        int px, py;
+        Graphe.WorldToPixel(p.Lambda, p.A, px, py);
+        if (px == -1 || py == -1 || px < Graphe.PlotRect.Left || px > Graphe.PlotRect.Right)
+            continue;
+        c->MoveTo(px, py - m);
+        c->LineTo(px, py - 3 * m);
+        const std::string label = GeneralFormat(p.Lambda, 7, 0, Formats().decimalSeparator);
+        const int top = std::max(Graphe.Bounds.Top, py - 3 * m - Graphe.CharHeight);
+        c->TextOut(px - c->TextWidth(label) / 2, top, label);
+    }
+    c->Flush();
+}
+
+TTraceSession::Keep TTraceSession::KeepReference(const std::string &legend)
+{
+    if (!HasData())
+        return Keep::NoSpectrum;
+    if (references_.size() >= MaxReferences)
+        return Keep::Full;
+    // Muted colours, each its own, all lighter than the live curve's blue.
+    static constexpr TColor Palette[MaxReferences] = {
+        RGBColor(150, 150, 150), RGBColor(196, 150, 110), RGBColor(130, 175, 130), RGBColor(185, 135, 170),
+        RGBColor(120, 170, 185), RGBColor(200, 175, 90),  RGBColor(160, 145, 205), RGBColor(205, 130, 130)};
+    Reference r;
+    r.X.assign(Graphe.X.begin(), Graphe.X.begin() + Graphe.PointCount);
+    r.Y.assign(Graphe.Curve1.Y.begin(), Graphe.Curve1.Y.begin() + Graphe.PointCount);
+    r.Legend = Cut(legend, ShortTextLimit * 2);
+    r.Color = Palette[references_.size()];
+    references_.push_back(std::move(r));
+    return Keep::Kept;
+}
+
+void TTraceSession::DrawReferences()
+{
+    TCanvas *c = Graphe.Canvas;
+    if (!c || references_.empty())
+        return;
+    c->SetPenStyle(PenStyle::Solid);
+    c->SetPenMode(PenMode::Copy);
+    c->SetPenWidth(Graphe.CurvePen);
+    for (const Reference &r : references_) {
+        c->SetPenColor(r.Color);
+        bool down = false;
+        for (std::size_t i = 0; i < r.X.size(); ++i) {
+            int px, py;
+            Graphe.WorldToPixel(r.X[i], r.Y[i], px, py);
+            if (px == -1 || py == -1) {
+                down = false;
+                continue;
+            }
+            if (!down)
+                c->MoveTo(px, py);
+            c->LineTo(px, py);
+            down = true;
+        }
+    }
+    // The legend, in the plot's upper right corner: a stroke of each
+    // colour and its text.
+    int widest = 0;
+    for (const Reference &r : references_)
+        widest = std::max(widest, c->TextWidth(r.Legend));
+    const int cw = Graphe.CharWidth, ch = Graphe.CharHeight;
+    const int x = Graphe.PlotRect.Right - widest - 4 * cw;
+    int y = Graphe.PlotRect.Top + Graphe.Margin;
+    c->SetFontColor(clBlack);
+    for (const Reference &r : references_) {
+        c->SetPenColor(r.Color);
+        c->SetPenWidth(3 * Graphe.CurvePen);
+        c->MoveTo(x, y + ch / 2);
+        c->LineTo(x + 2 * cw, y + ch / 2);
+        c->TextOut(x + 3 * cw, y, r.Legend);
+        y += ch;
+    }
+    c->Flush();
 }
 
 TRect TTraceSession::PageBounds(int width, int height, bool portrait)

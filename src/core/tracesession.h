@@ -3,10 +3,12 @@
 // now, the vertical scales and the cross-hair's reading.
 #pragma once
 
+#include "analysis.h"
 #include "graphker.h"
 #include "modeshared.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace vandoral {
@@ -68,12 +70,34 @@ public:
     // from wavelength `lambda0` on, at most the graph's capacity.
     void Restore(std::int32_t lambda0, const std::vector<double> &values);
 
+    // The current spectrum's peaks, as it stands.
+    std::vector<Peak> Peaks() const;
+    // Marks each peak on the graph's canvas: a tick over it and its
+    // wavelength.
+    void DrawPeaks();
+
+    // Spectra kept for comparison, drawn under the current one; saving and
+    // handing over never concern them.
+    struct Reference {
+        std::vector<double> X, Y;
+        std::string Legend;
+        TColor Color;
+    };
+    static constexpr std::size_t MaxReferences = 8;
+    const std::vector<Reference> &References() const { return references_; }
+    enum class Keep { Kept, NoSpectrum, Full };
+    Keep KeepReference(const std::string &legend);
+    void ClearReferences() { references_.clear(); }
+    // The references' curves and their legend, on the graph's canvas.
+    void DrawReferences();
+
     // The graph's place on a printed page of `width` x `height`: margins of
     // a twentieth, and in portrait the upper half of the page.
     static TRect PageBounds(int width, int height, bool portrait);
 
 private:
     bool truncated_ = false;
+    std::vector<Reference> references_;
 };
 
 } // namespace vandoral

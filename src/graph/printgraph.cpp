@@ -2,10 +2,13 @@
 
 #include "dialogs.h"
 #include "qtcanvas.h"
+#include "tracesession.h"
 
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrinter>
+
+#include <cmath>
 
 namespace vandoral {
 
@@ -48,6 +51,94 @@ bool PrintGraph(Tgraphe &graph, QPrinter &printer, QWidget *parent)
 {
     QtPrintHost host(printer, parent);
     return graph.Print(host);
+}
+
+QString PageHeader(const PageReport &r)
+{
+    QStringList parts{r.Caption};
+    if (!r.Model.isEmpty())
+        parts << r.Model;
+    parts << r.When;
+    if (!r.Comment.isEmpty())
+        parts << r.Comment;
+    return parts.join(QStringLiteral(" — "));
+}
+
+int CurvePenFor(int dpi)
+{
+    return std::max(1, int(std::ceil(0.35 * dpi / 25.4)));
+}
+
+int AxisPenFor(int dpi)
+{
+    return std::max(1, int(std::ceil(0.2 * dpi / 25.4)));
+}
+
+void DrawReportPage(Tgraphe &graph, QPainter &painter, const QRect &page, int dpi, const PageReport &report)
+{
+    const int lineHeight = std::max(12, page.height() / 36);
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPixelSize(lineHeight * 3 / 4);
+    painter.save();
+    painter.fillRect(page, Qt::white);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    const QRect header(page.left(), page.top(), page.width(), lineHeight);
+    painter.drawText(header, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                     painter.fontMetrics().elidedText(PageHeader(report), Qt::ElideRight, page.width()));
+
+    TRect area = report.SpectrumPage
+                     ? TTraceSession::PageBounds(page.width(), page.height(), page.height() > page.width())
+                     : TRect{page.left(), page.top(), page.right() + 1, page.bottom() + 1};
+    area.Top = std::max(area.Top, page.top() + lineHeight * 3 / 2);
+    const int footer = int(report.Lines.size()) * lineHeight;
+    area.Bottom = std::min(area.Bottom, page.bottom() - footer - lineHeight / 2);
+
+    QtCanvas canvas(&painter, page);
+    TCanvas *saved = graph.Canvas;
+    const int curvePen = graph.CurvePen, axisPen = graph.AxisPen;
+    const TColor grid = graph.GridColor;
+    graph.Canvas = &canvas;
+    graph.Bounds = area;
+    graph.CurvePen = CurvePenFor(dpi);
+    graph.AxisPen = AxisPenFor(dpi);
+    graph.GridColor = RGBColor(175, 175, 175);
+    graph.Draw();
+    if (report.Overlay)
+        report.Overlay();
+    canvas.Flush();
+    graph.Canvas = saved;
+    graph.CurvePen = curvePen;
+    graph.AxisPen = axisPen;
+    graph.GridColor = grid;
+
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    int y = area.Bottom + lineHeight / 2;
+    for (const QString &line : report.Lines) {
+        painter.drawText(QRect(page.left() + lineHeight, y, page.width() - lineHeight, lineHeight),
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                         painter.fontMetrics().elidedText(line, Qt::ElideRight, page.width() - lineHeight));
+        y += lineHeight;
+    }
+    painter.restore();
+}
+
+bool PrintReport(Tgraphe &graph, QPrinter &printer, QWidget *parent, const PageReport &report, bool confirm,
+                 QString *error)
+{
+    if (confirm
+        && !CurrentDialogs().Confirm(parent, QStringLiteral("Confirmation"), QStringLiteral("Impression ?")))
+        return false;
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        if (error)
+            *error = QStringLiteral("Impression impossible");
+        return false;
+    }
+    const QRect page(QPoint(0, 0), printer.pageLayout().paintRectPixels(printer.resolution()).size());
+    DrawReportPage(graph, painter, page, printer.resolution(), report);
+    return painter.end();
 }
 
 } // namespace vandoral

@@ -2,6 +2,7 @@
 // standards and the unknowns written into the cells.
 #include "beerwindow.h"
 
+#include "analysistext.h"
 #include "beergrid.h"
 #include "driver.h"
 #include "graphbox.h"
@@ -10,8 +11,12 @@
 
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPainter>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
+
+#include <algorithm>
+#include <cmath>
 
 namespace vandoral {
 
@@ -42,7 +47,32 @@ private:
     const Tgraphe *graph_;
 };
 
+class ResidualDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::paint(painter, option, index);
+        const QVariant r = index.data(ResidualRole), largest = index.data(LargestResidualRole);
+        if (!r.isValid() || !largest.isValid() || !(largest.toDouble() > 0))
+            return;
+        const QRect cell = option.rect.adjusted(2, option.rect.height() - 5, -2, -2);
+        const int half = cell.width() / 2;
+        const int length = qRound(half * qBound(-1.0, r.toDouble() / largest.toDouble(), 1.0));
+        const int centre = cell.left() + half;
+        painter->fillRect(length >= 0 ? QRect(centre, cell.top(), length, cell.height())
+                                      : QRect(centre + length, cell.top(), -length, cell.height()),
+                          QColor(80, 80, 160));
+        painter->fillRect(QRect(centre, cell.top() - 1, 1, cell.height() + 2), Qt::black);
+    }
+};
+
 } // namespace
+
+QAbstractItemDelegate *NewResidualDelegate(QObject *parent)
+{
+    return new ResidualDelegate(parent);
+}
 
 QString Sig(double v)
 {
@@ -123,20 +153,38 @@ void TBeerForm::FillMeasureGrid()
     SetCell(BeerMesureGrid, 0, 1, FromCp(g.WorldY.Name));
     SetCell(BeerMesureGrid, 1, 0, FromCp(g.WorldX.Unit));
     SetCell(BeerMesureGrid, 1, 1, FromCp(g.WorldY.Unit));
+    SetCell(BeerMesureGrid, 0, 2, QStringLiteral("Résidu"));
+    SetCell(BeerMesureGrid, 1, 2, FromCp(g.WorldY.Unit));
     for (int r = 0; r < 2; ++r)
-        for (int c = 0; c < 2; ++c)
+        for (int c = 0; c < 3; ++c)
             BeerMesureGrid->item(r, c)->setFlags(Qt::ItemIsEnabled);
+    // Each standard's residual from the line, while the line is shown.
+    const std::vector<double> none;
+    const std::vector<double> &residuals = Session.Stats ? Session.Stats->Residuals : none;
+    double largest = 0;
+    for (double r : residuals)
+        if (r != MissingValue)
+            largest = std::max(largest, std::fabs(r));
     if (BeerMesureGrid->rowCount() < n + 3)
         BeerMesureGrid->setRowCount(n + 5);
     for (int i = 0; i < n; ++i) {
         SetCell(BeerMesureGrid, i + 2, 0, Sig(g.X[i]));
         SetCell(BeerMesureGrid, i + 2, 1, Abs(g.Curve1.Y[i]));
         BeerMesureGrid->item(i + 2, 1)->setFlags(Qt::ItemIsEnabled);
+        const bool has = std::size_t(i) < residuals.size() && residuals[std::size_t(i)] != MissingValue;
+        SetCell(BeerMesureGrid, i + 2, 2, has ? Figure(residuals[std::size_t(i)], 2) : QString());
+        QTableWidgetItem *cell = BeerMesureGrid->item(i + 2, 2);
+        cell->setFlags(Qt::ItemIsEnabled);
+        cell->setData(ResidualRole, has ? QVariant(residuals[std::size_t(i)]) : QVariant());
+        cell->setData(LargestResidualRole, has ? QVariant(largest) : QVariant());
     }
     for (int r = n + 2; r < BeerMesureGrid->rowCount(); ++r) {
         SetCell(BeerMesureGrid, r, 0, QString());
         SetCell(BeerMesureGrid, r, 1, QString());
+        SetCell(BeerMesureGrid, r, 2, QString());
         BeerMesureGrid->item(r, 1)->setFlags(Qt::ItemIsEnabled);
+        BeerMesureGrid->item(r, 2)->setFlags(Qt::ItemIsEnabled);
+        BeerMesureGrid->item(r, 2)->setData(ResidualRole, QVariant());
     }
     if (BeerMesureGrid->currentRow() != n + 2 || BeerMesureGrid->currentColumn() != 0)
         BeerMesureGrid->setCurrentCell(n + 2, 0);
@@ -150,7 +198,8 @@ void TBeerForm::FillCalcGrid()
     const bool line = Session.HasLine();
     for (int j = 0; j < count; ++j) {
         const BeerUnknown &u = Session.Unknowns[std::size_t(j)];
-        SetCell(beerCalcGrid, j, 0, line ? Sig(u.Conc) : QStringLiteral("?"));
+        const UnknownEstimate e = Session.Estimate(u);
+        SetCell(beerCalcGrid, j, 0, line ? FromCp(ValueWithUncertainty(e.C, e.U)) : QStringLiteral("?"));
         SetCell(beerCalcGrid, j, 1, Abs(u.Abs));
     }
     for (int j = count; j < beerCalcGrid->rowCount(); ++j) {

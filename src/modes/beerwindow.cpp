@@ -1,5 +1,6 @@
 #include "beerwindow.h"
 
+#include "analysistext.h"
 #include "beergrid.h"
 #include "dialogs.h"
 #include "driver.h"
@@ -48,6 +49,31 @@ TBeerForm::TBeerForm(QWidget *parent)
     layout->addWidget(PanelBlanc);
 
     layout->addWidget(BuildPanels(central), 1);
+    StatsBtn = new QToolButton(central);
+    StatsBtn->setObjectName(QStringLiteral("StatsBtn"));
+    StatsBtn->setText(QStringLiteral("Statistiques"));
+    StatsBtn->setAccessibleName(StatsBtn->text());
+    StatsBtn->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    StatsBtn->setArrowType(Qt::DownArrow);
+    StatsBtn->setCheckable(true);
+    StatsBtn->setChecked(true);
+    StatsBtn->setAutoRaise(true);
+    SetHint(StatsBtn, QStringLiteral("Afficher ou replier les statistiques de l'étalonnage"));
+    layout->addWidget(StatsBtn);
+    StatsLabel = new QLabel(central);
+    StatsLabel->setObjectName(QStringLiteral("StatsLabel"));
+    StatsLabel->setAccessibleName(QStringLiteral("Statistiques de l'étalonnage"));
+    StatsLabel->setWordWrap(true);
+    StatsLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    StatsLabel->setContentsMargins(6, 0, 6, 4);
+    layout->addWidget(StatsLabel);
+    // After the drawing, never inside it: the panel's size changes the
+    // graph's.
+    connect(Oscillo, &GraphBox::redrawn, this, &TBeerForm::ShowStats, Qt::QueuedConnection);
+    connect(StatsBtn, &QToolButton::toggled, this, [this](bool open) {
+        StatsBtn->setArrowType(open ? Qt::DownArrow : Qt::RightArrow);
+        ShowStats();
+    });
     setCentralWidget(central);
 
     {
@@ -96,8 +122,8 @@ QSplitter *TBeerForm::BuildPanels(QWidget *parent)
     Oscillo->setAccessibleName(QStringLiteral("Graphe"));
     auto *panel1 = new QSplitter(Qt::Vertical, GripSplitter1);
     panel1->setObjectName(QStringLiteral("CalcSplit"));
-    panel1->setFixedWidth(148);
-    BeerMesureGrid = new QTableWidget(8, 2, panel1);
+    panel1->setFixedWidth(236);
+    BeerMesureGrid = new QTableWidget(8, 3, panel1);
     BeerMesureGrid->setObjectName(QStringLiteral("BeerMesureGrid"));
     BeerMesureGrid->setAccessibleName(QStringLiteral("Etalons"));
     beerCalcGrid = new QTableWidget(4, 2, panel1);
@@ -110,6 +136,9 @@ QSplitter *TBeerForm::BuildPanels(QWidget *parent)
         g->setColumnWidth(1, 68);
         g->setSelectionMode(QAbstractItemView::SingleSelection);
     }
+    BeerMesureGrid->setColumnWidth(2, 76);
+    BeerMesureGrid->setItemDelegateForColumn(2, NewResidualDelegate(BeerMesureGrid));
+    beerCalcGrid->setColumnWidth(0, 144); // "1,58 ± 0,05"
     BeerMesureGrid->setItemDelegate(NewEntryDelegate(&Session.BeerGraph, BeerMesureGrid));
     BeerMesureGrid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked
                                     | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
@@ -485,33 +514,34 @@ void TBeerForm::RepaintPlot()
 void TBeerForm::OscilloAfterDraw()
 {
     FillMeasureGrid();
-    Tgraphe &g = Session.BeerGraph;
-    TCanvas *canvas = g.Canvas;
     if (!Session.ShowsFit())
         return;
     FillCalcGrid();
-    if (Session.HasLine()) {
-        const double slope = Session.Slope;
-        int x0, y0, x1, y1;
-        g.WorldToPixel(0, 0, x0, y0);
-        g.WorldToPixel(g.WorldX.Max, slope * g.WorldX.Max, x1, y1);
-        // A steep line ends on the top of the absorbance axis.
-        if (y1 < g.Bounds.Top)
-            g.WorldToPixel(g.WorldY.Max / slope, g.WorldY.Max, x1, y1);
-        if (canvas) {
-            canvas->SetPenStyle(PenStyle::Solid);
-            canvas->SetPenWidth(1);
-            canvas->SetPenColor(g.Curve1.Color);
-            canvas->MoveTo(x0, y0);
-            canvas->LineTo(x1, y1);
-        }
-        for (const BeerUnknown &u : Session.Unknowns)
-            g.MarkPoint(u.Conc, u.Abs);
-    }
     // The precision of the line, not while a measurement may change it.
     const bool measuring = Session.Measuring() != TBeerSeries::Measure::None || Spectro->Busy;
-    if (!measuring && !Session.PrecisionText.empty() && canvas)
-        canvas->TextOut(g.PlotRect.Left + 8, 8, Session.PrecisionText);
+    Session.DrawFit(!measuring);
+}
+
+QStringList TBeerForm::StatsLines() const
+{
+    if (Session.Stats)
+        return BeerStatsLines(*Session.Stats);
+    if (Spectro->Actif && Session.StandardCount() > 0)
+        return {QStringLiteral("Statistiques : à partir de deux étalons")};
+    return {};
+}
+
+void TBeerForm::ShowStats()
+{
+    if (!StatsLabel)
+        return; // a drawing while the window is being built
+    const QStringList lines = StatsLines();
+    StatsBtn->setVisible(!lines.isEmpty());
+    StatsLabel->setText(lines.join(QLatin1Char('\n')));
+    StatsLabel->setVisible(!lines.isEmpty() && StatsBtn->isChecked());
+    // The warning stands out.
+    StatsLabel->setStyleSheet(Session.Stats && Session.Stats->MissesOrigin ? QStringLiteral("color: #a00000")
+                                                                           : QString());
 }
 
 bool TBeerForm::Folded() const
@@ -567,7 +597,15 @@ void TBeerForm::ZoomBtnClick()
 
 void TBeerForm::PrintBtnClick()
 {
-    PrintOnLandscape(Session.BeerGraph);
+    QStringList lines = StatsLines();
+    for (int j = 0; j < Session.UnknownCount(); ++j) {
+        const BeerUnknown &u = Session.Unknowns[std::size_t(j)];
+        const UnknownEstimate e = Session.Estimate(u);
+        if (Session.HasLine())
+            lines << QStringLiteral("Inconnue %1 : A = %2 ; %3 = %4").arg(j + 1).arg(Abs(u.Abs),
+                         FromCp(Session.BeerGraph.WorldX.Name), FromCp(ValueWithUncertainty(e.C, e.U)));
+    }
+    PrintPage(Session.BeerGraph, lines, [this] { Session.DrawFit(true); });
     RepaintPlot(); // the screen's bounds and scales again
 }
 

@@ -50,7 +50,13 @@ public:
     GraphBox *Oscillo;
     QTableWidget *BeerMesureGrid;
     QTableWidget *beerCalcGrid;
+    QToolButton *StatsBtn = nullptr; // folds the statistics
+    QLabel *StatsLabel = nullptr;
     TModeBeerDlg *ModeBeerDlg = nullptr;
+
+    // The statistics panel's lines (the printed page has them too).
+    QStringList StatsLines() const;
+    void ShowStats();
 
     void UpdateControls();
     // A series brought back from the crash journal.

@@ -129,6 +129,7 @@ QSplitter *TCinetiqueForm::BuildPlots(QWidget *parent)
     GripSplitter1->setStretchFactor(0, 1);
 
     Oscillo->BeforeDraw = [this] { Session.PreparePlot(); };
+    Oscillo->AfterDraw = [this] { Session.DrawFits(); };
     SpectrePB->BeforeDraw = [this] { Session.PrepareSpectrumPanel(); };
     SpectrePB->Markers = [this] {
         std::vector<ScanPanel::Marker> m{{Spectro->Lambda, QStringLiteral("Réglage de lambda")}};

@@ -1,5 +1,6 @@
 #include "kineticswindow.h"
 
+#include "analysistext.h"
 #include "dialogs.h"
 #include "driver.h"
 #include "exportwindow.h"
@@ -59,6 +60,14 @@ TCinetiqueForm::TCinetiqueForm(QWidget *parent)
     layout->addWidget(PanelBlanc);
     layout->addWidget(BuildRunPanel(central));
     layout->addWidget(BuildPlots(central), 1);
+    FitsLabel = new QLabel(central);
+    FitsLabel->setObjectName(QStringLiteral("FitsLabel"));
+    FitsLabel->setAccessibleName(QStringLiteral("Ajustement"));
+    FitsLabel->setWordWrap(true);
+    FitsLabel->setContentsMargins(6, 2, 6, 2);
+    FitsLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    FitsLabel->setVisible(false);
+    layout->addWidget(FitsLabel);
     setCentralWidget(central);
 
     // Limits first, then positions, without the change checks: each check
@@ -142,6 +151,9 @@ void TCinetiqueForm::SetEtat(EtatCinetique e)
     LabelAbsBis->setVisible(Session.ShowsSecondAbs());
     if (e == EtatCinetique::Arrete)
         ShowHint(QString()); // "Acquisition du spectre..." is over
+    const QStringList figures = FiguresLines();
+    FitsLabel->setText(figures.join(QLatin1Char('\n')));
+    FitsLabel->setVisible(!figures.isEmpty());
     if (redraw)
         Oscillo->Redraw();
     Edit1->setFocus();
@@ -527,9 +539,22 @@ void TCinetiqueForm::SaveAction(SaveTarget target)
         Session.Sauve = true;
 }
 
+QStringList TCinetiqueForm::FiguresLines() const
+{
+    QStringList lines;
+    for (const TCinetiqueRun::CurveFigures &f : Session.Figures()) {
+        const QString column = QStringLiteral("A (%1 nm)").arg(f.Lambda);
+        if (!f.Enough)
+            lines << column + QStringLiteral(" : trop peu de points pour un ajustement (au moins 5)");
+        else
+            lines << KineticsLines(column, f.Fit, f.Rate);
+    }
+    return lines;
+}
+
 void TCinetiqueForm::PrintBtnClick()
 {
-    PrintOnLandscape(Session.GrapheCinetique);
+    PrintPage(Session.GrapheCinetique, FiguresLines(), [this] { Session.DrawFits(); });
     Oscillo->Redraw(); // back to the screen's bounds and scales
 }
 

@@ -57,6 +57,9 @@ public:
     QLabel *LabelTemps;
     QWidget *PanelBlanc;
     QLabel *BlancLabel; // the banner's text
+    QLabel *FitsLabel;  // a finished run's figures
+    // The figures of the finished run shown, line by line.
+    QStringList FiguresLines() const;
     QSplitter *GripSplitter1;
     GraphBox *Oscillo;
     ScanPanel *SpectrePB;

@@ -18,8 +18,11 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLinearGradient>
+#include <QLocale>
 #include <QMenu>
+#include <QPageLayout>
 #include <QPainter>
 #include <QPrinter>
 #include <QStatusBar>
@@ -366,11 +369,27 @@ std::optional<SaveTarget> TModeForm::SaveWith(SaveTarget target, const std::func
     return std::nullopt;
 }
 
-void TModeForm::PrintOnLandscape(Tgraphe &graph)
+void TModeForm::PrintPage(Tgraphe &graph, const QStringList &lines, const std::function<void()> &overlay,
+                          bool spectrumPage)
 {
     QPrinter printer(QPrinter::HighResolution);
-    if (CurrentDialogs().SetUpPrinter(this, printer))
-        PrintGraph(graph, printer, this);
+    if (!CurrentDialogs().SetUpPrinter(this, printer))
+        return;
+    if (!spectrumPage)
+        printer.setPageOrientation(QPageLayout::Landscape);
+    PageReport report;
+    report.Caption = windowTitle();
+    if (Spectro && !Spectro->ModelName.empty())
+        report.Model = FromCp(Spectro->ModelName);
+    if (ConstanteDlg)
+        report.Comment = ConstanteDlg->EditComm->text().trimmed();
+    report.When = QLocale(QLocale::French).toString(QDateTime::currentDateTime(), QStringLiteral("dd/MM/yyyy HH:mm"));
+    report.Lines = lines;
+    report.Overlay = overlay;
+    report.SpectrumPage = spectrumPage;
+    QString error;
+    if (!PrintReport(graph, printer, this, report, !spectrumPage, &error) && !error.isEmpty())
+        CurrentDialogs().Error(this, Translate(error));
 }
 
 void TModeForm::AskSave()

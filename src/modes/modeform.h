@@ -142,8 +142,13 @@ protected:
     // did not reach the analysis program leaves the data unsaved).
     std::optional<SaveTarget> SaveWith(SaveTarget target, const std::function<bool(bool toTabvista)> &exportTo,
                                        const std::function<bool(const QString &name, int filterIndex)> &saveFile);
-    // The graph alone on a landscape page, after "Impression ?".
-    void PrintOnLandscape(Tgraphe &graph);
+    // The graph on a page with the window's caption, the instrument, the
+    // date and the page dialog's comment over it, `overlay` drawn over it
+    // as on the screen and `lines` under it. Kinetics and Beer-Lambert: a
+    // landscape page after "Impression ?"; the spectrum: the page as the
+    // printer dialog left it, without a question.
+    void PrintPage(Tgraphe &graph, const QStringList &lines, const std::function<void()> &overlay,
+                   bool spectrumPage = false);
     // The window-state keys of the section, read when the window is first
     // shown (just before its first activation), when the settings file exists.
     void ReadWindowState();

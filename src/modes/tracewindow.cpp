@@ -2,7 +2,9 @@
 
 #include "dialogs.h"
 #include "driver.h"
+#include "analysistext.h"
 #include "exportwindow.h"
+#include "pagedialog.h"
 #include "graphbox.h"
 #include "modejournal.h"
 #include "numtext.h"
@@ -10,11 +12,15 @@
 #include "qtext.h"
 
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTime>
 #include <QPainter>
 #include <QPrinter>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace vandoral {
@@ -72,6 +78,18 @@ TTraceSpectre::TTraceSpectre(QWidget *parent)
     AddSaveButton(SaveTarget::Tabvista);
     PrintBtn = AddButton("PrintBtn", QStringLiteral("Imprimer"), QStringLiteral("Impression du graphe"), 4);
     ZoomBtn = AddButton("ZoomBtn", QStringLiteral("Auto"), QStringLiteral("Echelle automatique"), 15, true);
+    RefBtn = AddButton("RefBtn", QStringLiteral("Références"),
+                       QStringLiteral("Garder le spectre comme référence, effacer les références"), 14);
+    RefBtn->setPopupMode(QToolButton::InstantPopup);
+    auto *refMenu = new QMenu(RefBtn);
+    refMenu->setObjectName(QStringLiteral("RefMenu"));
+    KeepRefM = refMenu->addAction(QStringLiteral("Garder comme référence"));
+    KeepRefM->setObjectName(QStringLiteral("KeepRefM"));
+    ClearRefM = refMenu->addAction(QStringLiteral("Effacer les références"));
+    ClearRefM->setObjectName(QStringLiteral("ClearRefM"));
+    RefBtn->setMenu(refMenu);
+    connect(KeepRefM, &QAction::triggered, this, &TTraceSpectre::KeepRefClick);
+    connect(ClearRefM, &QAction::triggered, this, &TTraceSpectre::ClearRefClick);
     AddConnectAndExit();
 
     auto *central = new QWidget(this);
@@ -96,8 +114,14 @@ TTraceSpectre::TTraceSpectre(QWidget *parent)
     Label1 = Label(panelBlanc, "Label1", 16, false, "red");
     blancLayout->addWidget(Label1);
     layout->addWidget(panelBlanc);
+    PeaksLabel = Label(central, "PeaksLabel", 15, true, "black");
+    PeaksLabel->setAccessibleName(QStringLiteral("Pics"));
+    PeaksLabel->setContentsMargins(4, 0, 4, 0);
+    PeaksLabel->setFixedHeight(22);
+    layout->addWidget(PeaksLabel);
 
     Tgraphe &graph = Session.Graphe;
+    graph.UnderCurves = [this] { Session.DrawReferences(); };
     PaintBox = new GraphBox(&graph, central);
     PaintBox->setObjectName(QStringLiteral("PaintBox"));
     PaintBox->setAccessibleName(QStringLiteral("Graphe"));
@@ -107,6 +131,7 @@ TTraceSpectre::TTraceSpectre(QWidget *parent)
     PaintBox->setFont(graphFont);
     PaintBox->setMouseTracking(true);
     PaintBox->AfterDraw = [this] {
+        Session.DrawPeaks();
         if (ReticuleBtn->isChecked())
             Session.Graphe.DrawCursor();
     };
@@ -148,6 +173,9 @@ void TTraceSpectre::ActualiseBoutons()
     Label3->setVisible(busy);
     if (!ReticuleBtn->isEnabled())
         ReticuleBtn->setChecked(false);
+    KeepRefM->setEnabled(data && !busy && Session.References().size() < TTraceSession::MaxReferences);
+    ClearRefM->setEnabled(!Session.References().empty());
+    RefBtn->setEnabled(KeepRefM->isEnabled() || ClearRefM->isEnabled());
     Label1->setText(Session.BlancFait ? QStringLiteral("Insérez l'échantillon et cliquez sur le bouton \"Spectre\"")
                                       : BlankBanner());
 }
@@ -165,6 +193,44 @@ void TTraceSpectre::RepaintGraph()
 {
     PaintBox->Redraw();
     PaintBox->repaint();
+    ShowPeaks(false);
+}
+
+void TTraceSpectre::ShowPeaks(bool repaintOnChange)
+{
+    const std::vector<Peak> peaks = Session.Peaks();
+    const bool changed = peaks.size() != shownPeaks_.size()
+                         || !std::equal(peaks.begin(), peaks.end(), shownPeaks_.begin(), [](const Peak &a, const Peak &b) {
+                                return a.Lambda == b.Lambda && a.A == b.A;
+                            });
+    shownPeaks_ = peaks;
+    PeaksLabel->setText(Session.HasData() ? PeaksLine(peaks) : QString());
+    // The marks are drawn with the whole graph.
+    if (changed && repaintOnChange)
+        RepaintGraph();
+}
+
+void TTraceSpectre::KeepRefClick()
+{
+    QString legend = ConstanteDlg ? ConstanteDlg->EditComm->text().trimmed() : QString();
+    if (legend.isEmpty())
+        legend = scanTime_.isEmpty() ? QTime::currentTime().toString(QStringLiteral("HH:mm:ss")) : scanTime_;
+    switch (Session.KeepReference(ToCp(legend))) {
+    case TTraceSession::Keep::Kept: break;
+    case TTraceSession::Keep::NoSpectrum: return;
+    case TTraceSession::Keep::Full:
+        ShowStatus(QStringLiteral("Huit références au plus : effacez-les pour en garder d'autres"));
+        return;
+    }
+    ActualiseBoutons();
+    RepaintGraph();
+}
+
+void TTraceSpectre::ClearRefClick()
+{
+    Session.ClearReferences();
+    ActualiseBoutons();
+    RepaintGraph();
 }
 
 void TTraceSpectre::BlancBtnClick()
@@ -212,6 +278,7 @@ void TTraceSpectre::ValeurRecue(std::int32_t index, double absorbance)
         case TTraceSession::Stored::Dropped: break;
         case TTraceSession::Stored::Kept:
             PaintBox->DrawPoint(static_cast<std::uint16_t>(n), Session.Graphe.Curve1);
+            ShowPeaks(true);
             break;
         case TTraceSession::Stored::TopRaised: RepaintGraph(); break;
         }
@@ -222,6 +289,7 @@ void TTraceSpectre::ValeurRecue(std::int32_t index, double absorbance)
 void TTraceSpectre::SpectreTermine()
 {
     // The new spectrum replaces the last one's journal.
+    scanTime_ = QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
     if (Session.HasData()) {
         JournalBegin(SpectrumJournalHeader(*Spectro, JournalStart(), std::string()));
         JournalAppend(SpectrumRecord(Session.Graphe));
@@ -274,25 +342,8 @@ void TTraceSpectre::ZoomBtnClick()
 
 void TTraceSpectre::PrintBtnClick()
 {
-    QPrinter printer(QPrinter::HighResolution);
-    if (!CurrentDialogs().SetUpPrinter(this, printer))
-        return;
-    QPainter painter;
-    if (!painter.begin(&printer)) {
-        CurrentDialogs().Error(this, Translate(QStringLiteral("Impression impossible")));
-        return;
-    }
-    const QSize size = printer.pageLayout().paintRectPixels(printer.resolution()).size();
-    QtCanvas canvas(&painter, QRect(QPoint(0, 0), size));
-    Tgraphe &graph = Session.Graphe;
-    TCanvas *saved = graph.Canvas;
-    graph.Canvas = &canvas;
-    graph.Bounds = TTraceSession::PageBounds(size.width(), size.height(),
-                                               printer.pageLayout().orientation() == QPageLayout::Portrait);
-    graph.Draw();
-    canvas.Flush();
-    painter.end();
-    graph.Canvas = saved;
+    const QStringList lines = Session.HasData() ? QStringList{PeaksLine(Session.Peaks())} : QStringList();
+    PrintPage(Session.Graphe, lines, [this] { Session.DrawPeaks(); }, true);
     // The page's bounds and scales must not stay: the cross-hair and the next
     // points would land where the page had them.
     RepaintGraph();

@@ -42,6 +42,10 @@ public:
     QToolButton *ReticuleBtn;
     QToolButton *PrintBtn;
     QToolButton *ZoomBtn;
+    QToolButton *RefBtn;    // its menu keeps or clears the references
+    QAction *KeepRefM;
+    QAction *ClearRefM;
+    QLabel *PeaksLabel;     // the peaks' readout line
     QLabel *Label4; // cross-hair readout
     QLabel *Label3; // progress text, while the instrument is busy
     QLabel *Label1; // the instruction of the moment
@@ -61,6 +65,10 @@ public:
     void PaintBoxMouseLeave();
     void ZoomBtnClick();
     void PrintBtnClick();
+    void KeepRefClick();
+    void ClearRefClick();
+    // The peaks' line, and a full repaint when they changed since the last.
+    void ShowPeaks(bool repaintOnChange);
     // The graph repainted at once, cross-hair and colour band included.
     void RepaintGraph();
     // Closing waits while the instrument is busy.
@@ -74,6 +82,10 @@ protected:
     void SpaceBlank() override { BlancBtnClick(); }
     void SpaceMeasure() override { SpectreBtnClick(); }
     bool FormCloseQuery() override;
+
+private:
+    std::vector<Peak> shownPeaks_;
+    QString scanTime_; // when the current spectrum was taken
 };
 
 } // namespace vandoral

@@ -166,6 +166,7 @@ TEST_CASE("Beer-Lambert statistics")
         CHECK_FALSE(st->R2Intercept);
         CHECK(std::fabs(st->B) < 1e-12);
         CHECK(Close(st->A, 0.3));
+        CHECK(*st->UA == 0); // no scatter at all, not rounding noise
         CHECK(st->MissesOrigin);
     }
     SUBCASE("standards without a value are left out and have no residual")

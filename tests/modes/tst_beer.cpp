@@ -3,7 +3,10 @@
 // precision, the unknowns, the range question and the options, corrections
 // and undo, faulty readings, the plot's range rules, saving, and a lost
 // instrument.
+#include "analysistext.h"
 #include "beerwindow.h"
+#include "pdftext.h"
+#include "printgraph.h"
 #include "fileio.h"
 #include "journal.h"
 #include "modejournal.h"
@@ -18,6 +21,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QToolBar>
@@ -123,6 +127,7 @@ private slots:
     void savingSortsByConcentration();
     void instrumentLostDuringAStandard();
     void limitsFollowTheInstrument();
+    void statisticsAndThePrintedPage();
 };
 
 void TestBeer::initTestCase()
@@ -181,7 +186,15 @@ void TestBeer::unknownsAndTheOption()
     QVERIFY(beer.Unknown());
     QCOMPARE(w.Session.UnknownCount(), 2);
     QCOMPARE(w.Session.Unknowns[0].Conc, 0.15 / 0.1);
-    QCOMPARE(Cell(w.beerCalcGrid, 1, 0), QString("4"));
+    // k = 0.6 / 6 = 0.1, residuals 0, 0.01, -0.01, s = 0.01,
+    // u(k) = 0.01·√3 / 6; for A₀ = 0.40: u(c₀) = 4·√((0.01/0.4)² + (u(k)/0.1)²)
+    // = 0.153, U = 0.31 (by hand).
+    QCOMPARE(Cell(w.beerCalcGrid, 1, 0), QString::fromUtf8("4.0 ± 0.3"));
+    QCOMPARE(Cell(w.BeerMesureGrid, 3, 2), QString("0.01"));
+    QCOMPARE(Cell(w.BeerMesureGrid, 4, 2), QString("-0.01"));
+    QTRY_VERIFY(w.StatsLabel->isVisible());
+    QVERIFY2(w.StatsLabel->text().startsWith(QString::fromUtf8("Droite par l'origine (3 étalons) : k = 0.1 ; s = 0.01")),
+             qPrintable(w.StatsLabel->text()));
     QVERIFY(w.beerCalcGrid->isVisible());
     // The unknowns are red discs on the plot.
     int px, py;
@@ -206,7 +219,7 @@ void TestBeer::unknownsAndTheOption()
     };
     w.AcquisitionItemClick();
     QVERIFY(w.beerCalcGrid->isVisible());
-    QCOMPARE(Cell(w.beerCalcGrid, 1, 0), QString("4"));
+    QCOMPARE(Cell(w.beerCalcGrid, 1, 0), QString::fromUtf8("4.0 ± 0.3"));
     QVERIFY(!w.Session.PrecisionText.empty());
 }
 
@@ -679,6 +692,61 @@ void TestBeer::limitsFollowTheInstrument()
     QCOMPARE(w.LambdaSE->minimum(), 190);
     QCOMPARE(w.LambdaSE->value(), 900);
     QCOMPARE(w.Session.SpectrumGraph.WorldX.Max, 1100.0);
+}
+
+
+void TestBeer::statisticsAndThePrintedPage()
+{
+    // Three standards on A = 0.05 + 0.1·c exactly: the line with an
+    // intercept misses the origin with no scatter, hence the warning.
+    ModeBench b(Levels({0.15, 0.25, 0.35, 0.20}));
+    QVERIFY(b.started);
+    Beer beer(b);
+    QVERIFY(beer.ok);
+    TBeerForm &w = *beer.w;
+    QVERIFY(beer.Standard("1"));
+    QTRY_VERIFY(w.StatsLabel->isVisible());
+    QCOMPARE(w.StatsLabel->text(), QString::fromUtf8("Statistiques : à partir de deux étalons"));
+    for (const char *c : {"2", "3"})
+        QVERIFY(beer.Standard(c));
+    QVERIFY(beer.Unknown());
+    QTRY_VERIFY(w.StatsLabel->text().contains(MissesOriginText()));
+    QVERIFY2(w.StatsLabel->text().contains(QString::fromUtf8("Droite A = a + b·c : a = 0.05 (u = 0) ; b = 0.1 (u = 0) ; R² = 1")), qPrintable(w.StatsLabel->text()));
+    // Folded, then open again.
+    w.StatsBtn->click();
+    QTRY_VERIFY(w.StatsLabel->isHidden());
+    QVERIFY(w.StatsBtn->isVisible());
+    w.StatsBtn->click();
+    QTRY_VERIFY(w.StatsLabel->isVisible());
+
+    // The page shows what the window shows: the line, the unknown, the
+    // precision text and the statistics.
+    b.dialogs.printFile = b.dir.filePath("beer.pdf");
+    b.dialogs.answers = {true}; // "Impression ?"
+    w.ToolButton1->click();
+    const QString text = PdfText(b.dialogs.printFile);
+    QVERIFY(!text.isNull());
+    for (const QString &want : {QString::fromUtf8("Loi de Beer-Lambert"), QString::fromUtf8("Précision de l'ajustement sur A"),
+                                QString::fromUtf8("Droite par l'origine (3 étalons)"), MissesOriginText(),
+                                QString::fromUtf8("Inconnue 1 : A = 0.2")})
+        QVERIFY2(text.contains(want), qPrintable(want + " in " + text));
+    QImage page(3300, 2550, QImage::Format_RGB32);
+    {
+        QPainter painter(&page);
+        PageReport report;
+        report.Overlay = [&w] { w.Session.DrawFit(true); };
+        DrawReportPage(w.Session.BeerGraph, painter, page.rect(), 300, report);
+    }
+    const Tgraphe &g = w.Session.BeerGraph;
+    const double c = 0.5 * g.WorldX.Max;
+    int px, py;
+    g.WorldToPixel(c, w.Session.Slope * c, px, py);
+    const QColor line(int(g.Curve1.Color & 0xFF), int((g.Curve1.Color >> 8) & 0xFF), int((g.Curve1.Color >> 16) & 0xFF));
+    int on = 0;
+    for (int y = py - 10; y <= py + 10; ++y)
+        on += QColor(page.pixel(px, y)) == line;
+    QVERIFY2(on >= 5, qPrintable(QString::number(on))); // 0.35 mm at 300 dpi
+    w.RepaintPlot();
 }
 
 QTEST_MAIN(TestBeer)

@@ -113,6 +113,7 @@ private slots:
     void lostValueLeavesAGap();
     void instrumentFaultsMidRun_data();
     void instrumentFaultsMidRun();
+    void firstOrderFiguresOfARun();
 };
 
 void TestKinetics::initTestCase()
@@ -664,6 +665,69 @@ void TestKinetics::instrumentFaultsMidRun()
     w.ClipM->trigger();
     QCOMPARE(BlockLines(b.dde->LastBlock).filter(QRegularExpression("^\\d+[.,]0\t")).size(), 2);
     QVERIFY(w.close());
+}
+
+
+void TestKinetics::firstOrderFiguresOfARun()
+{
+    // The simulator's dye fades at 1 per real second; the run's clock goes
+    // 40 times faster, so k = 1 / 40 = 0.025 per second of the run, at both
+    // wavelengths (the product's band rises at 400 nm with the same k).
+    ModeBench b([](SimOptions &o) {
+        Reaction(o);
+        o.rate = 1.0;
+    });
+    QVERIFY(b.started);
+    Kinetics k(b, 12);
+    QVERIFY(k.ok);
+    TCinetiqueForm &w = k.w;
+    QVERIFY(w.FitsLabel->isHidden());
+    w.LambdaBisCB->click();
+    QVERIFY(k.Run(30000));
+    const auto &figures = w.Session.Figures();
+    QCOMPARE(int(figures.size()), 2);
+    for (const auto &f : figures) {
+        QVERIFY(f.Enough);
+        QVERIFY2(f.Fit, qPrintable(QString::number(f.Lambda)));
+        // Scan times are whole seconds of the run: a few per cent at most.
+        QVERIFY2(std::fabs(f.Fit->K - 0.025) < 0.1 * 0.025, qPrintable(QString::number(f.Fit->K)));
+        QVERIFY(f.Fit->R2 > 0.99);
+        QVERIFY(f.Rate);
+    }
+    QVERIFY(*figures[0].Rate < 0 && *figures[1].Rate > 0); // fading at 545 nm, rising at 400 nm
+    QVERIFY(w.FitsLabel->isVisible());
+    const QString text = w.FitsLabel->text();
+    QVERIFY2(text.startsWith(QString::fromUtf8("A (545 nm) : ordre 1, k = 0")), qPrintable(text));
+    QVERIFY(text.contains(QString::fromUtf8("A (400 nm) : vitesse initiale = ")));
+    // The fitted curve over the points, dotted in the curve's colour.
+    const Tgraphe &g = w.Session.GrapheCinetique;
+    const double t = (g.X[2] + g.X[3]) / 2;
+    int px, py;
+    g.WorldToPixel(t, FirstOrderValue(*figures[0].Fit, t), px, py);
+    const QColor colour(int(g.Curve1.Color & 0xFF), int((g.Curve1.Color >> 8) & 0xFF), int((g.Curve1.Color >> 16) & 0xFF));
+    int near = 0;
+    for (int dx = -6; dx <= 6; ++dx)
+        for (int dy = -2; dy <= 2; ++dy)
+            near += QColor(w.Oscillo->Image().pixel(px + dx, py + dy)) == colour;
+    QVERIFY2(near > 3, qPrintable(QString::number(near)));
+
+    std::string bytes;
+    QCOMPARE(ReadWholeFile(ToPath(w.JournalPath()), bytes), FileState::Read);
+    // Cleared with the run.
+    b.dialogs.answers = {true};
+    w.ResetBtnClick();
+    QVERIFY(w.Session.Figures().empty());
+    QVERIFY(w.FitsLabel->isHidden());
+
+    // A run brought back from its journal shows them too.
+    TCinetiqueForm again;
+    b.Attach(again);
+    again.TimeScale = Scale;
+    Show(again);
+    QVERIFY(again.Recover(ParseJournal(bytes)));
+    QCOMPARE(int(again.Session.Figures().size()), 2);
+    QVERIFY(again.Session.Figures()[0].Fit);
+    QVERIFY(again.FitsLabel->isVisible());
 }
 
 QTEST_MAIN(TestKinetics)

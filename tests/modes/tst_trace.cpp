@@ -2,7 +2,11 @@
 // blank and scan by the space bar, the live curve and the colour band on the
 // backing image, the scales, the cross-hair readout, saving and the closing
 // question, printing, faults in the middle of a scan, and the window state.
+#include "analysistext.h"
 #include "graphbox.h"
+#include "pagedialog.h"
+#include "pdftext.h"
+#include "printgraph.h"
 #include "inifile.h"
 #include "kineticswindow.h"
 #include "modebench.h"
@@ -15,8 +19,13 @@
 #include "modejournal.h"
 #include "standin.h"
 
+#include <QClipboard>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
 #include <QToolButton>
+
+#include <set>
 
 using namespace vandoral;
 using vandoral::sim::SimOptions;
@@ -107,6 +116,9 @@ private slots:
     void kineticsWindowOpenedDuringATextScan();
     void valuesPastTheGraphAreCut();
     void printing();
+    void peaksOfAMeasuredSpectrum();
+    void referencesUnderTheLiveSpectrum();
+    void printedPageCarriesTheFigures();
     void windowStateSurvivesARestart();
 };
 
@@ -632,6 +644,142 @@ void TestTrace::printing()
     b.dialogs.printFile.clear();
     w.PrintBtnClick();
     QCOMPARE(w.Session.Graphe.Bounds.Right, screen.Right);
+}
+
+void TestTrace::peaksOfAMeasuredSpectrum()
+{
+    ModeBench b;
+    QVERIFY(b.started);
+    TTraceSpectre w;
+    b.Attach(w);
+    Show(w);
+    QVERIFY(w.PeaksLabel->text().isEmpty());
+    BlankAndScan(b, w);
+    // The simulator's dye, without its noise: the highest absorbance lies
+    // where a plain search over its own formula finds it.
+    vandoral::sim::SimEngine engine{SimOptions()};
+    int top = 330;
+    for (int l = 330; l <= 800; ++l)
+        if (engine.Absorbance(l, 0) > engine.Absorbance(top, 0))
+            top = l;
+    const std::vector<Peak> peaks = w.Session.Peaks();
+    QCOMPARE(int(peaks.size()), 1);
+    QVERIFY2(std::fabs(peaks[0].Lambda - top) <= 2, qPrintable(QString("%1 against %2").arg(peaks[0].Lambda).arg(top)));
+    const QString line = w.PeaksLabel->text();
+    QVERIFY2(line.startsWith(QString::fromUtf8("λmax : %1 nm (A = ").arg(peaks[0].Lambda)), qPrintable(line));
+    QVERIFY(line.contains(Formats().decimalSeparator == ',' ? ',' : '.'));
+    // Marked on the plot: a black tick over the peak.
+    const QPoint p = Pixel(w.Session.Graphe, peaks[0].Lambda, peaks[0].A);
+    const QImage &img = w.PaintBox->Image();
+    int black = 0;
+    for (int y = p.y() - 3 * w.Session.Graphe.Margin; y < p.y() - w.Session.Graphe.Margin; ++y)
+        black += img.pixel(p.x(), y) == qRgb(0, 0, 0);
+    QVERIFY2(black >= w.Session.Graphe.Margin, qPrintable(QString::number(black)));
+    // A new blank discards the spectrum and its peaks' line.
+    w.BlancBtnClick();
+    QVERIFY(w.PeaksLabel->text().isEmpty());
+    QVERIFY(b.WaitIdle());
+}
+
+void TestTrace::referencesUnderTheLiveSpectrum()
+{
+    ModeBench b;
+    QVERIFY(b.started);
+    TTraceSpectre w;
+    b.Attach(w);
+    Show(w);
+    QVERIFY(!w.RefBtn->isEnabled()); // nothing to keep yet
+    BlankAndScan(b, w);
+    QVERIFY(w.KeepRefM->isEnabled());
+    QVERIFY(!w.ClearRefM->isEnabled());
+    b.constante->EditComm->setText(QStringLiteral("Témoin"));
+    w.KeepRefM->trigger();
+    QCOMPARE(int(w.Session.References().size()), 1);
+    QCOMPARE(QString::fromLatin1(w.Session.References()[0].Legend.c_str()), QString::fromLatin1("T\xE9moin"));
+    const TColor muted = w.Session.References()[0].Color;
+    // Another spectrum: the reference stays, drawn in its own colour where
+    // the live curve is not.
+    w.BlancBtnClick();
+    QVERIFY(b.WaitIdle());
+    QCOMPARE(int(w.Session.Graphe.PointCount), 0);
+    const Tgraphe &g = w.Session.Graphe;
+    const auto &ref = w.Session.References()[0];
+    const QPoint p = Pixel(g, ref.X[215], ref.Y[215]);
+    const QColor want(int(muted & 0xFF), int((muted >> 8) & 0xFF), int((muted >> 16) & 0xFF));
+    QCOMPARE(QColor(w.PaintBox->Image().pixel(p)), want);
+    // Handing over concerns the current spectrum only.
+    QTest::keyClick(&w, Qt::Key_Space);
+    QVERIFY(b.WaitIdle());
+    QCOMPARE(int(g.PointCount), 471);
+    b.dialogs.answers = {true};
+    w.ClipM->trigger();
+    QCOMPARE(DataLines(QApplication::clipboard()->text().toStdString()), 471);
+    // Eight at most, then a message; cleared in one go.
+    for (int i = 1; i < 8; ++i)
+        w.KeepRefM->trigger();
+    QCOMPARE(int(w.Session.References().size()), 8);
+    QVERIFY(!w.KeepRefM->isEnabled());
+    QCOMPARE(w.Session.KeepReference("x"), TTraceSession::Keep::Full);
+    std::set<TColor> colours;
+    for (const auto &r : w.Session.References())
+        colours.insert(r.Color);
+    QCOMPARE(int(colours.size()), 8);
+    QVERIFY(w.ClearRefM->isEnabled());
+    w.ClearRefM->trigger();
+    QVERIFY(w.Session.References().empty());
+    QVERIFY(!w.ClearRefM->isEnabled());
+}
+
+void TestTrace::printedPageCarriesTheFigures()
+{
+    ModeBench b;
+    QVERIFY(b.started);
+    TTraceSpectre w;
+    b.Attach(w);
+    Show(w);
+    BlankAndScan(b, w);
+    w.KeepRefM->trigger();
+    // On a 300 dpi page: the curve at least 0.35 mm thick, the grid lighter.
+    QImage page(3300, 2550, QImage::Format_RGB32);
+    {
+        QPainter painter(&page);
+        PageReport report;
+        report.Caption = w.windowTitle();
+        report.Model = QStringLiteral("Vandoral 6004");
+        report.When = QStringLiteral("10/12/2026 14:05");
+        report.Lines = {PeaksLine(w.Session.Peaks())};
+        report.Overlay = [&w] { w.Session.DrawPeaks(); };
+        report.SpectrumPage = true;
+        DrawReportPage(w.Session.Graphe, painter, page.rect(), 300, report);
+    }
+    const Tgraphe &g = w.Session.Graphe;
+    const QPoint p = Pixel(g, g.X[100], g.Curve1.Y[100]);
+    int thick = 0;
+    for (int y = p.y() - 20; y <= p.y() + 20; ++y)
+        thick += IsCurveBlue(page.pixel(p.x(), y));
+    QVERIFY2(thick >= std::ceil(0.35 * 300 / 25.4), qPrintable(QString::number(thick)));
+    QCOMPARE(g.CurvePen, 1); // the screen's pen again
+    const int gx = g.WorldX.ToPixel(g.WorldX.FirstTick + g.WorldX.Step);
+    int gridDots = 0;
+    for (int y = g.PlotRect.Top + 1; y < g.PlotRect.Bottom; ++y) {
+        const QRgb c = page.pixel(gx, y);
+        QVERIFY2(qGray(c) > 150 || IsCurveBlue(c) || qGray(c) == 0, qPrintable(QString::number(y)));
+        gridDots += qGray(c) > 150 && qGray(c) < 255;
+    }
+    QVERIFY(gridDots > 0);
+
+    // Through the printer seam: the PDF holds the header and the peaks.
+    b.dialogs.printFile = b.dir.filePath("page.pdf");
+    b.constante->EditComm->setText(QStringLiteral("Groupe 3"));
+    w.PrintBtnClick();
+    const QString text = PdfText(b.dialogs.printFile);
+    if (text.isNull())
+        QSKIP("pdftotext is not installed");
+    QVERIFY2(text.contains(QString::fromUtf8("Tracé de spectre")), qPrintable(text));
+    QVERIFY(text.contains(QStringLiteral("Groupe 3")));
+    QVERIFY(text.contains(QString::fromStdString(b.spectro->ModelName)));
+    QVERIFY(text.contains(QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy"))));
+    QVERIFY2(text.contains(QString::fromUtf8("λmax : ")), qPrintable(text));
 }
 
 void TestTrace::windowStateSurvivesARestart()

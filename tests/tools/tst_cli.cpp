@@ -1,6 +1,14 @@
 // vandoral-cli against the simulated instrument, as a user runs it.
+#include "datafile.h"
+#include "graphker.h"
 #include "inifile.h"
+#include "numtext.h"
+#include "separator.h"
 #include "siminstrument.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -63,6 +71,11 @@ private slots:
     void unreadableSettingsAreLeftAlone();
     void accentedPaths();
     void interruptedScanGivesControlBack();
+    void analyseAScannedSpectrum_data();
+    void analyseAScannedSpectrum();
+    void analyseKineticsAndBeerFiles();
+    void analyseRefusals_data();
+    void analyseRefusals();
 
 private:
     QTemporaryDir dir_;
@@ -312,6 +325,154 @@ void TestCli::interruptedScanGivesControlBack()
     QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains("interrompu"));
     // The RELEASE sent before exiting is read once the scan's reply is out.
     QTRY_COMPARE_WITH_TIMEOUT(simulator.CountOf("RELEASE"), 1, 10000);
+}
+
+void TestCli::analyseAScannedSpectrum_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("French CSV") << "fr_FR.UTF-8" << "spectre.csv";
+    QTest::newRow("text with points") << "C" << "spectre.txt";
+}
+
+void TestCli::analyseAScannedSpectrum()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, name);
+    sim::PtySimulator simulator(Fast());
+    QVERIFY(simulator.Start());
+    const QString out = dir_.filePath(QString::number(n_) + name);
+    Run r = Cli({"scan", "--device", QString::fromStdString(simulator.DevicePath()), "--out", out}, locale);
+    QCOMPARE(r.status, 0);
+    // The dye's top, by a plain search over the simulator's own formula.
+    sim::SimEngine engine{sim::SimOptions()};
+    int top = 330;
+    for (int l = 330; l <= 800; ++l)
+        if (engine.Absorbance(l, 0) > engine.Absorbance(top, 0))
+            top = l;
+    r = Cli({"analyse", "--json", out}, locale);
+    QCOMPARE(r.status, 0);
+    const QJsonObject json = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    QCOMPARE(json.value("mode").toString(), QString("spectrum"));
+    const QJsonArray peaks = json.value("peaks").toArray();
+    QCOMPARE(peaks.size(), 1);
+    QVERIFY(std::fabs(peaks.at(0).toObject().value("lambda").toDouble() - top) <= 2);
+    QVERIFY(std::fabs(peaks.at(0).toObject().value("a").toDouble() - engine.Absorbance(top, 0)) < 0.01);
+    r = Cli({"analyse", out}, locale);
+    QCOMPARE(r.status, 0);
+    QVERIFY2(r.out.startsWith(QString::fromUtf8("λmax : ")), qPrintable(r.out));
+    QVERIFY(r.out.contains(locale == "C" ? "(A = 1." : "(A = 1,"));
+}
+
+void TestCli::analyseKineticsAndBeerFiles()
+{
+    // Files as the program writes them, in the French format.
+    SeparatorScope comma(',');
+    Tgraphe g;
+    g.WorldX.Name = "t";
+    g.WorldX.Unit = "s";
+    g.WorldX.LongName = "temps";
+    g.WorldY.Name = "A";
+    g.WorldY.LongName = "Absorbance";
+    g.PointCount = 30;
+    for (int i = 0; i < 30; ++i) {
+        g.X[i] = 10.0 * i;
+        g.Curve1.Y[i] = 0.1 + 0.9 * std::exp(-0.02 * g.X[i]); // k = 0.02 s⁻¹
+        g.Curve2.Y[i] = 0.9 - 0.01 * i;                       // zero order
+    }
+    g.Curve1.Y[7] = MissingValue; // a lost point: an empty field
+    FileRequest kinetics{BlockKind::Cinetique, &g, true, "Essai", ""};
+    const std::string kfile = dir_.filePath("cinetique.csv").toStdString();
+    std::string final, error;
+    QVERIFY(SauveFichier(kfile, CsvFilter, kinetics, &final, &error));
+    Run r = Cli({"analyse", "--json", QString::fromStdString(final)});
+    QCOMPARE(r.status, 0);
+    QJsonObject json = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    QCOMPARE(json.value("mode").toString(), QString("kinetics"));
+    const QJsonArray columns = json.value("columns").toArray();
+    QCOMPARE(columns.size(), 2);
+    const QJsonObject first = columns.at(0).toObject().value("first_order").toObject();
+    QVERIFY(std::fabs(first.value("k").toDouble() - 0.02) < 1e-6); // 7 significant digits in the file
+    QVERIFY(std::fabs(first.value("t_half").toDouble() - std::log(2.0) / 0.02) < 1e-3);
+    QVERIFY(std::fabs(first.value("a0").toDouble() - 1.0) < 1e-5);
+    QVERIFY(std::fabs(first.value("a_inf").toDouble() - 0.1) < 1e-5);
+    // The first five points: the least-squares slope of 0.1 + 0.9·e^(-0.02 t)
+    // over t = 0..40 s, computed in Python: -0.0123413507.
+    QVERIFY2(std::fabs(columns.at(0).toObject().value("initial_rate").toDouble() + 0.0123413507) < 1e-6, qPrintable(r.out));
+    QVERIFY(columns.at(1).toObject().value("first_order").isNull());
+    QVERIFY(std::fabs(columns.at(1).toObject().value("initial_rate").toDouble() + 0.001) < 1e-9);
+    r = Cli({"analyse", QString::fromStdString(final)}, "fr_FR.UTF-8");
+    QVERIFY2(r.out.contains(QString::fromUtf8("A : ordre 1, k = 0,02 s⁻¹ ; t½ = 34,7 s")), qPrintable(r.out));
+    QVERIFY(r.out.contains(QString::fromUtf8("A2 : Pas de cinétique d'ordre 1 reconnaissable")));
+
+    // A Beer-Lambert series (values as in the core's tables).
+    Tgraphe beer;
+    beer.WorldX.Name = "c";
+    beer.WorldX.Unit = "mol/L";
+    beer.WorldY.Name = "A";
+    const double c[] = {1, 2, 3, 4}, a[] = {0.102, 0.198, 0.305, 0.398};
+    beer.PointCount = 4;
+    for (int i = 0; i < 4; ++i) {
+        beer.X[i] = c[i];
+        beer.Curve1.Y[i] = a[i];
+    }
+    FileRequest series{BlockKind::Beer, &beer, false, "", "10/12/2026 14:05:09"};
+    const std::string bfile = dir_.filePath("beer").toStdString();
+    QVERIFY(SauveFichier(bfile, TextFilter, series, &final, &error));
+    r = Cli({"analyse", "--json", QString::fromStdString(final), "--unknown", "0,25", "--unknown", "0.3"});
+    QCOMPARE(r.status, 0);
+    json = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    QCOMPARE(json.value("mode").toString(), QString("beer"));
+    const QJsonObject origin = json.value("origin").toObject(), intercept = json.value("intercept").toObject();
+    QVERIFY(std::fabs(origin.value("k").toDouble() - 0.1003) < 1e-12);
+    QVERIFY(std::fabs(origin.value("s").toDouble() - 0.003497618237219901) < 1e-12);
+    QVERIFY(std::fabs(origin.value("r2").toDouble() - 0.9992591059811546) < 1e-12);
+    QVERIFY(std::fabs(intercept.value("b").toDouble() - 0.0995) < 1e-12);
+    QVERIFY(std::fabs(intercept.value("u_a").toDouble() - 0.0050124844139408575) < 1e-12);
+    QVERIFY(std::fabs(intercept.value("u_b").toDouble() - 0.0018303005217723137) < 1e-12);
+    QVERIFY(std::fabs(intercept.value("r2").toDouble() - 0.9993237070945145) < 1e-12);
+    const QJsonArray unknowns = json.value("unknowns").toArray();
+    QCOMPARE(unknowns.size(), 2);
+    QCOMPARE(unknowns.at(0).toObject().value("a").toDouble(), 0.25);
+    QVERIFY(std::fabs(unknowns.at(0).toObject().value("c").toDouble() - 2.492522432701894) < 1e-12);
+    QVERIFY(std::fabs(unknowns.at(0).toObject().value("u_c").toDouble() - 0.07792860644854938 / 2) < 1e-12);
+    r = Cli({"analyse", QString::fromStdString(final), "--unknown", "0.25"}, "fr_FR.UTF-8");
+    QVERIFY2(r.out.contains(QString::fromUtf8("A = 0,25 : c = 2,49 ± 0,08")), qPrintable(r.out));
+}
+
+void TestCli::analyseRefusals_data()
+{
+    QTest::addColumn<QByteArray>("contents");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("message");
+    const QByteArray spectrum = "Essai\r\nLambda\tA\r\nnm\t\r\nLongueur d'onde\t\r\n500\t0,1\r\n501\t0,2\r\n";
+    QTest::newRow("no data") << QByteArray("Essai\r\nLambda\tA\r\n") << QStringList()
+                             << QString::fromUtf8("Le fichier ne contient aucune donnée");
+    QTest::newRow("mode not told") << QByteArray("x;y\n1;2\n3;4\n") << QStringList()
+                                   << QString("mode du fichier inconnu");
+    QTest::newRow("two points of a spectrum") << spectrum << QStringList() << QString("trop peu de points");
+    QTest::newRow("forced kinetics with two points") << spectrum << QStringList{"--mode", "kinetics"}
+                                                     << QString("trop peu de points");
+    QTest::newRow("one standard") << QByteArray("Loi de Beer-Lambert 10/12/2026\r\nc\tA\r\n\t\r\n\t\r\n1\t0,1\r\n")
+                                  << QStringList() << QString::fromUtf8("il faut au moins deux étalons");
+    QTest::newRow("no such file") << QByteArray() << QStringList() << QString();
+}
+
+void TestCli::analyseRefusals()
+{
+    QFETCH(QByteArray, contents);
+    QFETCH(QStringList, options);
+    QFETCH(QString, message);
+    const QString file = dir_.filePath(QString("refused%1.txt").arg(n_));
+    if (!contents.isEmpty()) {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(contents);
+    }
+    const Run r = Cli(QStringList{"analyse"} + options + QStringList{file}, "fr_FR.UTF-8");
+    QCOMPARE(r.status, 1);
+    QVERIFY(r.out.isEmpty());
+    QVERIFY2(r.err.contains(message) && r.err.contains(file), qPrintable(r.err));
 }
 
 QTEST_GUILESS_MAIN(TestCli)
