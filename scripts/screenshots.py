@@ -184,6 +184,14 @@ wait(lambda: enabled(scan))
 press(scan)
 time.sleep(1.0)
 wait(lambda: enabled(blanc))  # the scan is over
+# Kept as a reference; a minute later the dye has faded: a second scan.
+subprocess.run(["xdotool", "key", "ctrl+r"], check=True)  # "Garder comme référence"
+time.sleep(3)
+press(blanc)
+wait(lambda: enabled(scan))
+press(scan)
+time.sleep(1.0)
+wait(lambda: enabled(blanc))
 press(find(spectre, "Réticule"))
 graph = find(spectre, "Graphe")
 gx, gy, gw, gh = graph.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)

@@ -72,12 +72,14 @@ std::vector<Peak> FindPeaks(const double *x, const double *y, int count)
             const double h = py[peak];
             // Topographic prominence: the height above the higher of the two
             // lowest points met on each side before higher ground (or the
-            // range's end).
+            // range's end). Ground as high counts as higher on the right: of
+            // two equal tops (values are read to 0.001) with a dip between,
+            // only one is a peak.
             double leftMin = h;
             for (int k = i - 1; k >= 0 && py[k] <= h; --k)
                 leftMin = std::min(leftMin, py[k]);
             double rightMin = h;
-            for (int k = j + 1; k < n && py[k] <= h; ++k)
+            for (int k = j + 1; k < n && py[k] < h; ++k)
                 rightMin = std::min(rightMin, py[k]);
             if (h - std::max(leftMin, rightMin) >= threshold)
                 peaks.push_back({px[peak], h});

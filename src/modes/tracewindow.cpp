@@ -85,6 +85,9 @@ TTraceSpectre::TTraceSpectre(QWidget *parent)
     refMenu->setObjectName(QStringLiteral("RefMenu"));
     KeepRefM = refMenu->addAction(QStringLiteral("Garder comme référence"));
     KeepRefM->setObjectName(QStringLiteral("KeepRefM"));
+    // Ctrl+R keeps one at the keyboard, the menu closed.
+    KeepRefM->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    addAction(KeepRefM);
     ClearRefM = refMenu->addAction(QStringLiteral("Effacer les références"));
     ClearRefM->setObjectName(QStringLiteral("ClearRefM"));
     RefBtn->setMenu(refMenu);

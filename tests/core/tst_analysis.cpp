@@ -56,6 +56,8 @@ TEST_CASE("peaks")
         {"over the floor of 0.01", {0, 0.15, 0.05, 0.061, 0.05, 0}, {1, 3}},
         {"the range's first and last values are not peaks", {1.0, 0.5, 0.2, 0.6, 0.1, 0.9}, {3}},
         {"a flat top counts once, at its middle", {0, 0.5, 0.5, 0.5, 0}, {2}},
+        // Equal tops split by a dip of one reading: one band, not two.
+        {"two equal tops with a dip", {0, 0.2, 0.5, 0.499, 0.5, 0.2, 0}, {4}},
         {"missing values are left out", {0, 0.2, M, 0.5, M, 0.4, 0}, {3}},
         {"a monotonic rise has none", {0, 0.1, 0.2, 0.3}, {}},
         {"too short", {0, 1}, {}},

@@ -119,6 +119,7 @@ private slots:
     void peaksOfAMeasuredSpectrum();
     void referencesUnderTheLiveSpectrum();
     void printedPageCarriesTheFigures();
+    void toolBarFitsA1024PixelScreen();
     void windowStateSurvivesARestart();
 };
 
@@ -693,7 +694,7 @@ void TestTrace::referencesUnderTheLiveSpectrum()
     QVERIFY(w.KeepRefM->isEnabled());
     QVERIFY(!w.ClearRefM->isEnabled());
     b.constante->EditComm->setText(QStringLiteral("Témoin"));
-    w.KeepRefM->trigger();
+    QTest::keyClick(&w, Qt::Key_R, Qt::ControlModifier); // "Garder comme référence"
     QCOMPARE(int(w.Session.References().size()), 1);
     QCOMPARE(QString::fromLatin1(w.Session.References()[0].Legend.c_str()), QString::fromLatin1("T\xE9moin"));
     const TColor muted = w.Session.References()[0].Color;
@@ -780,6 +781,22 @@ void TestTrace::printedPageCarriesTheFigures()
     QVERIFY(text.contains(QString::fromStdString(b.spectro->ModelName)));
     QVERIFY(text.contains(QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy"))));
     QVERIFY2(text.contains(QString::fromUtf8("λmax : ")), qPrintable(text));
+}
+
+void TestTrace::toolBarFitsA1024PixelScreen()
+{
+    ModeBench b;
+    QVERIFY(b.started);
+    TTraceSpectre w;
+    b.Attach(w);
+    Show(w);
+    BlankAndScan(b, w);
+    w.setGeometry(0, 0, 1024, 700);
+    QTest::qWait(50);
+    int shown = 0;
+    const QString problem = ToolBarProblem(w, shown);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    QCOMPARE(shown, 9);
 }
 
 void TestTrace::windowStateSurvivesARestart()
