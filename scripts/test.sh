@@ -2,8 +2,10 @@
 # Builds everything and runs every test, headless. Usage: scripts/test.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-# poppler-utils reads the printed pages back (pdftotext).
-scripts/deps.sh poppler-utils
+# poppler-utils reads the printed pages back (pdftotext); CUPS with its PDF
+# printer takes a page through a real printer queue; unzip opens workbooks;
+# desktop-file-utils and appstream check what is installed.
+scripts/deps.sh poppler-utils cups cups-bsd printer-driver-cups-pdf unzip desktop-file-utils appstream dpkg-dev
 build=${1:-build}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANDORAL_WERROR=ON ${VANDORAL_CMAKE_ARGS:-} >/dev/null
 cmake --build "$build" -j2

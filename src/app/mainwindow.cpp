@@ -266,6 +266,7 @@ void TFormMain::SearchInstrument()
     // over: a close in the middle of the CONTROL exchange would leave the
     // instrument's keys locked.
     searching_ = true;
+    openFailures_.clear();
     const int stored = Spectro->Com;
     vandoral::SearchInstrument(
         stored, [this](int n) { return !quitRequested_ && ports_->Present(n); },
@@ -283,7 +284,9 @@ void TFormMain::SearchInstrument()
     if (!VoieSerie.IsOpen()) {
         const QString text = Res(rsNonDetecte);
         setWindowTitle(text);
-        CurrentDialogs().Error(this, text);
+        // A port there but not to be opened is no cable fault: say which
+        // and why.
+        CurrentDialogs().Error(this, openFailures_.isEmpty() ? text : openFailures_.join(QLatin1Char('\n')));
         ComPorts->setVisible(ComPorts->count() > 1);
         QString hint = Res(rsRecommencer);
         if (ComPorts->isVisibleTo(this))
@@ -327,6 +330,9 @@ bool TFormMain::TryPort(int n)
     ChercheLabel->setText(Res(rsRechercheSurCom) + QString::number(n) + QStringLiteral(" ..."));
     VoieSerie.SetPortNumber(n);
     if (!VoieSerie.Open()) {
+        const QString why = VoieSerie.FailureText();
+        if (!why.isEmpty() && !openFailures_.contains(why))
+            openFailures_ << why;
         VoieSerie.Close();
         return false;
     }
@@ -437,7 +443,7 @@ void TFormMain::ShowBusy()
 
 QString TFormMain::SaveDialog(QWidget *parent, int &filterIndex)
 {
-    return CurrentDialogs().SaveFileName(parent, Dictionary().Translate(QStringLiteral("Tableur texte|*.txt|Tableur CSV|*.csv")),
+    return CurrentDialogs().SaveFileName(parent, Dictionary().Translate(QStringLiteral("Tableur texte|*.txt|Tableur CSV|*.csv|Classeur Excel|*.xlsx")),
                                          filterIndex);
 }
 

@@ -82,6 +82,7 @@ protected:
     void closeEvent(QCloseEvent *e) override;
 
 private:
+    QStringList openFailures_; // of the last search
     void FormActivate();
     void SelectMode(WindowMode mode, bool search);
     void SetStatusText(const QString &text);

@@ -23,7 +23,14 @@ std::string FinalFileName(const std::string &nomFichier, int filterIndex)
 {
     if (!UpperExtension(nomFichier).empty())
         return nomFichier;
+    if (filterIndex == XlsxFilter)
+        return nomFichier + ".xlsx";
     return nomFichier + (filterIndex == CsvFilter ? ".CSV" : ".TXT");
+}
+
+bool IsWorkbookName(const std::string &fileName)
+{
+    return UpperExtension(fileName) == ".XLSX";
 }
 
 void DataFile::OuvreFichier(const std::string &nomFichier, int filterIndex)
@@ -48,38 +55,63 @@ bool DataFile::Ferme(std::string *error)
     return WriteFileReplacing(FileName, Contents, error);
 }
 
-void DataFile::EcritDonnees(const FileRequest &r)
+DataSheet SheetOf(const FileRequest &r)
 {
     const Tgraphe &g = *r.graph;
-    const std::string s(1, Separateur);
     const bool two = r.kind == BlockKind::Cinetique && r.twoCurves;
+    DataSheet sheet;
+    auto texts = [&sheet](std::initializer_list<std::string> cells) {
+        std::vector<DataCell> row;
+        for (const std::string &t : cells)
+            row.push_back(t.empty() ? DataCell{} : DataCell{DataCell::Kind::Text, t, 0, false});
+        sheet.push_back(row);
+    };
     switch (r.kind) {
     case BlockKind::Spectre:
-        EcritLigne(r.comment);
-        EcritLigne("Lambda" + s + "A");
-        EcritLigne("nm" + s);
-        EcritLigne("Longueur d'onde" + s);
+        texts({r.comment});
+        texts({"Lambda", "A"});
+        texts({"nm", ""});
+        texts({"Longueur d'onde", ""});
         break;
     case BlockKind::Cinetique:
-        EcritLigne(r.comment);
-        EcritLigne(g.WorldX.Name + s + g.WorldY.Name + (two ? s + g.WorldY.Name + "2" : ""));
-        EcritLigne(g.WorldX.Unit + s + g.WorldY.Unit + (two ? s + g.WorldY.Unit : ""));
-        EcritLigne(g.WorldX.LongName + s + g.WorldY.LongName + (two ? s + g.WorldY.LongName : ""));
+        texts({r.comment});
+        if (two) {
+            texts({g.WorldX.Name, g.WorldY.Name, g.WorldY.Name + "2"});
+            texts({g.WorldX.Unit, g.WorldY.Unit, g.WorldY.Unit});
+            texts({g.WorldX.LongName, g.WorldY.LongName, g.WorldY.LongName});
+        } else {
+            texts({g.WorldX.Name, g.WorldY.Name});
+            texts({g.WorldX.Unit, g.WorldY.Unit});
+            texts({g.WorldX.LongName, g.WorldY.LongName});
+        }
         break;
     case BlockKind::Beer:
-        EcritLigne("Loi de Beer-Lambert " + r.dateTime);
-        EcritLigne(g.WorldX.Name + s + g.WorldY.Name);
-        EcritLigne(g.WorldX.Unit + s + g.WorldY.Unit);
-        EcritLigne(g.WorldX.LongName + s + g.WorldY.LongName);
+        texts({"Loi de Beer-Lambert " + r.dateTime});
+        texts({g.WorldX.Name, g.WorldY.Name});
+        texts({g.WorldX.Unit, g.WorldY.Unit});
+        texts({g.WorldX.LongName, g.WorldY.LongName});
         break;
     }
     // A value that did not arrive leaves its field empty: a spreadsheet reads
     // it as missing, not as an absorbance of 0. The row keeps its abscissa.
-    auto field = [](double v) { return v == MissingValue ? std::string() : TexteNombreLocal(v); };
+    auto field = [](double v, bool absorbance) {
+        return v == MissingValue ? DataCell{} : DataCell{DataCell::Kind::Number, TexteNombreLocal(v), v, absorbance};
+    };
     for (int i = 0; i < g.PointCount; ++i) {
-        std::string line = field(g.X[i]) + s + field(g.Curve1.Y[i]);
+        std::vector<DataCell> row{field(g.X[i], false), field(g.Curve1.Y[i], true)};
         if (two)
-            line += s + field(g.Curve2.Y[i]);
+            row.push_back(field(g.Curve2.Y[i], true));
+        sheet.push_back(row);
+    }
+    return sheet;
+}
+
+void DataFile::EcritDonnees(const FileRequest &r)
+{
+    for (const std::vector<DataCell> &row : SheetOf(r)) {
+        std::string line;
+        for (std::size_t c = 0; c < row.size(); ++c)
+            line += (c ? std::string(1, Separateur) : std::string()) + row[c].text;
         EcritLigne(line);
     }
 }

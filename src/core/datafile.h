@@ -6,18 +6,19 @@
 #include "exportblock.h"
 
 #include <string>
+#include <vector>
 
 namespace vandoral {
 
 // Filter indexes of the save dialog.
-enum : int { TextFilter = 1, CsvFilter = 2 };
+enum : int { TextFilter = 1, CsvFilter = 2, XlsxFilter = 3 };
 
 // The extension in upper case, dot included, when no "\", "/" or ":" follows
 // the last dot; else empty.
 std::string UpperExtension(const std::string &fileName);
 
-// The name a file is written under: ".TXT" or ".CSV" added by the filter
-// index when the name has no extension.
+// The name a file is written under: ".TXT", ".CSV" or ".xlsx" added by the
+// filter index when the name has no extension.
 std::string FinalFileName(const std::string &nomFichier, int filterIndex);
 
 struct FileRequest {
@@ -27,6 +28,23 @@ struct FileRequest {
     std::string comment;     // line 1 of spectrum and kinetics files
     std::string dateTime;    // in the Beer-Lambert file's line 1
 };
+
+// One cell of a data file's lines: a text, a measured value (with its text
+// as the text file writes it), or nothing (a value that did not arrive).
+struct DataCell {
+    enum class Kind { Empty, Text, Number };
+    Kind kind = Kind::Empty;
+    std::string text;
+    double value = 0;
+    bool absorbance = false; // shown with three decimals in a workbook
+};
+using DataSheet = std::vector<std::vector<DataCell>>;
+
+// The lines of a spectrum, kinetics or Beer-Lambert file, cell by cell.
+DataSheet SheetOf(const FileRequest &request);
+
+// A name that ends in ".xlsx", in any case: written as a workbook.
+bool IsWorkbookName(const std::string &fileName);
 
 class DataFile {
 public:

@@ -1,4 +1,5 @@
 #include "exportwindow.h"
+#include "xlsxfile.h"
 
 #include "dialogs.h"
 #include "numtext.h"
@@ -149,7 +150,7 @@ bool TFormDDE::Sauve(BlockKind kind, const Tgraphe &graph, bool twoCurves, const
     r.comment = constante_ ? constante_->Page().comment : std::string();
     r.dateTime = DateTimeText();
     std::string finalName, error;
-    if (SauveFichier(ToPath(nomFichier), filterIndex, r, &finalName, &error))
+    if (SaveDataFile(ToPath(nomFichier), filterIndex, r, &finalName, &error))
         return true;
     CurrentDialogs().Error(this, QStringLiteral("Impossible d'enregistrer le fichier ")
                                      + QDir::toNativeSeparators(FromPath(finalName)) + QStringLiteral(" : ")

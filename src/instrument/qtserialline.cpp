@@ -2,6 +2,12 @@
 
 #include <QFile>
 
+#include <map>
+
+#ifndef Q_OS_WIN
+#include <unistd.h>
+#endif
+
 namespace vandoral {
 
 QtSerialLine::QtSerialLine(Resolver resolver, QObject *parent)
@@ -38,13 +44,58 @@ QString QtSerialLine::DeviceName() const
     return resolver_ ? resolver_(portNumber_) : QString();
 }
 
+namespace {
+
+std::map<QString, QtSerialLine::OpenFailure> &Injected()
+{
+    static std::map<QString, QtSerialLine::OpenFailure> failures;
+    return failures;
+}
+
+} // namespace
+
+void QtSerialLine::InjectOpenFailure(const QString &device, OpenFailure failure)
+{
+    if (failure == OpenFailure::None)
+        Injected().erase(device);
+    else
+        Injected()[device] = failure;
+}
+
+QString QtSerialLine::FailureText() const
+{
+    switch (failure_) {
+    case OpenFailure::Denied:
+#ifdef Q_OS_WIN
+        return tr("Accès refusé à %1").arg(failedDevice_);
+#else
+        return tr("Accès refusé à %1 : l'utilisateur doit être membre du groupe dialout").arg(failedDevice_);
+#endif
+    case OpenFailure::Busy: return tr("%1 est utilisé par un autre programme").arg(failedDevice_);
+    case OpenFailure::Other: return tr("%1 ne peut pas être ouvert : %2").arg(failedDevice_, errorString_);
+    case OpenFailure::None:
+    case OpenFailure::NoDevice:
+    case OpenFailure::Missing: break;
+    }
+    return QString();
+}
+
 bool QtSerialLine::Open()
 {
     if (port_.isOpen())
         port_.close();
+    failure_ = OpenFailure::None;
     const QString name = DeviceName();
+    failedDevice_ = name;
     if (name.isEmpty()) {
         errorString_ = tr("no device for port %1").arg(portNumber_);
+        failure_ = OpenFailure::NoDevice;
+        return false;
+    }
+    const auto injected = Injected().find(name);
+    if (injected != Injected().end()) {
+        failure_ = injected->second;
+        errorString_ = FailureText();
         return false;
     }
     port_.setPortName(name);
@@ -56,6 +107,22 @@ bool QtSerialLine::Open()
     port_.setReadBufferSize(1024);
     if (!port_.open(QIODevice::ReadWrite)) {
         errorString_ = port_.errorString();
+        switch (port_.error()) {
+        case QSerialPort::DeviceNotFoundError: failure_ = OpenFailure::Missing; break;
+        case QSerialPort::OpenError: failure_ = OpenFailure::Busy; break; // already open
+        case QSerialPort::PermissionError:
+#ifdef Q_OS_WIN
+            // A COM port is opened by one program at a time.
+            failure_ = OpenFailure::Busy;
+#else
+            // Qt says "permission" both for a device the user may not open
+            // and for one another program holds (locked or exclusive).
+            failure_ = ::access(QFile::encodeName(name).constData(), R_OK | W_OK) != 0 ? OpenFailure::Denied
+                                                                                        : OpenFailure::Busy;
+#endif
+            break;
+        default: failure_ = OpenFailure::Other; break;
+        }
         return false;
     }
     errorString_.clear();

@@ -37,6 +37,17 @@ public:
     QString DeviceName() const;
     QString ErrorString() const { return errorString_; }
 
+    // Why the last Open failed.
+    enum class OpenFailure { None, NoDevice, Missing, Denied, Busy, Other };
+    OpenFailure LastFailure() const { return failure_; }
+    // What a user can act on, in French: "Accès refusé à /dev/ttyUSB0 : ..."
+    // or "/dev/ttyUSB0 est utilisé par un autre programme"; empty when the
+    // port is simply not there.
+    QString FailureText() const;
+    // The device fails to open this way until cleared (None): a test run as
+    // root is never refused a device, another program seldom holds one.
+    static void InjectOpenFailure(const QString &device, OpenFailure failure);
+
     // Trace: what crossed the line in both directions; log: what was received.
     static constexpr int TraceSize = 32000;
     static constexpr int LogSize = 64000;
@@ -64,6 +75,8 @@ private:
     int portNumber_ = 1;
     QString device_;
     QString errorString_;
+    OpenFailure failure_ = OpenFailure::None;
+    QString failedDevice_;
     bool traceOn_ = false;
     bool logOn_ = false;
     QByteArray trace_;

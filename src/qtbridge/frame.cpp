@@ -11,11 +11,24 @@
 
 namespace vandoral {
 
+bool SystemProgramFolder(const QString &programFolder)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(programFolder);
+    return false;
+#else
+    // Installed by the system's packages: never a place for a user's
+    // settings, even when an administrator could write there.
+    const QString path = QDir::cleanPath(QDir(programFolder).absolutePath());
+    return path == QLatin1String("/usr") || path.startsWith(QLatin1String("/usr/"));
+#endif
+}
+
 QString SettingsFilePathIn(const QString &programFolder)
 {
     const QString name = QString::fromLatin1(ProgramName) + QStringLiteral(".INI");
     const QFileInfo folder(programFolder);
-    if (folder.isDir() && folder.isWritable())
+    if (folder.isDir() && folder.isWritable() && !SystemProgramFolder(programFolder))
         return QDir(programFolder).filePath(name);
     QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     if (config.isEmpty())

@@ -9,11 +9,14 @@ namespace vandoral {
 // The executable's name, which names the settings file.
 constexpr const char *ProgramName = "vandoral";
 
-// "vandoral.INI" beside the program when its folder is writable, else in the
+// "vandoral.INI" beside the program when its folder is writable (and not a
+// system folder such as /usr/bin), else in the
 // user's configuration folder.
 QString SettingsFilePath();
 // Same rule for a given program folder.
 QString SettingsFilePathIn(const QString &programFolder);
+// A folder the system's packages install programs in (/usr/...).
+bool SystemProgramFolder(const QString &programFolder);
 
 // Fills the process-wide format settings from the system locale.
 void InitFormatsFromSystem();

@@ -11,6 +11,7 @@
 #include "siminstrument.h"
 #include "driver.h"
 #include "mainwindow.h"
+#include "qtserialline.h"
 #include "qtext.h"
 #include "startup.h"
 #include "tradform.h"
@@ -123,6 +124,8 @@ private slots:
     void storedPortAbsent();
     void nothingAnswers_data();
     void nothingAnswers();
+    void portThatCannotBeOpened_data();
+    void portThatCannotBeOpened();
     void controlRefusedTwice();
     void modesAndRouting();
     void closeInControlSendsRelease();
@@ -220,6 +223,34 @@ void TestFormMain::nothingAnswers()
     QVERIFY(!b.form->isVisible());
     QCOMPARE(a.CountOf("RELEASE"), 0);
     QCOMPARE(b.Setting("Spectro", "Test"), std::string("<none>"));
+}
+
+void TestFormMain::portThatCannotBeOpened_data()
+{
+    QTest::addColumn<int>("failure");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("not in dialout") << int(QtSerialLine::OpenFailure::Denied)
+                                    << QString::fromUtf8("Accès refusé à %1 : l'utilisateur doit être membre du groupe dialout");
+    QTest::newRow("held by another program") << int(QtSerialLine::OpenFailure::Busy)
+                                             << QString::fromUtf8("%1 est utilisé par un autre programme");
+}
+
+void TestFormMain::portThatCannotBeOpened()
+{
+    QFETCH(int, failure);
+    QFETCH(QString, message);
+    Bench b(4);
+    PtySimulator &sim = b.Sim(4);
+    const QString device = QString::fromStdString(sim.DevicePath());
+    QtSerialLine::InjectOpenFailure(device, QtSerialLine::OpenFailure(failure));
+    b.Start();
+    QtSerialLine::InjectOpenFailure(device, QtSerialLine::OpenFailure::None);
+    // Said which and why, not "non détecté" (no cable to look for).
+    QCOMPARE(b.dialogs.asked, QStringList{"error:" + message.arg(device)});
+    QVERIFY(sim.Commands().empty());
+    // Once the user can open it, "Test" finds the instrument.
+    b.form->ComBtn->click();
+    QTRY_VERIFY(b.form->Found);
 }
 
 void TestFormMain::controlRefusedTwice()

@@ -8,6 +8,7 @@
 #include "separator.h"
 #include "pagedialog.h"
 #include "exportwindow.h"
+#include "fileio.h"
 #include "standin.h"
 
 #include <QClipboard>
@@ -15,6 +16,9 @@
 #include <QLineEdit>
 #include <QLocalSocket>
 #include <QSettings>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -56,6 +60,9 @@ private slots:
     void analysisProgramIsStarted();
     void requestsFromTheAnalysisProgram();
     void dataFiles();
+    void workbooks_data();
+    void workbooks();
+    void workbookThatCannotBeWritten();
     void locateTabvista();
     void pageDialog();
 
@@ -240,6 +247,85 @@ void TestExport::dataFiles()
              QStringList{QString::fromUtf8("error:Impossible d'enregistrer le fichier %1.TXT : "
                                            "un élément du chemin n'est pas un dossier")
                              .arg(QDir::toNativeSeparators(target))});
+}
+
+namespace {
+
+// A member of a workbook (a zip file), read with unzip.
+QString Member(const QString &book, const QString &member)
+{
+    QProcess p;
+    p.start("unzip", {"-p", book, member});
+    p.waitForFinished(10000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+} // namespace
+
+void TestExport::workbooks_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("filter");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("the workbook filter adds .xlsx") << "mesure" << int(XlsxFilter) << "mesure.xlsx";
+    QTest::newRow("a name ending in .XLSX, any filter") << "Mesure.XLSX" << int(TextFilter) << "Mesure.XLSX";
+    QTest::newRow("mixed case") << "m.XlSx" << int(CsvFilter) << "m.XlSx";
+}
+
+void TestExport::workbooks()
+{
+    QFETCH(QString, name);
+    QFETCH(int, filter);
+    QFETCH(QString, written);
+    if (QStandardPaths::findExecutable("unzip").isEmpty())
+        QSKIP("unzip is not installed");
+    Exporter e;
+    SeparatorScope comma(','); // whatever the locale, numbers stay numbers
+    e.graph.Curve1.Y[1] = MissingValue;
+    QTemporaryDir tmp;
+    QVERIFY(e.dde.SauveSpectre(e.graph, tmp.filePath(name), filter));
+    const QString book = tmp.filePath(written);
+    QVERIFY(QFile::exists(book));
+    QCOMPARE(QDir(tmp.path()).entryList(QDir::Files), QStringList{written}); // no temporary left
+    const QString sheet = Member(book, "xl/worksheets/sheet1.xml");
+    const QString strings = Member(book, "xl/sharedStrings.xml");
+    // The texts of the text file's lines as text cells.
+    for (const char *text : {"Lambda", "nm", "Longueur d'onde"})
+        QVERIFY2(strings.contains(QString(">%1<").arg(text)), qPrintable(strings));
+    QVERIFY(strings.contains(QString::fromUtf8("essai à 20 °C"))); // the comment, in UTF-8
+    // Values as numbers (the measured value, not its text), the missing one
+    // as no cell at all, absorbances with three decimals.
+    QVERIFY2(sheet.contains(QRegularExpression("<c r=\"A5\"[^>]*><v>512</v></c>")), qPrintable(sheet));
+    QVERIFY(sheet.contains(QRegularExpression("<c r=\"B5\" s=\"(\\d+)\"><v>0.523</v></c>")));
+    QVERIFY(sheet.contains(QRegularExpression("<c r=\"A6\"[^>]*><v>513</v></c>")));
+    QVERIFY(!sheet.contains("r=\"B6\""));
+    QVERIFY(sheet.contains(QRegularExpression("<c r=\"B7\" s=\"\\d+\"><v>-0.012</v></c>")));
+    QVERIFY(Member(book, "xl/styles.xml").contains("formatCode=\"0.000\""));
+    QVERIFY(e.dialogs.asked.isEmpty());
+}
+
+void TestExport::workbookThatCannotBeWritten()
+{
+    // The old file stays when the new one cannot be written, and the box
+    // says why in French.
+    Exporter e;
+    QTemporaryDir tmp;
+    const QString book = tmp.filePath("mesure.xlsx");
+    {
+        QFile old(book);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old");
+    }
+    InjectWriteFailure(100); // the next replacement only
+    QVERIFY(!e.dde.SauveSpectre(e.graph, book, XlsxFilter));
+    QFile old(book);
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("old"));
+    QCOMPARE(e.dialogs.asked.size(), 1);
+    QVERIFY2(e.dialogs.asked[0].startsWith(QString::fromUtf8("error:Impossible d'enregistrer le fichier %1 : ")
+                                               .arg(QDir::toNativeSeparators(book))),
+             qPrintable(e.dialogs.asked[0]));
+    QCOMPARE(QDir(tmp.path()).entryList(QDir::Files), QStringList{"mesure.xlsx"});
 }
 
 void TestExport::locateTabvista()

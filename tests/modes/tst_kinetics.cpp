@@ -114,6 +114,7 @@ private slots:
     void instrumentFaultsMidRun_data();
     void instrumentFaultsMidRun();
     void firstOrderFiguresOfARun();
+    void toolBarFitsA1024PixelScreen();
 };
 
 void TestKinetics::initTestCase()
@@ -728,6 +729,21 @@ void TestKinetics::firstOrderFiguresOfARun()
     QCOMPARE(int(again.Session.Figures().size()), 2);
     QVERIFY(again.Session.Figures()[0].Fit);
     QVERIFY(again.FitsLabel->isVisible());
+}
+
+void TestKinetics::toolBarFitsA1024PixelScreen()
+{
+    ModeBench b(Reaction);
+    QVERIFY(b.started);
+    Kinetics k(b);
+    QVERIFY(k.ok);
+    QVERIFY(k.Run());
+    k.w.setGeometry(0, 0, 1024, 700);
+    QTest::qWait(50);
+    int shown = 0;
+    const QString problem = ToolBarProblem(k.w, shown);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    QCOMPARE(shown, 10);
 }
 
 QTEST_MAIN(TestKinetics)

@@ -56,6 +56,10 @@ void TestFrame::settingsFileBesideTheProgram()
     const QString fallback = SettingsFilePathIn(dir.filePath("no-such-folder"));
     QVERIFY(fallback.endsWith("/vandoral/vandoral.INI"));
     QVERIFY(QFileInfo(QFileInfo(fallback).path()).isDir());
+    // Installed under /usr: the user's folder, though root may write there.
+    QVERIFY(QFileInfo("/usr/bin").isWritable());
+    QCOMPARE(SettingsFilePathIn("/usr/bin"), fallback);
+    QCOMPARE(SettingsFilePathIn("/usr/local/bin/"), fallback);
 }
 
 void TestFrame::pathsAreFileSystemNames()

@@ -17,6 +17,8 @@
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QToolBar>
+#include <QToolButton>
 #include <QtTest>
 
 #include <functional>
@@ -24,6 +26,31 @@
 
 // Rows of the blank statuses an instrument refuses with, and the messages the
 // windows show for them (columns "status" and "message").
+// The tool bar as the window's width leaves it: every button shown with its
+// whole caption, no overflow arrow. Empty when so, else what is wrong;
+// `shown` counts the buttons.
+inline QString ToolBarProblem(vandoral::TModeForm &w, int &shown)
+{
+    shown = 0;
+    const QList<QToolButton *> buttons = w.ToolBar1->findChildren<QToolButton *>(QString(), Qt::FindDirectChildrenOnly);
+    for (QToolButton *button : buttons) {
+        if (button->objectName().startsWith("qt_")) {
+            if (button->isVisible())
+                return "the overflow arrow is shown"; // something hidden behind it
+            continue;
+        }
+        if (!button->isVisible())
+            return button->objectName() + " is hidden";
+        const int caption = button->fontMetrics().horizontalAdvance(button->text());
+        if (caption >= button->width())
+            return QString("%1: caption %2 >= %3").arg(button->objectName()).arg(caption).arg(button->width());
+        if (button->geometry().right() >= w.ToolBar1->width())
+            return button->objectName() + " is past the tool bar's end";
+        ++shown;
+    }
+    return QString();
+}
+
 inline void RefusedBlankRows()
 {
     QTest::addColumn<QString>("status");
@@ -77,7 +104,7 @@ struct ModeBench {
     {
         w.IniName = ini;
         w.RunSaveDialog = [this](QWidget *parent, int &index) {
-            return vandoral::CurrentDialogs().SaveFileName(parent, QStringLiteral("Tableur texte|*.txt|Tableur CSV|*.csv"),
+            return vandoral::CurrentDialogs().SaveFileName(parent, QStringLiteral("Tableur texte|*.txt|Tableur CSV|*.csv|Classeur Excel|*.xlsx"),
                                                            index);
         };
         spectro->OnMessage = [&w](const std::string &text) { w.ShowStatus(vandoral::FromCp(text)); };

@@ -9,6 +9,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -25,10 +26,12 @@ struct Run {
     QString out, err;
 };
 
-Run Cli(const QStringList &args, const QString &locale = "C")
+Run Cli(const QStringList &args, const QString &locale = "C", const QString &openFailure = QString())
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (!openFailure.isEmpty())
+        env.insert("VANDORAL_TEST_OPEN_FAILURE", openFailure);
     env.insert("LC_ALL", locale);
     env.insert("LANG", locale);
     p.setProcessEnvironment(env);
@@ -71,6 +74,9 @@ private slots:
     void unreadableSettingsAreLeftAlone();
     void accentedPaths();
     void interruptedScanGivesControlBack();
+    void scanToWorkbook();
+    void portThatCannotBeOpened_data();
+    void portThatCannotBeOpened();
     void analyseAScannedSpectrum_data();
     void analyseAScannedSpectrum();
     void analyseKineticsAndBeerFiles();
@@ -325,6 +331,53 @@ void TestCli::interruptedScanGivesControlBack()
     QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains("interrompu"));
     // The RELEASE sent before exiting is read once the scan's reply is out.
     QTRY_COMPARE_WITH_TIMEOUT(simulator.CountOf("RELEASE"), 1, 10000);
+}
+
+void TestCli::scanToWorkbook()
+{
+    sim::PtySimulator simulator(Fast());
+    QVERIFY(simulator.Start());
+    const QString out = dir_.filePath("spectre.xlsx");
+    const Run r = Cli({"scan", "--device", QString::fromStdString(simulator.DevicePath()), "--out", out}, "fr_FR.UTF-8");
+    QCOMPARE(r.status, 0);
+    QVERIFY2(r.err.contains("471 points -> " + out), qPrintable(r.err));
+    QProcess unzip;
+    unzip.start("unzip", {"-p", out, "xl/worksheets/sheet1.xml"});
+    QVERIFY(unzip.waitForFinished(10000));
+    const QString sheet = QString::fromUtf8(unzip.readAllStandardOutput());
+    // Numbers as numbers (a point in the file's XML, whatever the locale).
+    QVERIFY2(sheet.contains(QRegularExpression("<c r=\"A5\"[^>]*><v>330</v></c><c r=\"B5\" s=\"\\d+\"><v>0\\.\\d+</v></c>")),
+             qPrintable(sheet.left(2000)));
+    QVERIFY(sheet.contains("<c r=\"A475\""));
+}
+
+void TestCli::portThatCannotBeOpened_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("byTable");
+    const QString denied = QString::fromUtf8("Accès refusé à %1 : l'utilisateur doit être membre du groupe dialout");
+    const QString busy = QString::fromUtf8("%1 est utilisé par un autre programme");
+    QTest::newRow("denied, from the port table") << "denied" << denied << true;
+    QTest::newRow("busy, from the port table") << "busy" << busy << true;
+    QTest::newRow("denied, --device") << "denied" << denied << false;
+}
+
+void TestCli::portThatCannotBeOpened()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, message);
+    QFETCH(bool, byTable);
+    sim::PtySimulator simulator(Fast());
+    QVERIFY(simulator.Start());
+    const QString device = QString::fromStdString(simulator.DevicePath());
+    QCOMPARE(Cli({"--settings", ini_, "attach", "2", device}).status, 0);
+    const QStringList args = byTable ? QStringList{"--settings", ini_, "identify"}
+                                     : QStringList{"--settings", ini_, "identify", "--device", device};
+    const Run r = Cli(args, "fr_FR.UTF-8", device + "=" + kind);
+    QCOMPARE(r.status, 1);
+    QVERIFY2(r.err.contains(message.arg(device)), qPrintable(r.err));
+    QVERIFY(simulator.Commands().empty());
 }
 
 void TestCli::analyseAScannedSpectrum_data()

@@ -14,6 +14,7 @@
 #include "qtext.h"
 #include "qtserialline.h"
 #include "search.h"
+#include "xlsxfile.h"
 #include "driver.h"
 
 #include <QCoreApplication>
@@ -53,7 +54,7 @@ int Usage()
         "  identify [--device PATH]      find the instrument: port, model code and name\n"
         "  scan [--device PATH] [--out FILE] [--binary] [--comment TEXT] [--timeout S]\n"
         "                                blank, then one spectrum; tab-separated text on\n"
-        "                                standard output, or a .TXT/.CSV file with --out\n"
+        "                                standard output, or a .TXT/.CSV/.xlsx file with --out\n"
         "  analyse [--json] [--mode spectrum|kinetics|beer] FILE [--unknown A]...\n"
         "                                the figures of a data file: peaks, first-order\n"
         "                                fit, Beer-Lambert statistics and unknowns"));
@@ -96,7 +97,9 @@ int Connect(TspectroVandoral &spectro, QtSerialLine &line, const Options &o, con
     if (!o.device.isEmpty()) {
         line.SetDevice(o.device);
         if (!line.Open()) {
-            Say(stderr, QStringLiteral("vandoral-cli: %1: %2").arg(o.device, line.ErrorString()));
+            const QString why = line.FailureText();
+            Say(stderr, why.isEmpty() ? QStringLiteral("vandoral-cli: %1: %2").arg(o.device, line.ErrorString())
+                                      : QStringLiteral("vandoral-cli: ") + why);
             return -1;
         }
         if (spectro.Identify().empty()) {
@@ -111,8 +114,13 @@ int Connect(TspectroVandoral &spectro, QtSerialLine &line, const Options &o, con
             if (interrupted)
                 return false;
             line.SetPortNumber(n);
-            if (!line.Open())
+            if (!line.Open()) {
+                // A port there but not to be opened: which and why.
+                const QString why = line.FailureText();
+                if (!why.isEmpty())
+                    Say(stderr, QStringLiteral("vandoral-cli: ") + why);
                 return false;
+            }
             if (spectro.Identify().empty()) {
                 line.Close();
                 return false;
@@ -266,7 +274,7 @@ int Scan(TspectroVandoral &spectro, QtSerialLine &line, const Options &o, const 
         return 0;
     }
     std::string written, error;
-    if (!SauveFichier(ToPath(o.out), TextFilter, request, &written, &error)) {
+    if (!SaveDataFile(ToPath(o.out), TextFilter, request, &written, &error)) {
         Say(stderr, QStringLiteral("vandoral-cli: impossible d'enregistrer le fichier %1 : %2")
                         .arg(QDir::toNativeSeparators(FromPath(written)), FromCp(error)));
         return 1;
@@ -407,6 +415,14 @@ int main(int argc, char **argv)
     LoadCatalogueFrom(ListeSpectro, image);
     const PortTable ports(settings);
     QtSerialLine line([&ports](int n) { return ports.Device(n); });
+    // Tests are run as root, never refused a device: they name one that
+    // fails to open ("DEVICE=denied" or "DEVICE=busy").
+    const QString injected = qEnvironmentVariable("VANDORAL_TEST_OPEN_FAILURE");
+    if (!injected.isEmpty()) {
+        const QString device = injected.section(QLatin1Char('='), 0, -2), kind = injected.section(QLatin1Char('='), -1);
+        QtSerialLine::InjectOpenFailure(device, kind == QLatin1String("busy") ? QtSerialLine::OpenFailure::Busy
+                                                                              : QtSerialLine::OpenFailure::Denied);
+    }
     spectro.Port = &line;
     spectro.Env = &DefaultQtDriverEnv();
     spectro.OnMessage = [](const std::string &) {};
