@@ -139,29 +139,39 @@ void TFormMain::SetWindows(TModeForm *spectre, TModeForm *cinetique, TModeForm *
     cinetique_ = cinetique;
     beer_ = beer;
     about_ = about;
-    for (TModeForm *w : {spectre, cinetique, beer}) {
-        if (!w)
-            continue;
-        w->IniName = IniName;
-        w->RunSaveDialog = [this](QWidget *parent, int &filterIndex) { return SaveDialog(parent, filterIndex); };
-        w->OnClosed = [this] {
-            if (!closing_)
-                SelectMode(WindowMode::None, false);
-        };
-        // A mode window starting a measurement refreshes its controls.
-        w->OnRefreshed = [this] { ShowBusy(); };
-    }
+    for (TModeForm *w : {spectre, cinetique, beer})
+        Adopt(w);
+}
+
+void TFormMain::Adopt(TModeForm *w) const
+{
+    if (!w)
+        return;
+    auto *self = const_cast<TFormMain *>(this);
+    w->IniName = IniName;
+    w->RunSaveDialog = [self](QWidget *parent, int &filterIndex) { return self->SaveDialog(parent, filterIndex); };
+    w->OnClosed = [self] {
+        if (!self->closing_)
+            self->SelectMode(WindowMode::None, false);
+    };
+    // A mode window starting a measurement refreshes its controls.
+    w->OnRefreshed = [self] { self->ShowBusy(); };
 }
 
 TModeForm *TFormMain::ModeWindow(WindowMode mode) const
 {
+    QPointer<TModeForm> *slot = nullptr;
     switch (mode) {
-    case WindowMode::Spectre: return spectre_;
-    case WindowMode::Cinetique: return cinetique_;
-    case WindowMode::Beer: return beer_;
-    case WindowMode::None: break;
+    case WindowMode::Spectre: slot = &spectre_; break;
+    case WindowMode::Cinetique: slot = &cinetique_; break;
+    case WindowMode::Beer: slot = &beer_; break;
+    case WindowMode::None: return nullptr;
     }
-    return nullptr;
+    if (!*slot && factory_) {
+        *slot = factory_(mode);
+        Adopt(*slot);
+    }
+    return *slot;
 }
 
 bool TFormMain::event(QEvent *e)
@@ -209,7 +219,9 @@ void TFormMain::SelectMode(WindowMode mode, bool search)
     if (!VoieSerie.IsOpen() && search && !searching_) {
         ChercheLabel->setText(Res(rsRechercheEnCours));
         ChercheLabel->show();
-        FillPortList();
+        // The port table read again (a device may have been attached); the
+        // list of ports is filled only when the search finds nothing.
+        ports_ = std::make_unique<PortTable>(ToPath(IniName));
         SearchInstrument();
         if (closing_)
             return;
@@ -245,7 +257,8 @@ void TFormMain::SelectMode(WindowMode mode, bool search)
 
 void TFormMain::FillPortList()
 {
-    ports_ = std::make_unique<PortTable>(ToPath(IniName));
+    if (!ports_)
+        ports_ = std::make_unique<PortTable>(ToPath(IniName));
     ComPorts->clear();
     int selected = -1;
     for (int n = 1; n <= HighestPort; ++n) {
@@ -287,6 +300,7 @@ void TFormMain::SearchInstrument()
         // A port there but not to be opened is no cable fault: say which
         // and why.
         CurrentDialogs().Error(this, openFailures_.isEmpty() ? text : openFailures_.join(QLatin1Char('\n')));
+        FillPortList();
         ComPorts->setVisible(ComPorts->count() > 1);
         QString hint = Res(rsRecommencer);
         if (ComPorts->isVisibleTo(this))

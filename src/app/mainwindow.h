@@ -33,6 +33,12 @@ public:
 
     // The windows created after this one.
     void SetWindows(TModeForm *spectre, TModeForm *cinetique, TModeForm *beer, TAboutBox *about);
+    // Or made when first needed: a mode window is built the first time it
+    // is shown or asked for, not before the main window's first showing.
+    using WindowFactory = std::function<TModeForm *(WindowMode)>;
+    void SetWindowFactory(WindowFactory factory) { factory_ = std::move(factory); }
+    // The mode's window, built when it does not exist yet; null for None.
+    TModeForm *Window(WindowMode mode) { return ModeWindow(mode); }
 
     void SelectMode(WindowMode mode);
     void FillPortList();
@@ -91,7 +97,9 @@ private:
 
     std::unique_ptr<PortTable> ports_;
     QLabel *status_;
-    QPointer<TModeForm> spectre_, cinetique_, beer_;
+    mutable QPointer<TModeForm> spectre_, cinetique_, beer_;
+    WindowFactory factory_;
+    void Adopt(TModeForm *w) const;
     QPointer<TAboutBox> about_;
     bool searching_ = false;
     bool quitRequested_ = false;

@@ -35,9 +35,9 @@ void Abandon(const QString &path)
 }
 
 // One window's journal: offered back, moved away, or left alone.
-template <class Window> void Offer(QWidget *parent, Window &window)
+template <class Window> void Offer(QWidget *parent, const QString &section, const std::function<Window &()> &window)
 {
-    const QString path = window.JournalPath();
+    const QString path = TModeForm::JournalPathOf(section);
     std::string bytes;
     if (ReadWholeFile(ToPath(path), bytes) != FileState::Read)
         return;
@@ -59,17 +59,26 @@ template <class Window> void Offer(QWidget *parent, Window &window)
         Abandon(path);
         return;
     }
-    if (window.Recover(j))
-        window.show();
+    Window &w = window();
+    if (w.Recover(j))
+        w.show();
 }
 
 } // namespace
 
+void OfferJournals(QWidget *parent, const std::function<TTraceSpectre &()> &spectre,
+                   const std::function<TCinetiqueForm &()> &cinetique, const std::function<TBeerForm &()> &beer)
+{
+    Offer(parent, QStringLiteral("WindowC"), cinetique);
+    Offer(parent, QStringLiteral("WindowB"), beer);
+    Offer(parent, QStringLiteral("WindowS"), spectre);
+}
+
 void OfferJournals(QWidget *parent, TTraceSpectre &spectre, TCinetiqueForm &cinetique, TBeerForm &beer)
 {
-    Offer(parent, cinetique);
-    Offer(parent, beer);
-    Offer(parent, spectre);
+    OfferJournals(
+        parent, [&spectre]() -> TTraceSpectre & { return spectre; },
+        [&cinetique]() -> TCinetiqueForm & { return cinetique; }, [&beer]() -> TBeerForm & { return beer; });
 }
 
 } // namespace vandoral

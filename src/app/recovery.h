@@ -3,6 +3,8 @@
 // as they were, unsaved; "Non" moves it to "abandonnes", never offered again).
 #pragma once
 
+#include <functional>
+
 #include <QString>
 
 class QWidget;
@@ -17,5 +19,8 @@ class TTraceSpectre;
 QString AbandonedFolder(const QString &journalPath);
 
 void OfferJournals(QWidget *parent, TTraceSpectre &spectre, TCinetiqueForm &cinetique, TBeerForm &beer);
+// The same with windows built only when a journal is taken back.
+void OfferJournals(QWidget *parent, const std::function<TTraceSpectre &()> &spectre,
+                   const std::function<TCinetiqueForm &()> &cinetique, const std::function<TBeerForm &()> &beer);
 
 } // namespace vandoral

@@ -121,21 +121,42 @@ int RunVandoral(int argc, char **argv)
     {
         TFormMain main(ini);
         TAboutBox about(&main);
-        TCinetiqueForm cinetique;
-        TBeerForm beer;
-        TTraceSpectre spectre;
         TFormDDE formDde(nullptr);
         TConstanteDlg constante(&main);
         ConstanteDlg = &constante;
         formDde.SetConstante(&constante);
-        main.SetWindows(&spectre, &cinetique, &beer, &about);
+        // The mode windows are built when first needed: the first showing
+        // of the main window and the taking of control do not wait for them
+        // (declared after it, they are destroyed before it).
+        std::unique_ptr<TTraceSpectre> spectre;
+        std::unique_ptr<TCinetiqueForm> cinetique;
+        std::unique_ptr<TBeerForm> beer;
+        main.SetWindows(nullptr, nullptr, nullptr, &about);
+        main.SetWindowFactory([&](WindowMode mode) -> TModeForm * {
+            switch (mode) {
+            case WindowMode::Spectre:
+                if (!spectre)
+                    spectre = std::make_unique<TTraceSpectre>();
+                return spectre.get();
+            case WindowMode::Cinetique:
+                if (!cinetique)
+                    cinetique = std::make_unique<TCinetiqueForm>();
+                return cinetique.get();
+            case WindowMode::Beer:
+                if (!beer)
+                    beer = std::make_unique<TBeerForm>();
+                return beer.get();
+            case WindowMode::None: break;
+            }
+            return nullptr;
+        });
         // Every mode selection starts a new file in the analysis program.
         main.OnSelectMode = [&constante] { constante.SetNewPage(0); };
         formDde.FocusCurrentMode = [&] {
             switch (main.Mode) {
             case WindowMode::None: main.activateWindow(); break;
-            case WindowMode::Spectre: spectre.activateWindow(); break;
-            case WindowMode::Cinetique: cinetique.activateWindow(); break;
+            case WindowMode::Spectre:
+            case WindowMode::Cinetique: main.Window(main.Mode)->activateWindow(); break;
             case WindowMode::Beer: break; // nothing for Beer-Lambert
             }
         };
@@ -154,7 +175,10 @@ int RunVandoral(int argc, char **argv)
             main.ShowActiveMode();
         });
         // Measurements a session that did not end left in its journals.
-        OfferJournals(&main, spectre, cinetique, beer);
+        OfferJournals(
+            &main, [&main]() -> TTraceSpectre & { return *static_cast<TTraceSpectre *>(main.Window(WindowMode::Spectre)); },
+            [&main]() -> TCinetiqueForm & { return *static_cast<TCinetiqueForm *>(main.Window(WindowMode::Cinetique)); },
+            [&main]() -> TBeerForm & { return *static_cast<TBeerForm *>(main.Window(WindowMode::Beer)); });
         main.show();
         status = app.exec();
     }

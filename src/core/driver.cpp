@@ -26,6 +26,11 @@ void DriverEnv::Sleep(int ms)
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+void DriverEnv::WaitForInput(SerialLine *, int ms)
+{
+    Sleep(ms);
+}
+
 double DriverEnv::Now()
 {
     using namespace std::chrono;
@@ -193,7 +198,9 @@ std::string TspectroVandoral::SendAndWait(const std::string &command, int ticks)
     SendLine(command);
     const std::uint64_t start = Env->Milliseconds() / TickMs;
     for (;;) {
-        Env->Sleep(10);
+        // Events are pumped at least every 10 ms; the reply ends the wait as
+        // soon as it arrives.
+        Env->WaitForInput(Port, 10);
         if (Port)
             Port->ProcessPending();
         Env->PumpEvents();

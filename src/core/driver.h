@@ -21,6 +21,9 @@ public:
     virtual ~DriverEnv() = default;
     virtual std::uint64_t Milliseconds();  // system millisecond clock
     virtual void Sleep(int ms);
+    // Waits at most `ms` for input on `port` (a synchronous exchange's
+    // reply): here a plain sleep; the Qt side wakes as soon as data arrive.
+    virtual void WaitForInput(SerialLine *port, int ms);
     virtual void PumpEvents() {}           // process pending window messages
     virtual double Now();                  // date-time, days since 1899-12-30
     // Calls `tick` about every `ms` milliseconds until StopTicker. The plain

@@ -25,9 +25,6 @@ PortTable::PortTable(const std::string &settingsPath)
                 entries_.insert(n, FromPath(entry));
         }
     }
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
-        system_ << info.systemLocation();
-    std::sort(system_.begin(), system_.end());
 #endif
 }
 
@@ -41,6 +38,12 @@ QString PortTable::Device(int n) const
     const auto it = entries_.find(n);
     if (it != entries_.end())
         return it.value();
+    if (!listed_) {
+        for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+            system_ << info.systemLocation();
+        std::sort(system_.begin(), system_.end());
+        listed_ = true;
+    }
     return n <= system_.size() ? system_.at(n - 1) : QString();
 #endif
 }

@@ -11,7 +11,9 @@ namespace vandoral {
 
 // The devices of ports 1 to 50: "\\.\COMn" on Windows; elsewhere the "COMn"
 // entry of the "Ports" section of the settings file, else the n-th serial
-// device the system lists (sorted by name). Read once, when built.
+// device the system lists (sorted by name). The table is read when built; the
+// system's devices are listed once, when a port outside the table is first
+// asked for (listing them walks the whole device tree).
 class PortTable {
 public:
     explicit PortTable(const std::string &settingsPath);
@@ -21,7 +23,8 @@ public:
 
 private:
     QMap<int, QString> entries_;
-    QStringList system_;
+    mutable bool listed_ = false;
+    mutable QStringList system_;
 };
 
 QString PortDeviceName(int n, const std::string &settingsPath);

@@ -1,5 +1,7 @@
 #include "qtdriverenv.h"
 
+#include "qtserialline.h"
+
 #include <QCoreApplication>
 
 namespace vandoral {
@@ -23,6 +25,15 @@ void QtDriverEnv::StartTicker(int ms, std::function<void()> tick)
 void QtDriverEnv::StopTicker()
 {
     ticker_.stop();
+}
+
+void QtDriverEnv::WaitForInput(SerialLine *port, int ms)
+{
+    if (auto *line = dynamic_cast<QtSerialLine *>(port); line && line->IsOpen()) {
+        line->WaitForData(ms);
+        return;
+    }
+    DriverEnv::WaitForInput(port, ms);
 }
 
 void QtDriverEnv::PumpEvents()

@@ -12,6 +12,7 @@ class QtDriverEnv : public DriverEnv {
 public:
     QtDriverEnv();
     void PumpEvents() override;
+    void WaitForInput(SerialLine *port, int ms) override;
     void StartTicker(int ms, std::function<void()> tick) override;
     void StopTicker() override;
 

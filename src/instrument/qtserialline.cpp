@@ -175,6 +175,15 @@ void QtSerialLine::Notify()
         handler_(static_cast<int>(waiting));
 }
 
+bool QtSerialLine::WaitForData(int ms)
+{
+    if (!port_.isOpen())
+        return false;
+    if (port_.bytesAvailable() > 0)
+        return true;
+    return port_.waitForReadyRead(ms);
+}
+
 void QtSerialLine::ProcessPending()
 {
     // Qt does not raise readyRead again while a readyRead handler runs, so a

@@ -31,6 +31,9 @@ public:
     void SetDataHandler(DataHandler handler) override { handler_ = std::move(handler); }
     void SetErrorHandler(ErrorHandler handler) override { errorHandler_ = std::move(handler); }
     void ProcessPending() override;
+    // Blocks until data are waiting or `ms` have passed (no event loop: it
+    // works inside a reply handler too, where readyRead is not raised again).
+    bool WaitForData(int ms);
 
     // Opens this device instead of the one the port number names.
     void SetDevice(const QString &device) { device_ = device; }

@@ -400,12 +400,12 @@ void TModeForm::AskSave()
         JournalEnd();
 }
 
-QString TModeForm::JournalPath() const
+QString TModeForm::JournalPathOf(const QString &section)
 {
     const QString folder = JournalFolder.isEmpty()
                                ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/journal")
                                : JournalFolder;
-    return folder + QLatin1Char('/') + section_ + QStringLiteral(".journal");
+    return folder + QLatin1Char('/') + section + QStringLiteral(".journal");
 }
 
 std::string TModeForm::JournalStart()

@@ -60,7 +60,9 @@ public:
     // user's data folder).
     static QString JournalFolder;
     // This window's journal file.
-    QString JournalPath() const;
+    QString JournalPath() const { return JournalPathOf(section_); }
+    // The journal of the window whose settings section is `section`.
+    static QString JournalPathOf(const QString &section);
 
     QToolBar *ToolBar1;
     QToolButton *RegSaveBtn = nullptr;

@@ -4,6 +4,8 @@
 
 #include <QTemporaryDir>
 
+#include <algorithm>
+
 using namespace vandoral;
 using vandoral::sim::SimOptions;
 
@@ -60,6 +62,7 @@ private slots:
     void scanErrorEndsTheScan();
     void busyGuard();
     void silentInstrumentTimesOut();
+    void exchangesEndWithTheReply();
     void deviceVanishesMidScan();
     void silenceEndsTheOperation_data();
     void silenceEndsTheOperation();
@@ -297,6 +300,30 @@ void TestDriverPty::silentInstrumentTimesOut()
     QVERIFY2(ms >= 440 && ms < 1000, qPrintable(QString::number(ms)));
     QVERIFY(!f.spectro.TakeControl());
     QCOMPARE(f.spectro.LastMessage, std::string("Probl\xE8me "));
+}
+
+void TestDriverPty::exchangesEndWithTheReply()
+{
+    // The simulator answers at once: "ID?" then "CONTROL" take a few
+    // milliseconds each, not a sleeping step of 10 ms or more.
+    SimFixture f(Options());
+    QVERIFY(f.started);
+    QVERIFY(f.line->Open());
+    std::vector<qint64> identify, control;
+    for (int i = 0; i < 7; ++i) {
+        QElapsedTimer t;
+        t.start();
+        QCOMPARE(f.spectro.Identify(), std::string("6004"));
+        identify.push_back(t.nsecsElapsed() / 1000);
+        t.restart();
+        QVERIFY(f.spectro.TakeControl());
+        control.push_back(t.nsecsElapsed() / 1000);
+        f.spectro.Release();
+    }
+    std::sort(identify.begin(), identify.end());
+    std::sort(control.begin(), control.end());
+    QVERIFY2(identify[3] < 5000, qPrintable(QString("ID? in %1 us").arg(identify[3])));
+    QVERIFY2(control[3] < 5000, qPrintable(QString("CONTROL in %1 us").arg(control[3])));
 }
 
 void TestDriverPty::deviceVanishesMidScan()
