@@ -400,12 +400,17 @@ void Tgraphe::DrawPolyline(const Tcourbe &curve)
     Canvas->SetPenStyle(PenStyle::Solid);
     Canvas->SetPenWidth(CurvePen);
     Canvas->SetPenColor(curve.Color);
+    DrawPath(X.data(), curve.Y.data(), PointCount);
+}
+
+void Tgraphe::DrawPath(const double *x, const double *y, int count)
+{
     // A missing value lifts the pen: a full repaint shows the same gap as
     // the points drawn one by one, never a line to the top edge.
     bool penDown = false;
-    for (int i = 0; i < PointCount; ++i) {
+    for (int i = 0; i < count; ++i) {
         int px, py;
-        WorldToPixel(X[i], curve.Y[i], px, py);
+        WorldToPixel(x[i], y[i], px, py);
         if (px == -1 || py == -1) {
             penDown = false;
             continue;

@@ -101,6 +101,9 @@ public:
     void DrawAxes();
     void DrawLines();
     void DrawPolyline(const Tcourbe &curve);
+    // A line through the points (x[i], y[i]) with the current pen; a missing
+    // value lifts the pen.
+    void DrawPath(const double *x, const double *y, int count);
     void DrawMarkers();
     void DrawMarker(int px, int py);
 

@@ -455,21 +455,12 @@ void TCinetiqueRun::DrawFits()
             continue;
         canvas->SetPenColor(curves[c]->Color);
         constexpr int Steps = 200;
-        bool down = false;
+        double t[Steps + 1], a[Steps + 1];
         for (int i = 0; i <= Steps; ++i) {
-            const double t = t0 + (t1 - t0) * i / Steps;
-            int px, py;
-            g.WorldToPixel(t, FirstOrderValue(*figures_[c].Fit, t), px, py);
-            if (px == -1 || py == -1) {
-                down = false;
-                continue;
-            }
-            if (down)
-                canvas->LineTo(px, py);
-            else
-                canvas->MoveTo(px, py);
-            down = true;
+            t[i] = t0 + (t1 - t0) * i / Steps;
+            a[i] = FirstOrderValue(*figures_[c].Fit, t[i]);
         }
+        g.DrawPath(t, a, Steps + 1);
     }
     canvas->SetPenStyle(PenStyle::Solid);
     canvas->Flush();

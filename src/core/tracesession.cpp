@@ -149,19 +149,7 @@ void TTraceSession::DrawReferences()
     c->SetPenWidth(Graphe.CurvePen);
     for (const Reference &r : references_) {
         c->SetPenColor(r.Color);
-        bool down = false;
-        for (std::size_t i = 0; i < r.X.size(); ++i) {
-            int px, py;
-            Graphe.WorldToPixel(r.X[i], r.Y[i], px, py);
-            if (px == -1 || py == -1) {
-                down = false;
-                continue;
-            }
-            if (!down)
-                c->MoveTo(px, py);
-            c->LineTo(px, py);
-            down = true;
-        }
+        Graphe.DrawPath(r.X.data(), r.Y.data(), int(r.X.size()));
     }
     // The legend, in the plot's upper right corner: a stroke of each
     // colour and its text.

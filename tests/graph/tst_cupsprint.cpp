@@ -52,7 +52,7 @@ void TestCupsPrint::initTestCase()
             QSKIP(qPrintable(QString("%1 is not installed (cups, printer-driver-cups-pdf, poppler-utils)").arg(tool)));
     if (!QFile::exists("/usr/lib/cups/backend/cups-pdf"))
         QSKIP("the cups-pdf backend is not installed (printer-driver-cups-pdf)");
-    if (Run("lpstat", {"-r"}) != 0 || !QProcess().startDetached("true")) {
+    if (Run("lpstat", {"-r"}) != 0) {
         // No scheduler yet: start one (it goes to the background itself).
         QCOMPARE(Run("/usr/sbin/cupsd", {}), 0);
     }

@@ -13,6 +13,7 @@
 #include "scanpanel.h"
 #include "graphbox.h"
 #include "modebench.h"
+#include "qtcanvas.h"
 #include "numtext.h"
 #include "pinnedfont.h"
 #include "separator.h"
@@ -729,7 +730,7 @@ void TestBeer::statisticsAndThePrintedPage()
     const double c = 0.5 * g.WorldX.Max;
     int px, py;
     g.WorldToPixel(c, w.Session.Slope * c, px, py);
-    const QColor line(int(g.Curve1.Color & 0xFF), int((g.Curve1.Color >> 8) & 0xFF), int((g.Curve1.Color >> 16) & 0xFF));
+    const QColor line = ToQColor(g.Curve1.Color);
     int on = 0;
     for (int y = py - 10; y <= py + 10; ++y)
         on += QColor(page.pixel(px, y)) == line;

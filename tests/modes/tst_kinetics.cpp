@@ -705,7 +705,7 @@ void TestKinetics::firstOrderFiguresOfARun()
     const double t = (g.X[2] + g.X[3]) / 2;
     int px, py;
     g.WorldToPixel(t, FirstOrderValue(*figures[0].Fit, t), px, py);
-    const QColor colour(int(g.Curve1.Color & 0xFF), int((g.Curve1.Color >> 8) & 0xFF), int((g.Curve1.Color >> 16) & 0xFF));
+    const QColor colour = ToQColor(g.Curve1.Color);
     int near = 0;
     for (int dx = -6; dx <= 6; ++dx)
         for (int dy = -2; dy <= 2; ++dy)

@@ -10,6 +10,7 @@
 #include "inifile.h"
 #include "kineticswindow.h"
 #include "modebench.h"
+#include "qtcanvas.h"
 #include "numtext.h"
 #include "pinnedfont.h"
 #include "separator.h"
@@ -706,7 +707,7 @@ void TestTrace::referencesUnderTheLiveSpectrum()
     const Tgraphe &g = w.Session.Graphe;
     const auto &ref = w.Session.References()[0];
     const QPoint p = Pixel(g, ref.X[215], ref.Y[215]);
-    const QColor want(int(muted & 0xFF), int((muted >> 8) & 0xFF), int((muted >> 16) & 0xFF));
+    const QColor want = ToQColor(muted);
     QCOMPARE(QColor(w.PaintBox->Image().pixel(p)), want);
     // Handing over concerns the current spectrum only.
     QTest::keyClick(&w, Qt::Key_Space);
