@@ -25,13 +25,26 @@ namespace {
 
 const QString Queue = QStringLiteral("VandoralTest");
 
-int Run(const QString &program, const QStringList &args)
+int Run(const QString &program, const QStringList &args, QString *output = nullptr)
 {
     QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("LC_ALL", "C"); // the words below are read in English
+    p.setProcessEnvironment(env);
     p.start(program, args);
     if (!p.waitForFinished(30000))
         return -1;
+    if (output)
+        *output = QString::fromLocal8Bit(p.readAll()).trimmed();
     return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+// lpstat -r exits with 0 whether or not the scheduler runs: its words tell.
+bool SchedulerRuns()
+{
+    QString out;
+    return Run("lpstat", {"-r"}, &out) == 0 && out == "scheduler is running";
 }
 
 } // namespace
@@ -52,16 +65,20 @@ void TestCupsPrint::initTestCase()
             QSKIP(qPrintable(QString("%1 is not installed (cups, printer-driver-cups-pdf, poppler-utils)").arg(tool)));
     if (!QFile::exists("/usr/lib/cups/backend/cups-pdf"))
         QSKIP("the cups-pdf backend is not installed (printer-driver-cups-pdf)");
-    if (Run("lpstat", {"-r"}) != 0) {
+    if (!SchedulerRuns()) {
         // No scheduler yet: start one (it goes to the background itself).
-        QCOMPARE(Run("/usr/sbin/cupsd", {}), 0);
+        QString out;
+        QVERIFY2(Run("/usr/sbin/cupsd", {}, &out) == 0, qPrintable(out));
     }
     QElapsedTimer t;
     t.start();
-    while (Run("lpstat", {"-r"}) != 0 && t.elapsed() < 10000)
+    while (!SchedulerRuns() && t.elapsed() < 15000)
         QTest::qWait(100);
-    QCOMPARE(Run("lpadmin", {"-p", Queue, "-E", "-v", "cups-pdf:/", "-P",
-                             "/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"}), 0);
+    QVERIFY2(SchedulerRuns(), "the CUPS scheduler did not start");
+    QString out;
+    const int rc = Run("lpadmin", {"-p", Queue, "-E", "-v", "cups-pdf:/", "-P",
+                                   "/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"}, &out);
+    QVERIFY2(rc == 0, qPrintable("lpadmin: " + out));
 }
 
 void TestCupsPrint::pageThroughTheQueue()
