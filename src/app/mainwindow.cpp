@@ -170,8 +170,22 @@ TModeForm *TFormMain::ModeWindow(WindowMode mode) const
     if (!*slot && factory_) {
         *slot = factory_(mode);
         Adopt(*slot);
+        // Built after the instrument's state changed: it shows it now.
+        if (*slot)
+            (*slot)->RafraichitControle();
     }
     return *slot;
+}
+
+TModeForm *TFormMain::BuiltWindow(WindowMode mode) const
+{
+    switch (mode) {
+    case WindowMode::Spectre: return spectre_;
+    case WindowMode::Cinetique: return cinetique_;
+    case WindowMode::Beer: return beer_;
+    case WindowMode::None: break;
+    }
+    return nullptr;
 }
 
 bool TFormMain::event(QEvent *e)
@@ -401,6 +415,8 @@ void TFormMain::ConnectBtnClick()
 
 void TFormMain::AboutItemClick()
 {
+    if (!about_ && aboutFactory_)
+        about_ = aboutFactory_();
     if (about_)
         about_->exec();
 }
@@ -434,10 +450,11 @@ void TFormMain::AppHint(const QString &text)
 
 void TFormMain::ControlChanged()
 {
-    // Every mode window, not only the active one: each shows whether it can
-    // ask the instrument for something.
+    // Every mode window built so far, not only the active one: each shows
+    // whether it can ask the instrument for something (one built later
+    // shows it when it is built).
     for (WindowMode mode : {WindowMode::Spectre, WindowMode::Cinetique, WindowMode::Beer})
-        if (TModeForm *w = ModeWindow(mode))
+        if (TModeForm *w = BuiltWindow(mode))
             w->RafraichitControle();
     ShowBusy();
     // "Quitter" waited for the measurement: it goes on once the events of

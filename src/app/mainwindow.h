@@ -37,6 +37,8 @@ public:
     // is shown or asked for, not before the main window's first showing.
     using WindowFactory = std::function<TModeForm *(WindowMode)>;
     void SetWindowFactory(WindowFactory factory) { factory_ = std::move(factory); }
+    // The About box, likewise built the first time it is opened.
+    void SetAboutFactory(std::function<TAboutBox *()> factory) { aboutFactory_ = std::move(factory); }
     // The mode's window, built when it does not exist yet; null for None.
     TModeForm *Window(WindowMode mode) { return ModeWindow(mode); }
 
@@ -93,6 +95,8 @@ private:
     void SelectMode(WindowMode mode, bool search);
     void SetStatusText(const QString &text);
     TModeForm *ModeWindow(WindowMode mode) const;
+    // The window of a mode if it has been built, without building it.
+    TModeForm *BuiltWindow(WindowMode mode) const;
     void ShowModeButtons();
 
     std::unique_ptr<PortTable> ports_;
@@ -101,6 +105,7 @@ private:
     WindowFactory factory_;
     void Adopt(TModeForm *w) const;
     QPointer<TAboutBox> about_;
+    std::function<TAboutBox *()> aboutFactory_;
     bool searching_ = false;
     bool quitRequested_ = false;
     // "Quitter" waits for the end of the blank or scan under way.

@@ -120,7 +120,6 @@ int RunVandoral(int argc, char **argv)
     int status;
     {
         TFormMain main(ini);
-        TAboutBox about(&main);
         TFormDDE formDde(nullptr);
         TConstanteDlg constante(&main);
         ConstanteDlg = &constante;
@@ -131,7 +130,24 @@ int RunVandoral(int argc, char **argv)
         std::unique_ptr<TTraceSpectre> spectre;
         std::unique_ptr<TCinetiqueForm> cinetique;
         std::unique_ptr<TBeerForm> beer;
-        main.SetWindows(nullptr, nullptr, nullptr, &about);
+        // The About box (with the language choice) is built when first
+        // opened, like the mode windows; declared after the main window, it
+        // is destroyed before it.
+        std::unique_ptr<TAboutBox> about;
+        main.SetAboutFactory([&]() -> TAboutBox * {
+            if (about)
+                return about.get();
+            about = std::make_unique<TAboutBox>(&main);
+            TTranslator(about.get()).Translate();
+            about->OnLanguage = [&](int language) {
+                Dictionary().SetCurrent(language);
+                InstallQtTranslations(language);
+                StoreLanguage(ini, language);
+                main.LangueRGClick();
+                TTranslator(about.get()).Translate();
+            };
+            return about.get();
+        });
         main.SetWindowFactory([&](WindowMode mode) -> TModeForm * {
             switch (mode) {
             case WindowMode::Spectre:
@@ -159,14 +175,6 @@ int RunVandoral(int argc, char **argv)
             case WindowMode::Cinetique: main.Window(main.Mode)->activateWindow(); break;
             case WindowMode::Beer: break; // nothing for Beer-Lambert
             }
-        };
-        TTranslator(&about).Translate();
-        about.OnLanguage = [&](int language) {
-            Dictionary().SetCurrent(language);
-            InstallQtTranslations(language);
-            StoreLanguage(ini, language);
-            main.LangueRGClick();
-            TTranslator(&about).Translate();
         };
         QObject::connect(&guard, &SingleInstance::activationRequested, &main, [&main] {
             main.showNormal();

@@ -71,18 +71,33 @@ struct Bench {
         IniWriteString(ini.toStdString(), "Ports", "COM" + std::to_string(port), sim->DevicePath());
         return *(sims[port] = std::move(sim));
     }
-    // Shows the main window and waits for its first search to end.
-    void Start()
+    // Shows the main window and waits for its first search to end. `lazy`:
+    // the mode windows are built when the main window first asks for them,
+    // as the program does; `built` counts them.
+    void Start(bool lazy = false)
     {
         spectro = std::make_unique<TspectroVandoral>(ini.toStdString());
         Spectro = spectro.get();
         Spectro->Catalogue = &catalogue;
-        // The mode windows after the instrument object, as at start-up.
-        spectreForm = std::make_unique<TTraceSpectre>();
-        cinetiqueForm = std::make_unique<TCinetiqueForm>();
-        beerForm = std::make_unique<TBeerForm>();
         form = std::make_unique<TFormMain>(ini);
-        form->SetWindows(spectreForm.get(), cinetiqueForm.get(), beerForm.get(), &about);
+        if (lazy) {
+            form->SetWindowFactory([this](WindowMode mode) -> TModeForm * {
+                ++built[mode];
+                switch (mode) {
+                case WindowMode::Spectre: spectreForm = std::make_unique<TTraceSpectre>(); return spectreForm.get();
+                case WindowMode::Cinetique: cinetiqueForm = std::make_unique<TCinetiqueForm>(); return cinetiqueForm.get();
+                case WindowMode::Beer: beerForm = std::make_unique<TBeerForm>(); return beerForm.get();
+                case WindowMode::None: break;
+                }
+                return nullptr;
+            });
+        } else {
+            // The mode windows after the instrument object, as at start-up.
+            spectreForm = std::make_unique<TTraceSpectre>();
+            cinetiqueForm = std::make_unique<TCinetiqueForm>();
+            beerForm = std::make_unique<TBeerForm>();
+            form->SetWindows(spectreForm.get(), cinetiqueForm.get(), beerForm.get(), &about);
+        }
         form->show();
         QTRY_VERIFY_WITH_TIMEOUT(started(), 10000);
     }
@@ -107,6 +122,7 @@ struct Bench {
     std::unique_ptr<TBeerForm> beerForm;
     TAboutBox about;
     std::unique_ptr<TFormMain> form;
+    std::map<WindowMode, int> built;
 };
 
 bool ModeButtonsVisible(const TFormMain &f)
@@ -128,6 +144,7 @@ private slots:
     void portThatCannotBeOpened();
     void controlRefusedTwice();
     void modesAndRouting();
+    void modeWindowsBuiltWhenFirstNeeded();
     void closeInControlSendsRelease();
     void mainWindowDuringAMeasurement_data();
     void mainWindowDuringAMeasurement();
@@ -314,6 +331,32 @@ void TestFormMain::modesAndRouting()
     b.form->Mode = WindowMode::Cinetique;
     b.form->ShowActiveMode();
     QVERIFY(b.cinetiqueForm->isVisible());
+}
+
+void TestFormMain::modeWindowsBuiltWhenFirstNeeded()
+{
+    // Taking control at start-up builds no mode window (each change of
+    // control refreshes only those that exist); one built later shows the
+    // state of the instrument at once, and follows its changes.
+    Bench b(1);
+    PtySimulator &sim = b.Sim(1);
+    b.Start(true);
+    QVERIFY(Spectro->Controlled);
+    QVERIFY2(b.built.empty(), "a mode window was built before it was needed");
+    b.form->SpectreMinMaxBtn->click();
+    QCOMPARE(b.built, (std::map<WindowMode, int>{{WindowMode::Spectre, 1}}));
+    QVERIFY(b.spectreForm->isVisible());
+    QCOMPARE(b.spectreForm->ConnectBtn->text(), QString("Déconnect."));
+    b.form->ConnectBtn->click(); // RELEASE from the main window
+    QCOMPARE(sim.Commands().back(), std::string("RELEASE"));
+    QCOMPARE(b.spectreForm->ConnectBtn->text(), QString("Connect."));
+    b.spectreForm->close();
+    b.form->CinetiqueBtn->click();
+    QCOMPARE(b.built, (std::map<WindowMode, int>{{WindowMode::Spectre, 1}, {WindowMode::Cinetique, 1}}));
+    QCOMPARE(b.cinetiqueForm->ConnectBtn->text(), QString("Connect."));
+    b.cinetiqueForm->close();
+    b.form->SpectreMinMaxBtn->click(); // the same window again, not a new one
+    QCOMPARE(b.built[WindowMode::Spectre], 1);
 }
 
 void TestFormMain::closeInControlSendsRelease()

@@ -10,6 +10,7 @@
 #include "exportwindow.h"
 #include "fileio.h"
 #include "standin.h"
+#include "xlsxfile.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -62,6 +63,7 @@ private slots:
     void dataFiles();
     void workbooks_data();
     void workbooks();
+    void workbookThatCannotBeWritten_data();
     void workbookThatCannotBeWritten();
     void locateTabvista();
     void pageDialog();
@@ -304,10 +306,23 @@ void TestExport::workbooks()
     QVERIFY(e.dialogs.asked.isEmpty());
 }
 
+void TestExport::workbookThatCannotBeWritten_data()
+{
+    QTest::addColumn<bool>("libraryMissing");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("the file cannot replace the old one") << false << QString();
+    // Loaded when first needed: a library that cannot be loaded is a
+    // message, not a crash, and a later workbook tries again.
+    QTest::newRow("the workbook library cannot be loaded")
+        << true << QString::fromUtf8("la bibliothèque des classeurs (libvandoral-absente.so.9) ne peut pas être chargée");
+}
+
 void TestExport::workbookThatCannotBeWritten()
 {
     // The old file stays when the new one cannot be written, and the box
     // says why in French.
+    QFETCH(bool, libraryMissing);
+    QFETCH(QString, reason);
     Exporter e;
     QTemporaryDir tmp;
     const QString book = tmp.filePath("mesure.xlsx");
@@ -316,8 +331,12 @@ void TestExport::workbookThatCannotBeWritten()
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write("old");
     }
-    InjectWriteFailure(100); // the next replacement only
+    if (libraryMissing)
+        SetWorkbookLibrary(QStringLiteral("libvandoral-absente.so.9"));
+    else
+        InjectWriteFailure(100); // the next replacement only
     QVERIFY(!e.dde.SauveSpectre(e.graph, book, XlsxFilter));
+    SetWorkbookLibrary(QString());
     QFile old(book);
     QVERIFY(old.open(QIODevice::ReadOnly));
     QCOMPARE(old.readAll(), QByteArray("old"));
@@ -325,7 +344,12 @@ void TestExport::workbookThatCannotBeWritten()
     QVERIFY2(e.dialogs.asked[0].startsWith(QString::fromUtf8("error:Impossible d'enregistrer le fichier %1 : ")
                                                .arg(QDir::toNativeSeparators(book))),
              qPrintable(e.dialogs.asked[0]));
+    QVERIFY2(e.dialogs.asked[0].contains(reason), qPrintable(e.dialogs.asked[0]));
     QCOMPARE(QDir(tmp.path()).entryList(QDir::Files), QStringList{"mesure.xlsx"});
+    if (libraryMissing) {
+        QVERIFY(e.dde.SauveSpectre(e.graph, book, XlsxFilter));
+        QVERIFY(QFileInfo(book).size() > 1000);
+    }
 }
 
 void TestExport::locateTabvista()
