@@ -82,11 +82,14 @@ int main(int argc, char **argv)
                 int(w.Session.GrapheCinetique.PointCount), 1000 * (cpu - cpu0) / w.Session.GrapheCinetique.PointCount,
                 1000 * (cpu - cpu10) / (w.Session.GrapheCinetique.PointCount - 10), rss10, rss750, rss1490,
                 100.0 * (rss1490 - rss10) / rss10, rss1500);
+    std::fflush(stdout);
 
     // The real pace, Δt 8 s: the CPU between the end of the first point and
     // the start of the second (the wait, with the clock's display each second).
     w.TimeScale = 1.0;
     w.DeltatSE->setValue(8);
+    // The finished run is not wanted: "RàZ" asks nothing for a saved one.
+    w.Session.Sauve = true;
     w.ResetBtnClick();
     spectro.Nombre = 1;
     w.StartBtnClick();
