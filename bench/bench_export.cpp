@@ -53,7 +53,7 @@ int main()
     }
     g.PointCount = GraphCapacity;
     BlockRequest r;
-    r.kind = BlockKind::Cinetique;
+    r.kind = MeasureMode::Cinetique;
     r.graph = &g;
     r.twoCurves = true;
     r.versTabvista = true;
@@ -73,7 +73,7 @@ int main()
 
     // The data file as the program saves it (temporary file, flush to disk, rename).
     FileRequest fr;
-    fr.kind = BlockKind::Cinetique;
+    fr.kind = MeasureMode::Cinetique;
     fr.graph = &g;
     fr.twoCurves = true;
     fr.comment = "bench";

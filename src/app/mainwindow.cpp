@@ -101,11 +101,11 @@ TFormMain::TFormMain(const QString &iniName, QWidget *parent)
     connect(AboutBtn, &QPushButton::clicked, this, &TFormMain::AboutItemClick);
     connect(ComBtn, &QPushButton::clicked, this, &TFormMain::ComBtnClick);
     connect(ConnectBtn, &QPushButton::clicked, this, &TFormMain::ConnectBtnClick);
-    connect(SpectreMinMaxBtn, &QPushButton::clicked, this, [this] { SelectMode(WindowMode::Spectre); });
-    connect(CinetiqueBtn, &QPushButton::clicked, this, [this] { SelectMode(WindowMode::Cinetique); });
-    connect(BeerBtn, &QPushButton::clicked, this, [this] { SelectMode(WindowMode::Beer); });
+    connect(SpectreMinMaxBtn, &QPushButton::clicked, this, [this] { SelectMode(MeasureMode::Spectre); });
+    connect(CinetiqueBtn, &QPushButton::clicked, this, [this] { SelectMode(MeasureMode::Cinetique); });
+    connect(BeerBtn, &QPushButton::clicked, this, [this] { SelectMode(MeasureMode::Beer); });
 
-    // FormCreate
+    // The activation of the program brings its mode window forward.
     qApp->installEventFilter(this);
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
         if (s == Qt::ApplicationActive)
@@ -113,7 +113,7 @@ TFormMain::TFormMain(const QString &iniName, QWidget *parent)
         else
             cameFromElsewhere_ = true;
     });
-    Mode = WindowMode::None;
+    Mode = MeasureMode::None;
     Spectro->Port = &VoieSerie;
     Spectro->Env = &DefaultQtDriverEnv();
     const std::string ini = ToPath(IniName);
@@ -152,20 +152,20 @@ void TFormMain::Adopt(TModeForm *w) const
     w->RunSaveDialog = [self](QWidget *parent, int &filterIndex) { return self->SaveDialog(parent, filterIndex); };
     w->OnClosed = [self] {
         if (!self->closing_)
-            self->SelectMode(WindowMode::None, false);
+            self->SelectMode(MeasureMode::None, false);
     };
     // A mode window starting a measurement refreshes its controls.
     w->OnRefreshed = [self] { self->ShowBusy(); };
 }
 
-TModeForm *TFormMain::ModeWindow(WindowMode mode) const
+TModeForm *TFormMain::ModeWindow(MeasureMode mode) const
 {
     QPointer<TModeForm> *slot = nullptr;
     switch (mode) {
-    case WindowMode::Spectre: slot = &spectre_; break;
-    case WindowMode::Cinetique: slot = &cinetique_; break;
-    case WindowMode::Beer: slot = &beer_; break;
-    case WindowMode::None: return nullptr;
+    case MeasureMode::Spectre: slot = &spectre_; break;
+    case MeasureMode::Cinetique: slot = &cinetique_; break;
+    case MeasureMode::Beer: slot = &beer_; break;
+    case MeasureMode::None: return nullptr;
     }
     if (!*slot && factory_) {
         *slot = factory_(mode);
@@ -177,13 +177,13 @@ TModeForm *TFormMain::ModeWindow(WindowMode mode) const
     return *slot;
 }
 
-TModeForm *TFormMain::BuiltWindow(WindowMode mode) const
+TModeForm *TFormMain::BuiltWindow(MeasureMode mode) const
 {
     switch (mode) {
-    case WindowMode::Spectre: return spectre_;
-    case WindowMode::Cinetique: return cinetique_;
-    case WindowMode::Beer: return beer_;
-    case WindowMode::None: break;
+    case MeasureMode::Spectre: return spectre_;
+    case MeasureMode::Cinetique: return cinetique_;
+    case MeasureMode::Beer: return beer_;
+    case MeasureMode::None: break;
     }
     return nullptr;
 }
@@ -216,15 +216,15 @@ void TFormMain::FormActivate()
     const bool search = firstActivation_ || cameFromElsewhere_;
     firstActivation_ = false;
     cameFromElsewhere_ = false;
-    SelectMode(WindowMode::None, search);
+    SelectMode(MeasureMode::None, search);
 }
 
-void TFormMain::SelectMode(WindowMode mode)
+void TFormMain::SelectMode(MeasureMode mode)
 {
     SelectMode(mode, true);
 }
 
-void TFormMain::SelectMode(WindowMode mode, bool search)
+void TFormMain::SelectMode(MeasureMode mode, bool search)
 {
     if (closing_)
         return;
@@ -249,13 +249,13 @@ void TFormMain::SelectMode(WindowMode mode, bool search)
         if (Found) {
             Mode = mode;
             const bool c = Spectro->Controlled;
-            const bool none = mode == WindowMode::None;
-            CinetiqueBtn->setVisible(c && (none || mode == WindowMode::Cinetique));
-            BeerBtn->setVisible(c && (none || mode == WindowMode::Beer));
-            SpectreMinMaxBtn->setVisible(c && (none || mode == WindowMode::Spectre));
+            const bool none = mode == MeasureMode::None;
+            CinetiqueBtn->setVisible(c && (none || mode == MeasureMode::Cinetique));
+            BeerBtn->setVisible(c && (none || mode == MeasureMode::Beer));
+            SpectreMinMaxBtn->setVisible(c && (none || mode == MeasureMode::Spectre));
             ConnectBtn->show();
             if (TModeForm *w = ModeWindow(mode)) {
-                if (mode == WindowMode::Cinetique)
+                if (mode == MeasureMode::Cinetique)
                     w->showMaximized();
                 else
                     w->show();
@@ -391,7 +391,7 @@ void TFormMain::ComBtnClick()
         if (ok)
             Spectro->Com = static_cast<std::uint16_t>(n);
     }
-    SelectMode(WindowMode::None, true);
+    SelectMode(MeasureMode::None, true);
 }
 
 void TFormMain::ConnectBtnClick()
@@ -453,7 +453,7 @@ void TFormMain::ControlChanged()
     // Every mode window built so far, not only the active one: each shows
     // whether it can ask the instrument for something (one built later
     // shows it when it is built).
-    for (WindowMode mode : {WindowMode::Spectre, WindowMode::Cinetique, WindowMode::Beer})
+    for (MeasureMode mode : {MeasureMode::Spectre, MeasureMode::Cinetique, MeasureMode::Beer})
         if (TModeForm *w = BuiltWindow(mode))
             w->RafraichitControle();
     ShowBusy();
@@ -487,7 +487,7 @@ void TFormMain::AppActivate()
 void TFormMain::ShowActiveMode()
 {
     if (!ModeWindow(Mode))
-        Mode = WindowMode::None;
+        Mode = MeasureMode::None;
     if (TModeForm *w = ModeWindow(Mode)) {
         w->show();
         w->raise();
@@ -516,8 +516,15 @@ void TFormMain::closeEvent(QCloseEvent *e)
     }
     // The mode windows ask their questions first (a run to stop, data to
     // save); a blank or scan under way ends before control is given back.
+    // At the program's end a save cannot go to the clipboard, which ends
+    // with the program: the windows know it while they ask.
     for (TModeForm *w : {spectre_.data(), cinetique_.data(), beer_.data()}) {
-        if (w && w->isVisible() && !w->close()) {
+        if (!w || !w->isVisible())
+            continue;
+        w->SetQuitting(true);
+        const bool closed = w->close();
+        w->SetQuitting(false);
+        if (!closed) {
             quitWhenIdle_ = w->CloseWaits();
             e->ignore();
             return;

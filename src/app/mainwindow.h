@@ -35,14 +35,14 @@ public:
     void SetWindows(TModeForm *spectre, TModeForm *cinetique, TModeForm *beer, TAboutBox *about);
     // Or made when first needed: a mode window is built the first time it
     // is shown or asked for, not before the main window's first showing.
-    using WindowFactory = std::function<TModeForm *(WindowMode)>;
+    using WindowFactory = std::function<TModeForm *(MeasureMode)>;
     void SetWindowFactory(WindowFactory factory) { factory_ = std::move(factory); }
     // The About box, likewise built the first time it is opened.
     void SetAboutFactory(std::function<TAboutBox *()> factory) { aboutFactory_ = std::move(factory); }
     // The mode's window, built when it does not exist yet; null for None.
-    TModeForm *Window(WindowMode mode) { return ModeWindow(mode); }
+    TModeForm *Window(MeasureMode mode) { return ModeWindow(mode); }
 
-    void SelectMode(WindowMode mode);
+    void SelectMode(MeasureMode mode);
     void FillPortList();
     void SearchInstrument();
     bool TryPort(int n);
@@ -78,7 +78,7 @@ public:
 
     bool Found = false;
     int Test = 1;
-    WindowMode Mode = WindowMode::None;
+    MeasureMode Mode = MeasureMode::None;
     QString IniName;
 
     QString StatusText() const;
@@ -92,11 +92,11 @@ protected:
 private:
     QStringList openFailures_; // of the last search
     void FormActivate();
-    void SelectMode(WindowMode mode, bool search);
+    void SelectMode(MeasureMode mode, bool search);
     void SetStatusText(const QString &text);
-    TModeForm *ModeWindow(WindowMode mode) const;
+    TModeForm *ModeWindow(MeasureMode mode) const;
     // The window of a mode if it has been built, without building it.
-    TModeForm *BuiltWindow(WindowMode mode) const;
+    TModeForm *BuiltWindow(MeasureMode mode) const;
     void ShowModeButtons();
 
     std::unique_ptr<PortTable> ports_;

@@ -148,21 +148,21 @@ int RunVandoral(int argc, char **argv)
             };
             return about.get();
         });
-        main.SetWindowFactory([&](WindowMode mode) -> TModeForm * {
+        main.SetWindowFactory([&](MeasureMode mode) -> TModeForm * {
             switch (mode) {
-            case WindowMode::Spectre:
+            case MeasureMode::Spectre:
                 if (!spectre)
                     spectre = std::make_unique<TTraceSpectre>();
                 return spectre.get();
-            case WindowMode::Cinetique:
+            case MeasureMode::Cinetique:
                 if (!cinetique)
                     cinetique = std::make_unique<TCinetiqueForm>();
                 return cinetique.get();
-            case WindowMode::Beer:
+            case MeasureMode::Beer:
                 if (!beer)
                     beer = std::make_unique<TBeerForm>();
                 return beer.get();
-            case WindowMode::None: break;
+            case MeasureMode::None: break;
             }
             return nullptr;
         });
@@ -170,10 +170,10 @@ int RunVandoral(int argc, char **argv)
         main.OnSelectMode = [&constante] { constante.SetNewPage(0); };
         formDde.FocusCurrentMode = [&] {
             switch (main.Mode) {
-            case WindowMode::None: main.activateWindow(); break;
-            case WindowMode::Spectre:
-            case WindowMode::Cinetique: main.Window(main.Mode)->activateWindow(); break;
-            case WindowMode::Beer: break; // nothing for Beer-Lambert
+            case MeasureMode::None: main.activateWindow(); break;
+            case MeasureMode::Spectre:
+            case MeasureMode::Cinetique: main.Window(main.Mode)->activateWindow(); break;
+            case MeasureMode::Beer: break; // nothing for Beer-Lambert
             }
         };
         QObject::connect(&guard, &SingleInstance::activationRequested, &main, [&main] {
@@ -184,9 +184,9 @@ int RunVandoral(int argc, char **argv)
         });
         // Measurements a session that did not end left in its journals.
         OfferJournals(
-            &main, [&main]() -> TTraceSpectre & { return *static_cast<TTraceSpectre *>(main.Window(WindowMode::Spectre)); },
-            [&main]() -> TCinetiqueForm & { return *static_cast<TCinetiqueForm *>(main.Window(WindowMode::Cinetique)); },
-            [&main]() -> TBeerForm & { return *static_cast<TBeerForm *>(main.Window(WindowMode::Beer)); });
+            &main, [&main]() -> TTraceSpectre & { return *static_cast<TTraceSpectre *>(main.Window(MeasureMode::Spectre)); },
+            [&main]() -> TCinetiqueForm & { return *static_cast<TCinetiqueForm *>(main.Window(MeasureMode::Cinetique)); },
+            [&main]() -> TBeerForm & { return *static_cast<TBeerForm *>(main.Window(MeasureMode::Beer)); });
         main.show();
         status = app.exec();
     }

@@ -1,6 +1,7 @@
 #include "beerseries.h"
 
 #include "driver.h"
+#include "instrument.h"
 #include "modeshared.h"
 #include "numtext.h"
 
@@ -26,7 +27,8 @@ bool ReadBeerBounds(const std::string &miniText, const std::string &maxiText, do
     return true;
 }
 
-TBeerSeries::TBeerSeries(const TspectroVandoral &spectro) : spectro_(spectro)
+TBeerSeries::TBeerSeries(const TspectroVandoral &spectro, TInstrument &instrument)
+    : spectro_(spectro), instrument_(instrument)
 {
     BeerGraph.WorldX.Name = spectro.Nom;
     BeerGraph.WorldX.Unit = spectro.Unite;
@@ -49,6 +51,22 @@ SpaceAction TBeerSeries::SpaceBar(bool busy) const
     if (!BlancFait)
         return measuring_ == Measure::None ? SpaceAction::Blank : SpaceAction::None;
     return CanMeasureUnknown() && !busy ? SpaceAction::Measure : SpaceAction::None;
+}
+
+SpaceAction TBeerSeries::SpaceBar() const
+{
+    return SpaceBar(instrument_.IsBusy());
+}
+
+bool TBeerSeries::Busy() const
+{
+    return measuring_ != Measure::None || instrument_.IsBusy();
+}
+
+void TBeerSeries::Fire(SessionEvent e, int value)
+{
+    if (OnEvent)
+        OnEvent(e, value);
 }
 
 // ---- the list changed ---------------------------------------------------------
@@ -122,9 +140,8 @@ void TBeerSeries::DrawFit(bool withPrecision)
 
 // ---- entries ----------------------------------------------------------------------
 
-TBeerSeries::Entry TBeerSeries::CheckEntry(int row, const std::string &text, double &conc) const
+TBeerSeries::Entry TBeerSeries::CheckEntry(int i, const std::string &text, double &conc) const
 {
-    const int i = row - 2;
     if (i < 0)
         return Entry::NoRow;
     if (i > StandardCount())
@@ -155,14 +172,38 @@ void TBeerSeries::Widen(double conc)
 
 // ---- measurements -------------------------------------------------------------------
 
-void TBeerSeries::BlankStarted()
+bool TBeerSeries::StartBlank()
 {
+    if (Busy())
+        return false;
     measuring_ = Measure::Blank;
+    const std::uint16_t saved = SpectrumGraph.PointCount;
     SpectrumGraph.PointCount = 0;
+    if (!instrument_.SetRef([this] { BlankEnded(); }, [this] { GivenUp(); })) {
+        measuring_ = Measure::None;
+        SpectrumGraph.PointCount = saved;
+        return false;
+    }
+    return true;
 }
 
-void TBeerSeries::ScanStarted(Measure kind, int lambda)
+void TBeerSeries::BlankEnded()
 {
+    if (measuring_ != Measure::Blank)
+        return;
+    measuring_ = Measure::None;
+    // A blank the instrument refused is not a reference.
+    BlancFait = instrument_.StatusWasOk();
+    Fire(SessionEvent::BlankEnded);
+}
+
+bool TBeerSeries::StartScan(Measure kind, int lambda)
+{
+    if (Busy())
+        return false;
+    if (!instrument_.Scan([this](std::int32_t l, double a) { ScanPoint(l, a); }, [this] { ScanEnded(); },
+                          [this] { GivenUp(); }))
+        return false;
     measuring_ = kind;
     measuredLambda_ = lambda;
     SpectrumMode = kind == Measure::Spectrum;
@@ -170,29 +211,32 @@ void TBeerSeries::ScanStarted(Measure kind, int lambda)
     // A scan that never reaches the wavelength cannot give an old value.
     if (!SpectrumMode)
         AbsAtLambda = MissingValue;
+    return true;
 }
 
-void TBeerSeries::StandardStarted(int row, double conc, int lambda)
+bool TBeerSeries::MeasureStandard(int index, double conc)
 {
-    measuredRow_ = row;
+    if (index < 0 || Busy())
+        return false;
+    if (!StartScan(Measure::Standard, spectro_.LambdaBeer))
+        return false;
+    measuredIndex_ = index;
     measuredConc_ = conc;
-    ScanStarted(Measure::Standard, lambda);
+    return true;
 }
 
-void TBeerSeries::UnknownStarted(int lambda)
+TBeerSeries::UnknownStart TBeerSeries::MeasureUnknown()
 {
-    ScanStarted(Measure::Unknown, lambda);
+    if (!CanMeasureUnknown() || Busy())
+        return UnknownStart::NotNow;
+    if (UnknownCount() >= Capacity)
+        return UnknownStart::ListFull;
+    return StartScan(Measure::Unknown, spectro_.LambdaBeer) ? UnknownStart::Started : UnknownStart::Refused;
 }
 
-void TBeerSeries::SpectrumStarted(int lambda)
+bool TBeerSeries::MeasureSpectrum()
 {
-    ScanStarted(Measure::Spectrum, lambda);
-}
-
-void TBeerSeries::NotStarted()
-{
-    measuring_ = Measure::None;
-    measuredRow_ = -1;
+    return StartScan(Measure::Spectrum, spectro_.LambdaBeer);
 }
 
 bool TBeerSeries::ScanPoint(std::int32_t lambda, double a)
@@ -205,16 +249,30 @@ bool TBeerSeries::ScanPoint(std::int32_t lambda, double a)
         SpectrumGraph.Curve1.Y[n] = a;
         SpectrumGraph.PointCount = static_cast<std::uint16_t>(n + 1);
     }
+    if (n == 0)
+        Fire(SessionEvent::Value, 0);
     return n == 0;
 }
 
-bool TBeerSeries::BlancTermine(bool ok)
+void TBeerSeries::ScanEnded()
 {
-    if (measuring_ != Measure::Blank)
-        return false;
-    measuring_ = Measure::None;
-    BlancFait = ok;
-    return true;
+    Outcome o;
+    o.Kind = measuring_;
+    switch (measuring_) {
+    case Measure::Standard: o.What = StandardMeasured(o.Index); break;
+    case Measure::Unknown:
+        o.What = UnknownMeasured();
+        o.Index = UnknownCount() - 1;
+        break;
+    case Measure::Spectrum:
+        measuring_ = Measure::None;
+        o.What = Result::Stored;
+        break;
+    case Measure::None:
+    case Measure::Blank: return; // not a scan of this series
+    }
+    outcome_ = o;
+    Fire(SessionEvent::Ended, int(o.What));
 }
 
 TBeerSeries::Result TBeerSeries::StandardMeasured(int &index)
@@ -222,14 +280,13 @@ TBeerSeries::Result TBeerSeries::StandardMeasured(int &index)
     if (measuring_ != Measure::Standard)
         return Result::NotMine;
     measuring_ = Measure::None;
-    const int row = measuredRow_;
-    measuredRow_ = -1;
-    if (row < 2)
+    index = measuredIndex_;
+    measuredIndex_ = -1;
+    if (index < 0)
         return Result::NoRow;
     // A reading that failed changes nothing of the standard.
     if (AbsAtLambda == MissingValue)
         return Result::Unreadable;
-    index = row - 2;
     const BeerStandard s{measuredConc_, AbsAtLambda};
     if (index >= StandardCount()) {
         index = StandardCount();
@@ -258,27 +315,22 @@ TBeerSeries::Result TBeerSeries::UnknownMeasured()
     return Result::NoFit;
 }
 
-bool TBeerSeries::SpectrumFinished()
-{
-    if (measuring_ != Measure::Spectrum)
-        return false;
-    measuring_ = Measure::None;
-    return true;
-}
-
 void TBeerSeries::GivenUp()
 {
+    if (measuring_ == Measure::None)
+        return;
     measuring_ = Measure::None;
-    measuredRow_ = -1;
+    measuredIndex_ = -1;
+    Fire(SessionEvent::GivenUp);
 }
 
 // ---- corrections --------------------------------------------------------------------
 
-bool TBeerSeries::UndoStandard(int row, int col)
+bool TBeerSeries::UndoStandard(int index)
 {
-    if (StandardCount() < 1 || col != 0 || row < 2 || row >= StandardCount() + 2)
+    if (index < 0 || index >= StandardCount())
         return false;
-    Standards.erase(Standards.begin() + (row - 2));
+    Standards.erase(Standards.begin() + index);
     Sauve = false;
     Changed();
     return true;

@@ -17,6 +17,7 @@
 
 namespace vandoral {
 
+class TInstrument;
 class TspectroVandoral;
 
 struct BeerStandard {
@@ -37,8 +38,13 @@ bool ReadBeerBounds(const std::string &miniText, const std::string &maxiText, do
 class TBeerSeries {
 public:
     // The concentration axis named and bounded by the instrument's
-    // Beer-Lambert settings, which the series reads as they stand.
-    explicit TBeerSeries(const TspectroVandoral &spectro);
+    // Beer-Lambert settings, which the series reads as they stand; its
+    // measurements made with `instrument`.
+    TBeerSeries(const TspectroVandoral &spectro, TInstrument &instrument);
+
+    // The window's listener: Value (the first value of a scan: 0), BlankEnded,
+    // Ended (a standard, an unknown or the spectrum: see LastOutcome), GivenUp.
+    SessionListener OnEvent;
 
     // Each list holds at most a graph's capacity.
     static constexpr int Capacity = GraphCapacity;
@@ -78,6 +84,9 @@ public:
     bool HasLine() const { return ShowsFit() && Slope != MissingValue && Slope > MissingValue; }
     // Unknowns may be measured now (the instrument being free).
     bool CanMeasureUnknown() const { return ShowsFit() && measuring_ == Measure::None; }
+    // A measurement of this series, or of another window, is under way: the
+    // lists, the options and a save wait for its end.
+    bool Busy() const;
     // The wavelength may change while no standard is recorded; a standard
     // can be undone from the first; the series saved from the third.
     bool WavelengthEditable() const { return Standards.empty(); }
@@ -86,58 +95,64 @@ public:
     // The blank until one is done (when the instrument is free), then an
     // unknown when one may be measured.
     SpaceAction SpaceBar(bool busy) const;
+    SpaceAction SpaceBar() const;
     // Closing asks "Sauvegarde ?".
     bool AsksSave() const { return CanSave() && !Sauve; }
 
     enum class Measure { None, Blank, Standard, Unknown, Spectrum };
     Measure Measuring() const { return measuring_; }
-    // The grid row a running standard will be stored in (-1 when none runs).
-    int MeasuredRow() const { return measuring_ == Measure::Standard ? measuredRow_ : -1; }
+    // The standard a running measurement will be stored as (-1 when none runs).
+    int MeasuredIndex() const { return measuring_ == Measure::Standard ? measuredIndex_ : -1; }
 
     enum class Entry {
-        NoRow,         // not a standard's row: nothing
-        BelowEntryRow, // below the first empty row: nothing to add or replace
+        NoRow,         // not a standard's place: nothing
+        BelowEntryRow, // past the first free place: nothing to add or replace
         ListFull,      // a new standard past the capacity
         BadNumber,     // "Nombre mal écrit"
         OutOfRange,    // outside the axis: the question, then Widen or nothing
         Ready,         // measure it
     };
-    // The concentration `text` typed on grid row `row` (standard row - 2).
-    Entry CheckEntry(int row, const std::string &text, double &conc) const;
+    // The concentration `text` typed for standard `index` (the next free
+    // index adds one).
+    Entry CheckEntry(int index, const std::string &text, double &conc) const;
     // The question for a concentration outside the concentration axis.
     std::string RangeQuestion(double conc) const;
     // The axis widened to a confirmed concentration (the settings unchanged).
     void Widen(double conc);
 
-    // A measurement starts; its row, concentration and wavelength are fixed
-    // now, and its reading starts as missing.
-    void BlankStarted();
-    void StandardStarted(int row, double conc, int lambda);
-    void UnknownStarted(int lambda);
-    void SpectrumStarted(int lambda);
-    // The driver did not take the request.
-    void NotStarted();
-    // One value of any scan: true for the scan's first value.
-    bool ScanPoint(std::int32_t lambda, double a);
-
-    // The blank ended (`ok`: its status was "E00"; else none is done).
-    bool BlancTermine(bool ok);
     enum class Result {
         NotMine,    // no such measurement of this series was running
-        NoRow,      // a standard without a row: nothing stored
+        NoRow,      // a standard without a place: nothing stored
         Unreadable, // "Blanc à faire ?": nothing changes
         Stored,     // a standard added or replaced; an unknown computed
         NoFit,      // an unknown without a line: "Données incorrectes"
     };
-    // For a stored standard, `index` is its place in the list.
-    Result StandardMeasured(int &index);
-    Result UnknownMeasured();
-    bool SpectrumFinished();
-    // The driver gave the measurement up: nothing of it is kept.
-    void GivenUp();
+    // The measurements. Each one's place, concentration and wavelength (the
+    // instrument's LambdaBeer) are fixed when it starts and kept until its
+    // end, whatever changes meanwhile; its reading starts as missing. False,
+    // with nothing changed, while the series is busy or when the instrument
+    // does not take the request.
+    bool StartBlank();
+    bool MeasureStandard(int index, double conc);
+    // NotNow: no line yet or the series busy; Refused: by the instrument.
+    enum class UnknownStart { Started, NotNow, ListFull, Refused };
+    UnknownStart MeasureUnknown();
+    bool MeasureSpectrum();
 
-    // Undo of the standard on grid row `row`, column `col`; of unknown `j`.
-    bool UndoStandard(int row, int col);
+    // What the last measurement to end gave: for a stored standard, `Index` is
+    // its place in the list; for an unknown, its index.
+    struct Outcome {
+        Measure Kind = Measure::None;
+        Result What = Result::NotMine;
+        int Index = -1;
+    };
+    const Outcome &LastOutcome() const { return outcome_; }
+
+    // One value of any scan (the scan's callback): true for the first one.
+    bool ScanPoint(std::int32_t lambda, double a);
+
+    // Undo of standard `index`; of unknown `j`.
+    bool UndoStandard(int index);
     bool UndoUnknown(int j);
     // The standards, the spectrum and the unknowns emptied; the blank, the
     // axis bounds and the slope stay.
@@ -166,11 +181,19 @@ public:
 private:
     void Changed();
     void Refit();
-    void ScanStarted(Measure kind, int lambda);
+    bool StartScan(Measure kind, int lambda);
+    void ScanEnded();
+    void BlankEnded();
+    void GivenUp();
+    Result StandardMeasured(int &index);
+    Result UnknownMeasured();
+    void Fire(SessionEvent e, int value = 0);
 
     const TspectroVandoral &spectro_;
+    TInstrument &instrument_;
+    Outcome outcome_;
     Measure measuring_ = Measure::None;
-    int measuredRow_ = -1;
+    int measuredIndex_ = -1;
     double measuredConc_ = 0;
     int measuredLambda_ = 0;
 };

@@ -58,7 +58,7 @@ bool DataFile::Ferme(std::string *error)
 DataSheet SheetOf(const FileRequest &r)
 {
     const Tgraphe &g = *r.graph;
-    const bool two = r.kind == BlockKind::Cinetique && r.twoCurves;
+    const bool two = r.kind == MeasureMode::Cinetique && r.twoCurves;
     DataSheet sheet;
     auto texts = [&sheet](std::initializer_list<std::string> cells) {
         std::vector<DataCell> row;
@@ -67,13 +67,14 @@ DataSheet SheetOf(const FileRequest &r)
         sheet.push_back(row);
     };
     switch (r.kind) {
-    case BlockKind::Spectre:
+    case MeasureMode::None: // no request is made without a mode: a spectrum's lines
+    case MeasureMode::Spectre:
         texts({r.comment});
         texts({"Lambda", "A"});
         texts({"nm", ""});
         texts({"Longueur d'onde", ""});
         break;
-    case BlockKind::Cinetique:
+    case MeasureMode::Cinetique:
         texts({r.comment});
         if (two) {
             texts({g.WorldX.Name, g.WorldY.Name, g.WorldY.Name + "2"});
@@ -85,7 +86,7 @@ DataSheet SheetOf(const FileRequest &r)
             texts({g.WorldX.LongName, g.WorldY.LongName});
         }
         break;
-    case BlockKind::Beer:
+    case MeasureMode::Beer:
         texts({"Loi de Beer-Lambert " + r.dateTime});
         texts({g.WorldX.Name, g.WorldY.Name});
         texts({g.WorldX.Unit, g.WorldY.Unit});

@@ -22,7 +22,7 @@ std::string UpperExtension(const std::string &fileName);
 std::string FinalFileName(const std::string &nomFichier, int filterIndex);
 
 struct FileRequest {
-    BlockKind kind = BlockKind::Spectre;
+    MeasureMode kind = MeasureMode::Spectre;
     const Tgraphe *graph = nullptr;
     bool twoCurves = false;  // kinetics with a second wavelength
     std::string comment;     // line 1 of spectrum and kinetics files

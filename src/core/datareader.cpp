@@ -64,15 +64,15 @@ bool StartsWith(const std::string &s, const std::string &prefix)
 
 } // namespace
 
-DataMode ParseDataMode(const std::string &name)
+MeasureMode ParseDataMode(const std::string &name)
 {
     if (name == "spectrum")
-        return DataMode::Spectrum;
+        return MeasureMode::Spectre;
     if (name == "kinetics")
-        return DataMode::Kinetics;
+        return MeasureMode::Cinetique;
     if (name == "beer")
-        return DataMode::Beer;
-    return DataMode::Unknown;
+        return MeasureMode::Beer;
+    return MeasureMode::None;
 }
 
 bool ReadDataTable(const std::string &bytes, DataTable &table, std::string *error)
@@ -115,11 +115,11 @@ bool ReadDataTable(const std::string &bytes, DataTable &table, std::string *erro
     const std::string longFirst = h.empty() ? std::string() : Split(h.back(), sep).front();
     const std::string nameFirst = table.Names.empty() ? std::string() : table.Names.front();
     if (std::any_of(h.begin(), h.end(), [](const std::string &l) { return StartsWith(l, "Loi de Beer-Lambert"); }))
-        table.Mode = DataMode::Beer;
+        table.Mode = MeasureMode::Beer;
     else if (nameFirst == "Lambda" || longFirst == "Longueur d'onde")
-        table.Mode = DataMode::Spectrum;
+        table.Mode = MeasureMode::Spectre;
     else if (nameFirst == "t" || longFirst == "temps")
-        table.Mode = DataMode::Kinetics;
+        table.Mode = MeasureMode::Cinetique;
     return true;
 }
 

@@ -2,15 +2,15 @@
 // separator): its header lines tell the mode, its columns hold the values.
 #pragma once
 
+#include "modeshared.h"
+
 #include <string>
 #include <vector>
 
 namespace vandoral {
 
-enum class DataMode { Unknown, Spectrum, Kinetics, Beer };
-
 struct DataTable {
-    DataMode Mode = DataMode::Unknown;
+    MeasureMode Mode = MeasureMode::None;
     std::vector<std::string> HeaderLines;
     std::vector<std::string> Names;            // the column names' line, when there is one
     std::vector<std::vector<double>> Columns;  // column 0 the abscissa; MissingValue for an empty field
@@ -22,6 +22,6 @@ struct DataTable {
 bool ReadDataTable(const std::string &bytes, DataTable &table, std::string *error);
 
 // "spectrum", "kinetics", "beer"; Unknown for anything else.
-DataMode ParseDataMode(const std::string &name);
+MeasureMode ParseDataMode(const std::string &name);
 
 } // namespace vandoral

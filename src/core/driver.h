@@ -4,6 +4,8 @@
 // settings kept in the settings file.
 #pragma once
 
+#include "instrument.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -34,17 +36,15 @@ public:
 
 DriverEnv &DefaultDriverEnv();
 
-class TspectroVandoral {
+class TspectroVandoral : public TInstrument {
 public:
-    using Event = std::function<void()>;
     using MessageEvent = std::function<void(const std::string &)>;
-    using PointEvent = std::function<void(std::int32_t index, double value)>;
 
     // Sets the defaults, then reads the settings file when `settingsPath`
     // names one.
     explicit TspectroVandoral(const std::string &settingsPath = std::string());
     // Stops the watch of a blank or scan still under way.
-    ~TspectroVandoral();
+    ~TspectroVandoral() override;
     TspectroVandoral(const TspectroVandoral &) = delete;
     TspectroVandoral &operator=(const TspectroVandoral &) = delete;
 
@@ -99,9 +99,9 @@ public:
     // reply (its wait processes events: a timer may ask for a scan then).
     // `onGivenUp` fires instead of `onDone` when the operation is given up
     // (see CheckSilence).
-    bool SetRef(Event onDone, Event onGivenUp = {});
+    bool SetRef(Event onDone, Event onGivenUp = {}) override;
     // The format (BinaryScan) is taken when the scan starts.
-    bool Scan(PointEvent onPoint, Event onDone, Event onGivenUp = {});
+    bool Scan(PointEvent onPoint, Event onDone, Event onGivenUp = {}) override;
     // Gives up a blank or scan that has received nothing for SilenceMs (or
     // whose line failed): Busy cleared, "Le spectro ne répond plus" through
     // OnMessage, OnControlChange, then the operation's onGivenUp; OnDone is
@@ -124,7 +124,10 @@ public:
     void SendLine(const std::string &command);
     std::string SendAndWait(const std::string &command, int ticks);
     // A synchronous exchange waits for its reply.
-    bool Exchanging() const { return exchanging_; }
+    bool Exchanging() const override { return exchanging_; }
+    bool IsControlled() const override { return Controlled; }
+    bool IsBusy() const override { return Busy; }
+    bool StatusWasOk() const override { return StatusOk; }
     bool DecodeStatus(const std::string &reply);
 
     // Longest reply line kept; further characters are lost.

@@ -28,7 +28,7 @@ std::vector<std::string> BuildBlock(const BlockRequest &r, const PageInfo &page)
 {
     std::vector<std::string> lines;
     const Tgraphe &g = *r.graph;
-    const bool kinetics = r.kind == BlockKind::Cinetique;
+    const bool kinetics = r.kind == MeasureMode::Cinetique;
     const bool two = kinetics && r.twoCurves;
     // The kinetics block's lines may hold three columns; the others two.
     const std::size_t limit = kinetics ? TextLimit : TwoColumnLimit;
@@ -37,16 +37,17 @@ std::vector<std::string> BuildBlock(const BlockRequest &r, const PageInfo &page)
     if (r.versTabvista)
         add(r.programPath, TextLimit);
     switch (r.kind) {
-    case BlockKind::Spectre: add("Spectre " + r.dateTime, TextLimit); break;
-    case BlockKind::Cinetique: add("Cin\xE9tique  " + r.dateTime, TextLimit); break;
-    case BlockKind::Beer: add("Loi de Beer-Lambert " + r.dateTime, TextLimit); break;
+    case MeasureMode::None: // no request is made without a mode: a spectrum's lines
+    case MeasureMode::Spectre: add("Spectre " + r.dateTime, TextLimit); break;
+    case MeasureMode::Cinetique: add("Cin\xE9tique  " + r.dateTime, TextLimit); break;
+    case MeasureMode::Beer: add("Loi de Beer-Lambert " + r.dateTime, TextLimit); break;
     }
     add(page.comment, TextLimit);
 
     const std::string xName = Cut(g.WorldX.Name, ShortTextLimit), yName = Cut(g.WorldY.Name, ShortTextLimit);
     const std::string xUnit = Cut(g.WorldX.Unit, ShortTextLimit), yUnit = Cut(g.WorldY.Unit, ShortTextLimit);
     const std::string xLong = Cut(g.WorldX.LongName, TextLimit), yLong = Cut(g.WorldY.LongName, TextLimit);
-    if (r.kind == BlockKind::Spectre) {
+    if (r.kind == MeasureMode::Spectre) {
         add(std::string(r.versTabvista ? std::string(1, LambdaMark) : std::string("Lambda")) + "\tA", limit);
         add("nm\t", limit);
         add("Longueur d'onde\t", limit);
@@ -97,7 +98,7 @@ void AjouteConstante(std::vector<std::string> &lines, const PageInfo &page)
 void AjouteOptions(std::vector<std::string> &lines, const BlockRequest &r)
 {
     const Tgraphe &g = *r.graph;
-    const bool two = r.kind == BlockKind::Cinetique && r.twoCurves;
+    const bool two = r.kind == MeasureMode::Cinetique && r.twoCurves;
     auto option = [&](const char *keyword, std::initializer_list<std::string> values) {
         lines.push_back(std::string(1, MarqueEntete) + keyword);
         for (const auto &v : values)
@@ -105,7 +106,7 @@ void AjouteOptions(std::vector<std::string> &lines, const BlockRequest &r)
     };
     const std::string xName = Cut(g.WorldX.Name, ShortTextLimit), yName = Cut(g.WorldY.Name, ShortTextLimit);
     const std::string ligne = LigneValue(g.DrawMode);
-    const std::string motif = r.kind == BlockKind::Spectre ? "0" : "5";
+    const std::string motif = r.kind == MeasureMode::Spectre ? "0" : "5";
     if (two) {
         option("2 NOMX", {xName, xName});
         option("2 NOMY", {yName, yName + "2"});
@@ -124,7 +125,7 @@ void AjouteOptions(std::vector<std::string> &lines, const BlockRequest &r)
         option("1 MOTIF", {motif});
         option("1 LIGNE", {ligne});
     }
-    if (r.kind == BlockKind::Spectre)
+    if (r.kind == MeasureMode::Spectre)
         option("1 ZEROX", {"0"});
 }
 

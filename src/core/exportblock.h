@@ -3,6 +3,7 @@
 #pragma once
 
 #include "graphker.h"
+#include "modeshared.h"
 
 #include <string>
 #include <vector>
@@ -23,10 +24,9 @@ constexpr char MarqueEntete = '&';
 // The analysis program's character for lambda.
 constexpr char LambdaMark = '\x88';
 
-enum class BlockKind { Spectre, Cinetique, Beer };
 
 struct BlockRequest {
-    BlockKind kind = BlockKind::Spectre;
+    MeasureMode kind = MeasureMode::Spectre;
     const Tgraphe *graph = nullptr;
     bool twoCurves = false;     // kinetics with a second wavelength
     bool versTabvista = false;  // towards the analysis program (else the clipboard)

@@ -13,6 +13,7 @@
 #include <process.h>
 #include <windows.h>
 #else
+#include <sys/file.h>
 #include <unistd.h>
 #endif
 
@@ -206,6 +207,74 @@ std::FILE *OpenFile(const std::string &path, const char *mode)
 bool RemoveFile(const std::string &path)
 {
     return Remove(path) == 0;
+}
+
+bool LockWholeFile(std::FILE *f)
+{
+    if (!f)
+        return false;
+#ifdef _WIN32
+    const HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f)));
+    OVERLAPPED at{};
+    return h != INVALID_HANDLE_VALUE
+           && LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD, &at);
+#else
+    // flock, not fcntl: its lock belongs to the open file, so a second open in
+    // the same process is refused as another program's would be.
+    int r;
+    do
+        r = ::flock(fileno(f), LOCK_EX | LOCK_NB);
+    while (r != 0 && errno == EINTR);
+    return r == 0;
+#endif
+}
+
+bool EmptyOpenFile(std::FILE *f)
+{
+    if (std::fflush(f) != 0 || std::fseek(f, 0, SEEK_END) != 0)
+        return false;
+    // Nothing to empty (a device cannot be truncated at all).
+    if (std::ftell(f) <= 0)
+        return true;
+#ifdef _WIN32
+    return _chsize_s(_fileno(f), 0) == 0;
+#else
+    return ::ftruncate(fileno(f), 0) == 0;
+#endif
+}
+
+bool FileLockedElsewhere(const std::string &path)
+{
+    std::FILE *f = Open(path, "rb");
+    if (!f)
+        return false;
+    const bool free = LockWholeFile(f); // released with the close
+    std::fclose(f);
+    return !free;
+}
+
+std::string ComputerName()
+{
+#ifdef _WIN32
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    if (!GetComputerNameW(name, &size))
+        return "?";
+    std::string text;
+    for (DWORD i = 0; i < size; ++i)
+        text += name[i] < 128 ? char(name[i]) : '?';
+    return text;
+#else
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0)
+        return "?";
+    return name;
+#endif
+}
+
+int CurrentProcessId()
+{
+    return ProcessId();
 }
 
 bool FlushToDisk(std::FILE *f, int &err)

@@ -42,6 +42,20 @@ bool RemoveFile(const std::string &path);
 // FlushFileBuffers); false with the error number in `err`.
 bool FlushToDisk(std::FILE *f, int &err);
 
+// An advisory lock on the whole of the open file `f`, held until it is closed,
+// and released by the system when the process ends (a crash frees it). False
+// when another open of the file holds it, in this process or another, on this
+// computer or another one sharing the folder.
+bool LockWholeFile(std::FILE *f);
+// Empties the open file `f` (its lock kept).
+bool EmptyOpenFile(std::FILE *f);
+// The file at `path` is locked by another open of it (a journal being
+// written by a program still running).
+bool FileLockedElsewhere(const std::string &path);
+// This computer's name and this process's number, to tell who writes a file.
+std::string ComputerName();
+int CurrentProcessId();
+
 // The French reason for a C library error number.
 std::string ErrnoText(int err);
 #ifdef _WIN32

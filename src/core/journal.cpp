@@ -57,7 +57,64 @@ std::string OneLine(std::string text)
     return text;
 }
 
+bool IsText(const std::string &text)
+{
+    std::string v;
+    return ReadJournalText(text, v);
+}
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 } // namespace
+
+std::string JournalText(const std::string &text)
+{
+    if (text.empty())
+        return "%";
+    static const char Hex[] = "0123456789ABCDEF";
+    std::string out;
+    for (char c : text) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (c == ' ' || c == '%' || c == '\r' || c == '\n') {
+            out += '%';
+            out += Hex[u >> 4];
+            out += Hex[u & 15];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+bool ReadJournalText(const std::string &field, std::string &text)
+{
+    text.clear();
+    if (field == "%")
+        return true;
+    if (field.empty())
+        return false;
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        if (field[i] != '%') {
+            text += field[i];
+            continue;
+        }
+        if (i + 2 >= field.size())
+            return false;
+        const int hi = HexDigit(field[i + 1]), lo = HexDigit(field[i + 2]);
+        if (hi < 0 || lo < 0)
+            return false;
+        text += char(hi * 16 + lo);
+        i += 2;
+    }
+    return true;
+}
 
 std::string JournalNumber(double v)
 {
@@ -102,6 +159,8 @@ bool ValidJournalRecord(const JournalRecord &r)
         return f.empty();
     if (r.kind == "spectre")
         return !f.empty() && IsInteger(f[0]) && numbers(1);
+    if (r.kind == "axe")
+        return f.size() == 5 && IsNumber(f[0]) && IsNumber(f[1]) && IsText(f[2]) && IsText(f[3]) && IsText(f[4]);
     return false;
 }
 
@@ -196,19 +255,51 @@ JournalWriter::~JournalWriter()
 bool JournalWriter::Open(const std::string &path, const JournalHeader &header, std::string *error)
 {
     Close();
-    file_ = OpenFile(path, "wb");
+    // Not truncated before it is ours: another copy of the program may be
+    // writing it (a home folder shared by several computers).
+    if (!OpenLocked(path, error))
+        return false;
+    if (!EmptyOpenFile(file_)) {
+        if (error)
+            *error = ErrnoText(errno);
+        Close();
+        return false;
+    }
+    return Write(FormatJournalHeader(header), error);
+}
+
+bool JournalWriter::OpenLocked(const std::string &path, std::string *error)
+{
+    file_ = OpenFile(path, "ab");
     if (!file_) {
         if (error)
             *error = ErrnoText(errno);
         return false;
     }
+    if (!LockWholeFile(file_)) {
+        std::fclose(file_);
+        file_ = nullptr;
+        if (error)
+            *error = InUseText;
+        return false;
+    }
     path_ = path;
-    return Write(FormatJournalHeader(header), error);
+    return true;
+}
+
+bool JournalWriter::InUse(const std::string &path)
+{
+    return FileLockedElsewhere(path);
 }
 
 bool JournalWriter::Reopen(const std::string &path, std::string *error)
 {
     Close();
+    if (InUse(path)) {
+        if (error)
+            *error = InUseText;
+        return false;
+    }
     std::string bytes;
     if (ReadWholeFile(path, bytes, error) != FileState::Read)
         return false;
@@ -219,14 +310,7 @@ bool JournalWriter::Reopen(const std::string &path, std::string *error)
         if (!WriteFileReplacing(path, whole, error))
             return false;
     }
-    file_ = OpenFile(path, "ab");
-    if (!file_) {
-        if (error)
-            *error = ErrnoText(errno);
-        return false;
-    }
-    path_ = path;
-    return true;
+    return OpenLocked(path, error);
 }
 
 bool JournalWriter::Append(const JournalRecord &record, std::string *error)
@@ -255,9 +339,16 @@ bool JournalWriter::Write(const std::string &bytes, std::string *error)
 
 void JournalWriter::End()
 {
-    Close();
+#ifdef _WIN32
+    Close(); // Windows removes no open file
     if (!path_.empty())
         RemoveFile(path_);
+#else
+    // Removed while still locked: no other copy takes it up half-ended.
+    if (!path_.empty())
+        RemoveFile(path_);
+    Close();
+#endif
     path_.clear();
 }
 

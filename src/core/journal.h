@@ -32,6 +32,11 @@ std::string JournalNumber(double v);
 // any other text.
 bool ReadJournalNumber(const std::string &text, double &v);
 
+// A text as one record field: blanks, "%" and line breaks as "%XX", the
+// empty text as "%"; and read back (false for a field no text gives).
+std::string JournalText(const std::string &text);
+bool ReadJournalText(const std::string &field, std::string &text);
+
 struct JournalRecord {
     std::string kind;
     std::vector<std::string> fields;
@@ -47,6 +52,9 @@ struct JournalRecord {
 //   raz                     the series emptied
 //   tri                     the standards sorted by concentration
 //   spectre lambda0 A...    a whole spectrum, from wavelength lambda0
+//   axe mini maxi nom unite signif
+//                           the Beer-Lambert quantity and its range changed
+//                           (t: a text as JournalText writes it)
 bool ValidJournalRecord(const JournalRecord &record);
 
 using JournalHeader = std::vector<std::pair<std::string, std::string>>;
@@ -87,19 +95,27 @@ public:
     JournalWriter &operator=(const JournalWriter &) = delete;
     ~JournalWriter();
 
-    // Creates the file at `path` (its folder must exist) with the header.
+    // Creates the file at `path` (its folder must exist) with the header,
+    // and holds its lock while it is open: a journal locked by another writer
+    // (another copy of the program, here or on another computer sharing the
+    // folder) is neither opened nor emptied, and `error` says so.
     bool Open(const std::string &path, const JournalHeader &header, std::string *error);
     // Goes on with a journal left by an earlier session (its data brought
     // back): records are added after its last complete one.
     bool Reopen(const std::string &path, std::string *error);
     bool Append(const JournalRecord &record, std::string *error);
     bool IsOpen() const { return file_ != nullptr; }
+    const std::string &Path() const { return path_; }
+    // The journal at `path` is being written by another writer, alive.
+    static bool InUse(const std::string &path);
+    static constexpr const char *InUseText = "tenu par une autre copie du programme";
     // The journal's data were saved or knowingly discarded: the file goes.
     void End();
     // Leaves the file as it is (the next start offers it back).
     void Close();
 
 private:
+    bool OpenLocked(const std::string &path, std::string *error);
     bool Write(const std::string &bytes, std::string *error);
 
     std::FILE *file_ = nullptr;

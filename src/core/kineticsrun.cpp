@@ -1,6 +1,7 @@
 #include "kineticsrun.h"
 
 #include "driver.h"
+#include "instrument.h"
 #include "numtext.h"
 
 #include <algorithm>
@@ -20,8 +21,8 @@ std::string DurationText(std::int64_t seconds)
     return text;
 }
 
-TCinetiqueRun::TCinetiqueRun(const TspectroVandoral &spectro, Clock clock)
-    : spectro_(spectro), clock_(std::move(clock))
+TCinetiqueRun::TCinetiqueRun(const TspectroVandoral &spectro, TInstrument &instrument, Clock clock)
+    : instrument_(instrument), spectro_(spectro), clock_(std::move(clock))
 {
     GrapheCinetique.DrawMode = 3;
     GrapheCinetique.WorldX.Name = "t";
@@ -78,12 +79,93 @@ SpaceAction TCinetiqueRun::SpaceBar(bool c) const
 
 bool TCinetiqueRun::CatchUpDue() const
 {
-    return TopManque && Etat == EtatCinetique::Acquisition && pending_ == Operation::None;
+    return TopManque && Etat == EtatCinetique::Acquisition && pending_ == Operation::None && !instrument_.IsBusy()
+           && !instrument_.Exchanging();
+}
+
+void TCinetiqueRun::Fire(SessionEvent e, int value)
+{
+    if (OnEvent)
+        OnEvent(e, value);
+}
+
+// ---- the measurement cycle ----------------------------------------------------------
+
+bool TCinetiqueRun::StartBlank()
+{
+    if (!instrument_.SetRef(
+            [this] {
+                BlankEnded(instrument_.StatusWasOk());
+                Fire(SessionEvent::BlankEnded);
+            },
+            [this] { GivenUp(); }))
+        return false;
+    BlankStarted();
+    return true;
+}
+
+bool TCinetiqueRun::TakePoint()
+{
+    if (!BeginPoint(instrument_.IsBusy()))
+        return false;
+    if (!instrument_.Scan([this](std::int32_t l, double a) { ValeurRecue(l, a); }, [this] { ScanDone(); },
+                          [this] { GivenUp(); })) {
+        PointRefused(); // caught up once the line is free
+        return false;
+    }
+    return true;
+}
+
+void TCinetiqueRun::TimerFired()
+{
+    Tick();
+    Fire(SessionEvent::Pace);
+    TakePoint();
+}
+
+void TCinetiqueRun::CatchUp()
+{
+    if (CatchUpDue())
+        TakePoint();
+}
+
+bool TCinetiqueRun::StartSpectrum()
+{
+    if (!instrument_.Scan([this](std::int32_t l, double a) { ValeurRecue(l, a); }, [this] { ScanDone(); },
+                          [this] { GivenUp(); }))
+        return false;
+    SpectreStarted();
+    return true;
+}
+
+void TCinetiqueRun::ScanDone()
+{
+    if (pending_ == Operation::Spectrum) {
+        if (SpectreTermine())
+            Fire(SessionEvent::Ended, -1);
+        return;
+    }
+    const PointEnd end = PointTermine();
+    if (!end.ended)
+        return;
+    lastPoint_ = end;
+    Fire(SessionEvent::Ended, end.index);
+    // The missed tick now, and the pace from there.
+    if (end.catchUp) {
+        Fire(SessionEvent::Pace);
+        TakePoint();
+    }
 }
 
 bool TCinetiqueRun::AsksSave() const
 {
     return CanSave() && !Sauve;
+}
+
+void TCinetiqueRun::Discard()
+{
+    Reset();
+    Sauve = false;
 }
 
 // ---- states ---------------------------------------------------------------------
@@ -155,6 +237,7 @@ void TCinetiqueRun::Start()
     firstPoint_ = true;
     pacingStopped_ = false;
     SetEtat(EtatCinetique::Acquisition);
+    TakePoint();
 }
 
 bool TCinetiqueRun::BeginPoint(bool busy)
@@ -190,6 +273,8 @@ void TCinetiqueRun::PointRefused()
 bool TCinetiqueRun::ValeurRecue(std::int32_t lambda, double a)
 {
     const int n = GrapheSpectre.PointCount;
+    if (n == 0)
+        Fire(SessionEvent::Value, 0);
     if (n < GraphCapacity) {
         GrapheSpectre.X[n] = lambda;
         GrapheSpectre.Curve1.Y[n] = a;
@@ -276,6 +361,8 @@ void TCinetiqueRun::GivenUp()
 {
     const Operation which = pending_;
     pending_ = Operation::None;
+    if (which == Operation::None)
+        return;
     switch (which) {
     case Operation::Point:
         // The lost point is not recorded; the next tick takes the next.
@@ -288,6 +375,7 @@ void TCinetiqueRun::GivenUp()
     case Operation::Spectrum: SetEtat(etatAvantSpectre_); break;
     default: break;
     }
+    Fire(SessionEvent::GivenUp);
 }
 
 // ---- pacing -------------------------------------------------------------------------

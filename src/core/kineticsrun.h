@@ -17,6 +17,7 @@
 
 namespace vandoral {
 
+class TInstrument;
 class TspectroVandoral;
 
 // Hours:minutes:seconds of a duration, the hours going on past 24
@@ -37,8 +38,18 @@ public:
     using Clock = std::function<double()>;
 
     // `spectro`: the instrument whose settings (Deltat, Nombre, Lambda,
-    // LambdaBis, AbsMax, the wavelength range) the run reads as they stand.
-    TCinetiqueRun(const TspectroVandoral &spectro, Clock clock);
+    // LambdaBis, AbsMax, the wavelength range) the run reads as they stand;
+    // `instrument` measures the blank and the points.
+    TCinetiqueRun(const TspectroVandoral &spectro, TInstrument &instrument, Clock clock);
+
+    // The ranges of Δt (seconds) and of the number of intervals.
+    static constexpr int DeltatMin = 8, DeltatMax = 60;
+    static constexpr int NombreMin = 5, NombreMax = 1500;
+
+    // The window's listener: Value (a scan's first value: 0), BlankEnded,
+    // Ended (a point: its index, see LastPoint; the single spectrum: -1),
+    // GivenUp, Pace (the next tick is due at a new time: arm the timer).
+    SessionListener OnEvent;
 
     Tgraphe GrapheCinetique;
     Tgraphe GrapheSpectre;
@@ -70,12 +81,14 @@ public:
     // A run when it may start, else the blank when it may and no unsaved run
     // would be cleared by it.
     SpaceAction SpaceBar(bool c) const;
-    // A tick missed while a synchronous exchange held the line: the point is
-    // to be taken now that the line is free.
+    // A tick missed while the instrument was busy or a synchronous exchange
+    // held the line: the point is to be taken now that the line is free.
     bool CatchUpDue() const;
     // Closing asks "Sauvegarde ?" first; a blank, a reset or a new run asks
     // before clearing such a run.
     bool AsksSave() const;
+    // The run's points knowingly discarded: nothing left to save.
+    void Discard();
     // A blank, point or single spectrum of this window is under way.
     bool Pending() const { return pending_ != Operation::None; }
     bool PointPending() const { return pending_ == Operation::Point; }
@@ -84,44 +97,38 @@ public:
     // vertical range to its points (true: the plot is to be redrawn).
     bool SetEtat(EtatCinetique e);
 
-    // The blank was started: the points are cleared and the time axis laid
-    // out at the nominal times.
-    void BlankStarted();
-    // The blank ended, done (`ok`: its status was "E00") or refused by the
-    // instrument, which leaves the window asking for it.
-    void BlankEnded(bool ok);
-
+    // The measurement cycle. A request the instrument does not take changes
+    // nothing and answers false.
+    // The blank: the points are cleared and the time axis laid out at the
+    // nominal times; it counts only when the instrument answers "E00".
+    bool StartBlank();
     // A run starts now, at the instrument's Deltat, Nombre, Lambda and
-    // LambdaBis; its first point is due at once.
+    // LambdaBis; its first point is taken at once (its time is the run's 0).
     void Start();
-    // A point is to begin: false when the instrument is busy (the tick is
-    // remembered in TopManque), true when its scan is to be sent.
-    bool BeginPoint(bool busy);
-    // The point's scan was refused by the driver: caught up later.
-    void PointRefused();
-    // One value of a scan (a point's or the single spectrum's): true for the
-    // scan's first value.
-    bool ValeurRecue(std::int32_t lambda, double a);
+    // The pacing timer fired: the tick, then the point (remembered for later
+    // when the instrument is busy).
+    void TimerFired();
+    // The point due now, when the instrument is free: true when its scan was
+    // sent.
+    bool TakePoint();
+    // A missed tick is caught up when it is due (CatchUpDue).
+    void CatchUp();
+    // The single spectrum for the panel.
+    bool StartSpectrum();
 
     struct PointEnd {
         bool ended = false;   // a point of this run ended (else: ignore)
         int index = 0;        // the point's index in the graph
         bool drawn = false;   // the point was stored and is to be drawn
-        bool catchUp = false; // the next point is to begin at once
+        bool catchUp = false; // the next point began at once
     };
-    PointEnd PointTermine();
+    // The last point to end.
+    const PointEnd &LastPoint() const { return lastPoint_; }
 
     // Stop: true when the run ended at once, false when the point under way
     // must end first (the pacing stops now).
     bool Stop();
     void Reset();
-    // The single spectrum was started; ended: back to the state it came from
-    // (true when it was this window's).
-    void SpectreStarted();
-    bool SpectreTermine();
-    // The driver gave up the blank, point or spectrum under way: nothing of
-    // it is kept; the run goes on (or ends when a stop was waiting for it).
-    void GivenUp();
 
     // The pacing: the ticks run while a run is under way and no stop waits.
     bool TimerRunning() const { return Etat == EtatCinetique::Acquisition && !pacingStopped_; }
@@ -172,6 +179,19 @@ public:
 
 private:
     enum class Operation { None, Blank, Point, Spectrum };
+    void BlankStarted();
+    void BlankEnded(bool ok);
+    bool BeginPoint(bool busy);
+    void PointRefused();
+    bool ValeurRecue(std::int32_t lambda, double a);
+    PointEnd PointTermine();
+    void SpectreStarted();
+    bool SpectreTermine();
+    void ScanDone();
+    void GivenUp();
+    void Fire(SessionEvent e, int value = 0);
+    TInstrument &instrument_;
+    PointEnd lastPoint_;
     void WidenRange(double &min, double &max) const;
     void SetRange(double min, double max);
     void EchelleAuto();

@@ -36,18 +36,18 @@ std::string ShortStart(const std::string &start)
 
 } // namespace
 
-WindowMode JournalMode(const JournalContents &j)
+MeasureMode JournalMode(const JournalContents &j)
 {
     if (j.state != JournalContents::State::Read)
-        return WindowMode::None;
+        return MeasureMode::None;
     const std::string mode = j.Value("mode");
     if (mode == "cinetique")
-        return WindowMode::Cinetique;
+        return MeasureMode::Cinetique;
     if (mode == "beer")
-        return WindowMode::Beer;
+        return MeasureMode::Beer;
     if (mode == "spectre")
-        return WindowMode::Spectre;
-    return WindowMode::None;
+        return MeasureMode::Spectre;
+    return MeasureMode::None;
 }
 
 JournalHeader KineticsJournalHeader(const TspectroVandoral &s, bool two, const std::string &start,
@@ -102,6 +102,13 @@ JournalRecord IndexRecord(const char *kind, int index)
     return {kind, {std::to_string(index)}};
 }
 
+JournalRecord AxisRecord(const Tgraphe &beerGraph)
+{
+    const Tmonde &x = beerGraph.WorldX;
+    return {"axe", {JournalNumber(x.Min), JournalNumber(x.Max), JournalText(x.Name), JournalText(x.Unit),
+                    JournalText(x.LongName)}};
+}
+
 JournalRecord SpectrumRecord(const Tgraphe &g)
 {
     JournalRecord r{"spectre", {std::to_string(g.PointCount > 0 ? int(g.X[0]) : 0)}};
@@ -112,11 +119,27 @@ JournalRecord SpectrumRecord(const Tgraphe &g)
 
 namespace {
 
-// The series the records of a Beer-Lambert journal leave.
-void ReplayBeer(const JournalContents &j, std::vector<BeerStandard> &standards, std::vector<BeerUnknown> &unknowns)
+// The concentration axis of a series: its quantity and range.
+struct BeerAxis {
+    std::string nom, unite, signif;
+    double mini = 0, maxi = 0;
+};
+
+// The series the records of a Beer-Lambert journal leave, on the axis the
+// last change of the options left.
+void ReplayBeer(const JournalContents &j, std::vector<BeerStandard> &standards, std::vector<BeerUnknown> &unknowns,
+                BeerAxis *axis = nullptr)
 {
     for (const JournalRecord &r : j.records) {
-        if (r.kind == "etalon") {
+        if (r.kind == "axe") {
+            if (axis) {
+                axis->mini = Number(r.fields[0]);
+                axis->maxi = Number(r.fields[1]);
+                ReadJournalText(r.fields[2], axis->nom);
+                ReadJournalText(r.fields[3], axis->unite);
+                ReadJournalText(r.fields[4], axis->signif);
+            }
+        } else if (r.kind == "etalon") {
             const std::size_t i = std::size_t(Integer(r.fields[0]));
             const BeerStandard s{Number(r.fields[1]), Number(r.fields[2])};
             if (i < standards.size())
@@ -156,17 +179,17 @@ const JournalRecord *LastSpectrum(const JournalContents &j)
 int JournalCount(const JournalContents &j)
 {
     switch (JournalMode(j)) {
-    case WindowMode::Cinetique:
+    case MeasureMode::Cinetique:
         return int(std::count_if(j.records.begin(), j.records.end(),
                                  [](const JournalRecord &r) { return r.kind == "point"; }));
-    case WindowMode::Beer: {
+    case MeasureMode::Beer: {
         std::vector<BeerStandard> standards;
         std::vector<BeerUnknown> unknowns;
         ReplayBeer(j, standards, unknowns);
         return int(standards.size());
     }
-    case WindowMode::Spectre: return LastSpectrum(j) ? 1 : 0;
-    case WindowMode::None: break;
+    case MeasureMode::Spectre: return LastSpectrum(j) ? 1 : 0;
+    case MeasureMode::None: break;
     }
     return 0;
 }
@@ -176,22 +199,22 @@ std::string RecoveryQuestion(const JournalContents &j)
     const int n = JournalCount(j);
     const std::string when = " (" + ShortStart(j.Value("debut")) + ")";
     switch (JournalMode(j)) {
-    case WindowMode::Cinetique:
+    case MeasureMode::Cinetique:
         return "Une cin\xE9tique de " + std::to_string(n) + (n > 1 ? " points" : " point") + when
                + " n'a pas \xE9t\xE9 enregistr\xE9" "e. La r\xE9" "cup\xE9rer ?";
-    case WindowMode::Beer:
+    case MeasureMode::Beer:
         return "Une s\xE9rie de " + std::to_string(n) + (n > 1 ? " \xE9talons" : " \xE9talon") + when
                + " n'a pas \xE9t\xE9 enregistr\xE9" "e. La r\xE9" "cup\xE9rer ?";
-    case WindowMode::Spectre:
+    case MeasureMode::Spectre:
         return "Un spectre" + when + " n'a pas \xE9t\xE9 enregistr\xE9. Le r\xE9" "cup\xE9rer ?";
-    case WindowMode::None: break;
+    case MeasureMode::None: break;
     }
     return std::string();
 }
 
 bool RestoreKinetics(const JournalContents &j, TCinetiqueRun &run)
 {
-    if (JournalMode(j) != WindowMode::Cinetique)
+    if (JournalMode(j) != MeasureMode::Cinetique)
         return false;
     std::vector<TCinetiqueRun::Point> points;
     for (const JournalRecord &r : j.records)
@@ -203,20 +226,22 @@ bool RestoreKinetics(const JournalContents &j, TCinetiqueRun &run)
 
 bool RestoreBeer(const JournalContents &j, TBeerSeries &series)
 {
-    if (JournalMode(j) != WindowMode::Beer)
+    if (JournalMode(j) != MeasureMode::Beer)
         return false;
     std::vector<BeerStandard> standards;
     std::vector<BeerUnknown> unknowns;
-    ReplayBeer(j, standards, unknowns);
-    series.Restore(std::move(standards), std::move(unknowns), j.Value("nom"), j.Value("unite"), j.Value("signif"),
-                   Number(j.Value("mini")), Number(j.Value("maxi")));
+    BeerAxis axis{j.Value("nom"), j.Value("unite"), j.Value("signif"), Number(j.Value("mini")),
+                  Number(j.Value("maxi"))};
+    ReplayBeer(j, standards, unknowns, &axis);
+    series.Restore(std::move(standards), std::move(unknowns), axis.nom, axis.unite, axis.signif, axis.mini,
+                   axis.maxi);
     return true;
 }
 
 bool RestoreSpectrum(const JournalContents &j, TTraceSession &session)
 {
     const JournalRecord *r = LastSpectrum(j);
-    if (JournalMode(j) != WindowMode::Spectre || !r)
+    if (JournalMode(j) != MeasureMode::Spectre || !r)
         return false;
     std::vector<double> values;
     for (std::size_t i = 1; i < r->fields.size(); ++i)

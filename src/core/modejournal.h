@@ -18,7 +18,7 @@ class TTraceSession;
 class TspectroVandoral;
 
 // The mode a journal belongs to (None for another file).
-WindowMode JournalMode(const JournalContents &journal);
+MeasureMode JournalMode(const JournalContents &journal);
 
 // Headers: the mode, `start` (the date and time the data began, as shown to
 // the user), the instrument's model and what rebuilding the data needs.
@@ -34,6 +34,8 @@ JournalRecord StandardRecord(int index, double conc, double abs);
 JournalRecord UnknownRecord(double abs, double conc);
 JournalRecord IndexRecord(const char *kind, int index); // "defaire-etalon", "defaire-inconnue"
 JournalRecord SpectrumRecord(const Tgraphe &spectrum);
+// The Beer-Lambert quantity and range as the options left them.
+JournalRecord AxisRecord(const Tgraphe &beerGraph);
 
 // How many measurements a journal holds (points, standards, spectra): none
 // means nothing to offer back.

@@ -9,6 +9,21 @@
 
 namespace vandoral {
 
+SaveTarget TargetAt(SaveTarget checked, SaveMoment moment)
+{
+    return checked == SaveTarget::Clipboard && moment == SaveMoment::Quitting ? SaveTarget::File : checked;
+}
+
+SaveOutcome SavePolicy(MeasureMode mode, SaveTarget target, bool succeeded, SaveMoment moment)
+{
+    if (!succeeded || mode == MeasureMode::None)
+        return {false, false};
+    bool saved = true;
+    if (target == SaveTarget::Clipboard)
+        saved = moment == SaveMoment::During && mode != MeasureMode::Cinetique;
+    return {saved, saved};
+}
+
 double AutoTop(double largest, double absMax)
 {
     return std::max(0.2, std::min(1.05 * largest, absMax));

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 namespace vandoral {
 
@@ -13,8 +14,43 @@ class TspectroVandoral;
 // The items of the save drop-down, by their tag.
 enum class SaveTarget : std::uint8_t { Tabvista = 0, Clipboard = 1, File = 2 };
 
-// The mode the main window shows (None: the choice of modes).
-enum class WindowMode : std::uint8_t { None = 0, Spectre = 1, Cinetique = 2, Beer = 3 };
+// The measurement mode: of a window, of a data block or file, of a journal
+// (None: the main window's choice of modes, or a file whose mode is unknown).
+enum class MeasureMode : std::uint8_t { None = 0, Spectre = 1, Cinetique = 2, Beer = 3 };
+
+// When data are saved: while the program goes on, or at its end ("Quitter",
+// after which the clipboard is gone with the program on most systems).
+enum class SaveMoment : std::uint8_t { During, Quitting };
+
+// What a save did to the data: whether they now count as saved (closing
+// asks nothing), and whether their crash journal ends. The journal ends
+// exactly when the data count as saved; data that are not saved keep it.
+struct SaveOutcome {
+    bool Saved;
+    bool JournalEnds;
+};
+
+// The destination actually used for the checked item: at "Quitter" a copy to
+// the clipboard would not outlive the program, so the data go to a file.
+SaveTarget TargetAt(SaveTarget checked, SaveMoment moment);
+
+// The save policy of the three modes. `succeeded`: the hand-over reached the
+// analysis program, the copy was made, the file was written. A kinetics run
+// copied to the clipboard stays unsaved (its journal too); the spectrum and
+// the standards count as saved once copied.
+SaveOutcome SavePolicy(MeasureMode mode, SaveTarget target, bool succeeded, SaveMoment moment);
+
+// What a session tells its window as its measurement cycle goes on; the
+// number that comes with it is said where each session fires it.
+enum class SessionEvent : std::uint8_t {
+    Value,      // a value of a scan was stored
+    Redraw,     // the plot changed as a whole: drawn again
+    BlankEnded, // a blank ended, done or refused (the session's BlancFait)
+    Ended,      // a measurement ended (a spectrum, a point, a standard, ...)
+    GivenUp,    // the instrument went silent or away: nothing of it is kept
+    Pace,       // the kinetics pacing changed: the timer is armed again
+};
+using SessionListener = std::function<void(SessionEvent event, int value)>;
 
 // What the space bar does: the blank, or the measurement that follows it (a
 // spectrum, a kinetics run, an unknown); nothing lets the key pass on.

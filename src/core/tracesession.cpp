@@ -1,5 +1,6 @@
 #include "tracesession.h"
 
+#include "instrument.h"
 #include "modeshared.h"
 #include "numtext.h"
 
@@ -7,9 +8,24 @@
 
 namespace vandoral {
 
-TTraceSession::TTraceSession(const TspectroVandoral *spectro)
+TTraceSession::TTraceSession(TInstrument &instrument, const TspectroVandoral *settings) : instrument_(instrument)
 {
-    SetUpSpectrumGraph(Graphe, spectro);
+    SetUpSpectrumGraph(Graphe, settings);
+}
+
+bool TTraceSession::Busy() const
+{
+    return instrument_.IsBusy();
+}
+
+bool TTraceSession::CanBlank() const
+{
+    return CanBlank(instrument_.IsControlled(), instrument_.IsBusy());
+}
+
+bool TTraceSession::CanScan() const
+{
+    return CanScan(instrument_.IsControlled(), instrument_.IsBusy());
 }
 
 SpaceAction TTraceSession::SpaceBar(bool controlled, bool busy) const
@@ -17,6 +33,76 @@ SpaceAction TTraceSession::SpaceBar(bool controlled, bool busy) const
     if (CanScan(controlled, busy))
         return SpaceAction::Measure;
     return CanBlank(controlled, busy) ? SpaceAction::Blank : SpaceAction::None;
+}
+
+SpaceAction TTraceSession::SpaceBar() const
+{
+    return SpaceBar(instrument_.IsControlled(), instrument_.IsBusy());
+}
+
+void TTraceSession::Fire(SessionEvent e, int value)
+{
+    if (OnEvent)
+        OnEvent(e, value);
+}
+
+bool TTraceSession::StartBlank()
+{
+    const bool taken = instrument_.SetRef(
+        [this] {
+            pending_ = Pending::None;
+            // A blank the instrument refused is not a reference.
+            BlancFait = instrument_.StatusWasOk();
+            Fire(SessionEvent::BlankEnded);
+        },
+        [this] {
+            pending_ = Pending::None;
+            Fire(SessionEvent::GivenUp);
+        });
+    if (!taken)
+        return false;
+    pending_ = Pending::Blank;
+    BlankStarted();
+    return true;
+}
+
+bool TTraceSession::StartScan(double lambdaMin, double lambdaMax)
+{
+    const bool taken = instrument_.Scan(
+        [this](std::int32_t index, double a) { ValueReceived(index, a); },
+        [this] {
+            pending_ = Pending::None;
+            Fire(SessionEvent::Ended);
+        },
+        [this] {
+            // What arrived before the silence stays, saveable.
+            pending_ = Pending::None;
+            Fire(SessionEvent::GivenUp);
+        });
+    if (!taken)
+        return false;
+    pending_ = Pending::Scan;
+    ScanStarted(lambdaMin, lambdaMax);
+    return true;
+}
+
+void TTraceSession::ValueReceived(std::int32_t index, double absorbance)
+{
+    ++received_;
+    const int n = Graphe.PointCount;
+    switch (AddValue(index, absorbance)) {
+    case Stored::Dropped: break;
+    case Stored::Kept: Fire(SessionEvent::Value, n); break;
+    case Stored::TopRaised: Fire(SessionEvent::Redraw); break;
+    }
+}
+
+long long TTraceSession::Readable() const
+{
+    long long n = 0;
+    for (int i = 0; i < Graphe.PointCount; ++i)
+        n += Graphe.Curve1.Y[std::size_t(i)] != MissingValue;
+    return n;
 }
 
 void TTraceSession::BlankStarted()
@@ -30,7 +116,15 @@ void TTraceSession::ScanStarted(double lambdaMin, double lambdaMax)
     Graphe.WorldX.Min = lambdaMin;
     Graphe.WorldX.Max = lambdaMax;
     Graphe.PointCount = 0;
+    received_ = 0;
     truncated_ = false;
+}
+
+void TTraceSession::Discard()
+{
+    Graphe.PointCount = 0;
+    truncated_ = false;
+    Sauve = false;
 }
 
 TTraceSession::Stored TTraceSession::AddValue(std::int32_t index, double absorbance)

@@ -13,12 +13,19 @@
 
 namespace vandoral {
 
+class TInstrument;
 class TspectroVandoral;
 
 class TTraceSession {
 public:
-    // The graph set up for the instrument's range (none: the graph's own).
-    explicit TTraceSession(const TspectroVandoral *spectro = nullptr);
+    // Measures with `instrument`; the graph set up for the range of
+    // `settings` (none: the graph's own).
+    explicit TTraceSession(TInstrument &instrument, const TspectroVandoral *settings = nullptr);
+
+    // The window's listener: Value (the value's index in the graph, to draw
+    // as the next point), Redraw (the top was raised), BlankEnded, Ended (the
+    // scan's last value is in), GivenUp.
+    SessionListener OnEvent;
 
     Tgraphe Graphe;
     // A blank has ended since the window was created.
@@ -29,24 +36,40 @@ public:
     bool HasData() const { return Graphe.PointCount > 0; }
     bool CanBlank(bool controlled, bool busy) const { return controlled && !busy; }
     bool CanScan(bool controlled, bool busy) const { return BlancFait && controlled && !busy; }
+    // The same, for the instrument as it stands.
+    bool CanBlank() const;
+    bool CanScan() const;
+    // The instrument is measuring (for this window or another).
+    bool Busy() const;
     // The scan when it may start, else the blank when it may.
     SpaceAction SpaceBar(bool controlled, bool busy) const;
+    SpaceAction SpaceBar() const;
+
+    // The blank, then the scan between `lambdaMin` and `lambdaMax`: false,
+    // with nothing changed, when the instrument did not take the request.
+    // A blank discards the displayed spectrum.
+    bool StartBlank();
+    bool StartScan(double lambdaMin, double lambdaMax);
+    // A blank or scan of this session is under way.
+    bool Measuring() const { return pending_ != Pending::None; }
+    // Values the last scan sent, including those past the capacity.
+    long long Received() const { return received_; }
+    // Whether the current spectrum has values that are not missing.
+    long long Readable() const;
     // Closing asks "Sauvegarde ?".
     bool AsksSave() const { return HasData() && !Sauve; }
 
-    // A blank was started: the displayed spectrum is discarded.
-    void BlankStarted();
-    // The blank ended; it counts as done only when its status was "E00".
-    void BlankEnded(bool ok) { BlancFait = ok; }
-    // A scan was started: the horizontal range is the instrument's, the
-    // displayed spectrum is discarded.
-    void ScanStarted(double lambdaMin, double lambdaMax);
+    // The spectrum is discarded knowingly (the question "Sauvegarde ?"
+    // answered no): nothing is left to save.
+    void Discard();
 
     enum class Stored { Kept, TopRaised, Dropped };
     // One value of the scan, at wavelength `index`: kept (drawn as the next
     // point), kept with the top of the scale raised to 1.05 times it (the
     // whole graph to be redrawn), or dropped past the graph's capacity.
     Stored AddValue(std::int32_t index, double absorbance);
+    // A value of the scan arrived: stored, and told to the window.
+    void ValueReceived(std::int32_t index, double absorbance);
     // Values of the last scan were dropped past the capacity.
     bool Truncated() const { return truncated_; }
 
@@ -96,6 +119,14 @@ public:
     static TRect PageBounds(int width, int height, bool portrait);
 
 private:
+    enum class Pending { None, Blank, Scan };
+    void BlankStarted();
+    void ScanStarted(double lambdaMin, double lambdaMax);
+    void Fire(SessionEvent e, int value = 0);
+
+    TInstrument &instrument_;
+    Pending pending_ = Pending::None;
+    long long received_ = 0;
     bool truncated_ = false;
     std::vector<Reference> references_;
 };

@@ -62,7 +62,7 @@ std::string TFormDDE::DateTimeText() const
     return ToCp(QDateTime::currentDateTime().toString(format));
 }
 
-bool TFormDDE::Export(BlockKind kind, const Tgraphe &graph, bool twoCurves, bool versTabvista)
+bool TFormDDE::Export(MeasureMode kind, const Tgraphe &graph, bool twoCurves, bool versTabvista)
 {
     BlockRequest r;
     r.kind = kind;
@@ -76,17 +76,17 @@ bool TFormDDE::Export(BlockKind kind, const Tgraphe &graph, bool twoCurves, bool
 
 bool TFormDDE::ExportSpectre(const Tgraphe &graph, bool versTabvista)
 {
-    return Export(BlockKind::Spectre, graph, false, versTabvista);
+    return Export(MeasureMode::Spectre, graph, false, versTabvista);
 }
 
 bool TFormDDE::ExportCinetique(const Tgraphe &graph, bool lambdaBis, bool versTabvista)
 {
-    return Export(BlockKind::Cinetique, graph, lambdaBis, versTabvista);
+    return Export(MeasureMode::Cinetique, graph, lambdaBis, versTabvista);
 }
 
 bool TFormDDE::ExportBeer(const Tgraphe &graph, bool versTabvista)
 {
-    return Export(BlockKind::Beer, graph, false, versTabvista);
+    return Export(MeasureMode::Beer, graph, false, versTabvista);
 }
 
 bool TFormDDE::TermineExport(const std::vector<std::string> &lignes, bool versTabvista)
@@ -141,7 +141,7 @@ bool TFormDDE::ExecuteMacro(const QStringList &lines)
     return true;
 }
 
-bool TFormDDE::Sauve(BlockKind kind, const Tgraphe &graph, bool twoCurves, const QString &nomFichier, int filterIndex)
+bool TFormDDE::Sauve(MeasureMode kind, const Tgraphe &graph, bool twoCurves, const QString &nomFichier, int filterIndex)
 {
     FileRequest r;
     r.kind = kind;
@@ -160,17 +160,17 @@ bool TFormDDE::Sauve(BlockKind kind, const Tgraphe &graph, bool twoCurves, const
 
 bool TFormDDE::SauveSpectre(const Tgraphe &graph, const QString &nomFichier, int filterIndex)
 {
-    return Sauve(BlockKind::Spectre, graph, false, nomFichier, filterIndex);
+    return Sauve(MeasureMode::Spectre, graph, false, nomFichier, filterIndex);
 }
 
 bool TFormDDE::SauveCinetique(const Tgraphe &graph, bool lambdaBis, const QString &nomFichier, int filterIndex)
 {
-    return Sauve(BlockKind::Cinetique, graph, lambdaBis, nomFichier, filterIndex);
+    return Sauve(MeasureMode::Cinetique, graph, lambdaBis, nomFichier, filterIndex);
 }
 
 bool TFormDDE::SauveBeer(const Tgraphe &graph, const QString &nomFichier, int filterIndex)
 {
-    return Sauve(BlockKind::Beer, graph, false, nomFichier, filterIndex);
+    return Sauve(MeasureMode::Beer, graph, false, nomFichier, filterIndex);
 }
 
 } // namespace vandoral

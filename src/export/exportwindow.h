@@ -58,9 +58,9 @@ public:
     std::string LastBlock;
 
 private:
-    bool Export(BlockKind kind, const Tgraphe &graph, bool twoCurves, bool versTabvista);
+    bool Export(MeasureMode kind, const Tgraphe &graph, bool twoCurves, bool versTabvista);
     bool TermineExport(const std::vector<std::string> &lignes, bool versTabvista);
-    bool Sauve(BlockKind kind, const Tgraphe &graph, bool twoCurves, const QString &nomFichier, int filterIndex);
+    bool Sauve(MeasureMode kind, const Tgraphe &graph, bool twoCurves, const QString &nomFichier, int filterIndex);
     std::string DateTimeText() const;
 
     TConstanteDlg *constante_;

@@ -28,9 +28,10 @@ namespace vandoral {
 using namespace beergrid;
 
 TBeerForm::TBeerForm(QWidget *parent)
-    : TModeForm(QStringLiteral("Loi de Beer-Lambert"), QStringLiteral("WindowB"), parent), Session(*Spectro)
+    : TModeForm(QStringLiteral("Loi de Beer-Lambert"), QStringLiteral("WindowB"), parent), Session(*Spectro, *Spectro)
 {
     setObjectName(QStringLiteral("BeerForm"));
+    Session.OnEvent = [this](SessionEvent e, int) { SessionChanged(e); };
     BuildTools();
     auto *central = new QWidget(this);
     auto *layout = new QVBoxLayout(central);
@@ -191,12 +192,12 @@ void TBeerForm::Connect()
 
 // ---- controls -----------------------------------------------------------------------
 
-bool TBeerForm::Recover(const JournalContents &journal)
+bool TBeerForm::Recover(const JournalContents &journal, const QString &path)
 {
     if (!RestoreBeer(journal, Session))
         return false;
     UpdateControls();
-    JournalAdopt();
+    JournalAdopt(path);
     return true;
 }
 
@@ -224,20 +225,10 @@ void TBeerForm::UpdateControls()
                                        : QStringLiteral("Suppression du point entré au clavier actif"));
 }
 
-void TBeerForm::RafraichitBoutons()
+void TBeerForm::ShowControlState()
 {
-    // ShowControlState.
     EnregistreBtn->setEnabled(Session.CanMeasureUnknown() && !Spectro->Busy);
     beerCalcGrid->setVisible(Session.ShowsFit());
-}
-
-void TBeerForm::GivenUp()
-{
-    // The instrument went silent or away: nothing of the measurement is kept.
-    Session.GivenUp();
-    Label3->clear();
-    QApplication::restoreOverrideCursor();
-    UpdateControls();
 }
 
 void TBeerForm::BeginAcquisition()
@@ -247,6 +238,7 @@ void TBeerForm::BeginAcquisition()
     SpectrePB->setEnabled(false);
     EnregistreBtn->setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    RafraichitControle(); // the connect buttons wait for its end
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
@@ -257,76 +249,47 @@ void TBeerForm::EndAcquisition()
         SpectrePB->Redraw();
 }
 
-bool TBeerForm::StartScan(std::function<void()> done)
+bool TBeerForm::RefusedWhileBusy()
 {
-    Label3->setText(QStringLiteral("Acquisition du spectre..."));
-    BeginAcquisition();
-    if (!Spectro->Scan([this](std::int32_t l, double a) { ScanPoint(l, a); }, std::move(done), [this] { GivenUp(); })) {
-        Session.NotStarted();
-        QApplication::restoreOverrideCursor();
-        Label3->clear();
-        SayBusy();
-        UpdateControls();
+    // One measurement at a time: its result is bound to its place in the
+    // list, which does not change under it.
+    if (!Session.Busy())
         return false;
-    }
-    RafraichitControle(); // the connect buttons wait for its end
+    ShowStatus(Translate(QStringLiteral("Attendre la fin de la mesure en cours")));
     return true;
 }
 
-void TBeerForm::SayWait()
+bool TBeerForm::Started(bool taken, const QString &progress)
 {
-    ShowStatus(Translate(QStringLiteral("Attendre la fin de la mesure en cours")));
+    if (!taken) {
+        SayBusy(); // the instrument did not take the request
+        UpdateControls();
+        return false;
+    }
+    Label3->setText(progress);
+    BeginAcquisition();
+    return true;
 }
 
 // ---- blank, standards, unknowns -----------------------------------------------------
 
 void TBeerForm::ZeroBtnClick()
 {
-    if (Session.Measuring() != TBeerSeries::Measure::None || Spectro->Busy) {
-        SayWait();
+    if (RefusedWhileBusy())
         return;
-    }
-    BeginAcquisition();
-    Label3->setText(QStringLiteral("Blanc en cours..."));
-    Session.BlankStarted();
-    if (!Folded())
-        SpectrePB->Redraw();
-    if (!Spectro->SetRef([this] { BlancTermine(); }, [this] { GivenUp(); })) {
-        Session.NotStarted();
-        QApplication::restoreOverrideCursor();
-        Label3->clear();
-        SayBusy();
-        UpdateControls();
-        return;
-    }
-    RafraichitControle(); // the connect buttons wait for its end
-}
-
-void TBeerForm::BlancTermine()
-{
-    // A blank the instrument refused is not a reference: the banner asks for
-    // it again, with the instrument's reason.
-    if (!Session.BlancTermine(Spectro->StatusOk))
-        return;
-    NoteBlank(Spectro->StatusOk);
-    PanelBlanc->setText(BlankBanner());
-    QApplication::restoreOverrideCursor();
-    Label3->clear();
-    UpdateControls();
+    if (Started(Session.StartBlank(), QStringLiteral("Blanc en cours...")) && !Folded())
+        SpectrePB->Redraw(); // the panel's spectrum is emptied
 }
 
 void TBeerForm::ValidateEntry()
 {
-    // One measurement at a time: a second validation would store the running
-    // one under other values. The typed text stays in its cell.
-    if (Session.Measuring() != TBeerSeries::Measure::None || Spectro->Busy) {
-        SayWait();
+    // The typed text stays in its cell while a measurement runs.
+    if (RefusedWhileBusy())
         return;
-    }
-    const int row = EntryRow;
-    QTableWidgetItem *cell = BeerMesureGrid->item(row, 0);
+    const int index = EntryRow - 2;
+    QTableWidgetItem *cell = BeerMesureGrid->item(EntryRow, 0);
     double conc = 0;
-    switch (Session.CheckEntry(row, ToCp(cell ? cell->text() : QString()), conc)) {
+    switch (Session.CheckEntry(index, ToCp(cell ? cell->text() : QString()), conc)) {
     case TBeerSeries::Entry::NoRow: return;
     case TBeerSeries::Entry::BelowEntryRow: PrepareEntryRow(); return;
     case TBeerSeries::Entry::ListFull:
@@ -347,114 +310,108 @@ void TBeerForm::ValidateEntry()
         break;
     case TBeerSeries::Entry::Ready: break;
     }
-    // The row, the concentration and the wavelength of the measurement are
+    // The place, the concentration and the wavelength of the measurement are
     // taken now and kept until its end.
-    Session.StandardStarted(row, conc, Spectro->LambdaBeer);
-    StartScan([this] { StandardMeasured(); });
-}
-
-void TBeerForm::ScanPoint(std::int32_t lambda, double a)
-{
-    if (Session.ScanPoint(lambda, a))
-        Label3->setText(Session.SpectrumMode ? QStringLiteral("Lecture du spectre...")
-                                             : QStringLiteral("Attente de l'absorbance..."));
-}
-
-void TBeerForm::StandardMeasured()
-{
-    int i = 0;
-    const TBeerSeries::Result r = Session.StandardMeasured(i);
-    if (r == TBeerSeries::Result::NotMine)
-        return;
-    EndAcquisition();
-    Label3->clear();
-    if (r == TBeerSeries::Result::NoRow)
-        return;
-    if (r == TBeerSeries::Result::Unreadable) {
-        // Nothing of the standard changes: neither its concentration nor its
-        // absorbance.
-        CurrentDialogs().Message(this, QStringLiteral("Blanc à faire ?"));
-        Label3->setText(QStringLiteral("Absorbance lue incorrecte"));
-        UpdateControls();
-        return;
-    }
-    StoreStandard(i);
-    JournalChange(StandardRecord(i, Session.Standards[std::size_t(i)].Conc, Session.Standards[std::size_t(i)].Abs));
-    UpdateControls();
-    if (Spectro->Actif) // the line, precision and unknowns change with every standard
-        RepaintPlot();
-    if (Session.StandardCount() + 1 >= EntryRow)
-        PrepareEntryRow();
+    Started(Session.MeasureStandard(index, conc), QStringLiteral("Acquisition du spectre..."));
 }
 
 void TBeerForm::EnregistreBtnClick()
 {
-    if (!Session.CanMeasureUnknown() || Spectro->Busy)
-        return;
-    if (Session.UnknownCount() >= TBeerSeries::Capacity) {
+    switch (Session.MeasureUnknown()) {
+    case TBeerSeries::UnknownStart::Started:
+        Started(true, QStringLiteral("Acquisition du spectre..."));
+        break;
+    case TBeerSeries::UnknownStart::ListFull:
         CurrentDialogs().Message(this, Translate(QStringLiteral("Liste pleine : 1501 inconnues au plus")));
-        return;
+        break;
+    case TBeerSeries::UnknownStart::Refused: Started(false, QString()); break;
+    case TBeerSeries::UnknownStart::NotNow: break;
     }
-    Session.UnknownStarted(Spectro->LambdaBeer);
-    StartScan([this] { UnknownMeasured(); });
 }
 
-void TBeerForm::UnknownMeasured()
+void TBeerForm::SpectreBtnClick()
 {
-    const TBeerSeries::Result r = Session.UnknownMeasured();
-    if (r == TBeerSeries::Result::NotMine)
+    if (RefusedWhileBusy())
         return;
+    Started(Session.MeasureSpectrum(), QStringLiteral("Acquisition du spectre..."));
+}
+
+void TBeerForm::SessionChanged(SessionEvent e)
+{
+    switch (e) {
+    case SessionEvent::Value:
+        Label3->setText(Session.SpectrumMode ? QStringLiteral("Lecture du spectre...")
+                                             : QStringLiteral("Attente de l'absorbance..."));
+        break;
+    case SessionEvent::BlankEnded:
+        // A blank the instrument refused is not a reference: the banner asks
+        // for it again, with the instrument's reason.
+        NoteBlank(Session.BlancFait);
+        PanelBlanc->setText(BlankBanner());
+        QApplication::restoreOverrideCursor();
+        Label3->clear();
+        UpdateControls();
+        break;
+    case SessionEvent::Ended: MeasurementEnded(Session.LastOutcome()); break;
+    case SessionEvent::GivenUp:
+        // The instrument went silent or away: nothing of the measurement is kept.
+        Label3->clear();
+        QApplication::restoreOverrideCursor();
+        UpdateControls();
+        break;
+    case SessionEvent::Redraw:
+    case SessionEvent::Pace: break;
+    }
+}
+
+void TBeerForm::MeasurementEnded(const TBeerSeries::Outcome &o)
+{
+    using Result = TBeerSeries::Result;
     EndAcquisition();
-    if (r == TBeerSeries::Result::Unreadable) {
+    Label3->clear();
+    if (o.Kind == TBeerSeries::Measure::Spectrum) {
+        SetFolded(false);
+        SpectrePB->Redraw();
+        UpdateControls();
+        return;
+    }
+    if (o.What == Result::NoRow)
+        return;
+    if (o.What == Result::Unreadable) {
+        // Nothing of the standard changes: neither its concentration nor its
+        // absorbance; no unknown is added.
         CurrentDialogs().Message(this, QStringLiteral("Blanc à faire ?"));
         Label3->setText(QStringLiteral("Absorbance lue incorrecte"));
         UpdateControls();
         return;
     }
-    Label3->clear();
-    const int j = Session.UnknownCount() - 1;
+    if (o.Kind == TBeerSeries::Measure::Standard) {
+        const BeerStandard &st = Session.Standards[std::size_t(o.Index)];
+        StoreStandard(o.Index);
+        JournalChange(StandardRecord(o.Index, st.Conc, st.Abs));
+        UpdateControls();
+        if (Spectro->Actif) // the line, precision and unknowns change with every standard
+            RepaintPlot();
+        if (Session.StandardCount() + 1 >= EntryRow)
+            PrepareEntryRow();
+        return;
+    }
     const BeerUnknown &u = Session.Unknowns.back();
     JournalChange(UnknownRecord(u.Abs, u.Conc));
-    if (beerCalcGrid->rowCount() < j + 1)
-        beerCalcGrid->setRowCount(j + 1);
-    if (r == TBeerSeries::Result::Stored) {
-        SetCell(beerCalcGrid, j, 0, Sig(u.Conc));
-        SetCell(beerCalcGrid, j, 1, Abs(u.Abs));
+    // Its concentration with its uncertainty, or "?" without a line.
+    FillCalcGrid();
+    if (o.What == Result::Stored)
         Oscillo->MarkPoint(u.Conc, u.Abs);
-    } else {
+    else
         CurrentDialogs().Message(this, QStringLiteral("Données incorrectes"));
-        SetCell(beerCalcGrid, j, 0, QStringLiteral("?"));
-        SetCell(beerCalcGrid, j, 1, Abs(u.Abs));
-    }
-    UpdateControls();
-}
-
-void TBeerForm::SpectreBtnClick()
-{
-    if (Session.Measuring() != TBeerSeries::Measure::None || Spectro->Busy) {
-        SayWait();
-        return;
-    }
-    Session.SpectrumStarted(Spectro->LambdaBeer);
-    StartScan([this] { SpectrumFinished(); });
-}
-
-void TBeerForm::SpectrumFinished()
-{
-    if (!Session.SpectrumFinished())
-        return;
-    QApplication::restoreOverrideCursor();
-    SetFolded(false);
-    Label3->clear();
-    SpectrePB->Redraw();
     UpdateControls();
 }
 
 bool TBeerForm::Measuring()
 {
-    // Its result is bound to a row of the list: the list does not change
+    // Its result is bound to a place in the list: the list does not change
     // under it.
-    if (Session.Measuring() == TBeerSeries::Measure::None && !Spectro->Busy)
+    if (!Session.Busy())
         return false;
     SayBusy();
     return true;
@@ -466,8 +423,9 @@ void TBeerForm::UndoBtnClick()
         return;
     const bool unknown = CalcGridActive;
     const int index = unknown ? beerCalcGrid->currentRow() : BeerMesureGrid->currentRow() - 2;
+    // A standard is undone from its concentration's cell.
     const bool removed = unknown ? Session.UndoUnknown(index)
-                                 : Session.UndoStandard(index + 2, BeerMesureGrid->currentColumn());
+                                 : BeerMesureGrid->currentColumn() == 0 && Session.UndoStandard(index);
     if (!removed)
         return;
     JournalChange(IndexRecord(unknown ? "defaire-inconnue" : "defaire-etalon", index));
@@ -496,7 +454,14 @@ void TBeerForm::AcquisitionItemClick()
     if (!ModeBeerDlg)
         ModeBeerDlg = new TModeBeerDlg(this);
     ModeBeerDlg->Execute();
+    const Tmonde before = Session.BeerGraph.WorldX;
     Session.ApplyOptions();
+    // The series comes back from its journal in the quantity and range it
+    // now has.
+    const Tmonde &after = Session.BeerGraph.WorldX;
+    if (before.Name != after.Name || before.Unit != after.Unit || before.LongName != after.LongName
+        || before.Min != after.Min || before.Max != after.Max)
+        JournalChange(AxisRecord(Session.BeerGraph));
     RepaintPlot();
     UpdateControls();
 }
@@ -518,8 +483,7 @@ void TBeerForm::OscilloAfterDraw()
         return;
     FillCalcGrid();
     // The precision of the line, not while a measurement may change it.
-    const bool measuring = Session.Measuring() != TBeerSeries::Measure::None || Spectro->Busy;
-    Session.DrawFit(!measuring);
+    Session.DrawFit(!Session.Busy());
 }
 
 QStringList TBeerForm::StatsLines() const
@@ -611,7 +575,14 @@ void TBeerForm::PrintBtnClick()
 
 SpaceAction TBeerForm::SpaceBarAction() const
 {
-    return Session.SpaceBar(Spectro->Busy);
+    return Session.SpaceBar();
+}
+
+void TBeerForm::DiscardData()
+{
+    Session.Reset();
+    RepaintPlot();
+    UpdateControls();
 }
 
 void TBeerForm::JournalChange(const JournalRecord &change)
@@ -632,17 +603,15 @@ void TBeerForm::JournalChange(const JournalRecord &change)
 
 bool TBeerForm::CloseWaits() const
 {
-    return Session.Measuring() != TBeerSeries::Measure::None || Spectro->Busy;
+    return Session.Busy();
 }
 
 bool TBeerForm::FormCloseQuery()
 {
     // Not during a measurement: its result would land in a closed window,
     // and the series could not be saved then.
-    if (CloseWaits()) {
-        SayWait();
+    if (RefusedWhileBusy())
         return false;
-    }
     if (Session.AsksSave())
         AskSave();
     return true;

@@ -60,18 +60,16 @@ public:
 
     void UpdateControls();
     // A series brought back from the crash journal.
-    bool Recover(const JournalContents &journal);
+    // `path`: the journal it came from (empty: the common one), which goes on.
+    bool Recover(const JournalContents &journal, const QString &path = QString());
     void PrepareEntryRow();
     void ZeroBtnClick();
-    void BlancTermine();
     // Validates the concentration typed on the entry row.
     void ValidateEntry();
-    void ScanPoint(std::int32_t lambda, double a);
-    void StandardMeasured();
     void EnregistreBtnClick();
-    void UnknownMeasured();
     void SpectreBtnClick();
-    void SpectrumFinished();
+    // What the series' measurement cycle changed.
+    void SessionChanged(SessionEvent e);
     void UndoBtnClick();
     void ResetBtnClick();
     void AcquisitionItemClick();
@@ -87,8 +85,9 @@ public:
 
 protected:
     void FormActivate() override;
-    void RafraichitBoutons() override;
+    void ShowControlState() override;
     void SaveAction(SaveTarget target) override;
+    void DiscardData() override;
     SpaceAction SpaceBarAction() const override;
     void SpaceBlank() override { ZeroBtnClick(); }
     void SpaceMeasure() override { EnregistreBtnClick(); }
@@ -106,18 +105,18 @@ private:
     void FillCalcGrid();
     void StoreStandard(int i);
     void SelectCell(int row, int col, int previousRow, int previousCol);
-    // "Wait for the measurement under way" in the status bar.
-    void SayWait();
-    // A measurement is under way: the list's actions are refused, the status
-    // bar says so.
+    // A measurement is under way (the series is busy): "Attendre la fin de
+    // la mesure en cours" in the status bar, and true.
+    bool RefusedWhileBusy();
+    // The same for the list's actions, with the busy instrument's text.
     bool Measuring();
+    // A measurement the series started (`taken`) shows `progress`; one the
+    // instrument did not take leaves the window as it was, the status bar
+    // saying why.
+    bool Started(bool taken, const QString &progress);
+    void MeasurementEnded(const TBeerSeries::Outcome &o);
     // A change of the series into its crash journal.
     void JournalChange(const JournalRecord &change);
-    void GivenUp();
-    // A scan for a standard, an unknown or the spectrum panel, whose kind
-    // the series was told; false (the window as it was, the status bar saying
-    // why) when it did not start.
-    bool StartScan(std::function<void()> done);
     // The key filter of the measurement grid: true when the key was taken.
     bool GridKey(QWidget *w, QKeyEvent *key);
 };

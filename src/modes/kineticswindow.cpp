@@ -39,9 +39,10 @@ QString Duration(double seconds)
 
 TCinetiqueForm::TCinetiqueForm(QWidget *parent)
     : TModeForm(QStringLiteral("Cinétique suivie par spectrophotométrie"), QStringLiteral("WindowC"), parent),
-      Session(*Spectro, [this] { return clock_.nsecsElapsed() / 1e9 / TimeScale; })
+      Session(*Spectro, *Spectro, [this] { return clock_.nsecsElapsed() / 1e9 / TimeScale; })
 {
     clock_.start();
+    Session.OnEvent = [this](SessionEvent e, int value) { SessionChanged(e, value); };
     setObjectName(QStringLiteral("CinetiqueForm"));
     BlancBtn = AddButton("BlancBtn", QStringLiteral("Blanc"), QStringLiteral("|Installer cuve avec solvant et cliquer ici"), 10);
     SpectreBtn = AddButton("SpectreBtn", QStringLiteral("Spectre"), QStringLiteral("|Acquisition d'un spectre"), 14);
@@ -74,8 +75,8 @@ TCinetiqueForm::TCinetiqueForm(QWidget *parent)
     // copies the other up-down's position into the settings, which would
     // lose one of the two stored values.
     const QSignalBlocker b1(DeltatSE), b2(NbreSE), b3(LambdaSE), b4(LambdaBisSE);
-    DeltatSE->setRange(8, 60);
-    NbreSE->setRange(5, 1500);
+    DeltatSE->setRange(TCinetiqueRun::DeltatMin, TCinetiqueRun::DeltatMax);
+    NbreSE->setRange(TCinetiqueRun::NombreMin, TCinetiqueRun::NombreMax);
     DeltatSE->setValue(Spectro->Deltat);
     NbreSE->setValue(Spectro->Nombre);
     // What is shown is what a run uses.
@@ -113,9 +114,8 @@ void TCinetiqueForm::Connect()
         Edit1->setFocus();
     });
     connect(&TimerSpectre, &QTimer::timeout, this, [this] {
-        Session.Tick();
-        ArmTimer(true);
-        DebutPoint();
+        Session.TimerFired();
+        RafraichitControle(); // busy or not, the connect buttons follow
     });
     connect(&TimerHorloge, &QTimer::timeout, this, [this] { PanelDuree->setText(Duration(Session.Elapsed())); });
 }
@@ -137,7 +137,7 @@ void TCinetiqueForm::SetEtat(EtatCinetique e)
     } else {
         TimerHorloge.stop();
     }
-    ResetBtn->setEnabled(Session.CanReset(true)); // the connection follows in RafraichitBoutons
+    ResetBtn->setEnabled(Session.CanReset(true)); // the connection follows in ShowControlState
     PrintBtn->setEnabled(Session.CanSave());
     RegSaveBtn->setEnabled(Session.CanSave());
     StopBtn->setEnabled(Session.CanStop());
@@ -159,20 +159,20 @@ void TCinetiqueForm::SetEtat(EtatCinetique e)
     Edit1->setFocus();
 }
 
-bool TCinetiqueForm::Recover(const JournalContents &journal)
+bool TCinetiqueForm::Recover(const JournalContents &journal, const QString &path)
 {
     if (!RestoreKinetics(journal, Session))
         return false;
     // The run's own parameters, as it was planned.
     bool ok = false;
     const int deltat = QString::fromStdString(journal.Value("deltat")).toInt(&ok);
-    if (ok && deltat >= DeltatSE->minimum() && deltat <= DeltatSE->maximum()) {
+    if (ok && deltat >= TCinetiqueRun::DeltatMin && deltat <= TCinetiqueRun::DeltatMax) {
         const QSignalBlocker b(DeltatSE);
         DeltatSE->setValue(deltat);
         Spectro->Deltat = static_cast<std::uint16_t>(deltat);
     }
     const int nombre = QString::fromStdString(journal.Value("nombre")).toInt(&ok);
-    if (ok && nombre >= NbreSE->minimum() && nombre <= NbreSE->maximum()) {
+    if (ok && nombre >= TCinetiqueRun::NombreMin && nombre <= TCinetiqueRun::NombreMax) {
         const QSignalBlocker b(NbreSE);
         NbreSE->setValue(nombre);
         Spectro->Nombre = static_cast<std::uint16_t>(nombre);
@@ -182,11 +182,11 @@ bool TCinetiqueForm::Recover(const JournalContents &journal)
     LambdaBisCB->setChecked(Session.LambdaBisSuivie);
     LambdaBisSE->setVisible(Session.LambdaBisSuivie);
     SetEtat(Session.Etat);
-    JournalAdopt();
+    JournalAdopt(path);
     return true;
 }
 
-void TCinetiqueForm::RafraichitBoutons()
+void TCinetiqueForm::ShowControlState()
 {
     const bool c = Spectro->Controlled;
     startBtn->setEnabled(Session.CanStart(c));
@@ -194,11 +194,11 @@ void TCinetiqueForm::RafraichitBoutons()
     ResetBtn->setEnabled(Session.CanReset(c));
     AcqPanel->setVisible(Session.ShowsRunPanel(c));
     // A tick that fell inside a CONTROL or RELEASE exchange: the point is
-    // taken now that the exchange is over, stamped at this time.
-    if (Session.CatchUpDue() && !Spectro->Busy && !Spectro->Exchanging())
+    // taken once the exchange's own events are over, stamped at that time.
+    if (Session.CatchUpDue())
         QTimer::singleShot(0, this, [this] {
-            if (Session.CatchUpDue() && !Spectro->Busy && !Spectro->Exchanging())
-                DebutPoint();
+            Session.CatchUp();
+            RafraichitControle();
         });
 }
 
@@ -223,7 +223,6 @@ int TCinetiqueForm::ScaledMs(double seconds) const
 void TCinetiqueForm::GivenUp()
 {
     // The instrument went silent or away: nothing of the operation is kept.
-    Session.GivenUp();
     Hourglass(false);
     LabelTemps->clear();
     SetEtat(Session.Etat);
@@ -369,11 +368,10 @@ void TCinetiqueForm::BlancBtnClick()
 {
     if (!ConfirmClear())
         return;
-    if (!Spectro->SetRef([this] { BlancTermine(); }, [this] { GivenUp(); })) {
+    if (!Session.StartBlank()) {
         SayBusy();
         return;
     }
-    Session.BlankStarted();
     PanelDuree->clear();
     AbsLCD->display(QStringLiteral("0.000"));
     AbsLCDbis->display(QStringLiteral("0.000"));
@@ -388,8 +386,7 @@ void TCinetiqueForm::BlancTermine()
 {
     // A blank the instrument refused is not a reference: the banner asks for
     // it again, with the instrument's reason.
-    Session.BlankEnded(Spectro->StatusOk);
-    NoteBlank(Spectro->StatusOk);
+    NoteBlank(Session.BlancFait);
     LabelTemps->clear();
     Hourglass(false);
     BlancLabel->setText(BlankBanner());
@@ -404,40 +401,39 @@ void TCinetiqueForm::StartBtnClick()
     Spectro->Lambda = static_cast<std::uint16_t>(LambdaSE->value());
     Spectro->LambdaBis = static_cast<std::uint16_t>(LambdaBisSE->value());
     Session.LambdaBisSuivie = LambdaBisCB->isChecked();
-    Session.Start();
-    JournalBegin(KineticsJournalHeader(*Spectro, Session.LambdaBisSuivie, JournalStart(), std::string()));
+    // The journal is there before the first point can end.
+    JournalBegin(KineticsJournalHeader(*Spectro, Session.LambdaBisSuivie, JournalStart(), Comment()));
     ShowHint(QStringLiteral("Acquisition du spectre..."));
     AbsLCD->display(QStringLiteral("0"));
     AbsLCDbis->display(QStringLiteral("0"));
     LabelTemps->clear();
+    Session.Start();
     SetEtat(Session.Etat);
-    DebutPoint();
     // The run's time starts with its first scan: the next tick from there.
     ArmTimer(true);
+    RafraichitControle();
     Oscillo->Redraw();
 }
 
-void TCinetiqueForm::DebutPoint()
+void TCinetiqueForm::SessionChanged(SessionEvent e, int value)
 {
-    if (Session.BeginPoint(Spectro->Busy)
-        && !Spectro->Scan([this](std::int32_t l, double a) { ValeurRecue(l, a); }, [this] { PointTermine(); },
-                          [this] { GivenUp(); }))
-        Session.PointRefused(); // caught up once the line is free
-    // Busy or not, the connect buttons follow (the main window's too).
-    RafraichitControle();
+    switch (e) {
+    case SessionEvent::Value: LabelTemps->setText(QStringLiteral("Lecture du spectre...")); break;
+    case SessionEvent::BlankEnded: BlancTermine(); break;
+    case SessionEvent::Ended:
+        if (value < 0)
+            SpectreTermine();
+        else
+            PointTermine(Session.LastPoint());
+        break;
+    case SessionEvent::GivenUp: GivenUp(); break;
+    case SessionEvent::Pace: ArmTimer(true); break;
+    case SessionEvent::Redraw: Oscillo->Redraw(); break;
+    }
 }
 
-void TCinetiqueForm::ValeurRecue(std::int32_t lambda, double a)
+void TCinetiqueForm::PointTermine(const TCinetiqueRun::PointEnd &end)
 {
-    if (Session.ValeurRecue(lambda, a))
-        LabelTemps->setText(QStringLiteral("Lecture du spectre..."));
-}
-
-void TCinetiqueForm::PointTermine()
-{
-    const TCinetiqueRun::PointEnd end = Session.PointTermine();
-    if (!end.ended)
-        return;
     if (!end.drawn) {
         SetEtat(Session.Etat);
         CloseIfStopped();
@@ -458,10 +454,6 @@ void TCinetiqueForm::PointTermine()
     RedrawPanel();
     RafraichitControle();
     Hourglass(false);
-    if (end.catchUp) {
-        ArmTimer(true);
-        DebutPoint();
-    }
     CloseIfStopped();
 }
 
@@ -493,12 +485,10 @@ void TCinetiqueForm::ResetBtnClick()
 
 void TCinetiqueForm::SpectreBtnClick()
 {
-    if (!Spectro->Scan([this](std::int32_t l, double a) { ValeurRecue(l, a); }, [this] { SpectreTermine(); },
-                       [this] { GivenUp(); })) {
+    if (!Session.StartSpectrum()) {
         SayBusy();
         return;
     }
-    Session.SpectreStarted();
     SetEtat(Session.Etat);
     ConnectBtn->setEnabled(false);
     LabelTemps->setText(QStringLiteral("Acquisition du spectre..."));
@@ -507,8 +497,6 @@ void TCinetiqueForm::SpectreBtnClick()
 
 void TCinetiqueForm::SpectreTermine()
 {
-    if (!Session.SpectreTermine())
-        return;
     SetFolded(false);
     LabelTemps->clear();
     SpectrePB->Redraw();
@@ -531,12 +519,19 @@ void TCinetiqueForm::SaveAction(SaveTarget target)
         return;
     const Tgraphe &graph = Session.GrapheCinetique;
     const bool two = Session.LambdaBisSuivie;
-    const std::optional<SaveTarget> done = SaveWith(
-        target, [&](bool toTabvista) { return FormDDE->ExportCinetique(graph, two, toTabvista); },
-        [&](const QString &name, int filter) { return FormDDE->SauveCinetique(graph, two, name, filter); });
-    // A copy to the clipboard leaves the run unsaved.
-    if (done && *done != SaveTarget::Clipboard)
+    // A copy to the clipboard leaves the run unsaved (the save policy).
+    if (SaveWith(target, [&](bool toTabvista) { return FormDDE->ExportCinetique(graph, two, toTabvista); },
+                 [&](const QString &name, int filter) { return FormDDE->SauveCinetique(graph, two, name, filter); }))
         Session.Sauve = true;
+}
+
+void TCinetiqueForm::DiscardData()
+{
+    Session.Discard();
+    Oscillo->Redraw();
+    SetEtat(Session.Etat);
+    PanelDuree->clear();
+    LabelTemps->clear();
 }
 
 QStringList TCinetiqueForm::FiguresLines() const

@@ -69,17 +69,15 @@ public:
 
     void SetEtat(EtatCinetique e);
     // A finished run brought back from the crash journal.
-    bool Recover(const JournalContents &journal);
+    // `path`: the journal it came from (empty: the common one), which goes on.
+    bool Recover(const JournalContents &journal, const QString &path = QString());
     void BlancBtnClick();
-    void BlancTermine();
     void StartBtnClick();
-    void DebutPoint();
-    void ValeurRecue(std::int32_t lambda, double a);
-    void PointTermine();
+    // What the run's measurement cycle changed.
+    void SessionChanged(SessionEvent e, int value);
     void StopBtnClick();
     void ResetBtnClick();
     void SpectreBtnClick();
-    void SpectreTermine();
     void ZoomBtnClick();
     void PrintBtnClick();
     // The spectrum panel is folded shut.
@@ -89,8 +87,9 @@ public:
 
 protected:
     void FormActivate() override;
-    void RafraichitBoutons() override;
+    void ShowControlState() override;
     void SaveAction(SaveTarget target) override;
+    void DiscardData() override;
     SpaceAction SpaceBarAction() const override;
     void SpaceBlank() override { BlancBtnClick(); }
     void SpaceMeasure() override { StartBtnClick(); }
@@ -118,6 +117,9 @@ private:
     void ShowDuree();
     void ShowAbs(QLCDNumber *lcd, double value);
     void Hourglass(bool on);
+    void BlancTermine();
+    void PointTermine(const TCinetiqueRun::PointEnd &end);
+    void SpectreTermine();
     // The blank, point or spectrum under way was given up by the driver.
     void GivenUp();
     // The pacing timer armed for the run's next tick (`again`: re-armed even

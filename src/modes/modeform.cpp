@@ -3,6 +3,7 @@
 #include "datafile.h"
 #include "dialogs.h"
 #include "driver.h"
+#include "fileio.h"
 #include "hint.h"
 #include "inifile.h"
 #include "pagedialog.h"
@@ -240,7 +241,7 @@ void TModeForm::RafraichitControle()
         ConnectBtn->setIcon(Image(this, c ? 11 : 12));
         ConnectBtn->setEnabled(!(Spectro && Spectro->Busy));
     }
-    RafraichitBoutons();
+    ShowControlState();
     if (OnRefreshed)
         OnRefreshed();
 }
@@ -333,40 +334,52 @@ void TModeForm::WriteWindowState()
     image.Save(ini);
 }
 
-std::optional<SaveTarget> TModeForm::SaveWith(SaveTarget target, const std::function<bool(bool)> &exportTo,
-                                              const std::function<bool(const QString &, int)> &saveFile)
+MeasureMode TModeForm::Mode() const
 {
+    if (section_ == QLatin1String("WindowS"))
+        return MeasureMode::Spectre;
+    if (section_ == QLatin1String("WindowC"))
+        return MeasureMode::Cinetique;
+    return section_ == QLatin1String("WindowB") ? MeasureMode::Beer : MeasureMode::None;
+}
+
+bool TModeForm::SaveWith(SaveTarget checked, const std::function<bool(bool)> &exportTo,
+                         const std::function<bool(const QString &, int)> &saveFile)
+{
+    const SaveMoment moment = quitting_ ? SaveMoment::Quitting : SaveMoment::During;
+    const SaveTarget target = TargetAt(checked, moment);
+    bool done = false;
     switch (target) {
     case SaveTarget::Tabvista:
-        if (!ConstanteDlg || !ConstanteDlg->Execute() || !exportTo(true))
-            return std::nullopt;
-        ConstanteDlg->SetNewPage(1); // "Nouvelle page" for the next send
-        JournalEnd();
-        return target;
-    case SaveTarget::Clipboard:
-        // On the clipboard, the data are the user's: the journal ends.
-        exportTo(false);
-        JournalEnd();
-        return target;
-    case SaveTarget::File: break;
+        if (!ConstanteDlg || !ConstanteDlg->Execute())
+            return false; // cancelled: nothing happened
+        done = exportTo(true);
+        if (done)
+            ConstanteDlg->SetNewPage(1); // "Nouvelle page" for the next send
+        break;
+    case SaveTarget::Clipboard: done = exportTo(false); break;
+    case SaveTarget::File: done = SaveToFile(saveFile); break;
     }
+    const SaveOutcome outcome = SavePolicy(Mode(), target, done, moment);
+    if (outcome.JournalEnds)
+        JournalEnd();
+    return outcome.Saved;
+}
+
+bool TModeForm::SaveToFile(const std::function<bool(const QString &, int)> &saveFile)
+{
     int filterIndex = 1;
     const QString name = RunSaveDialog ? RunSaveDialog(this, filterIndex) : QString();
     if (name.isEmpty())
-        return std::nullopt;
+        return false;
     // The dialog asked about the name typed; the file written may have an
     // extension added, and an existing one is not replaced unasked.
     const QString final = FromPath(FinalFileName(ToPath(name), filterIndex));
     if (final != name && QFileInfo::exists(final)
         && !CurrentDialogs().Question(this, Translate(QStringLiteral("Le fichier %1 existe déjà. Le remplacer ?"))
                                                 .arg(QDir::toNativeSeparators(final))))
-        return std::nullopt;
-    // Saved only when the file was written.
-    if (saveFile(name, filterIndex)) {
-        JournalEnd();
-        return target;
-    }
-    return std::nullopt;
+        return false;
+    return saveFile(name, filterIndex);
 }
 
 void TModeForm::PrintPage(Tgraphe &graph, const QStringList &lines, const std::function<void()> &overlay,
@@ -394,18 +407,45 @@ void TModeForm::PrintPage(Tgraphe &graph, const QStringList &lines, const std::f
 
 void TModeForm::AskSave()
 {
-    if (CurrentDialogs().Question(this, QStringLiteral("Sauvegarde ?")))
+    if (CurrentDialogs().Question(this, QStringLiteral("Sauvegarde ?"))) {
         RegSaveBtnClick();
-    else
-        JournalEnd();
+        return;
+    }
+    // Knowingly discarded: gone from the journal and from the window alike.
+    JournalEnd();
+    DiscardData();
+}
+
+QString TModeForm::JournalFolderPath()
+{
+    return JournalFolder.isEmpty()
+               ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/journal")
+               : JournalFolder;
 }
 
 QString TModeForm::JournalPathOf(const QString &section)
 {
-    const QString folder = JournalFolder.isEmpty()
-                               ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/journal")
-                               : JournalFolder;
-    return folder + QLatin1Char('/') + section + QStringLiteral(".journal");
+    return JournalFolderPath() + QLatin1Char('/') + section + QStringLiteral(".journal");
+}
+
+QString TModeForm::JournalFile() const
+{
+    return journal_.IsOpen() ? FromPath(journal_.Path()) : QString();
+}
+
+QString TModeForm::JournalPath() const
+{
+    // A journal another copy of the program is writing (a home folder shared
+    // by several computers, or a second copy) is never written over: this
+    // copy writes one of its own beside it.
+    if (journal_.IsOpen())
+        return JournalFile(); // this window's own, being written
+    const QString common = JournalPathOf(section_);
+    if (!JournalWriter::InUse(ToPath(common)))
+        return common;
+    return JournalFolderPath() + QLatin1Char('/') + section_ + QLatin1Char('-')
+           + FromCp(ComputerName()) + QLatin1Char('-') + QString::number(CurrentProcessId())
+           + QStringLiteral(".journal");
 }
 
 std::string TModeForm::JournalStart()
@@ -413,9 +453,20 @@ std::string TModeForm::JournalStart()
     return ToCp(QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")));
 }
 
-void TModeForm::JournalBegin(const JournalHeader &header)
+std::string TModeForm::Comment()
 {
+    return ConstanteDlg ? ToCp(ConstanteDlg->EditComm->text().trimmed()) : std::string();
+}
+
+void TModeForm::JournalBegin(const JournalHeader &given)
+{
+    // The journal being replaced is this window's; its new data may go to
+    // another file when another copy took the common one meanwhile.
+    journal_.End();
     const QString path = JournalPath();
+    JournalHeader header = given;
+    header.push_back({"ordinateur", ComputerName()});
+    header.push_back({"processus", std::to_string(CurrentProcessId())});
     std::string error;
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
         JournalFailed("dossier impossible \xE0 cr\xE9" "er");
@@ -425,10 +476,10 @@ void TModeForm::JournalBegin(const JournalHeader &header)
         JournalFailed(error);
 }
 
-void TModeForm::JournalAdopt()
+void TModeForm::JournalAdopt(const QString &path)
 {
     std::string error;
-    if (!journal_.Reopen(ToPath(JournalPath()), &error))
+    if (!journal_.Reopen(ToPath(path.isEmpty() ? JournalPathOf(section_) : path), &error))
         JournalFailed(error);
 }
 

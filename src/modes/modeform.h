@@ -35,7 +35,7 @@ public:
     ~TModeForm() override;
 
     // After every control change of the instrument: the connect button, then
-    // the window's own controls (RafraichitBoutons).
+    // the window's own controls (ShowControlState).
     void RafraichitControle();
     // The instrument's status text: second panel of the status bar.
     void ShowStatus(const QString &text);
@@ -59,10 +59,21 @@ public:
     // Where the windows keep their crash journals (empty: "journal" in the
     // user's data folder).
     static QString JournalFolder;
-    // This window's journal file.
-    QString JournalPath() const { return JournalPathOf(section_); }
-    // The journal of the window whose settings section is `section`.
+    // The journal this window writes; when none is open, the file a new one
+    // goes to: the common one, or one of this copy's own while another copy
+    // of the program writes that.
+    QString JournalPath() const;
+    // The file this window's journal is being written to (empty: none).
+    QString JournalFile() const;
+    // The journals' folder, and the common journal of the window whose
+    // settings section is `section`.
+    static QString JournalFolderPath();
     static QString JournalPathOf(const QString &section);
+    // The program is ending ("Quitter"): a save asked now cannot go to the
+    // clipboard, which ends with the program.
+    void SetQuitting(bool quitting) { quitting_ = quitting; }
+    // The mode of the window's data.
+    MeasureMode Mode() const;
 
     QToolBar *ToolBar1;
     QToolButton *RegSaveBtn = nullptr;
@@ -100,8 +111,10 @@ protected:
 
     // The window's own save, for the checked item.
     virtual void SaveAction(SaveTarget target) = 0;
+    // The data were knowingly discarded ("Non" to "Sauvegarde ?").
+    virtual void DiscardData() {}
     // The window's controls after a control change.
-    virtual void RafraichitBoutons() {}
+    virtual void ShowControlState() {}
     // Every activation; the first one comes before the others' work.
     virtual void FormActivate() {}
     // What the space bar does now, and the two actions it can run; the key
@@ -119,7 +132,7 @@ protected:
     virtual void WriteExtraKeys(IniImage &) {}
 
     // "Sauvegarde ?" for unsaved data; yes runs the save action, no discards
-    // the data knowingly (their journal ends).
+    // the data knowingly (their journal ends, and the window empties).
     void AskSave();
     // The crash journal: begun anew when new data start (replacing the last
     // one), a record as each measurement ends, ended when the data are saved
@@ -131,19 +144,21 @@ protected:
     bool JournalOpen() const { return journal_.IsOpen(); }
 
 public:
-    // The window's data were brought back from its journal: it goes on
-    // with it (until they are saved or discarded).
-    void JournalAdopt();
+    // The window's data were brought back from the journal at `path` (empty:
+    // the common one): it goes on with it (until they are saved or discarded).
+    void JournalAdopt(const QString &path = QString());
 
 protected:
     // "10/12/2026 10:12:05": when data begin, for the journal's header.
     static std::string JournalStart();
+    // The page dialog's comment, which files and journals carry.
+    static std::string Comment();
     // The save of the checked item: to the analysis program after the page
-    // dialog, to the clipboard, or to the file the save dialog names. Returns
-    // what was done, nothing when it was cancelled or failed (a hand-over that
-    // did not reach the analysis program leaves the data unsaved).
-    std::optional<SaveTarget> SaveWith(SaveTarget target, const std::function<bool(bool toTabvista)> &exportTo,
-                                       const std::function<bool(const QString &name, int filterIndex)> &saveFile);
+    // dialog, to the clipboard (to a file at "Quitter"), or to the file the
+    // save dialog names. True when the data now count as saved, by the save
+    // policy of the window's mode, which also ends the journal then.
+    bool SaveWith(SaveTarget checked, const std::function<bool(bool toTabvista)> &exportTo,
+                  const std::function<bool(const QString &name, int filterIndex)> &saveFile);
     // The graph on a page with the window's caption, the instrument, the
     // date and the page dialog's comment over it, `overlay` drawn over it
     // as on the screen and `lines` under it. Kinetics and Beer-Lambert: a
@@ -170,11 +185,13 @@ protected:
 
 private:
     void WriteWindowState();
+    bool SaveToFile(const std::function<bool(const QString &name, int filterIndex)> &saveFile);
 
     QString section_;
     QString blankRefusal_;
     JournalWriter journal_;
     bool journalSaid_ = false;
+    bool quitting_ = false;
     void JournalFailed(const std::string &reason);
     QLabel *panel1_;
     QLabel *panel2_;

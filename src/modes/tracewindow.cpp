@@ -69,8 +69,9 @@ void ColourBand::paintEvent(QPaintEvent *)
 }
 
 TTraceSpectre::TTraceSpectre(QWidget *parent)
-    : TModeForm(QStringLiteral("Tracé de spectre"), QStringLiteral("WindowS"), parent), Session(Spectro)
+    : TModeForm(QStringLiteral("Tracé de spectre"), QStringLiteral("WindowS"), parent), Session(*Spectro, Spectro)
 {
+    Session.OnEvent = [this](SessionEvent e, int value) { SessionChanged(e, value); };
     setObjectName(QStringLiteral("TraceSpectre"));
     BlancBtn = AddButton("BlancBtn", QStringLiteral("Blanc"), QStringLiteral("|Installer cuve avec solvant et cliquer ici"), 10);
     SpectreBtn = AddButton("SpectreBtn", QStringLiteral("Spectre"), QStringLiteral("|Lancer l'acquisition du spectre"), 14);
@@ -169,10 +170,9 @@ void TTraceSpectre::ActualiseBoutons()
     const bool data = Session.HasData();
     for (QToolButton *b : {RegSaveBtn, PrintBtn, ReticuleBtn, ZoomBtn})
         b->setEnabled(data);
-    const bool controlled = Spectro && Spectro->Controlled;
-    const bool busy = Spectro && Spectro->Busy;
-    SpectreBtn->setEnabled(Session.CanScan(controlled, busy));
-    BlancBtn->setEnabled(Session.CanBlank(controlled, busy));
+    const bool busy = Session.Busy();
+    SpectreBtn->setEnabled(Session.CanScan());
+    BlancBtn->setEnabled(Session.CanBlank());
     Label3->setVisible(busy);
     if (!ReticuleBtn->isEnabled())
         ReticuleBtn->setChecked(false);
@@ -183,12 +183,12 @@ void TTraceSpectre::ActualiseBoutons()
                                       : BlankBanner());
 }
 
-bool TTraceSpectre::Recover(const JournalContents &journal)
+bool TTraceSpectre::Recover(const JournalContents &journal, const QString &path)
 {
     if (!RestoreSpectrum(journal, Session))
         return false;
     ActualiseBoutons();
-    JournalAdopt();
+    JournalAdopt(path);
     return true;
 }
 
@@ -239,67 +239,58 @@ void TTraceSpectre::ClearRefClick()
 void TTraceSpectre::BlancBtnClick()
 {
     // A request the instrument does not take leaves the window as it was.
-    if (!Spectro->SetRef([this] { BlancTermine(); })) {
+    if (!Session.StartBlank()) {
         SayBusy();
         return;
     }
     Label3->setText(QStringLiteral("Blanc en cours..."));
     RafraichitControle();
-    Session.BlankStarted();
     JournalEnd(); // the spectrum shown is discarded
     RepaintGraph();
 }
 
-void TTraceSpectre::BlancTermine()
-{
-    // A blank the instrument refused is not a reference: the window asks
-    // for it again, with the instrument's reason.
-    Session.BlankEnded(Spectro->StatusOk);
-    NoteBlank(Spectro->StatusOk);
-    ActualiseBoutons();
-}
-
 void TTraceSpectre::SpectreBtnClick()
 {
-    if (!Spectro->Scan([this](std::int32_t i, double a) { ValeurRecue(i, a); }, [this] { SpectreTermine(); })) {
+    if (!Session.StartScan(Spectro->LambdaMin, Spectro->LambdaMax)) {
         SayBusy();
         return;
     }
-    Session.ScanStarted(Spectro->LambdaMin, Spectro->LambdaMax);
     Label3->setText(QStringLiteral("Acquisition du spectre..."));
     RafraichitControle();
     RepaintGraph();
 }
 
-void TTraceSpectre::ValeurRecue(std::int32_t index, double absorbance)
+void TTraceSpectre::SessionChanged(SessionEvent e, int value)
 {
-    try {
-        if (!Session.HasData())
+    switch (e) {
+    case SessionEvent::Value:
+        if (value == 0)
             Label3->setText(QStringLiteral("Lecture du spectre..."));
-        const int n = Session.Graphe.PointCount;
-        switch (Session.AddValue(index, absorbance)) {
-        case TTraceSession::Stored::Dropped: break;
-        case TTraceSession::Stored::Kept:
-            PaintBox->DrawPoint(static_cast<std::uint16_t>(n), Session.Graphe.Curve1);
-            ShowPeaks(true);
-            break;
-        case TTraceSession::Stored::TopRaised: RepaintGraph(); break;
+        PaintBox->DrawPoint(static_cast<std::uint16_t>(value), Session.Graphe.Curve1);
+        ShowPeaks(true);
+        break;
+    case SessionEvent::Redraw: RepaintGraph(); break;
+    case SessionEvent::BlankEnded:
+        // A blank the instrument refused is not a reference: the window asks
+        // for it again, with the instrument's reason.
+        NoteBlank(Session.BlancFait);
+        ActualiseBoutons();
+        break;
+    case SessionEvent::Ended:
+    case SessionEvent::GivenUp:
+        // What arrived is kept (also before a silence), in a journal of its
+        // own: the new spectrum replaces the last one's.
+        if (Session.HasData()) {
+            scanTime_ = QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
+            JournalBegin(SpectrumJournalHeader(*Spectro, JournalStart(), Comment()));
+            JournalAppend(SpectrumRecord(Session.Graphe));
         }
-    } catch (...) {
+        ActualiseBoutons();
+        if (Session.Truncated())
+            ShowStatus(Translate(QStringLiteral("Spectre tronqué : seules les 1501 premières valeurs sont gardées")));
+        break;
+    case SessionEvent::Pace: break;
     }
-}
-
-void TTraceSpectre::SpectreTermine()
-{
-    // The new spectrum replaces the last one's journal.
-    scanTime_ = QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
-    if (Session.HasData()) {
-        JournalBegin(SpectrumJournalHeader(*Spectro, JournalStart(), std::string()));
-        JournalAppend(SpectrumRecord(Session.Graphe));
-    }
-    ActualiseBoutons();
-    if (Session.Truncated())
-        ShowStatus(Translate(QStringLiteral("Spectre tronqué : seules les 1501 premières valeurs sont gardées")));
 }
 
 void TTraceSpectre::ReticuleBtnClick()
@@ -362,26 +353,33 @@ void TTraceSpectre::SaveAction(SaveTarget target)
         Session.Sauve = true;
 }
 
+void TTraceSpectre::DiscardData()
+{
+    Session.Discard();
+    ActualiseBoutons();
+    RepaintGraph();
+}
+
 SpaceAction TTraceSpectre::SpaceBarAction() const
 {
-    return Session.SpaceBar(Spectro->Controlled, Spectro->Busy);
+    return Session.SpaceBar();
 }
 
 bool TTraceSpectre::CloseWaits() const
 {
-    return Spectro->Busy;
+    return Session.Busy();
 }
 
 bool TTraceSpectre::FormCloseQuery()
 {
     // Not during a measurement: nothing to ask then, the window stays.
-    if (Spectro && Spectro->Busy) {
+    if (Session.Busy()) {
         ShowStatus(Translate(QStringLiteral("Attendre la fin de la mesure en cours")));
         return false;
     }
     if (Session.AsksSave())
         AskSave();
-    return !(Spectro && Spectro->Busy);
+    return !Session.Busy();
 }
 
 } // namespace vandoral

@@ -54,12 +54,12 @@ public:
 
     void ActualiseBoutons();
     // A spectrum brought back from the crash journal.
-    bool Recover(const JournalContents &journal);
+    // `path`: the journal it came from (empty: the common one), which goes on.
+    bool Recover(const JournalContents &journal, const QString &path = QString());
     void BlancBtnClick();
     void SpectreBtnClick();
-    void ValeurRecue(std::int32_t index, double absorbance);
-    void BlancTermine();
-    void SpectreTermine();
+    // What the session's measurement cycle changed.
+    void SessionChanged(SessionEvent e, int value);
     void ReticuleBtnClick();
     void PaintBoxMouseMove(int x, int y);
     void PaintBoxMouseLeave();
@@ -76,8 +76,9 @@ public:
 
 protected:
     void FormActivate() override;
-    void RafraichitBoutons() override { ActualiseBoutons(); }
+    void ShowControlState() override { ActualiseBoutons(); }
     void SaveAction(SaveTarget target) override;
+    void DiscardData() override;
     SpaceAction SpaceBarAction() const override;
     void SpaceBlank() override { BlancBtnClick(); }
     void SpaceMeasure() override { SpectreBtnClick(); }

@@ -81,13 +81,13 @@ struct Bench {
         Spectro->Catalogue = &catalogue;
         form = std::make_unique<TFormMain>(ini);
         if (lazy) {
-            form->SetWindowFactory([this](WindowMode mode) -> TModeForm * {
+            form->SetWindowFactory([this](MeasureMode mode) -> TModeForm * {
                 ++built[mode];
                 switch (mode) {
-                case WindowMode::Spectre: spectreForm = std::make_unique<TTraceSpectre>(); return spectreForm.get();
-                case WindowMode::Cinetique: cinetiqueForm = std::make_unique<TCinetiqueForm>(); return cinetiqueForm.get();
-                case WindowMode::Beer: beerForm = std::make_unique<TBeerForm>(); return beerForm.get();
-                case WindowMode::None: break;
+                case MeasureMode::Spectre: spectreForm = std::make_unique<TTraceSpectre>(); return spectreForm.get();
+                case MeasureMode::Cinetique: cinetiqueForm = std::make_unique<TCinetiqueForm>(); return cinetiqueForm.get();
+                case MeasureMode::Beer: beerForm = std::make_unique<TBeerForm>(); return beerForm.get();
+                case MeasureMode::None: break;
                 }
                 return nullptr;
             });
@@ -122,7 +122,7 @@ struct Bench {
     std::unique_ptr<TBeerForm> beerForm;
     TAboutBox about;
     std::unique_ptr<TFormMain> form;
-    std::map<WindowMode, int> built;
+    std::map<MeasureMode, int> built;
 };
 
 bool ModeButtonsVisible(const TFormMain &f)
@@ -305,7 +305,7 @@ void TestFormMain::modesAndRouting()
     b.form->OnSelectMode = [&] { ++selections; };
     b.form->SpectreMinMaxBtn->click();
     QCOMPARE(selections, 1);
-    QCOMPARE(int(b.form->Mode), int(WindowMode::Spectre));
+    QCOMPARE(int(b.form->Mode), int(MeasureMode::Spectre));
     QVERIFY(b.spectreForm->isVisible());
     QVERIFY(b.form->SpectreMinMaxBtn->isVisible());
     QVERIFY(b.form->CinetiqueBtn->isHidden() && b.form->BeerBtn->isHidden());
@@ -320,15 +320,15 @@ void TestFormMain::modesAndRouting()
 
     // Closing the mode window brings back mode 0 and every button.
     b.spectreForm->close();
-    QCOMPARE(int(b.form->Mode), int(WindowMode::None));
+    QCOMPARE(int(b.form->Mode), int(MeasureMode::None));
     QVERIFY(ModeButtonsVisible(*b.form));
     Spectro->DecodeStatus("E02");
     QCOMPARE(b.form->StatusText(), QString::fromUtf8("Problème de lampe UV"));
 
     b.form->CinetiqueBtn->click();
-    QCOMPARE(int(b.form->Mode), int(WindowMode::Cinetique));
+    QCOMPARE(int(b.form->Mode), int(MeasureMode::Cinetique));
     QVERIFY(b.cinetiqueForm->isVisible());
-    b.form->Mode = WindowMode::Cinetique;
+    b.form->Mode = MeasureMode::Cinetique;
     b.form->ShowActiveMode();
     QVERIFY(b.cinetiqueForm->isVisible());
 }
@@ -344,7 +344,7 @@ void TestFormMain::modeWindowsBuiltWhenFirstNeeded()
     QVERIFY(Spectro->Controlled);
     QVERIFY2(b.built.empty(), "a mode window was built before it was needed");
     b.form->SpectreMinMaxBtn->click();
-    QCOMPARE(b.built, (std::map<WindowMode, int>{{WindowMode::Spectre, 1}}));
+    QCOMPARE(b.built, (std::map<MeasureMode, int>{{MeasureMode::Spectre, 1}}));
     QVERIFY(b.spectreForm->isVisible());
     QCOMPARE(b.spectreForm->ConnectBtn->text(), QString("Déconnect."));
     b.form->ConnectBtn->click(); // RELEASE from the main window
@@ -352,11 +352,11 @@ void TestFormMain::modeWindowsBuiltWhenFirstNeeded()
     QCOMPARE(b.spectreForm->ConnectBtn->text(), QString("Connect."));
     b.spectreForm->close();
     b.form->CinetiqueBtn->click();
-    QCOMPARE(b.built, (std::map<WindowMode, int>{{WindowMode::Spectre, 1}, {WindowMode::Cinetique, 1}}));
+    QCOMPARE(b.built, (std::map<MeasureMode, int>{{MeasureMode::Spectre, 1}, {MeasureMode::Cinetique, 1}}));
     QCOMPARE(b.cinetiqueForm->ConnectBtn->text(), QString("Connect."));
     b.cinetiqueForm->close();
     b.form->SpectreMinMaxBtn->click(); // the same window again, not a new one
-    QCOMPARE(b.built[WindowMode::Spectre], 1);
+    QCOMPARE(b.built[MeasureMode::Spectre], 1);
 }
 
 void TestFormMain::closeInControlSendsRelease()

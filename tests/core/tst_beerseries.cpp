@@ -1,11 +1,14 @@
-// The Beer-Lambert series without a window: the entry rules (range question,
-// a bound typed exactly, a wrong number, a full list, rows below the entry
-// row), the measurement bound to its start, undo on each list, sort then
-// undo, reset, the fit recomputed when the standards change, the options'
-// bounds, and the plot's range rules.
+// The Beer-Lambert series without a window, over a scripted instrument: the
+// entry rules (range question, a bound typed exactly, a wrong number, a full
+// list, places past the next one), the measurements the series starts, each
+// bound to its start whatever changes meanwhile, a blank refused then
+// accepted, a measurement given up, one measurement at a time, undo on each
+// list, sort then undo, reset, the fit recomputed when the standards change,
+// the options' bounds, and the plot's range rules.
 #include "beerseries.h"
 #include "driver.h"
 #include "numtext.h"
+#include "scriptedinstrument.h"
 #include "separator.h"
 
 #include "coretest.h"
@@ -23,34 +26,40 @@ struct Series {
         spectro.LambdaBeer = 545;
         series.ApplyOptions();
         series.BlancFait = true;
+        series.OnEvent = [this](SessionEvent e, int) { events.push_back(e); };
     }
-    // A scan whose value at `lambda` is `a`.
+    // The values of the scan under way: `a` at `lambda`.
     void Scan(double a, int lambda = 545)
     {
-        for (int l = 540; l <= 550; ++l)
-            series.ScanPoint(l, l == lambda ? a : 0.05);
+        instrument.Values(540, 550, [&](int l) { return l == lambda ? a : 0.05; });
     }
-    // Types `text` on `row` (the entry row when -1) and measures it at `a`.
-    TBeerSeries::Result Standard(const std::string &text, double a, int row = -1)
+    // Types `text` for standard `index` (the next one when -1) and measures it
+    // at `a`.
+    TBeerSeries::Result Standard(const std::string &text, double a, int index = -1)
     {
         double c = 0;
-        if (row < 0)
-            row = series.StandardCount() + 2;
-        if (series.CheckEntry(row, text, c) != TBeerSeries::Entry::Ready)
+        if (index < 0)
+            index = series.StandardCount();
+        if (series.CheckEntry(index, text, c) != TBeerSeries::Entry::Ready)
             return TBeerSeries::Result::NotMine;
-        series.StandardStarted(row, c, spectro.LambdaBeer);
+        REQUIRE(series.MeasureStandard(index, c));
         Scan(a);
-        int i = 0;
-        return series.StandardMeasured(i);
+        instrument.Finish();
+        REQUIRE(series.LastOutcome().Kind == TBeerSeries::Measure::Standard);
+        return series.LastOutcome().What;
     }
     TBeerSeries::Result Unknown(double a)
     {
-        series.UnknownStarted(spectro.LambdaBeer);
+        REQUIRE(series.MeasureUnknown() == TBeerSeries::UnknownStart::Started);
         Scan(a);
-        return series.UnknownMeasured();
+        instrument.Finish();
+        REQUIRE(series.LastOutcome().Kind == TBeerSeries::Measure::Unknown);
+        return series.LastOutcome().What;
     }
     TspectroVandoral spectro;
-    TBeerSeries series{spectro};
+    ScriptedInstrument instrument;
+    TBeerSeries series{spectro, instrument};
+    std::vector<SessionEvent> events;
 };
 
 } // namespace
@@ -59,31 +68,31 @@ TEST_CASE("entries")
 {
     struct Row {
         std::string tag;
-        int row;
+        int index;
         std::string text;
         TBeerSeries::Entry check;
         double conc;
     };
     std::vector<Row> rows;
-    rows.push_back({"inside the range", 4, "2,5", TBeerSeries::Entry::Ready, 2.5});
-    rows.push_back({"a point as the separator", 4, "2.5", TBeerSeries::Entry::Ready, 2.5});
-    rows.push_back({"a prefix letter", 4, "5m", TBeerSeries::Entry::Ready, 0.005});
-    rows.push_back({"exactly at the top", 4, "10", TBeerSeries::Entry::Ready, 10});
-    rows.push_back({"exactly at the bottom", 4, "0", TBeerSeries::Entry::Ready, 0});
-    rows.push_back({"above the range", 4, "12", TBeerSeries::Entry::OutOfRange, 12});
-    rows.push_back({"below the range", 4, "-1", TBeerSeries::Entry::OutOfRange, -1});
-    rows.push_back({"not a number", 4, "1,2,3", TBeerSeries::Entry::BadNumber, 0});
-    rows.push_back({"empty", 4, "", TBeerSeries::Entry::BadNumber, 0});
-    rows.push_back({"a standard's row: corrected", 2, "1", TBeerSeries::Entry::Ready, 1});
-    rows.push_back({"two rows below the entry row", 6, "1", TBeerSeries::Entry::BelowEntryRow, 0});
-    rows.push_back({"the names' row", 1, "1", TBeerSeries::Entry::NoRow, 0});
+    rows.push_back({"inside the range", 2, "2,5", TBeerSeries::Entry::Ready, 2.5});
+    rows.push_back({"a point as the separator", 2, "2.5", TBeerSeries::Entry::Ready, 2.5});
+    rows.push_back({"a prefix letter", 2, "5m", TBeerSeries::Entry::Ready, 0.005});
+    rows.push_back({"exactly at the top", 2, "10", TBeerSeries::Entry::Ready, 10});
+    rows.push_back({"exactly at the bottom", 2, "0", TBeerSeries::Entry::Ready, 0});
+    rows.push_back({"above the range", 2, "12", TBeerSeries::Entry::OutOfRange, 12});
+    rows.push_back({"below the range", 2, "-1", TBeerSeries::Entry::OutOfRange, -1});
+    rows.push_back({"not a number", 2, "1,2,3", TBeerSeries::Entry::BadNumber, 0});
+    rows.push_back({"empty", 2, "", TBeerSeries::Entry::BadNumber, 0});
+    rows.push_back({"a standard's place: corrected", 0, "1", TBeerSeries::Entry::Ready, 1});
+    rows.push_back({"past the next place", 4, "1", TBeerSeries::Entry::BelowEntryRow, 0});
+    rows.push_back({"no place", -1, "1", TBeerSeries::Entry::NoRow, 0});
     for (const Row &row : rows) SUBCASE(row.tag.c_str()) {
         SeparatorScope comma(',');
         Series s;
         REQUIRE(s.Standard("1", 0.1) == TBeerSeries::Result::Stored);
         REQUIRE(s.Standard("2", 0.2) == TBeerSeries::Result::Stored);
         double c = -99;
-        REQUIRE(s.series.CheckEntry(row.row, row.text, c) == row.check);
+        REQUIRE(s.series.CheckEntry(row.index, row.text, c) == row.check);
         if (row.check == TBeerSeries::Entry::Ready || row.check == TBeerSeries::Entry::OutOfRange)
             REQUIRE(SameNumber(c, row.conc));
     }
@@ -93,11 +102,11 @@ TEST_CASE_FIXTURE(Series, "the range question, and a confirmed widening")
 {
     SeparatorScope comma(',');
     double c = 0;
-    REQUIRE(series.CheckEntry(2, "12", c) == TBeerSeries::Entry::OutOfRange);
+    REQUIRE(series.CheckEntry(0, "12", c) == TBeerSeries::Entry::OutOfRange);
     REQUIRE(series.RangeQuestion(c) == "12 avec mini=0 et maxi=10\r\n    Vous confirmez ?");
     series.Widen(c);
     REQUIRE(series.BeerGraph.WorldX.Max == 12.0);
-    REQUIRE(series.CheckEntry(2, "12", c) == TBeerSeries::Entry::Ready);
+    REQUIRE(series.CheckEntry(0, "12", c) == TBeerSeries::Entry::Ready);
     series.Widen(-2);
     REQUIRE(series.BeerGraph.WorldX.Min == -2.0);
     // The options bring the axis back to Mini..Maxi.
@@ -113,9 +122,15 @@ TEST_CASE("a full list")
     for (int i = 0; i < TBeerSeries::Capacity; ++i)
         s.series.Standards.push_back({1.0 + i * 1e-3, 0.1});
     double c = 0;
-    REQUIRE(s.series.CheckEntry(TBeerSeries::Capacity + 2, "1", c) == TBeerSeries::Entry::ListFull);
+    REQUIRE(s.series.CheckEntry(TBeerSeries::Capacity, "1", c) == TBeerSeries::Entry::ListFull);
     // A standard of the list can still be corrected.
-    REQUIRE(s.series.CheckEntry(TBeerSeries::Capacity + 1, "1", c) == TBeerSeries::Entry::Ready);
+    REQUIRE(s.series.CheckEntry(TBeerSeries::Capacity - 1, "1", c) == TBeerSeries::Entry::Ready);
+    // Unknowns too have their capacity.
+    for (int i = 0; i < 2; ++i)
+        s.series.Standards.push_back({1.0, 0.1});
+    s.series.Unknowns.assign(TBeerSeries::Capacity, {0.1, 1.0});
+    REQUIRE(s.series.MeasureUnknown() == TBeerSeries::UnknownStart::ListFull);
+    REQUIRE(s.instrument.Scans == 0);
 }
 
 TEST_CASE_FIXTURE(Series, "the fit follows the standards: two give none, the third brings it")
@@ -136,7 +151,7 @@ TEST_CASE_FIXTURE(Series, "the fit follows the standards: two give none, the thi
     // An unknown from the line, and its concentration follows a correction.
     REQUIRE(Unknown(0.15) == TBeerSeries::Result::Stored);
     REQUIRE(SameNumber(series.Unknowns[0].Conc, 1.5));
-    REQUIRE(Standard("3", 0.39, 4) == TBeerSeries::Result::Stored); // standard 3 corrected
+    REQUIRE(Standard("3", 0.39, 2) == TBeerSeries::Result::Stored); // standard 3 corrected
     REQUIRE(series.StandardCount() == 3);
     REQUIRE(SameNumber(series.Slope, 0.7 / 6));
     REQUIRE(SameNumber(series.Unknowns[0].Conc, 0.15 / (0.7 / 6)));
@@ -161,23 +176,57 @@ TEST_CASE_FIXTURE(Series, "no standard fit for the line: unknowns have no concen
     REQUIRE(series.Unknowns[0].Abs == 0.3);
 }
 
-TEST_CASE_FIXTURE(Series, "a measurement keeps the row, concentration and wavelength of its start")
+TEST_CASE_FIXTURE(Series, "a measurement keeps the place, concentration and wavelength of its start")
 {
     Standard("1", 0.1);
     double c = 0;
-    REQUIRE(series.CheckEntry(3, "2", c) == TBeerSeries::Entry::Ready);
-    series.StandardStarted(3, c, 545);
-    REQUIRE(series.MeasuredRow() == 3);
-    spectro.LambdaBeer = 600; // changed while it runs
+    REQUIRE(series.CheckEntry(1, "2", c) == TBeerSeries::Entry::Ready);
+    REQUIRE(series.MeasureStandard(1, c));
+    REQUIRE(series.MeasuredIndex() == 1);
+    REQUIRE(series.Busy());
+    // While it runs: the wavelength changes, the list changes, a second
+    // measurement is asked for; none of it reaches this one.
+    spectro.LambdaBeer = 600;
+    REQUIRE(!series.MeasureStandard(2, 3.0));
+    REQUIRE(series.MeasureUnknown() == TBeerSeries::UnknownStart::NotNow);
+    REQUIRE(!series.MeasureSpectrum());
+    REQUIRE(!series.StartBlank());
+    REQUIRE(instrument.Scans == 2); // the first standard's and this one's
     Scan(0.25, 545);
-    series.ScanPoint(600, 0.9);
-    int i = -1;
-    REQUIRE(series.StandardMeasured(i) == TBeerSeries::Result::Stored);
-    REQUIRE(i == 1);
+    instrument.Value(600, 0.9);
+    instrument.Finish();
+    REQUIRE(series.LastOutcome().What == TBeerSeries::Result::Stored);
+    REQUIRE(series.LastOutcome().Index == 1);
     REQUIRE(series.Standards[1].Conc == 2.0);
     REQUIRE(series.Standards[1].Abs == 0.25);
-    REQUIRE(series.MeasuredRow() == -1);
-    REQUIRE(series.StandardMeasured(i) == TBeerSeries::Result::NotMine); // once
+    REQUIRE(series.MeasuredIndex() == -1);
+    REQUIRE(!series.Busy());
+    REQUIRE(events.back() == SessionEvent::Ended);
+    // A correction of a standard replaces it in its place.
+    spectro.LambdaBeer = 545;
+    REQUIRE(Standard("1.5", 0.16, 0) == TBeerSeries::Result::Stored);
+    REQUIRE(series.StandardCount() == 2);
+    REQUIRE(series.Standards[0].Conc == 1.5);
+}
+
+TEST_CASE_FIXTURE(Series, "a measurement given up stores nothing; the next one goes on")
+{
+    Standard("1", 0.1);
+    double c = 0;
+    REQUIRE(series.CheckEntry(1, "2", c) == TBeerSeries::Entry::Ready);
+    REQUIRE(series.MeasureStandard(1, c));
+    Scan(0.2);
+    instrument.GiveUp();
+    REQUIRE(events.back() == SessionEvent::GivenUp);
+    REQUIRE(series.StandardCount() == 1);
+    REQUIRE(!series.Busy());
+    REQUIRE(Standard("2", 0.2) == TBeerSeries::Result::Stored);
+    REQUIRE(series.StandardCount() == 2);
+    // A request the instrument does not take leaves the series as it was.
+    instrument.Refuse = true;
+    REQUIRE(!series.MeasureStandard(2, 3.0));
+    REQUIRE(!series.Busy());
+    REQUIRE(series.MeasuredIndex() == -1);
 }
 
 TEST_CASE_FIXTURE(Series, "an unreadable reading changes nothing")
@@ -185,18 +234,16 @@ TEST_CASE_FIXTURE(Series, "an unreadable reading changes nothing")
     Standard("1", 0.1);
     Standard("2", 0.2);
     double c = 0;
-    REQUIRE(series.CheckEntry(3, "5", c) == TBeerSeries::Entry::Ready);
-    series.StandardStarted(3, c, 545);
-    for (int l = 540; l < 545; ++l) // cut before 545 nm
-        series.ScanPoint(l, 0.7);
-    int i = 0;
-    REQUIRE(series.StandardMeasured(i) == TBeerSeries::Result::Unreadable);
+    REQUIRE(series.CheckEntry(1, "5", c) == TBeerSeries::Entry::Ready);
+    REQUIRE(series.MeasureStandard(1, c));
+    instrument.Values(540, 544, [](int) { return 0.7; }); // cut before 545 nm
+    instrument.Finish();
+    REQUIRE(series.LastOutcome().What == TBeerSeries::Result::Unreadable);
     REQUIRE(series.Standards[1].Conc == 2.0);
     REQUIRE(series.Standards[1].Abs == 0.2);
     REQUIRE(series.StandardCount() == 2);
-    series.UnknownStarted(545);
-    series.ScanPoint(545, MissingValue); // unreadable there
-    REQUIRE(series.UnknownMeasured() == TBeerSeries::Result::Unreadable);
+    Standard("3", 0.3);
+    REQUIRE(Unknown(MissingValue) == TBeerSeries::Result::Unreadable); // unreadable there
     REQUIRE(series.UnknownCount() == 0);
 }
 
@@ -207,16 +254,15 @@ TEST_CASE_FIXTURE(Series, "undo on each list, and sort then undo")
     Unknown(0.15);
     Unknown(0.25);
     series.Sauve = true;
-    // Rows that hold no standard remove nothing.
-    REQUIRE(!series.UndoStandard(6, 0)); // the entry row
-    REQUIRE(!series.UndoStandard(1, 0));
-    REQUIRE(!series.UndoStandard(3, 1)); // the absorbance column
+    // Places that hold no standard remove nothing.
+    REQUIRE(!series.UndoStandard(4)); // the next free place
+    REQUIRE(!series.UndoStandard(-1));
     REQUIRE(series.Sauve);
     // Sorted for a save: the row and the standard it shows stay together.
     series.SortForSave();
     REQUIRE(series.BeerGraph.X[0] == 1.0);
     REQUIRE(series.BeerGraph.X[3] == 4.0);
-    REQUIRE(series.UndoStandard(3, 0)); // standard 2, after the sort
+    REQUIRE(series.UndoStandard(1)); // standard 2, after the sort
     REQUIRE(series.StandardCount() == 3);
     REQUIRE(series.BeerGraph.PointCount == 3);
     REQUIRE(series.BeerGraph.X[1] == 3.0);
@@ -254,14 +300,18 @@ TEST_CASE_FIXTURE(Series, "reset keeps the blank, the bounds and the slope")
     REQUIRE(series.Sauve);
 }
 
-TEST_CASE("a blank the instrument refused is no blank")
+TEST_CASE("a blank the instrument refused is no blank; asked again, it is")
 {
     Series s;
     s.series.BlancFait = false;
-    s.series.BlankStarted();
-    REQUIRE(s.series.BlancTermine(false));
+    REQUIRE(s.series.StartBlank());
+    s.instrument.Finish(false);
     REQUIRE(!s.series.BlancFait);
-    REQUIRE(s.series.SpaceBar(false) == SpaceAction::Blank);
+    REQUIRE(s.events.back() == SessionEvent::BlankEnded);
+    REQUIRE(s.series.SpaceBar() == SpaceAction::Blank);
+    REQUIRE(s.series.StartBlank());
+    s.instrument.Finish(true);
+    REQUIRE(s.series.BlancFait);
 }
 
 TEST_CASE("the space bar: the blank first, then unknowns")
@@ -269,9 +319,9 @@ TEST_CASE("the space bar: the blank first, then unknowns")
     Series s;
     s.series.BlancFait = false;
     REQUIRE(s.series.SpaceBar(false) == SpaceAction::Blank);
-    s.series.BlankStarted();
-    REQUIRE(s.series.SpaceBar(true) == SpaceAction::None); // not a second blank
-    REQUIRE(s.series.BlancTermine(true));
+    REQUIRE(s.series.StartBlank());
+    REQUIRE(s.series.SpaceBar() == SpaceAction::None); // not a second blank
+    s.instrument.Finish(true);
     REQUIRE(s.series.SpaceBar(false) == SpaceAction::None); // no line yet
     for (const char *c : {"1", "2", "3"})
         s.Standard(c, std::stod(c) / 10);

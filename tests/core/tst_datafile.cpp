@@ -13,16 +13,16 @@ using namespace vandoral;
 
 namespace {
 
-Tgraphe Graph(BlockKind kind)
+Tgraphe Graph(MeasureMode kind)
 {
     Tgraphe g;
-    if (kind == BlockKind::Cinetique) {
+    if (kind == MeasureMode::Cinetique) {
         g.WorldX.Name = "t";
         g.WorldX.Unit = "s";
         g.WorldX.LongName = "temps";
         g.WorldY.Name = "A";
         g.WorldY.LongName = "Absorbance";
-    } else if (kind == BlockKind::Beer) {
+    } else if (kind == MeasureMode::Beer) {
         g.WorldX.Name = "c";
         g.WorldX.Unit = "mol/L";
         g.WorldX.LongName = "concentration";
@@ -57,7 +57,7 @@ TEST_CASE("files")
     };
     std::vector<Row> rows;
 
-    const int S = int(BlockKind::Spectre), C = int(BlockKind::Cinetique), B = int(BlockKind::Beer);
+    const int S = int(MeasureMode::Spectre), C = int(MeasureMode::Cinetique), B = int(MeasureMode::Beer);
     rows.push_back({"no extension, text filter", S, false, '.', "a", int(TextFilter), "a.TXT", std::string("essai\r\nLambda\tA\r\nnm\t\r\nLongueur d'onde\t\r\n512.0\t0.523\r\n513.0\t1.0\r\n")});
     rows.push_back({"no extension, csv filter", S, false, '.', "b", int(CsvFilter), "b.CSV", std::string("essai\nLambda,A\nnm,\nLongueur d'onde,\n512.0,0.523\n513.0,1.0\n")});
     rows.push_back({"csv with comma separator", S, false, ',', "c.csv", int(TextFilter), "c.csv", std::string("essai\nLambda;A\nnm;\nLongueur d'onde;\n512,0;0,523\n513,0;1,0\n")});
@@ -74,9 +74,9 @@ TEST_CASE("files")
         const std::string &written = row.written;
         const std::string &bytes = row.bytes;
         SeparatorScope scope(sep);
-        const Tgraphe g = Graph(BlockKind(kind));
+        const Tgraphe g = Graph(MeasureMode(kind));
         FileRequest r;
-        r.kind = BlockKind(kind);
+        r.kind = MeasureMode(kind);
         r.graph = &g;
         r.twoCurves = two;
         r.comment = "essai";
@@ -137,11 +137,11 @@ TEST_CASE("a missing value is an empty field")
     rows.push_back({"csv", "m.csv", ',', "essai\nt;A;A2\ns;;\ntemps;Absorbance;Absorbance\n512,0;;0,1\n513,0;1,0;\n"});
     for (const Row &row : rows) SUBCASE(row.tag.c_str()) {
         SeparatorScope scope(row.sep);
-        Tgraphe g = Graph(BlockKind::Cinetique);
+        Tgraphe g = Graph(MeasureMode::Cinetique);
         g.Curve1.Y[0] = MissingValue;
         g.Curve2.Y[1] = MissingValue;
         FileRequest r;
-        r.kind = BlockKind::Cinetique;
+        r.kind = MeasureMode::Cinetique;
         r.graph = &g;
         r.twoCurves = true;
         r.comment = "essai";
@@ -179,7 +179,7 @@ TEST_CASE("failedSaveKeepsOldFile")
         } else {
             target = old + "/x.txt";
         }
-        Tgraphe g = Graph(BlockKind::Spectre);
+        Tgraphe g = Graph(MeasureMode::Spectre);
         FileRequest r;
         r.graph = &g;
         r.comment = "new";
@@ -207,7 +207,7 @@ TEST_CASE("accented folder and file names")
     TempDir dir;
     const std::string folder = dir.filePath("Donn\xC3\xA9" "es \xC3\xA9t\xC3\xA9");
     REQUIRE(MakeFolder(folder));
-    Tgraphe g = Graph(BlockKind::Spectre);
+    Tgraphe g = Graph(MeasureMode::Spectre);
     FileRequest r;
     r.graph = &g;
     r.comment = "\xE9t\xE9"; // a text: Windows-1252
@@ -236,7 +236,7 @@ TEST_CASE("a file another program holds open is not replaced")
     const HANDLE held = CreateFileW(FromPathText(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     REQUIRE(held != INVALID_HANDLE_VALUE);
-    Tgraphe g = Graph(BlockKind::Spectre);
+    Tgraphe g = Graph(MeasureMode::Spectre);
     FileRequest r;
     r.graph = &g;
     std::string error, finalName;

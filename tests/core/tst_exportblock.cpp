@@ -23,13 +23,13 @@ TEST_CASE("blocks")
     };
     std::vector<Row> rows;
 
-    rows.push_back({"spectrum to clipboard, comma", int(BlockKind::Spectre), ',', false, false, std::string("k"), std::string("s-1"), std::string("0,05"), "lambda-clip-comma.txt"});
-    rows.push_back({"spectrum to clipboard, point", int(BlockKind::Spectre), '.', false, false, std::string(), std::string(), std::string(), "lambda-clip-point.txt"});
-    rows.push_back({"spectrum to Tabvista, comma", int(BlockKind::Spectre), ',', true, false, std::string("k"), std::string("s-1"), std::string("0,05"), "lambda-tabvista-comma.txt"});
-    rows.push_back({"kinetics, two curves, no symbol", int(BlockKind::Cinetique), '.', true, true, std::string(), std::string("s"), std::string("1"), "cinetique2-tabvista-point.txt"});
-    rows.push_back({"kinetics, one curve, clipboard", int(BlockKind::Cinetique), ',', false, false, std::string(), std::string(), std::string(), "cinetique1-clip-comma.txt"});
-    rows.push_back({"Beer-Lambert to clipboard", int(BlockKind::Beer), ',', false, false, std::string(), std::string(), std::string(), "beer-clip-comma.txt"});
-    rows.push_back({"Beer-Lambert to Tabvista", int(BlockKind::Beer), '.', true, false, std::string("k"), std::string("L/mol"), std::string("500"), "beer-tabvista-point.txt"});
+    rows.push_back({"spectrum to clipboard, comma", int(MeasureMode::Spectre), ',', false, false, std::string("k"), std::string("s-1"), std::string("0,05"), "lambda-clip-comma.txt"});
+    rows.push_back({"spectrum to clipboard, point", int(MeasureMode::Spectre), '.', false, false, std::string(), std::string(), std::string(), "lambda-clip-point.txt"});
+    rows.push_back({"spectrum to Tabvista, comma", int(MeasureMode::Spectre), ',', true, false, std::string("k"), std::string("s-1"), std::string("0,05"), "lambda-tabvista-comma.txt"});
+    rows.push_back({"kinetics, two curves, no symbol", int(MeasureMode::Cinetique), '.', true, true, std::string(), std::string("s"), std::string("1"), "cinetique2-tabvista-point.txt"});
+    rows.push_back({"kinetics, one curve, clipboard", int(MeasureMode::Cinetique), ',', false, false, std::string(), std::string(), std::string(), "cinetique1-clip-comma.txt"});
+    rows.push_back({"Beer-Lambert to clipboard", int(MeasureMode::Beer), ',', false, false, std::string(), std::string(), std::string(), "beer-clip-comma.txt"});
+    rows.push_back({"Beer-Lambert to Tabvista", int(MeasureMode::Beer), '.', true, false, std::string("k"), std::string("L/mol"), std::string("500"), "beer-tabvista-point.txt"});
     for (const Row &row : rows) SUBCASE(row.tag.c_str()) {
         const int &kind = row.kind;
         const char &sep = row.sep;
@@ -40,9 +40,9 @@ TEST_CASE("blocks")
         const std::string &value = row.value;
         const std::string &fixture = row.fixture;
         SeparatorScope scope(sep);
-        const Tgraphe g = kind == int(BlockKind::Spectre) ? SampleSpectrum() : kind == int(BlockKind::Cinetique) ? SampleKinetics() : SampleBeer();
+        const Tgraphe g = kind == int(MeasureMode::Spectre) ? SampleSpectrum() : kind == int(MeasureMode::Cinetique) ? SampleKinetics() : SampleBeer();
         BlockRequest r;
-        r.kind = BlockKind(kind);
+        r.kind = MeasureMode(kind);
         r.graph = &g;
         r.twoCurves = two;
         r.versTabvista = tabvista;
@@ -70,7 +70,7 @@ TEST_CASE("longTextsAreCut")
 {
     const Tgraphe g = SampleKinetics();
     BlockRequest r;
-    r.kind = BlockKind::Cinetique;
+    r.kind = MeasureMode::Cinetique;
     r.graph = &g;
     r.versTabvista = true;
     PageInfo page;
@@ -100,7 +100,7 @@ TEST_CASE("two names of 20 characters keep their whole line")
         g.WorldX.Name = std::string(row.nameLength, 'x');
         g.WorldY.Name = std::string(row.nameLength, 'y');
         BlockRequest r;
-        r.kind = BlockKind::Beer;
+        r.kind = MeasureMode::Beer;
         r.graph = &g;
         const auto lines = BuildBlock(r, PageInfo{});
         const std::string whole = std::string(20, 'x') + "\t" + std::string(20, 'y');

@@ -1,10 +1,13 @@
-// The kinetics run on a fake clock: every transition of its states, the
-// pacing of the points and its catch-up when a scan outlasts the interval,
-// stop with a point under way or a tick pending, the single spectrum, the
-// time stamps of a long run, and the plot's scaling rules.
+// The kinetics run on a fake clock over a scripted instrument: every
+// transition of its states, the blank it asks for (refused, then accepted),
+// the pacing of the points and its catch-up when a scan outlasts the
+// interval or a tick falls during an exchange, stop with a point under way or
+// a tick pending, a point given up, the single spectrum, the time stamps of a
+// long run, and the plot's scaling rules.
 #include "driver.h"
 #include "kineticsrun.h"
 #include "numtext.h"
+#include "scriptedinstrument.h"
 
 #include "coretest.h"
 
@@ -22,48 +25,69 @@ struct Run {
         spectro.LambdaBis = 400;
         spectro.LambdaMin = 330;
         spectro.LambdaMax = 800;
+        run.OnEvent = [this](SessionEvent e, int v) {
+            events.push_back({e, v});
+            if (e == SessionEvent::Pace)
+                ++paces;
+        };
     }
     // Blank done, ready.
     Run &Ready()
     {
-        run.BlankStarted();
-        run.BlankEnded(true);
+        REQUIRE(run.StartBlank());
+        instrument.Finish(true);
         return *this;
     }
-    // A whole scan for the point under way: the absorbance `a` at Lambda and
-    // `a2` at LambdaBis, `seconds` long.
-    void Scan(double a, double a2 = 0.5, double seconds = 1)
+    // The values of the scan under way: the absorbance `a` at Lambda and `a2`
+    // at LambdaBis, `seconds` long; it has not ended yet.
+    void Values(double a, double a2 = 0.5, double seconds = 1)
     {
-        for (int l = spectro.LambdaMin; l <= spectro.LambdaMax; ++l)
-            run.ValeurRecue(l, l == spectro.Lambda ? a : l == spectro.LambdaBis ? a2 : 0.1);
+        instrument.Values(spectro.LambdaMin, spectro.LambdaMax,
+                          [&](int l) { return l == spectro.Lambda ? a : l == spectro.LambdaBis ? a2 : 0.1; });
         now += seconds;
     }
-    // Moves the clock to the next tick and lets it fire, as the window does.
-    bool TickAndBegin(bool busy = false)
+    // The same, then the scan's end: the point it was for.
+    const TCinetiqueRun::PointEnd &Scan(double a, double a2 = 0.5, double seconds = 1)
+    {
+        Values(a, a2, seconds);
+        REQUIRE(instrument.Busy);
+        instrument.Finish();
+        return run.LastPoint();
+    }
+    // Moves the clock to the next tick and lets the timer fire, as the
+    // window's does: true when the point's scan was sent.
+    bool TickAndBegin()
     {
         now += run.SecondsToTick();
-        run.Tick();
-        return run.BeginPoint(busy);
+        const int scans = instrument.Scans;
+        run.TimerFired();
+        return instrument.Scans == scans + 1;
     }
     // Runs to the end: each point a scan of `scanSeconds`.
     void RunToEnd(double scanSeconds = 1)
     {
-        REQUIRE(run.BeginPoint(false));
+        REQUIRE(instrument.Running == ScriptedInstrument::Op::Scan);
         for (int guard = 0; guard < 5000 && run.Etat == EtatCinetique::Acquisition; ++guard) {
-            Scan(0.8 - 0.01 * run.GrapheCinetique.PointCount, 0.5, scanSeconds);
-            const TCinetiqueRun::PointEnd end = run.PointTermine();
+            const TCinetiqueRun::PointEnd end = Scan(0.8 - 0.01 * run.GrapheCinetique.PointCount, 0.5, scanSeconds);
             REQUIRE(end.ended);
             if (run.Etat != EtatCinetique::Acquisition)
                 break;
             if (end.catchUp)
-                REQUIRE(run.BeginPoint(false));
+                REQUIRE(instrument.Running == ScriptedInstrument::Op::Scan);
             else
                 REQUIRE(TickAndBegin());
         }
     }
+    int Count(SessionEvent e) const
+    {
+        return int(std::count_if(events.begin(), events.end(), [e](const auto &x) { return x.first == e; }));
+    }
     TspectroVandoral spectro;
+    ScriptedInstrument instrument;
     double now = 1000; // any origin
-    TCinetiqueRun run{spectro, [this] { return now; }};
+    TCinetiqueRun run{spectro, instrument, [this] { return now; }};
+    std::vector<std::pair<SessionEvent, int>> events;
+    int paces = 0;
 };
 
 } // namespace
@@ -127,28 +151,37 @@ TEST_CASE("the controls follow the state")
     }
 }
 
-TEST_CASE_FIXTURE(Run, "a blank the instrument refused is no blank")
+TEST_CASE_FIXTURE(Run, "a blank the instrument refused is no blank; asked again, it is")
 {
-    run.BlankStarted();
-    run.BlankEnded(false);
+    REQUIRE(run.StartBlank());
+    instrument.Finish(false);
     REQUIRE(!run.BlancFait);
+    REQUIRE(Count(SessionEvent::BlankEnded) == 1);
     REQUIRE(!run.CanStart(true));
     REQUIRE(!run.CanSpectre(true));
     REQUIRE(run.SpaceBar(true) == SpaceAction::Blank); // asked for again
+    // A request the instrument does not take changes nothing.
+    instrument.Refuse = true;
+    REQUIRE(!run.StartBlank());
+    REQUIRE(!run.Pending());
+    instrument.Refuse = false;
+    Ready();
+    REQUIRE(run.BlancFait);
+    REQUIRE(run.CanStart(true));
 }
 
 TEST_CASE_FIXTURE(Run, "a blank makes the run ready and lays out the nominal times")
 {
     spectro.Deltat = 12;
     run.GrapheCinetique.PointCount = 7;
-    run.BlankStarted();
+    REQUIRE(run.StartBlank());
     REQUIRE(run.Pending());
     REQUIRE(!run.CanBlank(true)); // one blank at a time
     REQUIRE(run.GrapheCinetique.PointCount == 0);
     REQUIRE(run.GrapheCinetique.X[3] == 36.0);
     REQUIRE(run.GrapheCinetique.X[1500] == 18000.0);
     REQUIRE(!run.BlancFait);
-    run.BlankEnded(true);
+    instrument.Finish(true);
     REQUIRE(run.BlancFait);
     REQUIRE(run.Etat == EtatCinetique::Pret);
     REQUIRE(!run.Pending());
@@ -180,42 +213,55 @@ TEST_CASE_FIXTURE(Run, "a run of Nombre intervals has Nombre + 1 points at the n
 TEST_CASE_FIXTURE(Run, "stamps are the whole seconds at the start of each scan")
 {
     Ready();
+    // The instrument is busy at the start (an exchange): the first scan is
+    // sent a little later, and the run's time starts with it.
+    instrument.Exchange = true;
     run.Start();
-    now += 0.4; // the scan is sent a little after the start
-    REQUIRE(run.BeginPoint(false));
+    REQUIRE(instrument.Scans == 0);
+    REQUIRE(!run.CatchUpDue()); // not while the line is held
+    instrument.Exchange = false;
+    now += 0.4;
+    REQUIRE(run.CatchUpDue());
+    run.CatchUp();
+    REQUIRE(instrument.Scans == 1);
     Scan(0.5, 0.5, 3);
-    run.PointTermine();
     REQUIRE(run.GrapheCinetique.X[0] == 0.0);
     // The tick at 8 s exactly, not a millisecond short.
     REQUIRE(TickAndBegin());
     REQUIRE(run.TempsPoint == 8.0);
     Scan(0.5);
-    run.PointTermine();
     REQUIRE(run.GrapheCinetique.X[1] == 8.0);
+    // Each point ended is told with its index.
+    REQUIRE(events.back() == std::make_pair(SessionEvent::Ended, 1));
 }
 
 TEST_CASE_FIXTURE(Run, "a scan that outlasts the interval: the tick is caught up and the interval grows")
 {
     Ready();
     run.Start();
-    REQUIRE(run.BeginPoint(false));
+    REQUIRE(instrument.Scans == 1);
     // The tick comes at 8 s while the scan runs: remembered, nothing sent.
-    Scan(0.5, 0.5, 8.5);
-    run.Tick();
-    REQUIRE(!run.BeginPoint(true));
+    Values(0.5, 0.5, 8.5);
+    run.TimerFired();
+    REQUIRE(instrument.Scans == 1);
     REQUIRE(run.TopManque);
     REQUIRE(run.PointPending()); // still the first point's
-    TCinetiqueRun::PointEnd end = run.PointTermine();
+    const int pacesBefore = paces;
+    instrument.Finish();
+    TCinetiqueRun::PointEnd end = run.LastPoint();
     REQUIRE(end.catchUp);
+    // The next point began at once, and the window re-arms its timer.
+    REQUIRE(instrument.Scans == 2);
+    REQUIRE(paces == pacesBefore + 1);
     REQUIRE(run.Interval() == 9.0);
     REQUIRE(run.SecondsToTick() == 9.0); // counted from the catch-up
-    REQUIRE(run.BeginPoint(false));
     REQUIRE(run.TempsPoint == 8.5);
     // Outlasted again: + 2 s in all.
-    now += 9.5;
-    run.Tick();
-    REQUIRE(!run.BeginPoint(true));
-    end = run.PointTermine();
+    Values(0.5, 0.5, 9.5);
+    run.TimerFired();
+    REQUIRE(instrument.Scans == 2);
+    instrument.Finish();
+    end = run.LastPoint();
     REQUIRE(end.catchUp);
     REQUIRE(run.Interval() == 10.0);
     REQUIRE(run.GrapheCinetique.X[1] == 8.0);
@@ -255,14 +301,12 @@ TEST_CASE("stop")
         Run r(20);
         r.Ready();
         r.run.Start();
-        REQUIRE(r.run.BeginPoint(false));
         r.Scan(0.5);
-        r.run.PointTermine();
         if (row.duringScan)
             REQUIRE(r.TickAndBegin());
         if (row.tickPending) {
-            r.run.Tick();
-            REQUIRE(!r.run.BeginPoint(true));
+            r.run.TimerFired();
+            REQUIRE(r.run.TopManque);
         }
         const bool atOnce = r.run.Stop();
         REQUIRE(atOnce == !row.duringScan);
@@ -271,11 +315,12 @@ TEST_CASE("stop")
         if (row.duringScan) {
             REQUIRE(r.run.Etat == EtatCinetique::Acquisition);
             REQUIRE(r.run.ArretDemande);
-            r.Scan(0.4);
-            const TCinetiqueRun::PointEnd end = r.run.PointTermine();
+            const int scans = r.instrument.Scans;
+            const TCinetiqueRun::PointEnd end = r.Scan(0.4);
             // That point is part of the data, and no further scan starts.
             REQUIRE(end.drawn);
             REQUIRE(!end.catchUp);
+            REQUIRE(r.instrument.Scans == scans);
         }
         REQUIRE(r.run.Etat == EtatCinetique::Arrete);
         REQUIRE(r.run.GrapheCinetique.PointCount == (row.duringScan ? 2 : 1));
@@ -293,11 +338,10 @@ TEST_CASE_FIXTURE(Run, "a value that did not arrive leaves a gap, not an earlier
     REQUIRE(run.GrapheCinetique.PointCount == 0);
     spectro.Nombre = 1;
     run.Start();
-    REQUIRE(run.BeginPoint(false));
     for (int l = spectro.LambdaMin; l <= spectro.LambdaMax; ++l)
         if (l != spectro.Lambda)
-            run.ValeurRecue(l, 0.3);
-    run.PointTermine();
+            instrument.Value(l, 0.3);
+    instrument.Finish();
     REQUIRE(run.GrapheCinetique.Curve1.Y[0] == MissingValue);
     REQUIRE(run.GrapheCinetique.Curve2.Y[0] == 0.3);
 }
@@ -327,14 +371,14 @@ TEST_CASE_FIXTURE(Run, "a finished run's unsaved points are not cleared unasked"
 TEST_CASE_FIXTURE(Run, "a single spectrum after a run keeps the run's wavelengths")
 {
     Ready();
-    run.SpectreStarted();
+    REQUIRE(run.StartSpectrum());
     REQUIRE(run.WavelengthsEditable()); // before any run: they may change
-    run.SpectreTermine();
+    instrument.Finish();
     run.Start();
     RunToEnd();
-    run.SpectreStarted();
+    REQUIRE(run.StartSpectrum());
     REQUIRE(!run.WavelengthsEditable()); // the saved columns stay the run's
-    run.SpectreTermine();
+    instrument.Finish();
     REQUIRE(!run.WavelengthsEditable());
     run.Reset();
     REQUIRE(run.WavelengthsEditable());
@@ -357,21 +401,22 @@ TEST_CASE_FIXTURE(Run, "a tick that fell inside an exchange is caught up once th
 {
     Ready();
     run.Start();
-    REQUIRE(run.BeginPoint(false));
     Scan(0.5);
-    run.PointTermine();
     REQUIRE(!run.CatchUpDue());
     // The tick comes while CONTROL waits for its reply: the driver refuses
     // the scan.
-    REQUIRE(TickAndBegin());
-    run.PointRefused();
-    REQUIRE(run.CatchUpDue());
+    instrument.Exchange = true;
+    REQUIRE(!TickAndBegin());
+    REQUIRE(run.TopManque);
+    REQUIRE(!run.CatchUpDue()); // not while the line is held
     now += 0.3; // the exchange ends
-    REQUIRE(run.BeginPoint(false));
+    instrument.Exchange = false;
+    REQUIRE(run.CatchUpDue());
+    run.CatchUp();
+    REQUIRE(instrument.Running == ScriptedInstrument::Op::Scan);
     REQUIRE(!run.CatchUpDue());
     REQUIRE(SameNumber(run.TempsPoint, 8.3)); // stamped when it was really taken
     Scan(0.4);
-    run.PointTermine();
     REQUIRE(run.GrapheCinetique.X[1] == 8.0);
     REQUIRE(run.GrapheCinetique.Curve1.Y[1] == 0.4);
 }
@@ -381,36 +426,37 @@ TEST_CASE_FIXTURE(Run, "the single spectrum returns to the state it came from")
     Ready();
     run.Start();
     RunToEnd();
-    run.SpectreStarted();
+    REQUIRE(run.StartSpectrum());
     REQUIRE(run.Etat == EtatCinetique::Spectre);
     REQUIRE(!run.CanSave());
-    Scan(0.5);
+    Values(0.5);
     // Its values go to the panel only.
     REQUIRE(run.GrapheSpectre.PointCount == 471);
-    REQUIRE(run.SpectreTermine());
+    instrument.Finish();
+    REQUIRE(events.back() == std::make_pair(SessionEvent::Ended, -1));
     REQUIRE(run.Etat == EtatCinetique::Arrete);
     REQUIRE(run.CanSave());
     REQUIRE(run.GrapheCinetique.PointCount == 6);
-    REQUIRE(!run.SpectreTermine()); // once
     // From the ready state, back to ready.
     run.Reset();
-    run.SpectreStarted();
-    run.GivenUp();
+    REQUIRE(run.StartSpectrum());
+    instrument.GiveUp();
     REQUIRE(run.Etat == EtatCinetique::Pret);
+    REQUIRE(events.back().first == SessionEvent::GivenUp);
 }
 
 TEST_CASE_FIXTURE(Run, "a point the driver gave up is not recorded; a stop waiting for it ends the run")
 {
     Ready();
     run.Start();
-    REQUIRE(run.BeginPoint(false));
-    run.GivenUp();
+    Values(0.5);
+    instrument.GiveUp();
     REQUIRE(run.Etat == EtatCinetique::Acquisition);
     REQUIRE(run.GrapheCinetique.PointCount == 0);
-    REQUIRE(!run.PointTermine().ended); // a late end changes nothing
-    REQUIRE(TickAndBegin());
+    REQUIRE(!run.Pending());
+    REQUIRE(TickAndBegin()); // the next tick takes the next point
     REQUIRE(!run.Stop());
-    run.GivenUp();
+    instrument.GiveUp();
     REQUIRE(run.Etat == EtatCinetique::Arrete);
     REQUIRE(run.GrapheCinetique.PointCount == 0);
 }
@@ -418,11 +464,13 @@ TEST_CASE_FIXTURE(Run, "a point the driver gave up is not recorded; a stop waiti
 TEST_CASE_FIXTURE(Run, "a refused scan is caught up like a missed tick")
 {
     Ready();
+    instrument.Refuse = true;
     run.Start();
-    REQUIRE(run.BeginPoint(false));
-    run.PointRefused();
     REQUIRE(run.TopManque);
     REQUIRE(!run.PointPending());
+    instrument.Refuse = false;
+    run.CatchUp();
+    REQUIRE(run.PointPending());
 }
 
 TEST_CASE("a 1500 x 60 s run: 1501 points, stamps past 24 hours")
@@ -461,10 +509,8 @@ TEST_CASE("the plot's vertical range")
         Run r(3);
         r.Ready();
         r.run.Start();
-        REQUIRE(r.run.BeginPoint(false));
         for (std::size_t i = 0; i < row.a.size(); ++i) {
             r.Scan(row.a[i]);
-            r.run.PointTermine();
             if (i + 1 < row.a.size())
                 REQUIRE(r.TickAndBegin());
         }

@@ -6,6 +6,7 @@
 #include "kineticsrun.h"
 #include "modejournal.h"
 #include "numtext.h"
+#include "scriptedinstrument.h"
 #include "tracesession.h"
 
 #include "coretest.h"
@@ -34,28 +35,29 @@ struct KineticsJournal {
         spectro.Lambda = 545;
         spectro.LambdaBis = 420;
         spectro.ModelName = "Orbis K2";
-        run.BlankStarted();
-        run.BlankEnded(true);
+        REQUIRE(run.StartBlank());
+        instrument.Finish(true);
         run.LambdaBisSuivie = true;
-        run.Start();
         bytes = FormatJournalHeader(KineticsJournalHeader(spectro, true, Start, "essai"));
+        run.Start();
         const double a[] = {0.523, 1.0 / 3, 0.1 + 0.2};
         for (int k = 0; k < 3; ++k) {
             if (k > 0) {
                 now += run.SecondsToTick();
-                run.Tick();
+                run.TimerFired();
             }
-            REQUIRE(run.BeginPoint(false));
+            REQUIRE(instrument.Running == ScriptedInstrument::Op::Scan);
             for (int l = spectro.LambdaMin; l <= spectro.LambdaMax; ++l)
-                run.ValeurRecue(l, l == 545 ? a[k] : l == 420 && k != 1 ? 0.7 : 0.05);
-            run.PointTermine();
+                instrument.Value(l, l == 545 ? a[k] : l == 420 && k != 1 ? 0.7 : 0.05);
+            instrument.Finish();
             bytes += FormatJournalRecord(KineticsPointRecord(run.GrapheCinetique, k));
         }
         REQUIRE(run.Etat == EtatCinetique::Arrete);
     }
     TspectroVandoral spectro;
+    ScriptedInstrument instrument;
     double now = 50;
-    TCinetiqueRun run{spectro, [this] { return now; }};
+    TCinetiqueRun run{spectro, instrument, [this] { return now; }};
     std::string bytes;
 };
 
@@ -64,13 +66,13 @@ struct KineticsJournal {
 TEST_CASE_FIXTURE(KineticsJournal, "a kinetics run comes back as a finished, unsaved run")
 {
     const JournalContents j = ParseJournal(bytes);
-    REQUIRE(JournalMode(j) == WindowMode::Cinetique);
+    REQUIRE(JournalMode(j) == MeasureMode::Cinetique);
     REQUIRE(JournalCount(j) == 3);
     REQUIRE(RecoveryQuestion(j)
             == "Une cin\xE9tique de 3 points (10/12/2026 10:12) n'a pas \xE9t\xE9 enregistr\xE9" "e. La r\xE9"
                "cup\xE9rer ?");
     TspectroVandoral other; // no instrument, other settings
-    TCinetiqueRun back(other, [] { return 0.0; });
+    TCinetiqueRun back(other, other, [] { return 0.0; });
     REQUIRE(RestoreKinetics(j, back));
     const Tgraphe &g = back.GrapheCinetique, &o = run.GrapheCinetique;
     REQUIRE(g.PointCount == 3);
@@ -87,7 +89,7 @@ TEST_CASE_FIXTURE(KineticsJournal, "a kinetics run comes back as a finished, uns
     REQUIRE(g.Curve1.Color == LambdaColor(545));
     REQUIRE(g.Curve2.Color == LambdaColor(420));
     REQUIRE(!back.TimerRunning()); // no measurement is resumed
-    REQUIRE(!RestoreBeer(j, *std::make_unique<TBeerSeries>(other)));
+    REQUIRE(!RestoreBeer(j, *std::make_unique<TBeerSeries>(other, other)));
 }
 
 TEST_CASE_FIXTURE(KineticsJournal, "a kinetics journal torn at every byte gives back its complete points")
@@ -100,7 +102,7 @@ TEST_CASE_FIXTURE(KineticsJournal, "a kinetics journal torn at every byte gives 
         for (int k = 0; k < 3; ++k)
             if ((end += FormatJournalRecord(KineticsPointRecord(run.GrapheCinetique, k)).size()) <= cut)
                 ++complete;
-        TCinetiqueRun back(spectro, [] { return 0.0; });
+        TCinetiqueRun back(spectro, spectro, [] { return 0.0; });
         REQUIRE(RestoreKinetics(j, back));
         REQUIRE(back.GrapheCinetique.PointCount == complete);
         for (std::size_t k = 0; k < complete; ++k)
@@ -115,7 +117,7 @@ TEST_CASE("a Beer-Lambert series comes back with its corrections and undos")
     spectro.Maxi = 10;
     spectro.Nom = "C";
     spectro.Unite = "mmol/L";
-    TBeerSeries series(spectro);
+    TBeerSeries series(spectro, spectro);
     series.ApplyOptions();
     series.Widen(12);
     std::string bytes = FormatJournalHeader(BeerJournalHeader(spectro, series.BeerGraph, Start));
@@ -133,7 +135,7 @@ TEST_CASE("a Beer-Lambert series comes back with its corrections and undos")
             == "Une s\xE9rie de 3 \xE9talons (10/12/2026 10:12) n'a pas \xE9t\xE9 enregistr\xE9" "e. La r\xE9"
                "cup\xE9rer ?");
     TspectroVandoral other;
-    TBeerSeries back(other);
+    TBeerSeries back(other, other);
     REQUIRE(RestoreBeer(j, back));
     REQUIRE(back.StandardCount() == 3);
     const double conc[] = {1, 2, 3}, abs[] = {0.1, 0.2, 0.3}; // sorted, standard 2 corrected
@@ -157,8 +159,8 @@ TEST_CASE("a Beer-Lambert series comes back with its corrections and undos")
 TEST_CASE("a spectrum comes back, missing values included")
 {
     TspectroVandoral spectro;
-    TTraceSession s(&spectro);
-    s.ScanStarted(330, 800);
+    TTraceSession s(spectro, &spectro);
+    s.Restore(330, {});
     for (int i = 0; i < 471; ++i)
         s.AddValue(330 + i, i == 200 ? MissingValue : 0.001 * i + 1.0 / 7);
     const std::string bytes = FormatJournalHeader(SpectrumJournalHeader(spectro, Start, ""))
@@ -166,7 +168,7 @@ TEST_CASE("a spectrum comes back, missing values included")
     const JournalContents j = ParseJournal(bytes);
     REQUIRE(RecoveryQuestion(j)
             == "Un spectre (10/12/2026 10:12) n'a pas \xE9t\xE9 enregistr\xE9. Le r\xE9" "cup\xE9rer ?");
-    TTraceSession back(&spectro);
+    TTraceSession back(spectro, &spectro);
     REQUIRE(RestoreSpectrum(j, back));
     REQUIRE(back.Graphe.PointCount == 471);
     for (int i = 0; i < 471; ++i) {
@@ -183,7 +185,7 @@ TEST_CASE("a spectrum comes back, missing values included")
 TEST_CASE("a journal of no known mode")
 {
     const JournalContents j = ParseJournal("Journal Vandoral 1\nmode autre\n---\n");
-    REQUIRE(JournalMode(j) == WindowMode::None);
+    REQUIRE(JournalMode(j) == MeasureMode::None);
     REQUIRE(JournalCount(j) == 0);
     REQUIRE(RecoveryQuestion(j).empty());
 }

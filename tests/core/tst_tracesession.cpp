@@ -1,9 +1,12 @@
-// The spectrum session without a window: a blank and a scan, the top raised
-// by a value above it, the graph's capacity, the saved flag, the scales and
-// the cross-hair's reading.
+// The spectrum session without a window, over a scripted instrument: the
+// blank and the scan it starts, a blank refused then accepted, a scan given
+// up, the events its window draws from, the top raised by a value above it,
+// the graph's capacity, the saved flag, the scales and the cross-hair's
+// reading.
 #include "driver.h"
 #include "modeshared.h"
 #include "numtext.h"
+#include "scriptedinstrument.h"
 #include "tracesession.h"
 
 #include "coretest.h"
@@ -18,61 +21,117 @@ struct Session {
         spectro.LambdaMin = 330;
         spectro.LambdaMax = 800;
         spectro.AbsMax = 2.0;
+        s.OnEvent = [this](SessionEvent e, int v) { events.push_back({e, v}); };
+    }
+    // A blank the instrument accepts, then a scan of `a` from 330 nm.
+    void Blank(bool ok = true)
+    {
+        REQUIRE(s.StartBlank());
+        instrument.Finish(ok);
     }
     void Scan(const std::vector<double> &a)
     {
-        s.ScanStarted(spectro.LambdaMin, spectro.LambdaMax);
+        REQUIRE(s.StartScan(spectro.LambdaMin, spectro.LambdaMax));
         for (std::size_t i = 0; i < a.size(); ++i)
-            s.AddValue(spectro.LambdaMin + std::int32_t(i), a[i]);
+            instrument.Value(spectro.LambdaMin + std::int32_t(i), a[i]);
+        instrument.Finish();
+    }
+    int Count(SessionEvent e) const
+    {
+        return int(std::count_if(events.begin(), events.end(), [e](const auto &x) { return x.first == e; }));
     }
     TspectroVandoral spectro;
-    TTraceSession s{&spectro};
+    ScriptedInstrument instrument;
+    TTraceSession s{instrument, &spectro};
+    std::vector<std::pair<SessionEvent, int>> events;
 };
 
 } // namespace
 
 TEST_CASE_FIXTURE(Session, "blank, then scan, then what may start")
 {
-    REQUIRE(s.CanBlank(true, false));
-    REQUIRE(!s.CanScan(true, false)); // no blank yet
-    REQUIRE(s.SpaceBar(true, false) == SpaceAction::Blank);
-    REQUIRE(s.SpaceBar(false, false) == SpaceAction::None); // the key passes on
-    s.BlankStarted();
-    REQUIRE(!s.CanBlank(true, true));
-    s.BlankEnded(true);
-    REQUIRE(s.CanScan(true, false));
+    REQUIRE(s.CanBlank());
+    REQUIRE(!s.CanScan()); // no blank yet
+    REQUIRE(s.SpaceBar() == SpaceAction::Blank);
+    instrument.Controlled = false;
+    REQUIRE(s.SpaceBar() == SpaceAction::None); // the key passes on
+    instrument.Controlled = true;
+    REQUIRE(s.StartBlank());
+    REQUIRE(instrument.Running == ScriptedInstrument::Op::Blank);
+    REQUIRE(s.Measuring());
+    REQUIRE(!s.CanBlank());
+    REQUIRE(!s.StartScan(330, 800)); // the instrument is busy: nothing changes
+    REQUIRE(instrument.Scans == 0);
+    instrument.Finish();
+    REQUIRE(!s.Measuring());
+    REQUIRE(Count(SessionEvent::BlankEnded) == 1);
+    REQUIRE(s.CanScan());
     REQUIRE(!s.CanScan(false, false));
     REQUIRE(!s.CanScan(true, true));
-    REQUIRE(s.SpaceBar(true, false) == SpaceAction::Measure);
+    REQUIRE(s.SpaceBar() == SpaceAction::Measure);
     REQUIRE(s.SpaceBar(true, true) == SpaceAction::None);
     Scan(std::vector<double>(471, 0.5));
     REQUIRE(s.Graphe.PointCount == 471);
     REQUIRE(s.Graphe.X[0] == 330.0);
     REQUIRE(s.Graphe.X[470] == 800.0);
+    // Each value stored is told with its place, then the end.
+    REQUIRE(Count(SessionEvent::Value) == 471);
+    REQUIRE(events[events.size() - 2] == std::make_pair(SessionEvent::Value, 470));
+    REQUIRE(events.back().first == SessionEvent::Ended);
     REQUIRE(s.AsksSave());
     s.Sauve = true;
     REQUIRE(!s.AsksSave());
     // A new blank discards the spectrum without a question.
-    s.BlankStarted();
+    REQUIRE(s.StartBlank());
     REQUIRE(!s.HasData());
     REQUIRE(!s.AsksSave());
 }
 
 TEST_CASE_FIXTURE(Session, "a blank the instrument refused is no blank, even after a good one")
 {
-    s.BlankStarted();
-    s.BlankEnded(true);
-    REQUIRE(s.CanScan(true, false));
-    s.BlankStarted();
-    s.BlankEnded(false);
+    Blank(true);
+    REQUIRE(s.CanScan());
+    Blank(false);
     REQUIRE(!s.BlancFait);
-    REQUIRE(!s.CanScan(true, false));
-    REQUIRE(s.SpaceBar(true, false) == SpaceAction::Blank);
+    REQUIRE(!s.CanScan());
+    REQUIRE(s.SpaceBar() == SpaceAction::Blank);
+    // Asked again, accepted.
+    Blank(true);
+    REQUIRE(s.BlancFait);
+    REQUIRE(Count(SessionEvent::BlankEnded) == 3);
+}
+
+TEST_CASE_FIXTURE(Session, "a scan given up keeps what arrived, saveable")
+{
+    Blank();
+    REQUIRE(s.StartScan(330, 800));
+    instrument.Values(330, 429, [](int) { return 0.25; });
+    instrument.GiveUp();
+    REQUIRE(!s.Measuring());
+    REQUIRE(Count(SessionEvent::GivenUp) == 1);
+    REQUIRE(Count(SessionEvent::Ended) == 0);
+    REQUIRE(s.Graphe.PointCount == 100);
+    REQUIRE(s.AsksSave());
+    // A late value of the lost scan changes nothing.
+    instrument.Value(430, 0.9);
+    REQUIRE(s.Graphe.PointCount == 100);
+    REQUIRE(s.CanScan());
+}
+
+TEST_CASE_FIXTURE(Session, "a spectrum discarded knowingly leaves nothing to save")
+{
+    Blank();
+    Scan({0.1, 0.2, 0.3});
+    REQUIRE(s.AsksSave());
+    s.Discard();
+    REQUIRE(!s.HasData());
+    REQUIRE(!s.AsksSave());
+    REQUIRE(s.BlancFait); // the blank stays
 }
 
 TEST_CASE_FIXTURE(Session, "a value above the top raises it to 1.05 times")
 {
-    s.ScanStarted(330, 800);
+    REQUIRE(s.StartScan(330, 800));
     s.Graphe.WorldY.Max = 2.0;
     REQUIRE(s.AddValue(330, 1.0) == TTraceSession::Stored::Kept);
     REQUIRE(s.AddValue(331, 2.3) == TTraceSession::Stored::TopRaised);
@@ -89,6 +148,7 @@ TEST_CASE_FIXTURE(Session, "the graph keeps the first 1501 values and says it cu
     REQUIRE(s.Truncated());
     REQUIRE(s.Graphe.X[1500] == 330.0 + 1500);
     REQUIRE(s.AddValue(5000, 0.1) == TTraceSession::Stored::Dropped);
+    REQUIRE(s.Received() == 1571);
     Scan({0.1});
     REQUIRE(!s.Truncated()); // each scan anew
 }
@@ -137,7 +197,7 @@ TEST_CASE("the cross-hair's reading")
     rows.push_back({"right of the last: under the mouse", 540, 1.7, false, false});
     for (const Row &row : rows) SUBCASE(row.tag.c_str()) {
         Session f;
-        f.s.ScanStarted(530, 533);
+        REQUIRE(f.s.StartScan(530, 533));
         f.s.AddValue(530, 0.4);
         f.s.AddValue(531, 0.5);
         f.s.AddValue(532, MissingValue);

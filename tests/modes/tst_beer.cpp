@@ -345,7 +345,7 @@ void TestBeer::rowIsFixedWhileMeasuring()
     w.BeerMesureGrid->item(4, 0)->setText("3,5");
     w.ValidateEntry();
     QVERIFY(b.spectro->Busy);
-    QCOMPARE(w.Session.MeasuredRow(), 4);
+    QCOMPARE(w.Session.MeasuredIndex(), 2); // the third standard, row 4 of the grid
     w.BeerMesureGrid->setCurrentCell(2, 0);
     w.BeerMesureGrid->item(2, 0)->setText("7");
     w.ValidateEntry(); // refused while measuring
@@ -426,7 +426,7 @@ void TestBeer::resetAsksForAnUnsavedSeries()
     // The series is in its journal, as it stands.
     std::string bytes;
     QCOMPARE(ReadWholeFile(ToPath(w.JournalPath()), bytes), FileState::Read);
-    TBeerSeries back(*b.spectro);
+    TBeerSeries back(*b.spectro, *b.spectro);
     QVERIFY(RestoreBeer(ParseJournal(bytes), back));
     QCOMPARE(back.StandardCount(), 3);
     QCOMPARE(back.Standards[1].Conc, 2.0);

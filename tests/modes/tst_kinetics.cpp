@@ -465,9 +465,13 @@ void TestKinetics::closingDuringARunAsksBothQuestions()
     b.dialogs.answers = {true, false};
     w.close();
     QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 5000);
-    QCOMPARE(int(w.Session.Etat), int(EtatCinetique::Arrete));
     QCOMPARE(b.dialogs.asked.filter("question:"),
              (QStringList{QString::fromUtf8("question:arrêt de l'acquisition en cours"), "question:Sauvegarde ?"}));
+    // "Non": the points are knowingly discarded, from the window as from the
+    // journal; reopened, the window has nothing left to ask about.
+    QCOMPARE(w.Session.GrapheCinetique.PointCount, std::uint16_t(0));
+    QVERIFY(!w.Session.AsksSave());
+    QVERIFY(!QFileInfo::exists(w.JournalPathOf(QStringLiteral("WindowC"))));
 }
 
 void TestKinetics::journalOfARun()
@@ -483,7 +487,7 @@ void TestKinetics::journalOfARun()
     std::string bytes;
     QCOMPARE(ReadWholeFile(ToPath(w.JournalPath()), bytes), FileState::Read);
     const JournalContents j = ParseJournal(bytes);
-    QCOMPARE(int(JournalMode(j)), int(WindowMode::Cinetique));
+    QCOMPARE(int(JournalMode(j)), int(MeasureMode::Cinetique));
     QCOMPARE(int(j.records.size()), 6);
     for (int i = 0; i < 6; ++i) {
         double t = -1, a = -1;

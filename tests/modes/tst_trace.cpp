@@ -225,14 +225,14 @@ void TestTrace::valueAboveTheTopRaisesIt()
     b.Attach(w);
     Show(w);
     w.Session.Graphe.WorldY.Max = 2.0;
-    w.ValeurRecue(330, 1.0);
-    w.ValeurRecue(331, 1.2);
-    w.ValeurRecue(332, 2.3);
+    w.Session.ValueReceived(330, 1.0);
+    w.Session.ValueReceived(331, 1.2);
+    w.Session.ValueReceived(332, 2.3);
     QCOMPARE(w.Session.Graphe.WorldY.Max, 2.415);
     // Redrawn whole at the new scale: an earlier value sits where it now maps.
     const QPoint p = Pixel(w.Session.Graphe, 331, 1.2);
     QVERIFY(IsCurveBlue(w.PaintBox->Image().pixel(p)));
-    w.ValeurRecue(333, MissingValue); // never raises the top
+    w.Session.ValueReceived(333, MissingValue); // never raises the top
     QCOMPARE(w.Session.Graphe.WorldY.Max, 2.415);
 }
 
@@ -431,7 +431,7 @@ void TestTrace::journalOfASpectrum()
     BlankAndScan(b, w);
     std::string bytes;
     QCOMPARE(ReadWholeFile(ToPath(w.JournalPath()), bytes), FileState::Read);
-    TTraceSession back(b.spectro.get());
+    TTraceSession back(*b.spectro, b.spectro.get());
     QVERIFY(RestoreSpectrum(ParseJournal(bytes), back));
     QCOMPARE(int(back.Graphe.PointCount), 471);
     QCOMPARE(back.Graphe.Curve1.Y[10], MissingValue);

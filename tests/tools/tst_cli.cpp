@@ -434,7 +434,7 @@ void TestCli::analyseKineticsAndBeerFiles()
         g.Curve2.Y[i] = 0.9 - 0.01 * i;                       // zero order
     }
     g.Curve1.Y[7] = MissingValue; // a lost point: an empty field
-    FileRequest kinetics{BlockKind::Cinetique, &g, true, "Essai", ""};
+    FileRequest kinetics{MeasureMode::Cinetique, &g, true, "Essai", ""};
     const std::string kfile = dir_.filePath("cinetique.csv").toStdString();
     std::string final, error;
     QVERIFY(SauveFichier(kfile, CsvFilter, kinetics, &final, &error));
@@ -469,7 +469,7 @@ void TestCli::analyseKineticsAndBeerFiles()
         beer.X[i] = c[i];
         beer.Curve1.Y[i] = a[i];
     }
-    FileRequest series{BlockKind::Beer, &beer, false, "", "10/12/2026 14:05:09"};
+    FileRequest series{MeasureMode::Beer, &beer, false, "", "10/12/2026 14:05:09"};
     const std::string bfile = dir_.filePath("beer").toStdString();
     QVERIFY(SauveFichier(bfile, TextFilter, series, &final, &error));
     r = Cli({"analyse", "--json", QString::fromStdString(final), "--unknown", "0,25", "--unknown", "0.3"});

@@ -115,15 +115,15 @@ int Analyse(const AnalyseOptions &o)
     DataTable table;
     if (!ReadDataTable(bytes, table, &error))
         return Fail(o.file, FromCp(error));
-    const DataMode mode = o.mode != DataMode::Unknown ? o.mode : table.Mode;
+    const MeasureMode mode = o.mode != MeasureMode::None ? o.mode : table.Mode;
     QJsonObject json;
     QStringList lines;
     int status = 1;
     switch (mode) {
-    case DataMode::Spectrum: status = Spectrum(o, table, json, lines); break;
-    case DataMode::Kinetics: status = Kinetics(o, table, json, lines); break;
-    case DataMode::Beer: status = Beer(o, table, json, lines); break;
-    case DataMode::Unknown:
+    case MeasureMode::Spectre: status = Spectrum(o, table, json, lines); break;
+    case MeasureMode::Cinetique: status = Kinetics(o, table, json, lines); break;
+    case MeasureMode::Beer: status = Beer(o, table, json, lines); break;
+    case MeasureMode::None:
         return Fail(o.file, QStringLiteral("mode du fichier inconnu : indiquez --mode spectrum, kinetics ou beer"));
     }
     if (status != 0)

@@ -12,7 +12,7 @@ namespace vandoral {
 struct AnalyseOptions {
     QString file;
     bool json = false;
-    DataMode mode = DataMode::Unknown; // Unknown: told by the file's header lines
+    MeasureMode mode = MeasureMode::None; // Unknown: told by the file's header lines
     std::vector<double> unknowns;      // absorbances of unknowns (Beer-Lambert)
 };
 

@@ -257,7 +257,7 @@ int Scan(TspectroVandoral &spectro, QtSerialLine &line, const Options &o, const 
               + ToCp(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")))
         : ToCp(o.comment);
     FileRequest request;
-    request.kind = BlockKind::Spectre;
+    request.kind = MeasureMode::Spectre;
     request.graph = &graphe;
     request.comment = comment;
     if (o.out.isEmpty()) {
@@ -357,7 +357,7 @@ int main(int argc, char **argv)
             QString m;
             ok = value(m);
             o.analyse.mode = ParseDataMode(m.toStdString());
-            ok = ok && o.analyse.mode != DataMode::Unknown;
+            ok = ok && o.analyse.mode != MeasureMode::None;
         } else if (a == QLatin1String("--unknown")) {
             QString t;
             ok = value(t);
