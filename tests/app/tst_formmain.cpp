@@ -10,13 +10,16 @@
 #include "scripteddialogs.h"
 #include "siminstrument.h"
 #include "driver.h"
+#include "exportwindow.h"
 #include "mainwindow.h"
+#include "pagedialog.h"
 #include "qtserialline.h"
 #include "qtext.h"
 #include "startup.h"
 #include "tradform.h"
 
 #include <QComboBox>
+#include <QScopeGuard>
 #include <QLabel>
 #include <QPushButton>
 #include <QToolButton>
@@ -148,6 +151,8 @@ private slots:
     void closeInControlSendsRelease();
     void mainWindowDuringAMeasurement_data();
     void mainWindowDuringAMeasurement();
+    void quitWithTheClipboardChecked_data();
+    void quitWithTheClipboardChecked();
     void quitDuringSearch();
     void quitDuringTakeControl();
     void instrumentFoundAgainAfterItWasLost();
@@ -446,6 +451,55 @@ void TestFormMain::mainWindowDuringAMeasurement()
     if (mode == "spectre")
         expected << QStringLiteral("question:Sauvegarde ?");
     QCOMPARE(b.dialogs.asked.filter("question:"), expected);
+}
+
+void TestFormMain::quitWithTheClipboardChecked_data()
+{
+    QTest::addColumn<bool>("named");
+    QTest::newRow("a file named") << true;
+    QTest::newRow("the save dialog cancelled") << false;
+}
+
+void TestFormMain::quitWithTheClipboardChecked()
+{
+    // "Quitter", "Sauvegarde ?", "Oui" with "vers presse papiers" checked: the
+    // clipboard would end with the program, so the spectrum goes to a file;
+    // without one it stays in its journal, offered at the next start.
+    QFETCH(bool, named);
+    Bench b(1);
+    TConstanteDlg constante;
+    ConstanteDlg = &constante;
+    TFormDDE dde(&constante);
+    dde.Wait = [](int) {};
+    dde.ServiceApplication = QStringLiteral("/nonexistent/tabvista");
+    const auto unset = qScopeGuard([] { ConstanteDlg = nullptr; });
+    b.Sim(1);
+    b.Start();
+    QVERIFY(Spectro->Controlled);
+    b.form->SpectreMinMaxBtn->click();
+    TTraceSpectre &w = *b.spectreForm;
+    w.BlancBtnClick();
+    QTRY_VERIFY_WITH_TIMEOUT(w.Session.BlancFait && !Spectro->Busy, 5000);
+    w.SpectreBtnClick();
+    QTRY_VERIFY_WITH_TIMEOUT(w.Session.Graphe.PointCount == 471 && !Spectro->Busy, 5000);
+    const QString journal = w.JournalPath();
+    QVERIFY(QFile::exists(journal));
+    w.ClipM->setChecked(true); // checked, not run
+    QCOMPARE(w.SaveTag(), SaveTarget::Clipboard);
+    const QString file = b.dir.filePath("spectre");
+    b.dialogs.saveName = named ? file : QString();
+    b.dialogs.answers = {true};
+    b.dialogs.asked.clear();
+    b.form->ExitBtn->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!b.form->isVisible(), 5000);
+    QStringList expected{QStringLiteral("question:Sauvegarde ?")};
+    QCOMPARE(b.dialogs.asked.filter("question:"), expected);
+    QVERIFY2(b.dialogs.asked.filter("save:").size() == 1, qPrintable(b.dialogs.asked.join(" / ")));
+    QCOMPARE(QFile::exists(file + ".TXT"), named);
+    QCOMPARE(QFile::exists(journal), !named);
+    // A spectrum put on the clipboard while the program goes on counts as
+    // saved: the window's choice stays the clipboard.
+    QCOMPARE(w.SaveTag(), SaveTarget::Clipboard);
 }
 
 void TestFormMain::quitDuringSearch()

@@ -1,6 +1,9 @@
 // The journals a session that did not end left, offered back at start-up:
 // "Oui" opens the window with the data as they were, unsaved and saveable;
-// "Non" moves the journal to "abandonnes"; a newer format is left alone.
+// "Non" moves the journal to "abandonnes"; a newer format is left alone; a
+// journal another copy of the program is writing is never offered, moved or
+// written, and is offered once that copy is gone.
+#include "beeroptions.h"
 #include "beerwindow.h"
 #include "fileio.h"
 #include "kineticswindow.h"
@@ -57,6 +60,7 @@ private slots:
     void measuredDataComeBack_data();
     void measuredDataComeBack();
     void newerFormatIsLeftAlone();
+    void anotherCopysJournalIsLeftAlone();
 };
 
 void TestRecovery::yesBringsTheRunBack()
@@ -120,6 +124,7 @@ void TestRecovery::measuredDataComeBack_data()
     QTest::addColumn<QString>("mode");
     QTest::newRow("a spectrum") << "spectre";
     QTest::newRow("a series of three standards") << "beer";
+    QTest::newRow("a series whose unit was changed") << "beer, unit";
 }
 
 void TestRecovery::measuredDataComeBack()
@@ -158,6 +163,18 @@ void TestRecovery::measuredDataComeBack()
                 QVERIFY(b.WaitIdle());
                 measured.push_back(first.beer.Session.Standards[std::size_t(i)].Abs);
             }
+            if (mode == "beer, unit") {
+                // The quantity and its range changed after the standards.
+                b.dialogs.execute = [](QDialog &d) {
+                    auto &dlg = static_cast<TModeBeerDlg &>(d);
+                    dlg.EditNom->setText("C");
+                    dlg.EditUnite->setText("mmol/L");
+                    dlg.EditMax->setText("20");
+                    return dlg.OKBtnClick();
+                };
+                first.beer.AcquisitionItemClick();
+                QCOMPARE(first.beer.Session.BeerGraph.WorldX.Unit, std::string("mmol/L"));
+            }
         }
     }
     QCOMPARE(int(measured.size()), mode == "spectre" ? 471 : 3);
@@ -182,6 +199,14 @@ void TestRecovery::measuredDataComeBack()
             QCOMPARE(next.beer.Session.Standards[std::size_t(i)].Abs, measured[std::size_t(i)]);
         }
         QVERIFY(next.beer.Session.AsksSave());
+        const Tmonde &x = next.beer.Session.BeerGraph.WorldX;
+        if (mode == "beer, unit") {
+            QCOMPARE(x.Name, std::string("C"));
+            QCOMPARE(x.Unit, std::string("mmol/L"));
+            QCOMPARE(x.Max, 20.0);
+        } else {
+            QCOMPARE(x.Unit, std::string("mol/L"));
+        }
     }
 }
 
@@ -195,6 +220,56 @@ void TestRecovery::newerFormatIsLeftAlone()
     QVERIFY(b.dialogs.asked[0].startsWith("message:Le journal de secours"));
     QVERIFY(QFile::exists(w.spectre.JournalPath()));
     QVERIFY(!w.spectre.isVisible());
+}
+
+void TestRecovery::anotherCopysJournalIsLeftAlone()
+{
+    // Two copies of the program share one journal folder (a teacher's home
+    // on two computers): the other copy is writing a kinetics run.
+    ModeBench b;
+    Windows w(b);
+    const QString common = TModeForm::JournalPathOf(QStringLiteral("WindowC"));
+    Write(common, KineticsJournal());
+    JournalWriter other;
+    std::string error;
+    QVERIFY2(other.Reopen(ToPath(common), &error), error.c_str());
+    std::string before;
+    QCOMPARE(ReadWholeFile(ToPath(common), before), FileState::Read);
+    other.Close();
+    QVERIFY(other.Reopen(ToPath(common), &error)); // held again, as it was
+    OfferJournals(nullptr, w.spectre, w.cinetique, w.beer);
+    QVERIFY(b.dialogs.asked.isEmpty());
+    QVERIFY(!w.cinetique.isVisible());
+    QVERIFY(!QDir(AbandonedFolder(common)).exists());
+    // This copy's kinetics window writes a journal of its own beside it.
+    const QString mine = w.cinetique.JournalPath();
+    QVERIFY(mine != common);
+    QVERIFY2(mine.endsWith(QStringLiteral("-%1.journal").arg(QCoreApplication::applicationPid())), qPrintable(mine));
+    // The other copy dies: its run is offered to the next start, once, and
+    // taken back there, its journal going on in that window.
+    other.Close();
+    std::string after;
+    QCOMPARE(ReadWholeFile(ToPath(common), after), FileState::Read);
+    QCOMPARE(after, before);
+    Windows next(b);
+    b.dialogs.answers = {true};
+    OfferJournals(nullptr, next.spectre, next.cinetique, next.beer);
+    QCOMPARE(b.dialogs.asked.size(), 1);
+    QVERIFY(b.dialogs.asked[0].contains(QString::fromUtf8("Une cinétique de 3 points")));
+    QCOMPARE(int(next.cinetique.Session.GrapheCinetique.PointCount), 3);
+    QCOMPARE(next.cinetique.JournalFile(), common);
+    QVERIFY(JournalWriter::InUse(ToPath(common)));
+    // A journal a dead copy wrote under its own name is offered as well.
+    Write(TModeForm::JournalFolderPath() + QStringLiteral("/WindowS-poste2-4242.journal"),
+          FormatJournalHeader({{"mode", "spectre"}, {"debut", "10/12/2026 11:00:00"}})
+              + FormatJournalRecord({"spectre", {"330", "0.1", "0.2", "0.3"}}));
+    Windows third(b);
+    b.dialogs.asked.clear();
+    b.dialogs.answers = {true};
+    OfferJournals(nullptr, third.spectre, third.cinetique, third.beer);
+    QCOMPARE(b.dialogs.asked.size(), 1);
+    QVERIFY(b.dialogs.asked[0].contains(QString::fromUtf8("Un spectre (")));
+    QCOMPARE(int(third.spectre.Session.Graphe.PointCount), 3);
 }
 
 QTEST_MAIN(TestRecovery)

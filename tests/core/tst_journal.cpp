@@ -1,6 +1,7 @@
-// The crash journal: numbers written and read back bit for bit, each mode's
-// records through a real file, journals torn at every byte, damaged and
-// foreign ones, and a journal that cannot be written.
+// The crash journal: numbers and texts written and read back bit for bit,
+// each mode's records through a real file, journals torn at every byte,
+// damaged and foreign ones, a journal that cannot be written, and a journal
+// that belongs to the writer holding it until that writer closes or dies.
 #include "fileio.h"
 #include "journal.h"
 #include "numtext.h"
@@ -9,6 +10,12 @@
 
 #include <cfloat>
 #include <cstring>
+
+#ifndef _WIN32
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 using namespace vandoral;
 
@@ -204,6 +211,99 @@ TEST_CASE("a journal that cannot be written says why and closes")
     REQUIRE(!w.IsOpen());
 #endif
 }
+
+TEST_CASE("texts as record fields")
+{
+    for (const std::string &text : {std::string(), std::string("mol/L"), std::string("concentration molaire"),
+                                   std::string("100 % et %20"), std::string("\xB5mol/L\r\nligne"),
+                                   std::string(" "), std::string("%")}) {
+        CAPTURE(text);
+        const std::string field = JournalText(text);
+        REQUIRE(!field.empty());
+        REQUIRE(field.find(' ') == std::string::npos);
+        REQUIRE(field.find('\n') == std::string::npos);
+        std::string back = "x";
+        REQUIRE(ReadJournalText(field, back));
+        REQUIRE(back == text);
+        // Through a whole record and its parser.
+        const JournalRecord r{"axe", {"0", "10", field, field, field}};
+        const JournalContents j = ParseJournal(FormatJournalHeader({{"mode", "beer"}}) + FormatJournalRecord(r));
+        REQUIRE(j.records.size() == 1);
+        REQUIRE(!j.damaged);
+    }
+    std::string t;
+    for (const char *bad : {"", "%2", "%G0", "a%"})
+        REQUIRE(!ReadJournalText(bad, t));
+}
+
+TEST_CASE("a journal belongs to the writer that holds it")
+{
+    TempDir dir;
+    const std::string path = dir.filePath("WindowC.journal");
+    JournalWriter first;
+    std::string error;
+    REQUIRE(first.Open(path, KineticsHeader, &error));
+    REQUIRE(first.Append(KineticsRecords[0], &error));
+    REQUIRE(JournalWriter::InUse(path));
+    // Another writer (another copy of the program, here or on a computer
+    // sharing the folder) neither empties it nor goes on with it.
+    JournalWriter second;
+    REQUIRE(!second.Open(path, KineticsHeader, &error));
+    REQUIRE(error == JournalWriter::InUseText);
+    REQUIRE(!second.IsOpen());
+    REQUIRE(!second.Reopen(path, &error));
+    REQUIRE(first.Append(KineticsRecords[1], &error));
+    first.Close();
+    std::string bytes;
+    REQUIRE(ReadWholeFile(path, bytes) == FileState::Read);
+    REQUIRE(bytes == Bytes(KineticsHeader, {KineticsRecords[0], KineticsRecords[1]}));
+    // Its writer gone, the journal is free: another writer goes on with it,
+    // and holds it in turn.
+    REQUIRE(!JournalWriter::InUse(path));
+    REQUIRE(second.Reopen(path, &error));
+    REQUIRE(JournalWriter::InUse(path));
+    REQUIRE(!first.Reopen(path, &error));
+    second.End();
+    REQUIRE(!FileExists(path));
+}
+
+#ifndef _WIN32
+TEST_CASE("a writer killed frees its journal, whole")
+{
+    TempDir dir;
+    const std::string path = dir.filePath("WindowC.journal");
+    int ready[2];
+    REQUIRE(::pipe(ready) == 0);
+    const pid_t child = ::fork();
+    REQUIRE(child >= 0);
+    if (child == 0) {
+        // The other copy: writes two points, says so, and waits to be killed.
+        JournalWriter w;
+        std::string e;
+        const bool ok = w.Open(path, KineticsHeader, &e) && w.Append(KineticsRecords[0], &e)
+                        && w.Append(KineticsRecords[1], &e);
+        const char c = ok ? '1' : '0';
+        if (::write(ready[1], &c, 1) != 1)
+            ::_exit(2);
+        for (;;)
+            ::pause();
+    }
+    ::close(ready[1]);
+    char c = 0;
+    REQUIRE(::read(ready[0], &c, 1) == 1);
+    ::close(ready[0]);
+    REQUIRE(c == '1');
+    REQUIRE(JournalWriter::InUse(path));
+    ::kill(child, SIGKILL);
+    int status = 0;
+    REQUIRE(::waitpid(child, &status, 0) == child);
+    REQUIRE(WIFSIGNALED(status));
+    REQUIRE(!JournalWriter::InUse(path));
+    std::string bytes;
+    REQUIRE(ReadWholeFile(path, bytes) == FileState::Read);
+    REQUIRE(bytes == Bytes(KineticsHeader, {KineticsRecords[0], KineticsRecords[1]}));
+}
+#endif
 
 TEST_CASE("a journal ended is gone; one closed stays")
 {

@@ -498,6 +498,13 @@ void TestKinetics::journalOfARun()
     }
     QCOMPARE(j.Value("lambda"), std::string("545"));
     QCOMPARE(j.Value("deux"), std::string("1"));
+    // Copied to the clipboard the run stays unsaved, so its journal stays:
+    // were the program killed now, the next start would offer it back.
+    w.ClipM->trigger();
+    QVERIFY(!w.Session.Sauve);
+    QVERIFY(QFile::exists(w.JournalPath()));
+    QCOMPARE(ReadWholeFile(ToPath(w.JournalPath()), bytes), FileState::Read);
+    QCOMPARE(JournalCount(ParseJournal(bytes)), 6);
     b.dialogs.saveName = b.dir.filePath("run");
     w.FileM->trigger();
     QVERIFY(w.Session.Sauve);

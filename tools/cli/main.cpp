@@ -12,6 +12,7 @@
 #include "ports.h"
 #include "qtdriverenv.h"
 #include "qtext.h"
+#include "tracesession.h"
 #include "qtserialline.h"
 #include "search.h"
 #include "xlsxfile.h"
@@ -196,46 +197,41 @@ int Scan(TspectroVandoral &spectro, QtSerialLine &line, const Options &o, const 
                                            : FromCp("le spectro ne r\xE9pond pas \xE0 la commande CONTROL"));
     spectro.BinaryScan = o.binary;
 
-    bool done = false;
-    spectro.SetRef([&] { done = true; });
+    // The spectrum window's own session: the same blank, scan and storing.
+    TTraceSession session(spectro, &spectro);
+    bool done = false, lost = false;
+    session.OnEvent = [&](SessionEvent e, int) {
+        if (e == SessionEvent::BlankEnded || e == SessionEvent::Ended)
+            done = true;
+        else if (e == SessionEvent::GivenUp)
+            lost = true;
+    };
+    if (!session.StartBlank())
+        return failed(QStringLiteral("le spectro est occupé"));
     if (!WaitFor(done, spectro, line, 30))
         return failed(interrupted ? QStringLiteral("interrompu")
                       : !line.IsOpen() ? QStringLiteral("liaison perdue: ") + line.ErrorString()
-                      : spectro.Busy   ? QStringLiteral("pas de fin du blanc")
-                                       : QStringLiteral("blanc: ") + FromCp(spectro.LastMessage));
-    if (!spectro.LastMessage.empty())
+                      : spectro.Busy || lost ? QStringLiteral("pas de fin du blanc")
+                                             : QStringLiteral("blanc: ") + FromCp(spectro.LastMessage));
+    if (!session.BlancFait || !spectro.LastMessage.empty())
         return failed(QStringLiteral("blanc: ") + FromCp(spectro.LastMessage));
 
-    Tgraphe graphe;
-    graphe.WorldX.Name = "Lambda";
-    graphe.WorldX.Unit = "nm";
-    graphe.WorldX.LongName = "Longueur d'onde";
-    graphe.WorldY.Name = "A";
     done = false;
-    long long received = 0, readable = 0;
-    spectro.Scan(
-        [&](std::int32_t lambda, double a) {
-            ++received;
-            if (a != MissingValue)
-                ++readable;
-            if (graphe.PointCount >= GraphCapacity)
-                return;
-            graphe.X[graphe.PointCount] = lambda;
-            graphe.Curve1.Y[graphe.PointCount] = a;
-            ++graphe.PointCount;
-        },
-        [&] { done = true; });
+    if (!session.StartScan(spectro.LambdaMin, spectro.LambdaMax))
+        return failed(QStringLiteral("le spectro est occupé"));
+    const Tgraphe &graphe = session.Graphe;
     if (!WaitFor(done, spectro, line, o.timeout))
         return failed(interrupted      ? QStringLiteral("interrompu")
                       : !line.IsOpen() ? QStringLiteral("liaison perdue: ") + line.ErrorString()
                                        : QStringLiteral("spectre interrompu après %1 points : %2")
                                              .arg(graphe.PointCount)
-                                             .arg(spectro.Busy ? QStringLiteral("pas de fin du spectre")
-                                                               : FromCp(spectro.LastMessage)));
+                                             .arg(spectro.Busy || lost ? QStringLiteral("pas de fin du spectre")
+                                                                       : FromCp(spectro.LastMessage)));
     if (!spectro.LastMessage.empty())
         return failed(QStringLiteral("spectre: ") + FromCp(spectro.LastMessage));
     // A spectrum the model cannot have sent is not written as if it were one.
     const long long expected = static_cast<long long>(spectro.LambdaMax) - spectro.LambdaMin + 1;
+    const long long received = session.Received(), readable = session.Readable();
     if (readable == 0)
         return failed(QStringLiteral("spectre sans aucune valeur lisible (%1 reçues)").arg(received));
     if (received > expected)
