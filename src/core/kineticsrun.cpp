@@ -106,7 +106,7 @@ bool TCinetiqueRun::StartBlank()
 
 bool TCinetiqueRun::TakePoint()
 {
-    if (!BeginPoint(instrument_.IsBusy()))
+    if (Etat != EtatCinetique::Acquisition || !BeginPoint(instrument_.IsBusy()))
         return false;
     if (!instrument_.Scan([this](std::int32_t l, double a) { ValeurRecue(l, a); }, [this] { ScanDone(); },
                           [this] { GivenUp(); })) {
@@ -118,6 +118,9 @@ bool TCinetiqueRun::TakePoint()
 
 void TCinetiqueRun::TimerFired()
 {
+    // A tick that was already on its way when the pacing stopped takes nothing.
+    if (!TimerRunning())
+        return;
     Tick();
     Fire(SessionEvent::Pace);
     TakePoint();

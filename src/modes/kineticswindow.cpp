@@ -39,7 +39,8 @@ QString Duration(double seconds)
 
 TCinetiqueForm::TCinetiqueForm(QWidget *parent)
     : TModeForm(QStringLiteral("Cinétique suivie par spectrophotométrie"), QStringLiteral("WindowC"), parent),
-      Session(*Spectro, *Spectro, [this] { return clock_.nsecsElapsed() / 1e9 / TimeScale; })
+      Session(*Spectro, *Spectro,
+              [this] { return RunClock ? RunClock() : clock_.nsecsElapsed() / 1e9 / TimeScale; })
 {
     clock_.start();
     Session.OnEvent = [this](SessionEvent e, int value) { SessionChanged(e, value); };
@@ -113,11 +114,14 @@ void TCinetiqueForm::Connect()
         RedrawPanel();
         Edit1->setFocus();
     });
-    connect(&TimerSpectre, &QTimer::timeout, this, [this] {
-        Session.TimerFired();
-        RafraichitControle(); // busy or not, the connect buttons follow
-    });
+    connect(&TimerSpectre, &QTimer::timeout, this, &TCinetiqueForm::TimerSpectreTimer);
     connect(&TimerHorloge, &QTimer::timeout, this, [this] { PanelDuree->setText(Duration(Session.Elapsed())); });
+}
+
+void TCinetiqueForm::TimerSpectreTimer()
+{
+    Session.TimerFired();
+    RafraichitControle(); // busy or not, the connect buttons follow
 }
 
 // ---- state ----------------------------------------------------------------

@@ -32,6 +32,11 @@ public:
     // and the run's clock at real time divided by it. Tests shorten runs with
     // it; the program keeps 1.
     double TimeScale = 1.0;
+    // The run's clock in seconds, when set; else the real time divided by
+    // TimeScale. Tests step it by hand, firing the pacing timer themselves.
+    std::function<double()> RunClock;
+    // The pacing timer's tick: the run's next point.
+    void TimerSpectreTimer();
     // The run and its rules.
     TCinetiqueRun Session;
 

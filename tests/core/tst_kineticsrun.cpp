@@ -325,6 +325,12 @@ TEST_CASE("stop")
         REQUIRE(r.run.Etat == EtatCinetique::Arrete);
         REQUIRE(r.run.GrapheCinetique.PointCount == (row.duringScan ? 2 : 1));
         REQUIRE(!r.run.ArretDemande);
+        // A tick already on its way when the run stopped takes nothing.
+        const int scans = r.instrument.Scans;
+        r.run.TimerFired();
+        r.run.CatchUp();
+        REQUIRE(r.instrument.Scans == scans);
+        REQUIRE(!r.run.Pending());
     }
 }
 

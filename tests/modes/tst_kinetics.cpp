@@ -30,7 +30,7 @@ using vandoral::sim::SimOptions;
 
 namespace {
 
-// 8 s of the run in 200 ms.
+// 8 s of the run in 200 ms, for the runs that go at the program's own pace.
 constexpr double Scale = 1.0 / 40;
 
 void Show(TCinetiqueForm &w)
@@ -44,11 +44,20 @@ void Show(TCinetiqueForm &w)
 }
 
 // A window over the bench, shown, blank done, with the run's parameters.
+// `stepped`: the run's clock moves only when the test says, and the test
+// fires the pacing timer itself (the timer, armed on that clock, would wait
+// for days): a point follows the previous one as soon as its scan is over,
+// at its nominal time. Else the run goes at the program's own pace, scaled.
 struct Kinetics {
-    Kinetics(ModeBench &b, int nombre = 5, int deltat = 8)
+    Kinetics(ModeBench &b, int nombre = 5, int deltat = 8, bool stepped = true) : bench(b), stepped(stepped)
     {
         b.Attach(w);
-        w.TimeScale = Scale;
+        if (stepped) {
+            w.TimeScale = 1e3;
+            w.RunClock = [this] { return now; };
+        } else {
+            w.TimeScale = Scale;
+        }
         Show(w);
         w.NbreSE->setValue(nombre);
         w.DeltatSE->setValue(deltat);
@@ -57,16 +66,35 @@ struct Kinetics {
         w.BlancBtnClick();
         ok = b.WaitIdle() && w.Session.Etat == EtatCinetique::Pret;
     }
+    // The run's clock moved to its next tick, and the tick fired.
+    void Tick()
+    {
+        now += w.Session.SecondsToTick();
+        w.TimerSpectreTimer();
+    }
+    // Waits until `done`, ticking whenever a point has ended (stepped).
+    bool Until(const std::function<bool()> &done, int ms = 20000)
+    {
+        QElapsedTimer t;
+        t.start();
+        while (!done() && t.elapsed() < ms) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            if (stepped && w.Session.Etat == EtatCinetique::Acquisition && w.Session.TimerRunning()
+                && !w.Session.Pending() && !bench.spectro->Busy && !done())
+                Tick();
+        }
+        return done();
+    }
     // Starts a run and waits until it has ended (state 2).
     bool Run(int ms = 20000)
     {
         w.StartBtnClick();
-        QElapsedTimer t;
-        t.start();
-        while (w.Session.Etat == EtatCinetique::Acquisition && t.elapsed() < ms)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        return w.Session.Etat == EtatCinetique::Arrete;
+        return Until([this] { return w.Session.Etat != EtatCinetique::Acquisition; }, ms)
+               && w.Session.Etat == EtatCinetique::Arrete;
     }
+    ModeBench &bench;
+    const bool stepped;
+    double now = 0;
     TCinetiqueForm w;
     bool ok = false;
 };
@@ -134,7 +162,7 @@ void TestKinetics::runAtOneOrTwoWavelengths()
     QFETCH(bool, two);
     ModeBench b(Reaction);
     QVERIFY(b.started);
-    Kinetics k(b);
+    Kinetics k(b, 5, 8, false); // the dye fades at the simulator's real pace
     QVERIFY(k.ok);
     TCinetiqueForm &w = k.w;
     QCOMPARE(w.DureeEdit->text(), QString("00:00:40"));
@@ -146,7 +174,7 @@ void TestKinetics::runAtOneOrTwoWavelengths()
     QCOMPARE(w.AbsLCDbis->isVisible(), two);
     QCOMPARE(w.LabelAbsBis->isVisible(), two); // with its display, exactly
     QVERIFY(!w.LambdaSE->isEnabled());
-    QTRY_COMPARE_WITH_TIMEOUT(int(w.Session.Etat), int(EtatCinetique::Arrete), 10000);
+    QVERIFY(k.Until([&] { return w.Session.Etat == EtatCinetique::Arrete; }));
     // Nombre + 1 points at the nominal times.
     QCOMPARE(int(w.Session.GrapheCinetique.PointCount), 6);
     for (int i = 0; i < 6; ++i)
@@ -181,14 +209,16 @@ void TestKinetics::stopDuringAScan()
 {
     ModeBench b([](SimOptions &o) {
         Reaction(o);
-        o.charMicros = 1e6 / 960.0 / 4; // a scan takes about a second
+        o.charMicros = 1e6 / 960.0 / 16; // a scan takes about a quarter of a second
     });
     QVERIFY(b.started);
     Kinetics k(b, 20);
     QVERIFY(k.ok);
     TCinetiqueForm &w = k.w;
     w.StartBtnClick();
-    QTRY_VERIFY_WITH_TIMEOUT(w.Session.GrapheCinetique.PointCount == 1 && b.spectro->Busy, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(w.Session.GrapheCinetique.PointCount == 1 && !b.spectro->Busy, 10000);
+    k.Tick(); // the second point's scan
+    QVERIFY(b.spectro->Busy);
     b.dialogs.asked.clear();
     w.StopBtn->click();
     QCOMPARE(b.dialogs.asked, QStringList{QString::fromUtf8("message:Attendre la fin d'acquisition du point courant")});
@@ -198,7 +228,8 @@ void TestKinetics::stopDuringAScan()
     QTRY_COMPARE_WITH_TIMEOUT(int(w.Session.Etat), int(EtatCinetique::Arrete), 10000);
     QCOMPARE(int(w.Session.GrapheCinetique.PointCount), 2);
     QVERIFY(w.Session.GrapheCinetique.Curve1.Y[1] != MissingValue);
-    QTest::qWait(500);
+    k.Tick(); // a tick that would still come takes nothing
+    QTest::qWait(100);
     QCOMPARE(b.sim->CountOf("SCANBIN"), 2);
 }
 
@@ -224,7 +255,7 @@ void TestKinetics::closingQuestions()
     b.spectro->Nombre = static_cast<std::uint16_t>(nombre); // fewer than the up-down allows
     if (running) {
         w.StartBtnClick();
-        QTRY_VERIFY(w.Session.GrapheCinetique.PointCount >= 1);
+        QVERIFY(k.Until([&] { return w.Session.GrapheCinetique.PointCount >= 1; }));
     } else {
         QVERIFY(k.Run());
         QCOMPARE(int(w.Session.GrapheCinetique.PointCount), nombre + 1);
@@ -237,7 +268,7 @@ void TestKinetics::closingQuestions()
         QVERIFY(w.TimerSpectre.isActive());
         b.dialogs.answers = {true};
         w.close(); // at once, or when the point under way ends
-        QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 5000);
+        QVERIFY(k.Until([&] { return !w.isVisible(); }, 5000));
         QVERIFY(!w.TimerSpectre.isActive());
     }
 }
@@ -433,7 +464,7 @@ void TestKinetics::numberOfPointsKeepsThePace()
     // by a whole interval if it restarted the timer.
     ModeBench b(Reaction);
     QVERIFY(b.started);
-    Kinetics k(b, 20, 60); // 1.5 s between points here
+    Kinetics k(b, 20, 60, false); // the real timer, 1.5 s between points here
     QVERIFY(k.ok);
     TCinetiqueForm &w = k.w;
     w.StartBtnClick();
@@ -460,11 +491,11 @@ void TestKinetics::closingDuringARunAsksBothQuestions()
     QVERIFY(k.ok);
     TCinetiqueForm &w = k.w;
     w.StartBtnClick();
-    QTRY_VERIFY_WITH_TIMEOUT(w.Session.GrapheCinetique.PointCount >= 5, 10000);
+    QVERIFY(k.Until([&] { return w.Session.GrapheCinetique.PointCount >= 5; }));
     b.dialogs.asked.clear();
     b.dialogs.answers = {true, false};
     w.close();
-    QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 5000);
+    QVERIFY(k.Until([&] { return !w.isVisible(); }, 5000));
     QCOMPARE(b.dialogs.asked.filter("question:"),
              (QStringList{QString::fromUtf8("question:arrêt de l'acquisition en cours"), "question:Sauvegarde ?"}));
     // "Non": the points are knowingly discarded, from the window as from the
@@ -543,6 +574,7 @@ void TestKinetics::realTimeStampsAreNominal()
     ModeBench b(Reaction);
     QVERIFY(b.started);
     TCinetiqueForm w;
+    w.TimeScale = 1.0 / 8; // a second of the run in 125 ms: an early tick shows all the more
     b.Attach(w);
     Show(w);
     w.BlancBtnClick();
@@ -657,16 +689,18 @@ void TestKinetics::instrumentFaultsMidRun()
     QVERIFY(k.ok);
     TCinetiqueForm &w = k.w;
     w.StartBtnClick();
-    QTRY_VERIFY_WITH_TIMEOUT(b.spectro->LastMessage == TspectroVandoral::NoAnswerText, 5000);
+    QVERIFY(k.Until([&] { return b.spectro->LastMessage == TspectroVandoral::NoAnswerText; }, 5000));
     QCOMPARE(w.StatusText(), QString::fromUtf8("Le spectro ne répond plus"));
     if (fault == "silent") {
         // The run goes on with the next tick; the lost points are not recorded.
-        QTRY_VERIFY_WITH_TIMEOUT(b.sim->CountOf("SCANBIN") >= 4, 5000);
+        QVERIFY(k.Until([&] { return b.sim->CountOf("SCANBIN") >= 4; }, 5000));
     } else {
         // The line is gone: control is given up and no further scan is sent,
         // however many ticks come.
         QTRY_VERIFY_WITH_TIMEOUT(!b.spectro->Controlled, 2000);
-        QTest::qWait(int(3 * 8000 * Scale));
+        for (int i = 0; i < 3; ++i)
+            k.Tick();
+        QTest::qWait(50);
         QCOMPARE(b.sim->CountOf("SCANBIN"), 3);
     }
     QCOMPARE(int(w.Session.GrapheCinetique.PointCount), 2);
@@ -690,7 +724,7 @@ void TestKinetics::firstOrderFiguresOfARun()
         o.rate = 1.0;
     });
     QVERIFY(b.started);
-    Kinetics k(b, 12);
+    Kinetics k(b, 12, 8, false); // the reaction goes at the simulator's real pace
     QVERIFY(k.ok);
     TCinetiqueForm &w = k.w;
     QVERIFY(w.FitsLabel->isHidden());
