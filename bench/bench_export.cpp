@@ -40,21 +40,16 @@ void WriteOnce(const std::string &path, const std::string &bytes)
 
 int main()
 {
-    Tgraphe g;
-    g.WorldX.Name = "t";
-    g.WorldX.Unit = "s";
-    g.WorldX.LongName = "temps";
-    g.WorldY.Name = "A";
-    g.WorldY.LongName = "Absorbance";
-    for (int i = 0; i < GraphCapacity; ++i) {
-        g.X[i] = 8.0 * i;
-        g.Curve1.Y[i] = 1.2 * std::exp(-i / 400.0) + 0.0001 * (i % 7);
-        g.Curve2.Y[i] = 0.3 * (1 - std::exp(-i / 400.0)) + 0.0001 * (i % 5);
-    }
-    g.PointCount = GraphCapacity;
+    TDataSeries g;
+    g.XAxis = {"t", "s", "temps"};
+    g.YAxis = {"A", "", "Absorbance"};
+    g.Two = true;
+    for (int i = 0; i < GraphCapacity; ++i)
+        g.Append(8.0 * i, 1.2 * std::exp(-i / 400.0) + 0.0001 * (i % 7),
+                 0.3 * (1 - std::exp(-i / 400.0)) + 0.0001 * (i % 5));
     BlockRequest r;
     r.kind = MeasureMode::Cinetique;
-    r.graph = &g;
+    r.data = &g;
     r.twoCurves = true;
     r.versTabvista = true;
     r.programPath = "/usr/local/bin/vandoral";
@@ -74,7 +69,7 @@ int main()
     // The data file as the program saves it (temporary file, flush to disk, rename).
     FileRequest fr;
     fr.kind = MeasureMode::Cinetique;
-    fr.graph = &g;
+    fr.data = &g;
     fr.twoCurves = true;
     fr.comment = "bench";
     std::string error;

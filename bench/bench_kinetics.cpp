@@ -65,13 +65,13 @@ int main(int argc, char **argv)
     const double cpu0 = ThreadCpuSeconds();
     w.StartBtnClick();
     RunUntil([&] {
-        if (rss10 == 0 && w.Session.GrapheCinetique.PointCount >= 10) {
+        if (rss10 == 0 && w.Session.Points.Count() >= 10) {
             rss10 = ResidentKiB();
             cpu10 = ThreadCpuSeconds();
         }
-        if (rss750 == 0 && w.Session.GrapheCinetique.PointCount >= 750)
+        if (rss750 == 0 && w.Session.Points.Count() >= 750)
             rss750 = ResidentKiB();
-        if (rss1490 == 0 && w.Session.GrapheCinetique.PointCount >= 1490)
+        if (rss1490 == 0 && w.Session.Points.Count() >= 1490)
             rss1490 = ResidentKiB();
         return w.Session.Etat == EtatCinetique::Arrete;
     });
@@ -79,8 +79,8 @@ int main(int argc, char **argv)
     const long rss1500 = ResidentKiB();
     std::printf("%d points; CPU per point %.2f ms (points 10 to 1500: %.2f ms); resident %ld KiB at point 10, "
                 "%ld KiB at point 750, %ld KiB at point 1490 (%+.2f %%), %ld KiB after the end-of-run repaint\n",
-                int(w.Session.GrapheCinetique.PointCount), 1000 * (cpu - cpu0) / w.Session.GrapheCinetique.PointCount,
-                1000 * (cpu - cpu10) / (w.Session.GrapheCinetique.PointCount - 10), rss10, rss750, rss1490,
+                int(w.Session.Points.Count()), 1000 * (cpu - cpu0) / w.Session.Points.Count(),
+                1000 * (cpu - cpu10) / (w.Session.Points.Count() - 10), rss10, rss750, rss1490,
                 100.0 * (rss1490 - rss10) / rss10, rss1500);
     std::fflush(stdout);
 
@@ -93,7 +93,7 @@ int main(int argc, char **argv)
     w.ResetBtnClick();
     spectro.Nombre = 1;
     w.StartBtnClick();
-    RunUntil([&] { return w.Session.GrapheCinetique.PointCount == 1; }, 100);
+    RunUntil([&] { return w.Session.Points.Count() == 1; }, 100);
     QElapsedTimer wall;
     const double waitCpu0 = ThreadCpuSeconds();
     wall.start();

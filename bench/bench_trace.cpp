@@ -41,6 +41,6 @@ int main(int argc, char **argv)
     const double cpu = ThreadCpuSeconds() - cpu0;
     const double seconds = wall.elapsed() / 1000.0;
     std::printf("%d values in %.2f s on the wire; user-interface thread CPU %.3f s = %.2f %% (goal < 2 %%)\n",
-                int(w.Session.Graphe.PointCount), seconds, cpu, 100.0 * cpu / seconds);
-    return w.Session.Graphe.PointCount == 911 ? 0 : 1;
+                int(w.Session.Spectrum.Count()), seconds, cpu, 100.0 * cpu / seconds);
+    return w.Session.Spectrum.Count() == 911 ? 0 : 1;
 }

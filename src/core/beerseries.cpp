@@ -37,8 +37,14 @@ TBeerSeries::TBeerSeries(const TspectroVandoral &spectro, TInstrument &instrumen
     BeerGraph.WorldY.LongName = "Absorbance";
     BeerGraph.DrawMode = 2;
     BeerGraph.SetWorld(spectro.Mini, 0, spectro.Maxi, spectro.AbsMax);
+    Data.YAxis = {"A", "", "Absorbance"};
+    BeerGraph.Source = &Data;
     SetUpSpectrumGraph(SpectrumGraph, &spectro);
     SpectrumGraph.LabelY = false;
+    LastScan.XAxis = {"Lambda", "nm", "Longueur d'onde"};
+    LastScan.YAxis = Data.YAxis;
+    SpectrumGraph.Source = &LastScan;
+    Changed();
 }
 
 bool TBeerSeries::ShowsFit() const
@@ -73,12 +79,11 @@ void TBeerSeries::Fire(SessionEvent e, int value)
 
 void TBeerSeries::Changed()
 {
-    const int n = StandardCount();
-    for (int i = 0; i < n; ++i) {
-        BeerGraph.X[i] = Standards[i].Conc;
-        BeerGraph.Curve1.Y[i] = Standards[i].Abs;
-    }
-    BeerGraph.PointCount = static_cast<std::uint16_t>(n);
+    Data.Clear();
+    for (const BeerStandard &s : Standards)
+        Data.Append(s.Conc, s.Abs);
+    const Tmonde &x = BeerGraph.WorldX;
+    Data.XAxis = {x.Name, x.Unit, x.LongName};
     Refit();
 }
 
@@ -90,10 +95,10 @@ void TBeerSeries::Refit()
     // The statistics from two standards on, with the option on.
     Stats.reset();
     if (spectro_.Actif)
-        Stats = ComputeBeerStats(BeerGraph.X.data(), BeerGraph.Curve1.Y.data(), BeerGraph.PointCount);
+        Stats = ComputeBeerStats(Data.X.data(), Data.A.data(), Data.Count());
     if (!ShowsFit())
         return;
-    const BeerFit fit = FitThroughOrigin(BeerGraph.X.data(), BeerGraph.Curve1.Y.data(), BeerGraph.PointCount);
+    const BeerFit fit = FitThroughOrigin(Data.X.data(), Data.A.data(), Data.Count());
     Slope = fit.Slope;
     for (BeerUnknown &u : Unknowns)
         u.Conc = Slope == MissingValue ? MissingValue : u.Abs / Slope;
@@ -176,14 +181,10 @@ bool TBeerSeries::StartBlank()
 {
     if (Busy())
         return false;
-    measuring_ = Measure::Blank;
-    const std::uint16_t saved = SpectrumGraph.PointCount;
-    SpectrumGraph.PointCount = 0;
-    if (!instrument_.SetRef([this] { BlankEnded(); }, [this] { GivenUp(); })) {
-        measuring_ = Measure::None;
-        SpectrumGraph.PointCount = saved;
+    if (!instrument_.SetRef([this] { BlankEnded(); }, [this] { GivenUp(); }))
         return false;
-    }
+    measuring_ = Measure::Blank;
+    LastScan.Clear();
     return true;
 }
 
@@ -207,7 +208,7 @@ bool TBeerSeries::StartScan(Measure kind, int lambda)
     measuring_ = kind;
     measuredLambda_ = lambda;
     SpectrumMode = kind == Measure::Spectrum;
-    SpectrumGraph.PointCount = 0;
+    LastScan.Clear();
     // A scan that never reaches the wavelength cannot give an old value.
     if (!SpectrumMode)
         AbsAtLambda = MissingValue;
@@ -241,14 +242,11 @@ bool TBeerSeries::MeasureSpectrum()
 
 bool TBeerSeries::ScanPoint(std::int32_t lambda, double a)
 {
-    const int n = SpectrumGraph.PointCount;
+    const int n = LastScan.Count();
     if (lambda == measuredLambda_)
         AbsAtLambda = a;
-    if (n < GraphCapacity) {
-        SpectrumGraph.X[n] = lambda;
-        SpectrumGraph.Curve1.Y[n] = a;
-        SpectrumGraph.PointCount = static_cast<std::uint16_t>(n + 1);
-    }
+    if (n < GraphCapacity)
+        LastScan.Append(lambda, a);
     if (n == 0)
         Fire(SessionEvent::Value, 0);
     return n == 0;
@@ -350,7 +348,7 @@ void TBeerSeries::Reset()
         Sauve = false;
     Standards.clear();
     Unknowns.clear();
-    SpectrumGraph.PointCount = 0;
+    LastScan.Clear();
     Changed();
 }
 
@@ -368,7 +366,7 @@ void TBeerSeries::ApplyOptions()
     BeerGraph.WorldX.LongName = spectro_.Signif;
     BeerGraph.WorldX.Min = spectro_.Mini;
     BeerGraph.WorldX.Max = spectro_.Maxi;
-    Refit();
+    Changed();
 }
 
 // ---- scales ---------------------------------------------------------------------------

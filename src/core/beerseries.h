@@ -41,6 +41,8 @@ public:
     // Beer-Lambert settings, which the series reads as they stand; its
     // measurements made with `instrument`.
     TBeerSeries(const TspectroVandoral &spectro, TInstrument &instrument);
+    TBeerSeries(const TBeerSeries &) = delete; // its graphs draw its own series
+    TBeerSeries &operator=(const TBeerSeries &) = delete;
 
     // The window's listener: Value (the first value of a scan: 0), BlankEnded,
     // Ended (a standard, an unknown or the spectrum: see LastOutcome), GivenUp.
@@ -51,9 +53,13 @@ public:
 
     std::vector<BeerStandard> Standards;
     std::vector<BeerUnknown> Unknowns;
-    // The standards as the plot and the export read them (kept in step).
+    // The standards as the plot, the files and the blocks read them
+    // (concentration, absorbance, and the concentration axis's names), made
+    // anew at each change of the list; BeerGraph draws them.
+    TDataSeries Data;
     Tgraphe BeerGraph;
-    // The last scan, for the spectrum panel.
+    // The last scan, which SpectrumGraph draws in the spectrum panel.
+    TDataSeries LastScan;
     Tgraphe SpectrumGraph;
     // k of A = k·c: 0 before the first fit, MissingValue when the last fit
     // found no usable standard.

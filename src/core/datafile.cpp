@@ -57,7 +57,7 @@ bool DataFile::Ferme(std::string *error)
 
 DataSheet SheetOf(const FileRequest &r)
 {
-    const Tgraphe &g = *r.graph;
+    const TDataSeries &d = *r.data;
     const bool two = r.kind == MeasureMode::Cinetique && r.twoCurves;
     DataSheet sheet;
     auto texts = [&sheet](std::initializer_list<std::string> cells) {
@@ -77,20 +77,20 @@ DataSheet SheetOf(const FileRequest &r)
     case MeasureMode::Cinetique:
         texts({r.comment});
         if (two) {
-            texts({g.WorldX.Name, g.WorldY.Name, g.WorldY.Name + "2"});
-            texts({g.WorldX.Unit, g.WorldY.Unit, g.WorldY.Unit});
-            texts({g.WorldX.LongName, g.WorldY.LongName, g.WorldY.LongName});
+            texts({d.XAxis.Name, d.YAxis.Name, d.YAxis.Name + "2"});
+            texts({d.XAxis.Unit, d.YAxis.Unit, d.YAxis.Unit});
+            texts({d.XAxis.LongName, d.YAxis.LongName, d.YAxis.LongName});
         } else {
-            texts({g.WorldX.Name, g.WorldY.Name});
-            texts({g.WorldX.Unit, g.WorldY.Unit});
-            texts({g.WorldX.LongName, g.WorldY.LongName});
+            texts({d.XAxis.Name, d.YAxis.Name});
+            texts({d.XAxis.Unit, d.YAxis.Unit});
+            texts({d.XAxis.LongName, d.YAxis.LongName});
         }
         break;
     case MeasureMode::Beer:
         texts({"Loi de Beer-Lambert " + r.dateTime});
-        texts({g.WorldX.Name, g.WorldY.Name});
-        texts({g.WorldX.Unit, g.WorldY.Unit});
-        texts({g.WorldX.LongName, g.WorldY.LongName});
+        texts({d.XAxis.Name, d.YAxis.Name});
+        texts({d.XAxis.Unit, d.YAxis.Unit});
+        texts({d.XAxis.LongName, d.YAxis.LongName});
         break;
     }
     // A value that did not arrive leaves its field empty: a spreadsheet reads
@@ -98,10 +98,10 @@ DataSheet SheetOf(const FileRequest &r)
     auto field = [](double v, bool absorbance) {
         return v == MissingValue ? DataCell{} : DataCell{DataCell::Kind::Number, TexteNombreLocal(v), v, absorbance};
     };
-    for (int i = 0; i < g.PointCount; ++i) {
-        std::vector<DataCell> row{field(g.X[i], false), field(g.Curve1.Y[i], true)};
+    for (int i = 0; i < d.Count(); ++i) {
+        std::vector<DataCell> row{field(d.X[i], false), field(d.A[i], true)};
         if (two)
-            row.push_back(field(g.Curve2.Y[i], true));
+            row.push_back(field(d.A2[i], true));
         sheet.push_back(row);
     }
     return sheet;

@@ -23,7 +23,7 @@ std::string FinalFileName(const std::string &nomFichier, int filterIndex);
 
 struct FileRequest {
     MeasureMode kind = MeasureMode::Spectre;
-    const Tgraphe *graph = nullptr;
+    const TDataSeries *data = nullptr;
     bool twoCurves = false;  // kinetics with a second wavelength
     std::string comment;     // line 1 of spectrum and kinetics files
     std::string dateTime;    // in the Beer-Lambert file's line 1

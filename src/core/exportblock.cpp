@@ -15,6 +15,11 @@ std::string Num(double value, bool versTabvista)
 
 } // namespace
 
+BlockStyle StyleOf(const Tgraphe &g)
+{
+    return {g.MarkerSize, g.Grid, g.Curve1.Color, g.Curve2.Color, g.DrawMode};
+}
+
 std::string LigneValue(int drawMode)
 {
     switch (drawMode) {
@@ -27,7 +32,7 @@ std::string LigneValue(int drawMode)
 std::vector<std::string> BuildBlock(const BlockRequest &r, const PageInfo &page)
 {
     std::vector<std::string> lines;
-    const Tgraphe &g = *r.graph;
+    const TDataSeries &d = *r.data;
     const bool kinetics = r.kind == MeasureMode::Cinetique;
     const bool two = kinetics && r.twoCurves;
     // The kinetics block's lines may hold three columns; the others two.
@@ -44,9 +49,9 @@ std::vector<std::string> BuildBlock(const BlockRequest &r, const PageInfo &page)
     }
     add(page.comment, TextLimit);
 
-    const std::string xName = Cut(g.WorldX.Name, ShortTextLimit), yName = Cut(g.WorldY.Name, ShortTextLimit);
-    const std::string xUnit = Cut(g.WorldX.Unit, ShortTextLimit), yUnit = Cut(g.WorldY.Unit, ShortTextLimit);
-    const std::string xLong = Cut(g.WorldX.LongName, TextLimit), yLong = Cut(g.WorldY.LongName, TextLimit);
+    const std::string xName = Cut(d.XAxis.Name, ShortTextLimit), yName = Cut(d.YAxis.Name, ShortTextLimit);
+    const std::string xUnit = Cut(d.XAxis.Unit, ShortTextLimit), yUnit = Cut(d.YAxis.Unit, ShortTextLimit);
+    const std::string xLong = Cut(d.XAxis.LongName, TextLimit), yLong = Cut(d.YAxis.LongName, TextLimit);
     if (r.kind == MeasureMode::Spectre) {
         add(std::string(r.versTabvista ? std::string(1, LambdaMark) : std::string("Lambda")) + "\tA", limit);
         add("nm\t", limit);
@@ -57,10 +62,10 @@ std::vector<std::string> BuildBlock(const BlockRequest &r, const PageInfo &page)
         if (kinetics)
             add(xLong + "\t" + yLong + (two ? "\t" + yLong : ""), limit);
     }
-    for (int i = 0; i < g.PointCount; ++i) {
-        std::string line = Num(g.X[i], r.versTabvista) + "\t" + Num(g.Curve1.Y[i], r.versTabvista);
+    for (int i = 0; i < d.Count(); ++i) {
+        std::string line = Num(d.X[i], r.versTabvista) + "\t" + Num(d.A[i], r.versTabvista);
         if (two)
-            line += "\t" + Num(g.Curve2.Y[i], r.versTabvista);
+            line += "\t" + Num(d.A2[i], r.versTabvista);
         add(line, limit);
     }
     if (r.versTabvista) {
@@ -97,15 +102,16 @@ void AjouteConstante(std::vector<std::string> &lines, const PageInfo &page)
 
 void AjouteOptions(std::vector<std::string> &lines, const BlockRequest &r)
 {
-    const Tgraphe &g = *r.graph;
+    const TDataSeries &d = *r.data;
+    const BlockStyle &g = r.style;
     const bool two = r.kind == MeasureMode::Cinetique && r.twoCurves;
     auto option = [&](const char *keyword, std::initializer_list<std::string> values) {
         lines.push_back(std::string(1, MarqueEntete) + keyword);
         for (const auto &v : values)
             lines.push_back(v);
     };
-    const std::string xName = Cut(g.WorldX.Name, ShortTextLimit), yName = Cut(g.WorldY.Name, ShortTextLimit);
-    const std::string ligne = LigneValue(g.DrawMode);
+    const std::string xName = Cut(d.XAxis.Name, ShortTextLimit), yName = Cut(d.YAxis.Name, ShortTextLimit);
+    const std::string ligne = LigneValue(g.drawMode);
     const std::string motif = r.kind == MeasureMode::Spectre ? "0" : "5";
     if (two) {
         option("2 NOMX", {xName, xName});
@@ -114,14 +120,14 @@ void AjouteOptions(std::vector<std::string> &lines, const BlockRequest &r)
         option("1 NOMX", {xName});
         option("1 NOMY", {yName});
     }
-    option("1 DIMPOINT", {std::to_string(g.MarkerSize)});
-    option("1 GRILLE", {g.Grid ? "1" : "0"});
+    option("1 DIMPOINT", {std::to_string(g.markerSize)});
+    option("1 GRILLE", {g.grid ? "1" : "0"});
     if (two) {
-        option("2 COULEUR", {std::to_string(g.Curve1.Color), std::to_string(g.Curve2.Color)});
+        option("2 COULEUR", {std::to_string(g.color1), std::to_string(g.color2)});
         option("2 MOTIF", {motif, motif});
         option("2 LIGNE", {ligne, ligne});
     } else {
-        option("1 COULEUR", {std::to_string(g.Curve1.Color)});
+        option("1 COULEUR", {std::to_string(g.color1)});
         option("1 MOTIF", {motif});
         option("1 LIGNE", {ligne});
     }

@@ -1,5 +1,6 @@
 // The data blocks handed to the analysis program and put on the clipboard,
-// built from a graph and the page information.
+// built from a session's data, the way its graph draws them, and the page
+// information.
 #pragma once
 
 #include "graphker.h"
@@ -25,9 +26,19 @@ constexpr char MarqueEntete = '&';
 constexpr char LambdaMark = '\x88';
 
 
+// How the analysis program is to draw the data: as the window's graph does.
+struct BlockStyle {
+    int markerSize = 1;
+    bool grid = true;
+    TColor color1 = clBlue, color2 = clBlue;
+    int drawMode = 0;
+};
+BlockStyle StyleOf(const Tgraphe &graph);
+
 struct BlockRequest {
     MeasureMode kind = MeasureMode::Spectre;
-    const Tgraphe *graph = nullptr;
+    const TDataSeries *data = nullptr;
+    BlockStyle style;
     bool twoCurves = false;     // kinetics with a second wavelength
     bool versTabvista = false;  // towards the analysis program (else the clipboard)
     std::string programPath;    // line 1 towards the analysis program

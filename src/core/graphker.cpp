@@ -362,12 +362,31 @@ void Tgraphe::Draw()
     Canvas->Flush();
 }
 
+int Tgraphe::Count() const
+{
+    if (!Source)
+        return PointCount;
+    return std::min(Source->Count(), GraphCapacity);
+}
+
+const double *Tgraphe::Xs() const
+{
+    return Source ? Source->X.data() : X.data();
+}
+
+const double *Tgraphe::Ys(const Tcourbe &curve) const
+{
+    if (!Source)
+        return curve.Y.data();
+    return &curve == &Curve2 ? Source->A2.data() : Source->A.data();
+}
+
 void Tgraphe::CurveLines(const Tcourbe &curve)
 {
     bool penDown = false;
-    for (int i = 0; i < PointCount; ++i) {
+    for (int i = 0; i < Count(); ++i) {
         int px, py;
-        WorldToPixel(X[i], curve.Y[i], px, py);
+        WorldToPixel(Xs()[i], Ys(curve)[i], px, py);
         if (px == -1 || py == -1) {
             penDown = false;
         } else if (!penDown) {
@@ -381,7 +400,7 @@ void Tgraphe::CurveLines(const Tcourbe &curve)
 
 void Tgraphe::DrawLines()
 {
-    if (PointCount == 0)
+    if (Count() == 0)
         return;
     Canvas->SetPenStyle(PenStyle::Solid);
     Canvas->SetPenWidth(CurvePen);
@@ -395,12 +414,12 @@ void Tgraphe::DrawLines()
 
 void Tgraphe::DrawPolyline(const Tcourbe &curve)
 {
-    if (PointCount == 0)
+    if (Count() == 0)
         return;
     Canvas->SetPenStyle(PenStyle::Solid);
     Canvas->SetPenWidth(CurvePen);
     Canvas->SetPenColor(curve.Color);
-    DrawPath(X.data(), curve.Y.data(), PointCount);
+    DrawPath(Xs(), Ys(curve), Count());
 }
 
 void Tgraphe::DrawPath(const double *x, const double *y, int count)
@@ -425,7 +444,7 @@ void Tgraphe::DrawPath(const double *x, const double *y, int count)
 
 void Tgraphe::DrawMarkers()
 {
-    if (PointCount == 0)
+    if (Count() == 0)
         return;
     Canvas->SetPenStyle(PenStyle::Solid);
     Canvas->SetPenWidth(CurvePen);
@@ -434,9 +453,9 @@ void Tgraphe::DrawMarkers()
         if (!curve)
             continue;
         Canvas->SetPenColor(curve->Color);
-        for (int i = 0; i < PointCount; ++i) {
+        for (int i = 0; i < Count(); ++i) {
             int px, py;
-            WorldToPixel(X[i], curve->Y[i], px, py);
+            WorldToPixel(Xs()[i], Ys(*curve)[i], px, py);
             if (px != -1 && py != -1)
                 DrawMarker(px, py);
         }
@@ -452,19 +471,20 @@ void Tgraphe::DrawMarker(int px, int py)
 
 void Tgraphe::DrawPoint(std::uint16_t index, const Tcourbe &curve)
 {
-    if (!Canvas || index >= GraphCapacity)
+    // A series holds only the points it has; the graph's own arrays all of them.
+    if (!Canvas || index >= GraphCapacity || (Source && index >= Source->Count()))
         return;
     Canvas->SetPenColor(curve.Color);
     Canvas->SetPenStyle(PenStyle::Solid);
     int px, py;
-    WorldToPixel(X[index], curve.Y[index], px, py);
+    WorldToPixel(Xs()[index], Ys(curve)[index], px, py);
     if (px != -1 && py != -1) {
         Canvas->SetPenWidth(CurvePen);
         if (DrawMode == 2 || DrawMode == 3)
             DrawMarker(px, py);
         if (DrawMode != 2 && index > 0) {
             int qx, qy;
-            WorldToPixel(X[index - 1], curve.Y[index - 1], qx, qy);
+            WorldToPixel(Xs()[index - 1], Ys(curve)[index - 1], qx, qy);
             if (qx != -1 && qy != -1) {
                 Canvas->MoveTo(qx, qy);
                 Canvas->LineTo(px, py);
@@ -521,9 +541,10 @@ bool Tgraphe::Print(PrintHost &host)
 double Tgraphe::MaxY() const
 {
     double m = 0;
-    for (int i = 0; i < PointCount; ++i)
-        if (Curve1.Y[i] > m)
-            m = Curve1.Y[i];
+    const double *y = Ys(Curve1);
+    for (int i = 0; i < Count(); ++i)
+        if (y[i] > m)
+            m = y[i];
     return m;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "canvas.h"
+#include "dataseries.h"
 
 #include <array>
 #include <cstdint>
@@ -71,6 +72,12 @@ public:
     Tcourbe Curve1, Curve2;
     std::uint16_t PointCount = 0;
     std::array<double, GraphCapacity> X{};
+    // The points drawn: the series a session owns when it gave one (Curve1
+    // draws its A, Curve2 its A2), else the graph's own arrays above.
+    const TDataSeries *Source = nullptr;
+    int Count() const;
+    const double *Xs() const;
+    const double *Ys(const Tcourbe &curve) const;
     std::uint8_t DrawMode = 0;
     bool Curve2Visible = false;
     bool LabelY = true;

@@ -31,8 +31,14 @@ TCinetiqueRun::TCinetiqueRun(const TspectroVandoral &spectro, TInstrument &instr
     GrapheCinetique.WorldY.Name = "A";
     GrapheCinetique.WorldY.LongName = "Absorbance";
     GrapheCinetique.SetWorld(0, 0, spectro.Duree(), spectro.AbsMax);
+    Points.XAxis = {"t", "s", "temps"};
+    Points.YAxis = {"A", "", "Absorbance"};
+    GrapheCinetique.Source = &Points;
     SetUpSpectrumGraph(GrapheSpectre, &spectro);
     GrapheSpectre.LabelY = false;
+    LastScan.XAxis = {"Lambda", "nm", "Longueur d'onde"};
+    LastScan.YAxis = Points.YAxis;
+    GrapheSpectre.Source = &LastScan;
     interval_ = spectro.Deltat;
 }
 
@@ -57,7 +63,7 @@ bool TCinetiqueRun::CanReset(bool c) const
 bool TCinetiqueRun::CanSave() const
 {
     return Etat == EtatCinetique::Arrete
-           && (GrapheCinetique.PointCount >= 4 || (recovered_ && GrapheCinetique.PointCount > 0));
+           && (Points.Count() >= 4 || (recovered_ && !Points.Empty()));
 }
 
 bool TCinetiqueRun::WavelengthsEditable() const
@@ -184,11 +190,11 @@ bool TCinetiqueRun::SetEtat(EtatCinetique e)
     ComputeFigures();
     // A finished run: the vertical range fitted to its first curve.
     double top = spectro_.AbsMax;
-    if (GrapheCinetique.PointCount >= 4) {
+    if (Points.Count() >= 4) {
         top = 0;
-        for (int i = 0; i < GrapheCinetique.PointCount; ++i)
-            if (GrapheCinetique.Curve1.Y[i] != MissingValue)
-                top = std::max(top, GrapheCinetique.Curve1.Y[i]);
+        for (double a : Points.A)
+            if (a != MissingValue)
+                top = std::max(top, a);
     }
     if (top < 1.0)
         top = 1.0;
@@ -200,15 +206,12 @@ void TCinetiqueRun::BlankStarted()
 {
     recovered_ = false;
     pending_ = Operation::Blank;
-    GrapheCinetique.PointCount = 0;
+    Points.Clear();
     ArretDemande = false;
     BlancFait = false;
     GrapheCinetique.WorldX.Max = spectro_.Duree();
     GrapheCinetique.WorldY.Max = spectro_.AbsMax;
     GrapheSpectre.WorldY.Max = spectro_.AbsMax;
-    // The nominal time axis; each point overwrites its own entry.
-    for (int i = 0; i < GraphCapacity; ++i)
-        GrapheCinetique.X[i] = double(spectro_.Deltat) * i;
 }
 
 void TCinetiqueRun::BlankEnded(bool ok)
@@ -224,7 +227,8 @@ void TCinetiqueRun::Start()
 {
     recovered_ = false;
     Sauve = false;
-    GrapheCinetique.PointCount = 0;
+    Points.Clear();
+    Points.Two = LambdaBisSuivie;
     ArretDemande = false;
     TopManque = false;
     GrapheCinetique.Curve2Visible = LambdaBisSuivie;
@@ -256,13 +260,9 @@ bool TCinetiqueRun::BeginPoint(bool busy)
         nextTick_ = debut_ + interval_;
     }
     TempsPoint = Elapsed();
-    GrapheSpectre.PointCount = 0;
-    const int k = GrapheCinetique.PointCount;
-    if (k < GraphCapacity) {
-        // No value of an earlier run may stand for this point's.
-        GrapheCinetique.Curve1.Y[k] = MissingValue;
-        GrapheCinetique.Curve2.Y[k] = MissingValue;
-    }
+    LastScan.Clear();
+    // No value of an earlier point may stand for this one's.
+    pointA_ = pointA2_ = MissingValue;
     pending_ = Operation::Point;
     return true;
 }
@@ -275,20 +275,16 @@ void TCinetiqueRun::PointRefused()
 
 bool TCinetiqueRun::ValeurRecue(std::int32_t lambda, double a)
 {
-    const int n = GrapheSpectre.PointCount;
+    const int n = LastScan.Count();
     if (n == 0)
         Fire(SessionEvent::Value, 0);
-    if (n < GraphCapacity) {
-        GrapheSpectre.X[n] = lambda;
-        GrapheSpectre.Curve1.Y[n] = a;
-        GrapheSpectre.PointCount = static_cast<std::uint16_t>(n + 1);
-    }
-    const int k = GrapheCinetique.PointCount;
-    if (pending_ == Operation::Point && k < GraphCapacity) {
+    if (n < GraphCapacity)
+        LastScan.Append(lambda, a);
+    if (pending_ == Operation::Point) {
         if (lambda == spectro_.Lambda)
-            GrapheCinetique.Curve1.Y[k] = a;
+            pointA_ = a;
         if (lambda == spectro_.LambdaBis)
-            GrapheCinetique.Curve2.Y[k] = a;
+            pointA2_ = a;
     }
     return n == 0;
 }
@@ -300,7 +296,7 @@ TCinetiqueRun::PointEnd TCinetiqueRun::PointTermine()
         return end;
     pending_ = Operation::None;
     end.ended = true;
-    const int k = GrapheCinetique.PointCount;
+    const int k = Points.Count();
     end.index = k;
     if (k >= GraphCapacity) {
         SetEtat(EtatCinetique::Arrete);
@@ -308,10 +304,9 @@ TCinetiqueRun::PointEnd TCinetiqueRun::PointTermine()
     }
     // Whole seconds of the full elapsed time, taken at the start of the
     // point's scan: past 24 hours the stamps go on.
-    GrapheCinetique.X[k] = std::floor(TempsPoint);
+    Points.Append(std::floor(TempsPoint), pointA_, pointA2_);
     end.drawn = true;
-    GrapheCinetique.PointCount = static_cast<std::uint16_t>(k + 1);
-    if (GrapheCinetique.PointCount > spectro_.Nombre || ArretDemande)
+    if (Points.Count() > spectro_.Nombre || ArretDemande)
         SetEtat(EtatCinetique::Arrete);
     ArretDemande = false;
     if (TopManque && Etat == EtatCinetique::Acquisition) {
@@ -337,8 +332,8 @@ bool TCinetiqueRun::Stop()
 void TCinetiqueRun::Reset()
 {
     recovered_ = false;
-    GrapheCinetique.PointCount = 0;
-    GrapheSpectre.PointCount = 0;
+    Points.Clear();
+    LastScan.Clear();
     SetEtat(EtatCinetique::Pret);
 }
 
@@ -348,7 +343,7 @@ void TCinetiqueRun::SpectreStarted()
     etatAvantSpectre_ = Etat == EtatCinetique::Arrete ? EtatCinetique::Arrete : EtatCinetique::Pret;
     pending_ = Operation::Spectrum;
     SetEtat(EtatCinetique::Spectre);
-    GrapheSpectre.PointCount = 0;
+    LastScan.Clear();
 }
 
 bool TCinetiqueRun::SpectreTermine()
@@ -413,18 +408,17 @@ void TCinetiqueRun::DeltatChanged()
 
 void TCinetiqueRun::WidenRange(double &min, double &max) const
 {
-    auto scan = [&](const Tcourbe &c) {
-        for (int i = 0; i < GrapheCinetique.PointCount; ++i) {
-            const double y = c.Y[i];
+    auto scan = [&](const std::vector<double> &values) {
+        for (double y : values) {
             if (y == MissingValue)
                 continue;
             max = std::max(max, y);
             min = std::min(min, y);
         }
     };
-    scan(GrapheCinetique.Curve1);
+    scan(Points.A);
     if (LambdaBisSuivie)
-        scan(GrapheCinetique.Curve2);
+        scan(Points.A2);
 }
 
 void TCinetiqueRun::SetRange(double min, double max)
@@ -449,13 +443,13 @@ void TCinetiqueRun::EchelleAuto()
     double min = 0, max = 0;
     WidenRange(min, max);
     SetRange(min, 1.05 * max);
-    const int n = GrapheCinetique.PointCount;
-    GrapheCinetique.WorldX.Max = GrapheCinetique.X[n - 1] + GrapheCinetique.X[1];
+    const int n = Points.Count();
+    GrapheCinetique.WorldX.Max = Points.X[n - 1] + Points.X[1];
 }
 
 void TCinetiqueRun::ZoomChanged(bool down)
 {
-    if (down && GrapheCinetique.PointCount > 3) {
+    if (down && Points.Count() > 3) {
         EchelleAuto();
         return;
     }
@@ -468,11 +462,11 @@ void TCinetiqueRun::ZoomChanged(bool down)
 
 void TCinetiqueRun::PreparePlot()
 {
-    const int n = GrapheCinetique.PointCount;
+    const int n = Points.Count();
     const double duree = spectro_.Duree();
     // About one interval past the last point, never short of the plan.
     if (n > 4)
-        GrapheCinetique.WorldX.Max = std::max(duree, GrapheCinetique.X[n - 1] + GrapheCinetique.X[1]);
+        GrapheCinetique.WorldX.Max = std::max(duree, Points.X[n - 1] + Points.X[1]);
     else
         GrapheCinetique.WorldX.Max = duree;
     if (n >= 1)
@@ -489,12 +483,10 @@ void TCinetiqueRun::Restore(const std::vector<Point> &points, int lambda, int la
 {
     pending_ = Operation::None;
     const std::size_t n = std::min<std::size_t>(points.size(), GraphCapacity);
-    for (std::size_t i = 0; i < n; ++i) {
-        GrapheCinetique.X[i] = points[i].t;
-        GrapheCinetique.Curve1.Y[i] = points[i].a;
-        GrapheCinetique.Curve2.Y[i] = points[i].a2;
-    }
-    GrapheCinetique.PointCount = static_cast<std::uint16_t>(n);
+    Points.Clear();
+    for (std::size_t i = 0; i < n; ++i)
+        Points.Append(points[i].t, points[i].a, points[i].a2);
+    Points.Two = two;
     LambdaBisSuivie = two;
     GrapheCinetique.Curve2Visible = two;
     GrapheCinetique.Curve1.Color = LambdaColor(lambda);
@@ -512,19 +504,20 @@ void TCinetiqueRun::ComputeFigures()
 {
     figures_.clear();
     const Tgraphe &g = GrapheCinetique;
-    if (g.PointCount == 0)
+    const int count = Points.Count();
+    if (count == 0)
         return;
-    const double *curves[2] = {g.Curve1.Y.data(), g.Curve2Visible ? g.Curve2.Y.data() : nullptr};
+    const double *curves[2] = {Points.A.data(), g.Curve2Visible ? Points.A2.data() : nullptr};
     const int lambdas[2] = {runLambda_, runLambdaBis_};
     for (int c = 0; c < 2; ++c) {
         if (!curves[c])
             continue;
         CurveFigures f;
         f.Lambda = lambdas[c];
-        f.Enough = PresentCount(curves[c], g.PointCount) >= 5;
+        f.Enough = PresentCount(curves[c], count) >= 5;
         if (f.Enough) {
-            f.Fit = FitFirstOrder(g.X.data(), curves[c], g.PointCount);
-            f.Rate = InitialRate(g.X.data(), curves[c], g.PointCount);
+            f.Fit = FitFirstOrder(Points.X.data(), curves[c], count);
+            f.Rate = InitialRate(Points.X.data(), curves[c], count);
         }
         figures_.push_back(f);
     }
@@ -534,10 +527,10 @@ void TCinetiqueRun::DrawFits()
 {
     Tgraphe &g = GrapheCinetique;
     TCanvas *canvas = g.Canvas;
-    if (!canvas || figures_.empty() || g.PointCount < 2)
+    if (!canvas || figures_.empty() || Points.Count() < 2)
         return;
     const Tcourbe *curves[2] = {&g.Curve1, &g.Curve2};
-    const double t0 = g.X[0], t1 = g.X[g.PointCount - 1];
+    const double t0 = Points.X.front(), t1 = Points.X.back();
     canvas->SetPenMode(PenMode::Copy);
     canvas->SetPenStyle(PenStyle::Dot);
     canvas->SetPenWidth(g.CurvePen + 1);

@@ -41,6 +41,8 @@ public:
     // LambdaBis, AbsMax, the wavelength range) the run reads as they stand;
     // `instrument` measures the blank and the points.
     TCinetiqueRun(const TspectroVandoral &spectro, TInstrument &instrument, Clock clock);
+    TCinetiqueRun(const TCinetiqueRun &) = delete; // its graphs draw its own series
+    TCinetiqueRun &operator=(const TCinetiqueRun &) = delete;
 
     // The ranges of Δt (seconds) and of the number of intervals.
     static constexpr int DeltatMin = 8, DeltatMax = 60;
@@ -51,6 +53,10 @@ public:
     // GivenUp, Pace (the next tick is due at a new time: arm the timer).
     SessionListener OnEvent;
 
+    // The run's points (time, absorbance at Lambda and at LambdaBis), and the
+    // last scan for the spectrum panel; the two graphs draw them.
+    TDataSeries Points;
+    TDataSeries LastScan;
     Tgraphe GrapheCinetique;
     Tgraphe GrapheSpectre;
     EtatCinetique Etat = EtatCinetique::Initial;
@@ -192,6 +198,7 @@ private:
     void Fire(SessionEvent e, int value = 0);
     TInstrument &instrument_;
     PointEnd lastPoint_;
+    double pointA_ = MissingValue, pointA2_ = MissingValue; // the point under way
     void WidenRange(double &min, double &max) const;
     void SetRange(double min, double max);
     void EchelleAuto();

@@ -64,17 +64,18 @@ JournalHeader KineticsJournalHeader(const TspectroVandoral &s, bool two, const s
             {"commentaire", comment}};
 }
 
-JournalHeader BeerJournalHeader(const TspectroVandoral &s, const Tgraphe &g, const std::string &start)
+JournalHeader BeerJournalHeader(const TspectroVandoral &s, const TBeerSeries &series, const std::string &start)
 {
+    const Tmonde &x = series.BeerGraph.WorldX; // the range, widened or not
     return {{"mode", "beer"},
             {"debut", start},
             {"modele", s.ModelName},
             {"lambda", std::to_string(s.LambdaBeer)},
-            {"nom", g.WorldX.Name},
-            {"unite", g.WorldX.Unit},
-            {"signif", g.WorldX.LongName},
-            {"mini", JournalNumber(g.WorldX.Min)},
-            {"maxi", JournalNumber(g.WorldX.Max)}};
+            {"nom", series.Data.XAxis.Name},
+            {"unite", series.Data.XAxis.Unit},
+            {"signif", series.Data.XAxis.LongName},
+            {"mini", JournalNumber(x.Min)},
+            {"maxi", JournalNumber(x.Max)}};
 }
 
 JournalHeader SpectrumJournalHeader(const TspectroVandoral &s, const std::string &start, const std::string &comment)
@@ -82,9 +83,10 @@ JournalHeader SpectrumJournalHeader(const TspectroVandoral &s, const std::string
     return {{"mode", "spectre"}, {"debut", start}, {"modele", s.ModelName}, {"commentaire", comment}};
 }
 
-JournalRecord KineticsPointRecord(const Tgraphe &g, int k)
+JournalRecord KineticsPointRecord(const TDataSeries &points, int k)
 {
-    return {"point", {JournalNumber(g.X[k]), JournalNumber(g.Curve1.Y[k]), JournalNumber(g.Curve2.Y[k])}};
+    const std::size_t i = std::size_t(k);
+    return {"point", {JournalNumber(points.X[i]), JournalNumber(points.A[i]), JournalNumber(points.A2[i])}};
 }
 
 JournalRecord StandardRecord(int index, double conc, double abs)
@@ -102,18 +104,19 @@ JournalRecord IndexRecord(const char *kind, int index)
     return {kind, {std::to_string(index)}};
 }
 
-JournalRecord AxisRecord(const Tgraphe &beerGraph)
+JournalRecord AxisRecord(const TBeerSeries &series)
 {
-    const Tmonde &x = beerGraph.WorldX;
-    return {"axe", {JournalNumber(x.Min), JournalNumber(x.Max), JournalText(x.Name), JournalText(x.Unit),
-                    JournalText(x.LongName)}};
+    const Tmonde &x = series.BeerGraph.WorldX;
+    const TAxisNames &names = series.Data.XAxis;
+    return {"axe", {JournalNumber(x.Min), JournalNumber(x.Max), JournalText(names.Name), JournalText(names.Unit),
+                    JournalText(names.LongName)}};
 }
 
-JournalRecord SpectrumRecord(const Tgraphe &g)
+JournalRecord SpectrumRecord(const TDataSeries &spectrum)
 {
-    JournalRecord r{"spectre", {std::to_string(g.PointCount > 0 ? int(g.X[0]) : 0)}};
-    for (int i = 0; i < g.PointCount; ++i)
-        r.fields.push_back(JournalNumber(g.Curve1.Y[i]));
+    JournalRecord r{"spectre", {std::to_string(spectrum.Empty() ? 0 : int(spectrum.X[0]))}};
+    for (double a : spectrum.A)
+        r.fields.push_back(JournalNumber(a));
     return r;
 }
 

@@ -11,7 +11,7 @@
 
 namespace vandoral {
 
-class Tgraphe;
+struct TDataSeries;
 class TBeerSeries;
 class TCinetiqueRun;
 class TTraceSession;
@@ -24,18 +24,18 @@ MeasureMode JournalMode(const JournalContents &journal);
 // the user), the instrument's model and what rebuilding the data needs.
 JournalHeader KineticsJournalHeader(const TspectroVandoral &spectro, bool two, const std::string &start,
                                     const std::string &comment);
-JournalHeader BeerJournalHeader(const TspectroVandoral &spectro, const Tgraphe &beerGraph, const std::string &start);
+JournalHeader BeerJournalHeader(const TspectroVandoral &spectro, const TBeerSeries &series, const std::string &start);
 JournalHeader SpectrumJournalHeader(const TspectroVandoral &spectro, const std::string &start,
                                     const std::string &comment);
 
 // Records.
-JournalRecord KineticsPointRecord(const Tgraphe &kinetics, int index);
+JournalRecord KineticsPointRecord(const TDataSeries &points, int index);
 JournalRecord StandardRecord(int index, double conc, double abs);
 JournalRecord UnknownRecord(double abs, double conc);
 JournalRecord IndexRecord(const char *kind, int index); // "defaire-etalon", "defaire-inconnue"
-JournalRecord SpectrumRecord(const Tgraphe &spectrum);
+JournalRecord SpectrumRecord(const TDataSeries &spectrum);
 // The Beer-Lambert quantity and range as the options left them.
-JournalRecord AxisRecord(const Tgraphe &beerGraph);
+JournalRecord AxisRecord(const TBeerSeries &series);
 
 // How many measurements a journal holds (points, standards, spectra): none
 // means nothing to offer back.

@@ -11,6 +11,9 @@ namespace vandoral {
 TTraceSession::TTraceSession(TInstrument &instrument, const TspectroVandoral *settings) : instrument_(instrument)
 {
     SetUpSpectrumGraph(Graphe, settings);
+    Spectrum.XAxis = {"Lambda", "nm", "Longueur d'onde"};
+    Spectrum.YAxis = {"A", "", "Absorbance"};
+    Graphe.Source = &Spectrum;
 }
 
 bool TTraceSession::Busy() const
@@ -89,7 +92,7 @@ bool TTraceSession::StartScan(double lambdaMin, double lambdaMax)
 void TTraceSession::ValueReceived(std::int32_t index, double absorbance)
 {
     ++received_;
-    const int n = Graphe.PointCount;
+    const int n = Spectrum.Count();
     switch (AddValue(index, absorbance)) {
     case Stored::Dropped: break;
     case Stored::Kept: Fire(SessionEvent::Value, n); break;
@@ -99,15 +102,12 @@ void TTraceSession::ValueReceived(std::int32_t index, double absorbance)
 
 long long TTraceSession::Readable() const
 {
-    long long n = 0;
-    for (int i = 0; i < Graphe.PointCount; ++i)
-        n += Graphe.Curve1.Y[std::size_t(i)] != MissingValue;
-    return n;
+    return Spectrum.Readable();
 }
 
 void TTraceSession::BlankStarted()
 {
-    Graphe.PointCount = 0;
+    Spectrum.Clear();
     truncated_ = false;
 }
 
@@ -115,29 +115,26 @@ void TTraceSession::ScanStarted(double lambdaMin, double lambdaMax)
 {
     Graphe.WorldX.Min = lambdaMin;
     Graphe.WorldX.Max = lambdaMax;
-    Graphe.PointCount = 0;
+    Spectrum.Clear();
     received_ = 0;
     truncated_ = false;
 }
 
 void TTraceSession::Discard()
 {
-    Graphe.PointCount = 0;
+    Spectrum.Clear();
     truncated_ = false;
     Sauve = false;
 }
 
 TTraceSession::Stored TTraceSession::AddValue(std::int32_t index, double absorbance)
 {
-    const int n = Graphe.PointCount;
     // The first values are kept; the cut is said when the scan ends.
-    if (n >= GraphCapacity) {
+    if (Spectrum.Count() >= GraphCapacity) {
         truncated_ = true;
         return Stored::Dropped;
     }
-    Graphe.X[n] = index;
-    Graphe.Curve1.Y[n] = absorbance;
-    Graphe.PointCount = static_cast<std::uint16_t>(n + 1);
+    Spectrum.Append(index, absorbance);
     Sauve = false;
     // The curve never leaves the top of the graph.
     if (absorbance != MissingValue && absorbance > Graphe.WorldY.Max) {
@@ -161,18 +158,18 @@ void TTraceSession::FullScale(double lambdaMin, double lambdaMax, double absMax)
 
 TTraceSession::Reading TTraceSession::ReadAt(double lambda, double aUnderMouse) const
 {
-    const int count = Graphe.PointCount;
-    if (count == 0 || !(Graphe.X[0] <= lambda && lambda <= Graphe.X[count - 1]))
+    const int count = Spectrum.Count();
+    const std::vector<double> &x = Spectrum.X, &y = Spectrum.A;
+    if (count == 0 || !(x[0] <= lambda && lambda <= x[count - 1]))
         return {aUnderMouse, false, false};
     int i = 0;
-    while (i < count - 1 && Graphe.X[i] < lambda)
+    while (i < count - 1 && x[i] < lambda)
         ++i;
-    const double *y = Graphe.Curve1.Y.data();
-    if (i == 0 || Graphe.X[i] == Graphe.X[i - 1])
+    if (i == 0 || x[i] == x[i - 1])
         return {y[i], y[i] != MissingValue, y[i] == MissingValue};
     if (y[i] == MissingValue || y[i - 1] == MissingValue)
         return {aUnderMouse, false, true}; // no value to read there
-    const double a = y[i] + (lambda - Graphe.X[i]) * (y[i] - y[i - 1]) / (Graphe.X[i] - Graphe.X[i - 1]);
+    const double a = y[i] + (lambda - x[i]) * (y[i] - y[i - 1]) / (x[i] - x[i - 1]);
     return {a, true, false};
 }
 
@@ -186,7 +183,7 @@ void TTraceSession::Restore(std::int32_t lambda0, const std::vector<double> &val
 
 std::vector<Peak> TTraceSession::Peaks() const
 {
-    return FindPeaks(Graphe.X.data(), Graphe.Curve1.Y.data(), Graphe.PointCount);
+    return FindPeaks(Spectrum.X.data(), Spectrum.A.data(), Spectrum.Count());
 }
 
 void TTraceSession::DrawPeaks()
@@ -225,8 +222,8 @@ TTraceSession::Keep TTraceSession::KeepReference(const std::string &legend)
         RGBColor(150, 150, 150), RGBColor(196, 150, 110), RGBColor(130, 175, 130), RGBColor(185, 135, 170),
         RGBColor(120, 170, 185), RGBColor(200, 175, 90),  RGBColor(160, 145, 205), RGBColor(205, 130, 130)};
     Reference r;
-    r.X.assign(Graphe.X.begin(), Graphe.X.begin() + Graphe.PointCount);
-    r.Y.assign(Graphe.Curve1.Y.begin(), Graphe.Curve1.Y.begin() + Graphe.PointCount);
+    r.X = Spectrum.X;
+    r.Y = Spectrum.A;
     r.Legend = Cut(legend, ShortTextLimit * 2);
     r.Color = Palette[references_.size()];
     references_.push_back(std::move(r));

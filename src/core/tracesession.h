@@ -21,19 +21,24 @@ public:
     // Measures with `instrument`; the graph set up for the range of
     // `settings` (none: the graph's own).
     explicit TTraceSession(TInstrument &instrument, const TspectroVandoral *settings = nullptr);
+    TTraceSession(const TTraceSession &) = delete; // its graph draws its own series
+    TTraceSession &operator=(const TTraceSession &) = delete;
 
     // The window's listener: Value (the value's index in the graph, to draw
     // as the next point), Redraw (the top was raised), BlankEnded, Ended (the
     // scan's last value is in), GivenUp.
     SessionListener OnEvent;
 
+    // The current spectrum: wavelength and absorbance, at most a graph's
+    // capacity; the graph draws it.
+    TDataSeries Spectrum;
     Tgraphe Graphe;
     // A blank has ended since the window was created.
     bool BlancFait = false;
     // The current spectrum has been handed over (Tabvista, clipboard, file).
     bool Sauve = false;
 
-    bool HasData() const { return Graphe.PointCount > 0; }
+    bool HasData() const { return !Spectrum.Empty(); }
     bool CanBlank(bool controlled, bool busy) const { return controlled && !busy; }
     bool CanScan(bool controlled, bool busy) const { return BlancFait && controlled && !busy; }
     // The same, for the instrument as it stands.

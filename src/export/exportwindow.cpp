@@ -62,31 +62,32 @@ std::string TFormDDE::DateTimeText() const
     return ToCp(QDateTime::currentDateTime().toString(format));
 }
 
-bool TFormDDE::Export(MeasureMode kind, const Tgraphe &graph, bool twoCurves, bool versTabvista)
+bool TFormDDE::Export(MeasureMode kind, const TDataSeries &data, const BlockStyle &style, bool versTabvista)
 {
     BlockRequest r;
     r.kind = kind;
-    r.graph = &graph;
-    r.twoCurves = twoCurves;
+    r.data = &data;
+    r.style = style;
+    r.twoCurves = kind == MeasureMode::Cinetique && data.Two;
     r.versTabvista = versTabvista;
     r.programPath = ToCp(QDir::toNativeSeparators(QCoreApplication::applicationFilePath()));
     r.dateTime = DateTimeText();
     return TermineExport(BuildBlock(r, constante_ ? constante_->Page() : PageInfo{}), versTabvista);
 }
 
-bool TFormDDE::ExportSpectre(const Tgraphe &graph, bool versTabvista)
+bool TFormDDE::ExportSpectre(const TDataSeries &data, const BlockStyle &style, bool versTabvista)
 {
-    return Export(MeasureMode::Spectre, graph, false, versTabvista);
+    return Export(MeasureMode::Spectre, data, style, versTabvista);
 }
 
-bool TFormDDE::ExportCinetique(const Tgraphe &graph, bool lambdaBis, bool versTabvista)
+bool TFormDDE::ExportCinetique(const TDataSeries &data, const BlockStyle &style, bool versTabvista)
 {
-    return Export(MeasureMode::Cinetique, graph, lambdaBis, versTabvista);
+    return Export(MeasureMode::Cinetique, data, style, versTabvista);
 }
 
-bool TFormDDE::ExportBeer(const Tgraphe &graph, bool versTabvista)
+bool TFormDDE::ExportBeer(const TDataSeries &data, const BlockStyle &style, bool versTabvista)
 {
-    return Export(MeasureMode::Beer, graph, false, versTabvista);
+    return Export(MeasureMode::Beer, data, style, versTabvista);
 }
 
 bool TFormDDE::TermineExport(const std::vector<std::string> &lignes, bool versTabvista)
@@ -141,12 +142,12 @@ bool TFormDDE::ExecuteMacro(const QStringList &lines)
     return true;
 }
 
-bool TFormDDE::Sauve(MeasureMode kind, const Tgraphe &graph, bool twoCurves, const QString &nomFichier, int filterIndex)
+bool TFormDDE::Sauve(MeasureMode kind, const TDataSeries &data, const QString &nomFichier, int filterIndex)
 {
     FileRequest r;
     r.kind = kind;
-    r.graph = &graph;
-    r.twoCurves = twoCurves;
+    r.data = &data;
+    r.twoCurves = kind == MeasureMode::Cinetique && data.Two;
     r.comment = constante_ ? constante_->Page().comment : std::string();
     r.dateTime = DateTimeText();
     std::string finalName, error;
@@ -158,19 +159,19 @@ bool TFormDDE::Sauve(MeasureMode kind, const Tgraphe &graph, bool twoCurves, con
     return false;
 }
 
-bool TFormDDE::SauveSpectre(const Tgraphe &graph, const QString &nomFichier, int filterIndex)
+bool TFormDDE::SauveSpectre(const TDataSeries &data, const QString &nomFichier, int filterIndex)
 {
-    return Sauve(MeasureMode::Spectre, graph, false, nomFichier, filterIndex);
+    return Sauve(MeasureMode::Spectre, data, nomFichier, filterIndex);
 }
 
-bool TFormDDE::SauveCinetique(const Tgraphe &graph, bool lambdaBis, const QString &nomFichier, int filterIndex)
+bool TFormDDE::SauveCinetique(const TDataSeries &data, const QString &nomFichier, int filterIndex)
 {
-    return Sauve(MeasureMode::Cinetique, graph, lambdaBis, nomFichier, filterIndex);
+    return Sauve(MeasureMode::Cinetique, data, nomFichier, filterIndex);
 }
 
-bool TFormDDE::SauveBeer(const Tgraphe &graph, const QString &nomFichier, int filterIndex)
+bool TFormDDE::SauveBeer(const TDataSeries &data, const QString &nomFichier, int filterIndex)
 {
-    return Sauve(MeasureMode::Beer, graph, false, nomFichier, filterIndex);
+    return Sauve(MeasureMode::Beer, data, nomFichier, filterIndex);
 }
 
 } // namespace vandoral

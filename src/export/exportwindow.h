@@ -29,14 +29,14 @@ public:
     // The page-information dialog, created after this window.
     void SetConstante(TConstanteDlg *constante) { constante_ = constante; }
 
-    // The blocks of a window's graph, to the clipboard and, with
-    // `versTabvista`, to the analysis program; `lambdaBis`: the kinetics run
-    // followed a second wavelength (a third column). False, after a message
-    // saying that the data are on the clipboard, when the analysis program
-    // could not be reached or refused the macro.
-    bool ExportSpectre(const Tgraphe &graph, bool versTabvista);
-    bool ExportCinetique(const Tgraphe &graph, bool lambdaBis, bool versTabvista);
-    bool ExportBeer(const Tgraphe &graph, bool versTabvista);
+    // The blocks of a session's data, drawn as `style` says, to the clipboard
+    // and, with `versTabvista`, to the analysis program; a kinetics run that
+    // followed a second wavelength (its data's Two) has a third column.
+    // False, after a message saying that the data are on the clipboard, when
+    // the analysis program could not be reached or refused the macro.
+    bool ExportSpectre(const TDataSeries &data, const BlockStyle &style, bool versTabvista);
+    bool ExportCinetique(const TDataSeries &data, const BlockStyle &style, bool versTabvista);
+    bool ExportBeer(const TDataSeries &data, const BlockStyle &style, bool versTabvista);
     bool EnvoieMacro(const QString &macro);
     void LanceTabvista();
     // A macro from the analysis program: one line focuses the current mode's
@@ -44,9 +44,9 @@ public:
     bool ExecuteMacro(const QStringList &lines);
 
     // Data files; false (after an error box) when the file could not be written.
-    bool SauveSpectre(const Tgraphe &graph, const QString &nomFichier, int filterIndex);
-    bool SauveCinetique(const Tgraphe &graph, bool lambdaBis, const QString &nomFichier, int filterIndex);
-    bool SauveBeer(const Tgraphe &graph, const QString &nomFichier, int filterIndex);
+    bool SauveSpectre(const TDataSeries &data, const QString &nomFichier, int filterIndex);
+    bool SauveCinetique(const TDataSeries &data, const QString &nomFichier, int filterIndex);
+    bool SauveBeer(const TDataSeries &data, const QString &nomFichier, int filterIndex);
 
     // ClientDDE's service program path.
     QString ServiceApplication;
@@ -58,9 +58,9 @@ public:
     std::string LastBlock;
 
 private:
-    bool Export(MeasureMode kind, const Tgraphe &graph, bool twoCurves, bool versTabvista);
+    bool Export(MeasureMode kind, const TDataSeries &data, const BlockStyle &style, bool versTabvista);
     bool TermineExport(const std::vector<std::string> &lignes, bool versTabvista);
-    bool Sauve(MeasureMode kind, const Tgraphe &graph, bool twoCurves, const QString &nomFichier, int filterIndex);
+    bool Sauve(MeasureMode kind, const TDataSeries &data, const QString &nomFichier, int filterIndex);
     std::string DateTimeText() const;
 
     TConstanteDlg *constante_;

@@ -10,7 +10,7 @@ class QTableWidget;
 
 namespace vandoral {
 
-class Tgraphe;
+struct TDataSeries;
 
 namespace beergrid {
 
@@ -21,7 +21,7 @@ QString Abs(double v);
 void SetCell(QTableWidget *grid, int row, int col, const QString &text);
 // The editor of a standard's cell starts from the full value, not from the
 // three digits shown.
-QAbstractItemDelegate *NewEntryDelegate(const Tgraphe *graph, QObject *parent);
+QAbstractItemDelegate *NewEntryDelegate(const TDataSeries *standards, QObject *parent);
 // A residual's cell: its figure and a bar, left for a negative one, right
 // for a positive one, as long as the residual against the largest.
 QAbstractItemDelegate *NewResidualDelegate(QObject *parent);

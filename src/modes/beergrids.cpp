@@ -28,7 +28,7 @@ namespace {
 // three digits shown.
 class EntryDelegate : public QStyledItemDelegate {
 public:
-    EntryDelegate(const Tgraphe *graph, QObject *parent) : QStyledItemDelegate(parent), graph_(graph) {}
+    EntryDelegate(const TDataSeries *standards, QObject *parent) : QStyledItemDelegate(parent), data_(standards) {}
     void setEditorData(QWidget *editor, const QModelIndex &index) const override
     {
         auto *edit = qobject_cast<QLineEdit *>(editor);
@@ -36,15 +36,15 @@ public:
             return QStyledItemDelegate::setEditorData(editor, index);
         const int i = index.row() - 2;
         QString text;
-        if (i >= 0 && i < graph_->PointCount) {
-            const double v = index.column() == 0 ? graph_->X[i] : graph_->Curve1.Y[i];
+        if (i >= 0 && i < data_->Count()) {
+            const double v = index.column() == 0 ? data_->X[std::size_t(i)] : data_->A[std::size_t(i)];
             text = FromCp(GeneralFormat(v, 15, 0, Formats().decimalSeparator));
         }
         edit->setText(text);
     }
 
 private:
-    const Tgraphe *graph_;
+    const TDataSeries *data_;
 };
 
 class ResidualDelegate : public QStyledItemDelegate {
@@ -94,9 +94,9 @@ void SetCell(QTableWidget *grid, int row, int col, const QString &text)
     item->setText(text);
 }
 
-QAbstractItemDelegate *NewEntryDelegate(const Tgraphe *graph, QObject *parent)
+QAbstractItemDelegate *NewEntryDelegate(const TDataSeries *standards, QObject *parent)
 {
-    return new EntryDelegate(graph, parent);
+    return new EntryDelegate(standards, parent);
 }
 
 } // namespace beergrid
@@ -136,25 +136,25 @@ void TBeerForm::SelectCell(int row, int col, int previousRow, int previousCol)
 
 void TBeerForm::StoreStandard(int i)
 {
-    const Tgraphe &g = Session.BeerGraph;
-    Oscillo->DrawPoint(static_cast<std::uint16_t>(i), g.Curve1);
+    Oscillo->DrawPoint(static_cast<std::uint16_t>(i), Session.BeerGraph.Curve1);
     if (BeerMesureGrid->rowCount() < i + 4)
         BeerMesureGrid->setRowCount(i + 4);
-    SetCell(BeerMesureGrid, i + 2, 0, Sig(g.X[i]));
-    SetCell(BeerMesureGrid, i + 2, 1, Abs(g.Curve1.Y[i]));
+    const BeerStandard &s = Session.Standards[std::size_t(i)];
+    SetCell(BeerMesureGrid, i + 2, 0, Sig(s.Conc));
+    SetCell(BeerMesureGrid, i + 2, 1, Abs(s.Abs));
     BeerMesureGrid->setCurrentCell(i + 3, 0);
 }
 
 void TBeerForm::FillMeasureGrid()
 {
-    const Tgraphe &g = Session.BeerGraph;
-    const int n = g.PointCount;
-    SetCell(BeerMesureGrid, 0, 0, FromCp(g.WorldX.Name));
-    SetCell(BeerMesureGrid, 0, 1, FromCp(g.WorldY.Name));
-    SetCell(BeerMesureGrid, 1, 0, FromCp(g.WorldX.Unit));
-    SetCell(BeerMesureGrid, 1, 1, FromCp(g.WorldY.Unit));
+    const TDataSeries &d = Session.Data;
+    const int n = d.Count();
+    SetCell(BeerMesureGrid, 0, 0, FromCp(d.XAxis.Name));
+    SetCell(BeerMesureGrid, 0, 1, FromCp(d.YAxis.Name));
+    SetCell(BeerMesureGrid, 1, 0, FromCp(d.XAxis.Unit));
+    SetCell(BeerMesureGrid, 1, 1, FromCp(d.YAxis.Unit));
     SetCell(BeerMesureGrid, 0, 2, QStringLiteral("Résidu"));
-    SetCell(BeerMesureGrid, 1, 2, FromCp(g.WorldY.Unit));
+    SetCell(BeerMesureGrid, 1, 2, FromCp(d.YAxis.Unit));
     for (int r = 0; r < 2; ++r)
         for (int c = 0; c < 3; ++c)
             BeerMesureGrid->item(r, c)->setFlags(Qt::ItemIsEnabled);
@@ -168,8 +168,8 @@ void TBeerForm::FillMeasureGrid()
     if (BeerMesureGrid->rowCount() < n + 3)
         BeerMesureGrid->setRowCount(n + 5);
     for (int i = 0; i < n; ++i) {
-        SetCell(BeerMesureGrid, i + 2, 0, Sig(g.X[i]));
-        SetCell(BeerMesureGrid, i + 2, 1, Abs(g.Curve1.Y[i]));
+        SetCell(BeerMesureGrid, i + 2, 0, Sig(d.X[std::size_t(i)]));
+        SetCell(BeerMesureGrid, i + 2, 1, Abs(d.A[std::size_t(i)]));
         BeerMesureGrid->item(i + 2, 1)->setFlags(Qt::ItemIsEnabled);
         const bool has = std::size_t(i) < residuals.size() && residuals[std::size_t(i)] != MissingValue;
         SetCell(BeerMesureGrid, i + 2, 2, has ? Figure(residuals[std::size_t(i)], 2) : QString());

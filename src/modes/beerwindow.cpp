@@ -140,7 +140,7 @@ QSplitter *TBeerForm::BuildPanels(QWidget *parent)
     BeerMesureGrid->setColumnWidth(2, 76);
     BeerMesureGrid->setItemDelegateForColumn(2, NewResidualDelegate(BeerMesureGrid));
     beerCalcGrid->setColumnWidth(0, 144); // "1,58 ± 0,05"
-    BeerMesureGrid->setItemDelegate(NewEntryDelegate(&Session.BeerGraph, BeerMesureGrid));
+    BeerMesureGrid->setItemDelegate(NewEntryDelegate(&Session.Data, BeerMesureGrid));
     BeerMesureGrid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked
                                     | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     beerCalcGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -461,7 +461,7 @@ void TBeerForm::AcquisitionItemClick()
     const Tmonde &after = Session.BeerGraph.WorldX;
     if (before.Name != after.Name || before.Unit != after.Unit || before.LongName != after.LongName
         || before.Min != after.Min || before.Max != after.Max)
-        JournalChange(AxisRecord(Session.BeerGraph));
+        JournalChange(AxisRecord(Session));
     RepaintPlot();
     UpdateControls();
 }
@@ -547,9 +547,10 @@ void TBeerForm::SaveAction(SaveTarget target)
     Session.SortForSave();
     JournalChange({"tri", {}});
     RepaintPlot();
-    const Tgraphe &graph = Session.BeerGraph;
-    if (SaveWith(target, [&graph](bool toTabvista) { return FormDDE->ExportBeer(graph, toTabvista); },
-                 [&graph](const QString &name, int filter) { return FormDDE->SauveBeer(graph, name, filter); }))
+    const TDataSeries &data = Session.Data;
+    const BlockStyle style = StyleOf(Session.BeerGraph);
+    if (SaveWith(target, [&](bool toTabvista) { return FormDDE->ExportBeer(data, style, toTabvista); },
+                 [&](const QString &name, int filter) { return FormDDE->SauveBeer(data, name, filter); }))
         Session.Sauve = true;
 }
 
@@ -594,7 +595,7 @@ void TBeerForm::JournalChange(const JournalRecord &change)
     // A new journal holds the whole series, this change included.
     if (Session.StandardCount() == 0 && Session.UnknownCount() == 0)
         return;
-    JournalBegin(BeerJournalHeader(*Spectro, Session.BeerGraph, JournalStart()));
+    JournalBegin(BeerJournalHeader(*Spectro, Session, JournalStart()));
     for (int i = 0; i < Session.StandardCount(); ++i)
         JournalAppend(StandardRecord(i, Session.Standards[std::size_t(i)].Conc, Session.Standards[std::size_t(i)].Abs));
     for (const BeerUnknown &u : Session.Unknowns)

@@ -444,13 +444,14 @@ void TCinetiqueForm::PointTermine(const TCinetiqueRun::PointEnd &end)
         return;
     }
     const Tgraphe &g = Session.GrapheCinetique;
+    const TDataSeries &points = Session.Points;
     const auto k = static_cast<std::uint16_t>(end.index);
-    ShowAbs(AbsLCD, g.Curve1.Y[k]);
+    ShowAbs(AbsLCD, points.A[k]);
     LabelTemps->setText(QStringLiteral(" acquis à ") + Duration(Session.TempsPoint));
-    JournalAppend(KineticsPointRecord(g, k));
+    JournalAppend(KineticsPointRecord(points, k));
     Oscillo->DrawPoint(k, g.Curve1);
     if (Session.LambdaBisSuivie) {
-        ShowAbs(AbsLCDbis, g.Curve2.Y[k]);
+        ShowAbs(AbsLCDbis, points.A2[k]);
         Oscillo->DrawPoint(k, g.Curve2);
     }
     if (Session.Etat != EtatCinetique::Acquisition)
@@ -521,11 +522,11 @@ void TCinetiqueForm::SaveAction(SaveTarget target)
 {
     if (!FormDDE)
         return;
-    const Tgraphe &graph = Session.GrapheCinetique;
-    const bool two = Session.LambdaBisSuivie;
+    const TDataSeries &data = Session.Points;
+    const BlockStyle style = StyleOf(Session.GrapheCinetique);
     // A copy to the clipboard leaves the run unsaved (the save policy).
-    if (SaveWith(target, [&](bool toTabvista) { return FormDDE->ExportCinetique(graph, two, toTabvista); },
-                 [&](const QString &name, int filter) { return FormDDE->SauveCinetique(graph, two, name, filter); }))
+    if (SaveWith(target, [&](bool toTabvista) { return FormDDE->ExportCinetique(data, style, toTabvista); },
+                 [&](const QString &name, int filter) { return FormDDE->SauveCinetique(data, name, filter); }))
         Session.Sauve = true;
 }
 

@@ -283,7 +283,7 @@ void TTraceSpectre::SessionChanged(SessionEvent e, int value)
         if (Session.HasData()) {
             scanTime_ = QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
             JournalBegin(SpectrumJournalHeader(*Spectro, JournalStart(), Comment()));
-            JournalAppend(SpectrumRecord(Session.Graphe));
+            JournalAppend(SpectrumRecord(Session.Spectrum));
         }
         ActualiseBoutons();
         if (Session.Truncated())
@@ -347,9 +347,10 @@ void TTraceSpectre::SaveAction(SaveTarget target)
 {
     if (!FormDDE)
         return;
-    const Tgraphe &graph = Session.Graphe;
-    if (SaveWith(target, [&graph](bool toTabvista) { return FormDDE->ExportSpectre(graph, toTabvista); },
-                 [&graph](const QString &name, int filter) { return FormDDE->SauveSpectre(graph, name, filter); }))
+    const TDataSeries &data = Session.Spectrum;
+    const BlockStyle style = StyleOf(Session.Graphe);
+    if (SaveWith(target, [&](bool toTabvista) { return FormDDE->ExportSpectre(data, style, toTabvista); },
+                 [&](const QString &name, int filter) { return FormDDE->SauveSpectre(data, name, filter); }))
         Session.Sauve = true;
 }
 

@@ -404,21 +404,21 @@ void TestFormMain::mainWindowDuringAMeasurement()
         QTRY_VERIFY_WITH_TIMEOUT(b.spectreForm->Session.BlancFait, 5000);
         b.spectreForm->SpectreBtnClick();
         w = b.spectreForm.get();
-        scanWhole = [&] { return b.spectreForm->Session.Graphe.PointCount == 471; };
+        scanWhole = [&] { return b.spectreForm->Session.Spectrum.Count() == 471; };
     } else if (mode == "cinetique") {
         b.form->CinetiqueBtn->click();
         b.cinetiqueForm->BlancBtnClick();
         QTRY_VERIFY_WITH_TIMEOUT(b.cinetiqueForm->Session.BlancFait && !Spectro->Busy, 5000);
         b.cinetiqueForm->StartBtnClick();
         w = b.cinetiqueForm.get();
-        scanWhole = [&] { return b.cinetiqueForm->Session.GrapheCinetique.PointCount == 1; };
+        scanWhole = [&] { return b.cinetiqueForm->Session.Points.Count() == 1; };
     } else {
         b.form->BeerBtn->click();
         b.beerForm->ZeroBtnClick();
         QTRY_VERIFY_WITH_TIMEOUT(b.beerForm->Session.BlancFait && !Spectro->Busy, 5000);
         b.beerForm->SpectreBtnClick();
         w = b.beerForm.get();
-        scanWhole = [&] { return b.beerForm->Session.SpectrumGraph.PointCount == 471; };
+        scanWhole = [&] { return b.beerForm->Session.LastScan.Count() == 471; };
     }
     QVERIFY(Spectro->Busy);
     QVERIFY(!b.form->ConnectBtn->isEnabled());
@@ -481,7 +481,7 @@ void TestFormMain::quitWithTheClipboardChecked()
     w.BlancBtnClick();
     QTRY_VERIFY_WITH_TIMEOUT(w.Session.BlancFait && !Spectro->Busy, 5000);
     w.SpectreBtnClick();
-    QTRY_VERIFY_WITH_TIMEOUT(w.Session.Graphe.PointCount == 471 && !Spectro->Busy, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(w.Session.Spectrum.Count() == 471 && !Spectro->Busy, 5000);
     const QString journal = w.JournalPath();
     QVERIFY(QFile::exists(journal));
     w.ClipM->setChecked(true); // checked, not run

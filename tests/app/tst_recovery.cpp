@@ -74,10 +74,10 @@ void TestRecovery::yesBringsTheRunBack()
                                   "question:Une cinétique de 3 points (10/12/2026 10:12) n'a pas été enregistrée. "
                                   "La récupérer ?")});
     QVERIFY(w.cinetique.isVisible());
-    const Tgraphe &g = w.cinetique.Session.GrapheCinetique;
-    QCOMPARE(int(g.PointCount), 3);
+    const TDataSeries &g = w.cinetique.Session.Points;
+    QCOMPARE(g.Count(), 3);
     QCOMPARE(g.X[2], 16.0);
-    QCOMPARE(g.Curve1.Y[1], 0.49);
+    QCOMPARE(g.A[1], 0.49);
     QCOMPARE(int(w.cinetique.Session.Etat), int(EtatCinetique::Arrete));
     QCOMPARE(w.cinetique.DureeEdit->text(), QString("00:00:40")); // the run's own plan
     // Unsaved, and saveable though it has fewer than 4 points.
@@ -150,8 +150,8 @@ void TestRecovery::measuredDataComeBack()
             QVERIFY(b.WaitIdle());
             first.spectre.SpectreBtnClick();
             QVERIFY(b.WaitIdle());
-            for (int i = 0; i < first.spectre.Session.Graphe.PointCount; ++i)
-                measured.push_back(first.spectre.Session.Graphe.Curve1.Y[i]);
+            for (int i = 0; i < first.spectre.Session.Spectrum.Count(); ++i)
+                measured.push_back(first.spectre.Session.Spectrum.A[i]);
         } else {
             first.beer.show();
             first.beer.ZeroBtnClick();
@@ -186,9 +186,9 @@ void TestRecovery::measuredDataComeBack()
     if (mode == "spectre") {
         QVERIFY(b.dialogs.asked[0].contains(QString::fromUtf8("Un spectre (")));
         QVERIFY(next.spectre.isVisible());
-        QCOMPARE(int(next.spectre.Session.Graphe.PointCount), 471);
+        QCOMPARE(int(next.spectre.Session.Spectrum.Count()), 471);
         for (int i = 0; i < 471; ++i)
-            QCOMPARE(next.spectre.Session.Graphe.Curve1.Y[i], measured[std::size_t(i)]);
+            QCOMPARE(next.spectre.Session.Spectrum.A[i], measured[std::size_t(i)]);
         QVERIFY(next.spectre.Session.AsksSave());
     } else {
         QVERIFY(b.dialogs.asked[0].contains(QString::fromUtf8("Une série de 3 étalons (")));
@@ -256,7 +256,7 @@ void TestRecovery::anotherCopysJournalIsLeftAlone()
     OfferJournals(nullptr, next.spectre, next.cinetique, next.beer);
     QCOMPARE(b.dialogs.asked.size(), 1);
     QVERIFY(b.dialogs.asked[0].contains(QString::fromUtf8("Une cinétique de 3 points")));
-    QCOMPARE(int(next.cinetique.Session.GrapheCinetique.PointCount), 3);
+    QCOMPARE(int(next.cinetique.Session.Points.Count()), 3);
     QCOMPARE(next.cinetique.JournalFile(), common);
     QVERIFY(JournalWriter::InUse(ToPath(common)));
     // A journal a dead copy wrote under its own name is offered as well.
@@ -269,7 +269,7 @@ void TestRecovery::anotherCopysJournalIsLeftAlone()
     OfferJournals(nullptr, third.spectre, third.cinetique, third.beer);
     QCOMPARE(b.dialogs.asked.size(), 1);
     QVERIFY(b.dialogs.asked[0].contains(QString::fromUtf8("Un spectre (")));
-    QCOMPARE(int(third.spectre.Session.Graphe.PointCount), 3);
+    QCOMPARE(int(third.spectre.Session.Spectrum.Count()), 3);
 }
 
 QTEST_MAIN(TestRecovery)

@@ -145,9 +145,9 @@ TEST_CASE_FIXTURE(Series, "the fit follows the standards: two give none, the thi
     REQUIRE(series.ShowsFit());
     REQUIRE(SameNumber(series.Slope, 0.1));
     REQUIRE(series.PrecisionText == "Pr\xE9" "cision de l'ajustement sur A : 0,008");
-    REQUIRE(series.BeerGraph.PointCount == 3);
-    REQUIRE(series.BeerGraph.X[2] == 3.0);
-    REQUIRE(series.BeerGraph.Curve1.Y[1] == 0.21);
+    REQUIRE(series.Data.Count() == 3);
+    REQUIRE(series.Data.X[2] == 3.0);
+    REQUIRE(series.Data.A[1] == 0.21);
     // An unknown from the line, and its concentration follows a correction.
     REQUIRE(Unknown(0.15) == TBeerSeries::Result::Stored);
     REQUIRE(SameNumber(series.Unknowns[0].Conc, 1.5));
@@ -260,13 +260,13 @@ TEST_CASE_FIXTURE(Series, "undo on each list, and sort then undo")
     REQUIRE(series.Sauve);
     // Sorted for a save: the row and the standard it shows stay together.
     series.SortForSave();
-    REQUIRE(series.BeerGraph.X[0] == 1.0);
-    REQUIRE(series.BeerGraph.X[3] == 4.0);
+    REQUIRE(series.Data.X[0] == 1.0);
+    REQUIRE(series.Data.X[3] == 4.0);
     REQUIRE(series.UndoStandard(1)); // standard 2, after the sort
     REQUIRE(series.StandardCount() == 3);
-    REQUIRE(series.BeerGraph.PointCount == 3);
-    REQUIRE(series.BeerGraph.X[1] == 3.0);
-    REQUIRE(series.BeerGraph.Curve1.Y[1] == 0.3);
+    REQUIRE(series.Data.Count() == 3);
+    REQUIRE(series.Data.X[1] == 3.0);
+    REQUIRE(series.Data.A[1] == 0.3);
     REQUIRE(!series.Sauve);
     // Unknown 1 goes; unknown 2 moves up.
     REQUIRE(!series.UndoUnknown(2));
@@ -287,9 +287,9 @@ TEST_CASE_FIXTURE(Series, "reset keeps the blank, the bounds and the slope")
     const double slope = series.Slope;
     series.Reset();
     REQUIRE(series.StandardCount() == 0);
-    REQUIRE(series.BeerGraph.PointCount == 0);
+    REQUIRE(series.Data.Count() == 0);
     REQUIRE(series.UnknownCount() == 0);
-    REQUIRE(series.SpectrumGraph.PointCount == 0);
+    REQUIRE(series.LastScan.Count() == 0);
     REQUIRE(series.BlancFait);
     REQUIRE(series.BeerGraph.WorldX.Max == 12.0);
     REQUIRE(series.Slope == slope);

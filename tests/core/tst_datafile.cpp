@@ -13,30 +13,20 @@ using namespace vandoral;
 
 namespace {
 
-Tgraphe Graph(MeasureMode kind)
+// Two points of a session's data, with the axis names of the mode.
+TDataSeries Data(MeasureMode kind)
 {
-    Tgraphe g;
+    TDataSeries d;
     if (kind == MeasureMode::Cinetique) {
-        g.WorldX.Name = "t";
-        g.WorldX.Unit = "s";
-        g.WorldX.LongName = "temps";
-        g.WorldY.Name = "A";
-        g.WorldY.LongName = "Absorbance";
+        d.XAxis = {"t", "s", "temps"};
+        d.YAxis = {"A", "", "Absorbance"};
     } else if (kind == MeasureMode::Beer) {
-        g.WorldX.Name = "c";
-        g.WorldX.Unit = "mol/L";
-        g.WorldX.LongName = "concentration";
-        g.WorldY.Name = "A";
-        g.WorldY.LongName = "Absorbance";
+        d.XAxis = {"c", "mol/L", "concentration"};
+        d.YAxis = {"A", "", "Absorbance"};
     }
-    g.X[0] = 512;
-    g.X[1] = 513;
-    g.Curve1.Y[0] = 0.523;
-    g.Curve1.Y[1] = 1.0;
-    g.Curve2.Y[0] = 0.1;
-    g.Curve2.Y[1] = 0.2;
-    g.PointCount = 2;
-    return g;
+    d.Append(512, 0.523, 0.1);
+    d.Append(513, 1.0, 0.2);
+    return d;
 }
 
 } // namespace
@@ -74,10 +64,10 @@ TEST_CASE("files")
         const std::string &written = row.written;
         const std::string &bytes = row.bytes;
         SeparatorScope scope(sep);
-        const Tgraphe g = Graph(MeasureMode(kind));
+        const TDataSeries d = Data(MeasureMode(kind));
         FileRequest r;
         r.kind = MeasureMode(kind);
-        r.graph = &g;
+        r.data = &d;
         r.twoCurves = two;
         r.comment = "essai";
         r.dateTime = "10/12/2026 14:05:09";
@@ -137,12 +127,12 @@ TEST_CASE("a missing value is an empty field")
     rows.push_back({"csv", "m.csv", ',', "essai\nt;A;A2\ns;;\ntemps;Absorbance;Absorbance\n512,0;;0,1\n513,0;1,0;\n"});
     for (const Row &row : rows) SUBCASE(row.tag.c_str()) {
         SeparatorScope scope(row.sep);
-        Tgraphe g = Graph(MeasureMode::Cinetique);
-        g.Curve1.Y[0] = MissingValue;
-        g.Curve2.Y[1] = MissingValue;
+        TDataSeries d = Data(MeasureMode::Cinetique);
+        d.A[0] = MissingValue;
+        d.A2[1] = MissingValue;
         FileRequest r;
         r.kind = MeasureMode::Cinetique;
-        r.graph = &g;
+        r.data = &d;
         r.twoCurves = true;
         r.comment = "essai";
         std::string finalName, error;
@@ -179,9 +169,9 @@ TEST_CASE("failedSaveKeepsOldFile")
         } else {
             target = old + "/x.txt";
         }
-        Tgraphe g = Graph(MeasureMode::Spectre);
+        const TDataSeries d = Data(MeasureMode::Spectre);
         FileRequest r;
-        r.graph = &g;
+        r.data = &d;
         r.comment = "new";
         std::string error, finalName;
         REQUIRE(!SauveFichier(target, TextFilter, r, &finalName, &error));
@@ -207,9 +197,9 @@ TEST_CASE("accented folder and file names")
     TempDir dir;
     const std::string folder = dir.filePath("Donn\xC3\xA9" "es \xC3\xA9t\xC3\xA9");
     REQUIRE(MakeFolder(folder));
-    Tgraphe g = Graph(MeasureMode::Spectre);
+    const TDataSeries d = Data(MeasureMode::Spectre);
     FileRequest r;
-    r.graph = &g;
+    r.data = &d;
     r.comment = "\xE9t\xE9"; // a text: Windows-1252
     std::string finalName, error;
     REQUIRE(SauveFichier(folder + "/mesure_\xC3\xA9t\xC3\xA9", CsvFilter, r, &finalName, &error));
@@ -236,9 +226,9 @@ TEST_CASE("a file another program holds open is not replaced")
     const HANDLE held = CreateFileW(FromPathText(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     REQUIRE(held != INVALID_HANDLE_VALUE);
-    Tgraphe g = Graph(MeasureMode::Spectre);
+    const TDataSeries d = Data(MeasureMode::Spectre);
     FileRequest r;
-    r.graph = &g;
+    r.data = &d;
     std::string error, finalName;
     const bool saved = SauveFichier(path, CsvFilter, r, &finalName, &error);
     CloseHandle(held);

@@ -41,9 +41,11 @@ TEST_CASE("blocks")
         const std::string &fixture = row.fixture;
         SeparatorScope scope(sep);
         const Tgraphe g = kind == int(MeasureMode::Spectre) ? SampleSpectrum() : kind == int(MeasureMode::Cinetique) ? SampleKinetics() : SampleBeer();
+        const TDataSeries d = DataOf(g);
         BlockRequest r;
         r.kind = MeasureMode(kind);
-        r.graph = &g;
+        r.data = &d;
+        r.style = StyleOf(g);
         r.twoCurves = two;
         r.versTabvista = tabvista;
         r.programPath = "/opt/vandoral/vandoral";
@@ -69,9 +71,11 @@ TEST_CASE("ligneMapping")
 TEST_CASE("longTextsAreCut")
 {
     const Tgraphe g = SampleKinetics();
+    const TDataSeries d = DataOf(g);
     BlockRequest r;
     r.kind = MeasureMode::Cinetique;
-    r.graph = &g;
+    r.data = &d;
+    r.style = StyleOf(g);
     r.versTabvista = true;
     PageInfo page;
     page.comment = std::string(300, 'c');
@@ -95,13 +99,13 @@ TEST_CASE("two names of 20 characters keep their whole line")
     rows.push_back({"20 characters each", 20});
     rows.push_back({"25 characters each, cut to 20", 25});
     for (const Row &row : rows) SUBCASE(row.tag.c_str()) {
-        // The Beer-Lambert block carries the graph's own names.
-        Tgraphe g = SampleBeer();
-        g.WorldX.Name = std::string(row.nameLength, 'x');
-        g.WorldY.Name = std::string(row.nameLength, 'y');
+        // The Beer-Lambert block carries the data's own names.
+        TDataSeries d = DataOf(SampleBeer());
+        d.XAxis.Name = std::string(row.nameLength, 'x');
+        d.YAxis.Name = std::string(row.nameLength, 'y');
         BlockRequest r;
         r.kind = MeasureMode::Beer;
-        r.graph = &g;
+        r.data = &d;
         const auto lines = BuildBlock(r, PageInfo{});
         const std::string whole = std::string(20, 'x') + "\t" + std::string(20, 'y');
         REQUIRE(whole.size() == 41);

@@ -1,5 +1,6 @@
 // The graph kernel drawn on a recording canvas: worlds, ticks, titles, the
-// curve modes, incremental points, printing, sorting and colours.
+// curve modes, incremental points, a series drawn without being owned,
+// printing, sorting and colours.
 #include "graphker.h"
 #include "numtext.h"
 #include "recordingcanvas.h"
@@ -325,6 +326,49 @@ TEST_CASE("drawPoint")
     f.g.Curve1.Y[1] = MissingValue;
     f.g.DrawPoint(1, f.g.Curve1);
     REQUIRE((f.canvas.Of(DrawOp::Line).empty() && f.canvas.Of(DrawOp::Ellipse).empty()));
+}
+
+TEST_CASE("a series the graph does not own is drawn as its own points would be")
+{
+    // The same points, once in the graph's arrays, once in a session's series
+    // the graph is given; every drawing mode, both curves, a missing value.
+    for (int mode : {0, 1, 2, 3}) {
+        CAPTURE(mode);
+        Fixture own, lent;
+        TDataSeries series;
+        const double ys[] = {0.2, 1.5, MissingValue, 0.7};
+        own.g.PointCount = 4;
+        for (int i = 0; i < 4; ++i) {
+            own.g.X[i] = 2.0 * i;
+            own.g.Curve1.Y[i] = ys[i];
+            own.g.Curve2.Y[i] = ys[i] == MissingValue ? 0.1 : ys[i] / 2;
+            series.Append(own.g.X[i], own.g.Curve1.Y[i], own.g.Curve2.Y[i]);
+        }
+        lent.g.Source = &series;
+        for (Fixture *f : {&own, &lent}) {
+            f->g.DrawMode = std::uint8_t(mode);
+            f->g.Curve2Visible = true;
+            f->g.Curve2.Color = clRed;
+            f->g.SetWorld(0, 0, 8, 2);
+            f->g.Draw();
+            f->g.DrawPoint(3, f->g.Curve2);
+        }
+        REQUIRE(lent.g.Count() == 4);
+        REQUIRE(lent.g.PointCount == 0); // its own arrays untouched
+        REQUIRE(lent.canvas.ops.size() == own.canvas.ops.size());
+        REQUIRE(lent.canvas.Of(DrawOp::Line).size() == own.canvas.Of(DrawOp::Line).size());
+        REQUIRE(lent.canvas.Of(DrawOp::Ellipse).size() == own.canvas.Of(DrawOp::Ellipse).size());
+        for (std::size_t i = 0; i < own.canvas.ops.size(); ++i) {
+            const DrawOp &a = own.canvas.ops[i], &b = lent.canvas.ops[i];
+            REQUIRE(std::vector<int>{a.kind, a.x, a.y, a.x2, a.y2, int(a.pen)}
+                    == std::vector<int>{b.kind, b.x, b.y, b.x2, b.y2, int(b.pen)});
+        }
+        REQUIRE(SameNumber(lent.g.MaxY(), 1.5));
+        // A point the series does not hold (yet) draws nothing.
+        lent.canvas.ops.clear();
+        lent.g.DrawPoint(4, lent.g.Curve1);
+        REQUIRE(lent.canvas.ops.empty());
+    }
 }
 
 TEST_CASE("narrowAreaHasNoXLabels")

@@ -68,7 +68,7 @@ struct Run {
     {
         REQUIRE(instrument.Running == ScriptedInstrument::Op::Scan);
         for (int guard = 0; guard < 5000 && run.Etat == EtatCinetique::Acquisition; ++guard) {
-            const TCinetiqueRun::PointEnd end = Scan(0.8 - 0.01 * run.GrapheCinetique.PointCount, 0.5, scanSeconds);
+            const TCinetiqueRun::PointEnd end = Scan(0.8 - 0.01 * run.Points.Count(), 0.5, scanSeconds);
             REQUIRE(end.ended);
             if (run.Etat != EtatCinetique::Acquisition)
                 break;
@@ -170,16 +170,15 @@ TEST_CASE_FIXTURE(Run, "a blank the instrument refused is no blank; asked again,
     REQUIRE(run.CanStart(true));
 }
 
-TEST_CASE_FIXTURE(Run, "a blank makes the run ready and lays out the nominal times")
+TEST_CASE_FIXTURE(Run, "a blank makes the run ready and clears the points")
 {
-    spectro.Deltat = 12;
-    run.GrapheCinetique.PointCount = 7;
+    for (int i = 0; i < 7; ++i)
+        run.Points.Append(8.0 * i, 0.5);
     REQUIRE(run.StartBlank());
     REQUIRE(run.Pending());
     REQUIRE(!run.CanBlank(true)); // one blank at a time
-    REQUIRE(run.GrapheCinetique.PointCount == 0);
-    REQUIRE(run.GrapheCinetique.X[3] == 36.0);
-    REQUIRE(run.GrapheCinetique.X[1500] == 18000.0);
+    REQUIRE(run.Points.Count() == 0);
+    REQUIRE(run.GrapheCinetique.Count() == 0); // nothing left to draw
     REQUIRE(!run.BlancFait);
     instrument.Finish(true);
     REQUIRE(run.BlancFait);
@@ -197,11 +196,11 @@ TEST_CASE_FIXTURE(Run, "a run of Nombre intervals has Nombre + 1 points at the n
     REQUIRE(run.Interval() == 8.0);
     RunToEnd();
     REQUIRE(run.Etat == EtatCinetique::Arrete);
-    REQUIRE(run.GrapheCinetique.PointCount == 6);
+    REQUIRE(run.Points.Count() == 6);
     for (int i = 0; i < 6; ++i) {
-        REQUIRE(run.GrapheCinetique.X[i] == 8.0 * i);
-        REQUIRE(SameNumber(run.GrapheCinetique.Curve1.Y[i], 0.8 - 0.01 * i));
-        REQUIRE(run.GrapheCinetique.Curve2.Y[i] == 0.5);
+        REQUIRE(run.Points.X[i] == 8.0 * i);
+        REQUIRE(SameNumber(run.Points.A[i], 0.8 - 0.01 * i));
+        REQUIRE(run.Points.A2[i] == 0.5);
     }
     REQUIRE(!run.TimerRunning());
     REQUIRE(run.CanSave());
@@ -225,12 +224,12 @@ TEST_CASE_FIXTURE(Run, "stamps are the whole seconds at the start of each scan")
     run.CatchUp();
     REQUIRE(instrument.Scans == 1);
     Scan(0.5, 0.5, 3);
-    REQUIRE(run.GrapheCinetique.X[0] == 0.0);
+    REQUIRE(run.Points.X[0] == 0.0);
     // The tick at 8 s exactly, not a millisecond short.
     REQUIRE(TickAndBegin());
     REQUIRE(run.TempsPoint == 8.0);
     Scan(0.5);
-    REQUIRE(run.GrapheCinetique.X[1] == 8.0);
+    REQUIRE(run.Points.X[1] == 8.0);
     // Each point ended is told with its index.
     REQUIRE(events.back() == std::make_pair(SessionEvent::Ended, 1));
 }
@@ -264,7 +263,7 @@ TEST_CASE_FIXTURE(Run, "a scan that outlasts the interval: the tick is caught up
     end = run.LastPoint();
     REQUIRE(end.catchUp);
     REQUIRE(run.Interval() == 10.0);
-    REQUIRE(run.GrapheCinetique.X[1] == 8.0);
+    REQUIRE(run.Points.X[1] == 8.0);
     // A change of Δt brings the interval back, counted from now.
     spectro.Deltat = 8;
     run.DeltatChanged();
@@ -323,7 +322,7 @@ TEST_CASE("stop")
             REQUIRE(r.instrument.Scans == scans);
         }
         REQUIRE(r.run.Etat == EtatCinetique::Arrete);
-        REQUIRE(r.run.GrapheCinetique.PointCount == (row.duringScan ? 2 : 1));
+        REQUIRE(r.run.Points.Count() == (row.duringScan ? 2 : 1));
         REQUIRE(!r.run.ArretDemande);
         // A tick already on its way when the run stopped takes nothing.
         const int scans = r.instrument.Scans;
@@ -341,15 +340,15 @@ TEST_CASE_FIXTURE(Run, "a value that did not arrive leaves a gap, not an earlier
     RunToEnd();
     run.Reset();
     REQUIRE(run.Etat == EtatCinetique::Pret);
-    REQUIRE(run.GrapheCinetique.PointCount == 0);
+    REQUIRE(run.Points.Count() == 0);
     spectro.Nombre = 1;
     run.Start();
     for (int l = spectro.LambdaMin; l <= spectro.LambdaMax; ++l)
         if (l != spectro.Lambda)
             instrument.Value(l, 0.3);
     instrument.Finish();
-    REQUIRE(run.GrapheCinetique.Curve1.Y[0] == MissingValue);
-    REQUIRE(run.GrapheCinetique.Curve2.Y[0] == 0.3);
+    REQUIRE(run.Points.A[0] == MissingValue);
+    REQUIRE(run.Points.A2[0] == 0.3);
 }
 
 TEST_CASE_FIXTURE(Run, "a finished run's unsaved points are not cleared unasked")
@@ -370,7 +369,7 @@ TEST_CASE_FIXTURE(Run, "a finished run's unsaved points are not cleared unasked"
     small.Ready();
     small.run.Start();
     small.RunToEnd();
-    REQUIRE(small.run.GrapheCinetique.PointCount == 3);
+    REQUIRE(small.run.Points.Count() == 3);
     REQUIRE(small.run.SpaceBar(true) == SpaceAction::Blank);
 }
 
@@ -423,8 +422,8 @@ TEST_CASE_FIXTURE(Run, "a tick that fell inside an exchange is caught up once th
     REQUIRE(!run.CatchUpDue());
     REQUIRE(SameNumber(run.TempsPoint, 8.3)); // stamped when it was really taken
     Scan(0.4);
-    REQUIRE(run.GrapheCinetique.X[1] == 8.0);
-    REQUIRE(run.GrapheCinetique.Curve1.Y[1] == 0.4);
+    REQUIRE(run.Points.X[1] == 8.0);
+    REQUIRE(run.Points.A[1] == 0.4);
 }
 
 TEST_CASE_FIXTURE(Run, "the single spectrum returns to the state it came from")
@@ -437,12 +436,12 @@ TEST_CASE_FIXTURE(Run, "the single spectrum returns to the state it came from")
     REQUIRE(!run.CanSave());
     Values(0.5);
     // Its values go to the panel only.
-    REQUIRE(run.GrapheSpectre.PointCount == 471);
+    REQUIRE(run.LastScan.Count() == 471);
     instrument.Finish();
     REQUIRE(events.back() == std::make_pair(SessionEvent::Ended, -1));
     REQUIRE(run.Etat == EtatCinetique::Arrete);
     REQUIRE(run.CanSave());
-    REQUIRE(run.GrapheCinetique.PointCount == 6);
+    REQUIRE(run.Points.Count() == 6);
     // From the ready state, back to ready.
     run.Reset();
     REQUIRE(run.StartSpectrum());
@@ -458,13 +457,13 @@ TEST_CASE_FIXTURE(Run, "a point the driver gave up is not recorded; a stop waiti
     Values(0.5);
     instrument.GiveUp();
     REQUIRE(run.Etat == EtatCinetique::Acquisition);
-    REQUIRE(run.GrapheCinetique.PointCount == 0);
+    REQUIRE(run.Points.Count() == 0);
     REQUIRE(!run.Pending());
     REQUIRE(TickAndBegin()); // the next tick takes the next point
     REQUIRE(!run.Stop());
     instrument.GiveUp();
     REQUIRE(run.Etat == EtatCinetique::Arrete);
-    REQUIRE(run.GrapheCinetique.PointCount == 0);
+    REQUIRE(run.Points.Count() == 0);
 }
 
 TEST_CASE_FIXTURE(Run, "a refused scan is caught up like a missed tick")
@@ -485,11 +484,11 @@ TEST_CASE("a 1500 x 60 s run: 1501 points, stamps past 24 hours")
     r.Ready();
     r.run.Start();
     r.RunToEnd(2);
-    REQUIRE(r.run.GrapheCinetique.PointCount == 1501);
+    REQUIRE(r.run.Points.Count() == 1501);
     for (int i = 1; i < 1501; ++i)
-        REQUIRE(r.run.GrapheCinetique.X[i] > r.run.GrapheCinetique.X[i - 1]);
-    REQUIRE(r.run.GrapheCinetique.X[1500] == 90000.0);
-    REQUIRE(DurationText(std::int64_t(r.run.GrapheCinetique.X[1500])) == "25:00:00");
+        REQUIRE(r.run.Points.X[i] > r.run.Points.X[i - 1]);
+    REQUIRE(r.run.Points.X[1500] == 90000.0);
+    REQUIRE(DurationText(std::int64_t(r.run.Points.X[1500])) == "25:00:00");
 }
 
 TEST_CASE("the plot's vertical range")
@@ -541,8 +540,9 @@ TEST_CASE_FIXTURE(Run, "a run longer than planned widens the time axis to one in
     run.Start();
     RunToEnd(9); // every scan outlasts Δt
     const Tgraphe &g = run.GrapheCinetique;
-    REQUIRE(g.PointCount == 6);
+    const TDataSeries &p = run.Points;
+    REQUIRE(p.Count() == 6);
     run.PreparePlot();
-    REQUIRE(g.X[5] > 40.0);
-    REQUIRE(g.WorldX.Max == g.X[5] + g.X[1]);
+    REQUIRE(p.X[5] > 40.0);
+    REQUIRE(g.WorldX.Max == p.X[5] + p.X[1]);
 }

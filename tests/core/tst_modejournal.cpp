@@ -50,7 +50,7 @@ struct KineticsJournal {
             for (int l = spectro.LambdaMin; l <= spectro.LambdaMax; ++l)
                 instrument.Value(l, l == 545 ? a[k] : l == 420 && k != 1 ? 0.7 : 0.05);
             instrument.Finish();
-            bytes += FormatJournalRecord(KineticsPointRecord(run.GrapheCinetique, k));
+            bytes += FormatJournalRecord(KineticsPointRecord(run.Points, k));
         }
         REQUIRE(run.Etat == EtatCinetique::Arrete);
     }
@@ -74,15 +74,16 @@ TEST_CASE_FIXTURE(KineticsJournal, "a kinetics run comes back as a finished, uns
     TspectroVandoral other; // no instrument, other settings
     TCinetiqueRun back(other, other, [] { return 0.0; });
     REQUIRE(RestoreKinetics(j, back));
-    const Tgraphe &g = back.GrapheCinetique, &o = run.GrapheCinetique;
-    REQUIRE(g.PointCount == 3);
+    const Tgraphe &g = back.GrapheCinetique;
+    const TDataSeries &gp = back.Points, &op = run.Points;
+    REQUIRE(gp.Count() == 3);
     for (int k = 0; k < 3; ++k) {
-        REQUIRE(SameBits(g.X[k], o.X[k]));
-        REQUIRE(SameBits(g.Curve1.Y[k], o.Curve1.Y[k]));
-        REQUIRE(SameBits(g.Curve2.Y[k], o.Curve2.Y[k]));
+        REQUIRE(SameBits(gp.X[k], op.X[k]));
+        REQUIRE(SameBits(gp.A[k], op.A[k]));
+        REQUIRE(SameBits(gp.A2[k], op.A2[k]));
     }
-    REQUIRE(g.X[2] == 16.0);
-    REQUIRE(g.Curve2.Y[1] == 0.05); // what the scan gave at 420 nm then
+    REQUIRE(gp.X[2] == 16.0);
+    REQUIRE(gp.A2[1] == 0.05); // what the scan gave at 420 nm then
     REQUIRE(back.Etat == EtatCinetique::Arrete);
     REQUIRE(!back.Sauve);
     REQUIRE(back.LambdaBisSuivie);
@@ -100,13 +101,13 @@ TEST_CASE_FIXTURE(KineticsJournal, "a kinetics journal torn at every byte gives 
         const JournalContents j = ParseJournal(bytes.substr(0, cut));
         std::size_t complete = 0, end = header;
         for (int k = 0; k < 3; ++k)
-            if ((end += FormatJournalRecord(KineticsPointRecord(run.GrapheCinetique, k)).size()) <= cut)
+            if ((end += FormatJournalRecord(KineticsPointRecord(run.Points, k)).size()) <= cut)
                 ++complete;
         TCinetiqueRun back(spectro, spectro, [] { return 0.0; });
         REQUIRE(RestoreKinetics(j, back));
-        REQUIRE(back.GrapheCinetique.PointCount == complete);
+        REQUIRE(back.Points.Count() == complete);
         for (std::size_t k = 0; k < complete; ++k)
-            REQUIRE(SameBits(back.GrapheCinetique.Curve1.Y[k], run.GrapheCinetique.Curve1.Y[k]));
+            REQUIRE(SameBits(back.Points.A[k], run.Points.A[k]));
     }
 }
 
@@ -120,7 +121,7 @@ TEST_CASE("a Beer-Lambert series comes back with its corrections and undos")
     TBeerSeries series(spectro, spectro);
     series.ApplyOptions();
     series.Widen(12);
-    std::string bytes = FormatJournalHeader(BeerJournalHeader(spectro, series.BeerGraph, Start));
+    std::string bytes = FormatJournalHeader(BeerJournalHeader(spectro, series, Start));
     const std::vector<JournalRecord> records = {
         StandardRecord(0, 3, 0.3),  StandardRecord(1, 1, 0.1),     StandardRecord(2, 2, 0.21),
         StandardRecord(2, 2, 0.2),  StandardRecord(3, 12, 1.2),    IndexRecord("defaire-etalon", 3),
@@ -142,7 +143,7 @@ TEST_CASE("a Beer-Lambert series comes back with its corrections and undos")
     for (int i = 0; i < 3; ++i) {
         REQUIRE(back.Standards[std::size_t(i)].Conc == conc[i]);
         REQUIRE(back.Standards[std::size_t(i)].Abs == abs[i]);
-        REQUIRE(back.BeerGraph.X[i] == conc[i]);
+        REQUIRE(back.Data.X[i] == conc[i]);
     }
     REQUIRE(back.UnknownCount() == 1);
     REQUIRE(back.Unknowns[0].Abs == 0.25);
@@ -164,16 +165,16 @@ TEST_CASE("a spectrum comes back, missing values included")
     for (int i = 0; i < 471; ++i)
         s.AddValue(330 + i, i == 200 ? MissingValue : 0.001 * i + 1.0 / 7);
     const std::string bytes = FormatJournalHeader(SpectrumJournalHeader(spectro, Start, ""))
-                              + FormatJournalRecord(SpectrumRecord(s.Graphe));
+                              + FormatJournalRecord(SpectrumRecord(s.Spectrum));
     const JournalContents j = ParseJournal(bytes);
     REQUIRE(RecoveryQuestion(j)
             == "Un spectre (10/12/2026 10:12) n'a pas \xE9t\xE9 enregistr\xE9. Le r\xE9" "cup\xE9rer ?");
     TTraceSession back(spectro, &spectro);
     REQUIRE(RestoreSpectrum(j, back));
-    REQUIRE(back.Graphe.PointCount == 471);
+    REQUIRE(back.Spectrum.Count() == 471);
     for (int i = 0; i < 471; ++i) {
-        REQUIRE(back.Graphe.X[i] == s.Graphe.X[i]);
-        REQUIRE(SameBits(back.Graphe.Curve1.Y[i], s.Graphe.Curve1.Y[i]));
+        REQUIRE(back.Spectrum.X[i] == s.Spectrum.X[i]);
+        REQUIRE(SameBits(back.Spectrum.A[i], s.Spectrum.A[i]));
     }
     REQUIRE(back.AsksSave());
     // A spectrum torn in its line gives nothing back.

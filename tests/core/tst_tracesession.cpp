@@ -71,9 +71,9 @@ TEST_CASE_FIXTURE(Session, "blank, then scan, then what may start")
     REQUIRE(s.SpaceBar() == SpaceAction::Measure);
     REQUIRE(s.SpaceBar(true, true) == SpaceAction::None);
     Scan(std::vector<double>(471, 0.5));
-    REQUIRE(s.Graphe.PointCount == 471);
-    REQUIRE(s.Graphe.X[0] == 330.0);
-    REQUIRE(s.Graphe.X[470] == 800.0);
+    REQUIRE(s.Spectrum.Count() == 471);
+    REQUIRE(s.Spectrum.X[0] == 330.0);
+    REQUIRE(s.Spectrum.X[470] == 800.0);
     // Each value stored is told with its place, then the end.
     REQUIRE(Count(SessionEvent::Value) == 471);
     REQUIRE(events[events.size() - 2] == std::make_pair(SessionEvent::Value, 470));
@@ -110,11 +110,11 @@ TEST_CASE_FIXTURE(Session, "a scan given up keeps what arrived, saveable")
     REQUIRE(!s.Measuring());
     REQUIRE(Count(SessionEvent::GivenUp) == 1);
     REQUIRE(Count(SessionEvent::Ended) == 0);
-    REQUIRE(s.Graphe.PointCount == 100);
+    REQUIRE(s.Spectrum.Count() == 100);
     REQUIRE(s.AsksSave());
     // A late value of the lost scan changes nothing.
     instrument.Value(430, 0.9);
-    REQUIRE(s.Graphe.PointCount == 100);
+    REQUIRE(s.Spectrum.Count() == 100);
     REQUIRE(s.CanScan());
 }
 
@@ -144,9 +144,9 @@ TEST_CASE_FIXTURE(Session, "a value above the top raises it to 1.05 times")
 TEST_CASE_FIXTURE(Session, "the graph keeps the first 1501 values and says it cut")
 {
     Scan(std::vector<double>(1571, 0.3));
-    REQUIRE(s.Graphe.PointCount == 1501);
+    REQUIRE(s.Spectrum.Count() == 1501);
     REQUIRE(s.Truncated());
-    REQUIRE(s.Graphe.X[1500] == 330.0 + 1500);
+    REQUIRE(s.Spectrum.X[1500] == 330.0 + 1500);
     REQUIRE(s.AddValue(5000, 0.1) == TTraceSession::Stored::Dropped);
     REQUIRE(s.Received() == 1571);
     Scan({0.1});

@@ -36,7 +36,8 @@ struct Exporter {
         constante.EditComm->setText(QString::fromUtf8("essai à 20 °C"));
     }
     ScriptedDialogs dialogs;
-    Tgraphe graph = SampleSpectrum();
+    TDataSeries data = DataOf(SampleSpectrum());
+    BlockStyle style = StyleOf(SampleSpectrum());
     TConstanteDlg constante;
     TFormDDE dde;
     QList<int> waits;
@@ -91,7 +92,7 @@ void TestExport::clipboardCarriesTheBlock()
     QFETCH(char, sep);
     SeparatorScope scope(sep);
     Exporter e;
-    e.dde.ExportSpectre(e.graph, false);
+    e.dde.ExportSpectre(e.data, e.style, false);
     const QString clip = QGuiApplication::clipboard()->text();
     QCOMPARE(ToCp(clip), e.dde.LastBlock); // accents survive the trip
     const QStringList lines = Lines(e.dde.LastBlock);
@@ -111,7 +112,7 @@ void TestExport::firstSendLoadsThenAdds()
     Exporter e;
     QElapsedTimer t;
     t.start();
-    e.dde.ExportSpectre(e.graph, true);
+    e.dde.ExportSpectre(e.data, e.style, true);
     QCOMPARE(tabvista.macros, QStringList{"CLIP|LOAD()"});
     QCOMPARE(e.constante.NewPage(), 1);
     // The analysis program read the same bytes, lambda's 0x88 included, and
@@ -124,10 +125,10 @@ void TestExport::firstSendLoadsThenAdds()
     QCOMPARE(lines[0], QDir::toNativeSeparators(QCoreApplication::applicationFilePath()));
     QCOMPARE(ToCp(lines[3]), std::string("\x88\tA"));
 
-    e.dde.ExportCinetique(e.graph, false, true);
+    e.dde.ExportCinetique(e.data, e.style, true);
     QCOMPARE(tabvista.macros, (QStringList{"CLIP|LOAD()", "CLIP|ADD()"}));
     e.constante.SetNewPage(0); // "Nouveau fichier" again, as a mode selection does
-    e.dde.ExportBeer(e.graph, true);
+    e.dde.ExportBeer(e.data, e.style, true);
     QCOMPARE(tabvista.macros.last(), QString("CLIP|LOAD()"));
     // Already running: no start and no waiting.
     QVERIFY(e.waits.isEmpty());
@@ -142,8 +143,8 @@ void TestExport::refusedMacro()
     QVERIFY(tabvista.Start());
     Exporter e;
     // Twice: a refused send does not use up the first send's "CLIP|LOAD()".
-    QVERIFY(!e.dde.ExportSpectre(e.graph, true));
-    QVERIFY(!e.dde.ExportSpectre(e.graph, true));
+    QVERIFY(!e.dde.ExportSpectre(e.data, e.style, true));
+    QVERIFY(!e.dde.ExportSpectre(e.data, e.style, true));
     QCOMPARE(e.dialogs.asked, (QStringList{QString::fromUtf8("message:CLIP|LOAD() non exécuté\nLes données sont "
                                                              "dans le presse-papiers."),
                                            QString::fromUtf8("message:CLIP|LOAD() non exécuté\nLes données sont "
@@ -156,7 +157,7 @@ void TestExport::refusedMacro()
 void TestExport::noAnalysisProgram()
 {
     Exporter e; // nothing listens and the command cannot start
-    QVERIFY(!e.dde.ExportSpectre(e.graph, true));
+    QVERIFY(!e.dde.ExportSpectre(e.data, e.style, true));
     QCOMPARE(e.dialogs.asked,
              QStringList{QString::fromUtf8("message:Impossible de lancer Tabvista\nLes données sont dans le presse-papiers.")});
     QCOMPARE(e.waits, QList<int>{1000}); // the retry's wait; no start, so no 2000 ms
@@ -186,7 +187,7 @@ void TestExport::analysisProgramIsStarted()
         e.waits << ms;
         QThread::msleep(ulong(ms));
     };
-    e.dde.ExportSpectre(e.graph, true);
+    e.dde.ExportSpectre(e.data, e.style, true);
     QCOMPARE(e.waits, QList<int>{2000});
     QVERIFY(e.dialogs.asked.isEmpty());
     // The log shows each macro and the block it read. (Each offscreen
@@ -199,7 +200,7 @@ void TestExport::analysisProgramIsStarted()
     QVERIFY(TabvistaRunning());
     // Running now: the next send starts nothing.
     e.waits.clear();
-    e.dde.ExportSpectre(e.graph, true);
+    e.dde.ExportSpectre(e.data, e.style, true);
     QVERIFY(e.waits.isEmpty());
     f.seek(0);
     QCOMPARE(f.readAll().count("CLIP|ADD()\n--- block ("), 1);
@@ -234,7 +235,7 @@ void TestExport::dataFiles()
     // A French user's folders: the names reach the file system as they are.
     const QString dir = tmp.filePath(QString::fromUtf8("Données été"));
     QVERIFY(QDir().mkpath(dir));
-    QVERIFY(e.dde.SauveSpectre(e.graph, dir + QString::fromUtf8("/mesure_été"), CsvFilter));
+    QVERIFY(e.dde.SauveSpectre(e.data, dir + QString::fromUtf8("/mesure_été"), CsvFilter));
     QFile f(dir + QString::fromUtf8("/mesure_été.CSV"));
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readLine(), QString::fromUtf8("essai à 20 °C\n").toLatin1()); // contents stay Windows-1252
@@ -244,7 +245,7 @@ void TestExport::dataFiles()
     // The folder is a regular file: an error box naming the user's file (not
     // the temporary one) and the reason, in French; false.
     const QString target = dir + QString::fromUtf8("/mesure_été.CSV/b");
-    QVERIFY(!e.dde.SauveBeer(e.graph, target, TextFilter));
+    QVERIFY(!e.dde.SauveBeer(e.data, target, TextFilter));
     QCOMPARE(e.dialogs.asked,
              QStringList{QString::fromUtf8("error:Impossible d'enregistrer le fichier %1.TXT : "
                                            "un élément du chemin n'est pas un dossier")
@@ -283,9 +284,9 @@ void TestExport::workbooks()
         QSKIP("unzip is not installed");
     Exporter e;
     SeparatorScope comma(','); // whatever the locale, numbers stay numbers
-    e.graph.Curve1.Y[1] = MissingValue;
+    e.data.A[1] = MissingValue;
     QTemporaryDir tmp;
-    QVERIFY(e.dde.SauveSpectre(e.graph, tmp.filePath(name), filter));
+    QVERIFY(e.dde.SauveSpectre(e.data, tmp.filePath(name), filter));
     const QString book = tmp.filePath(written);
     QVERIFY(QFile::exists(book));
     QCOMPARE(QDir(tmp.path()).entryList(QDir::Files), QStringList{written}); // no temporary left
@@ -335,7 +336,7 @@ void TestExport::workbookThatCannotBeWritten()
         SetWorkbookLibrary(QStringLiteral("libvandoral-absente.so.9"));
     else
         InjectWriteFailure(100); // the next replacement only
-    QVERIFY(!e.dde.SauveSpectre(e.graph, book, XlsxFilter));
+    QVERIFY(!e.dde.SauveSpectre(e.data, book, XlsxFilter));
     SetWorkbookLibrary(QString());
     QFile old(book);
     QVERIFY(old.open(QIODevice::ReadOnly));
@@ -347,7 +348,7 @@ void TestExport::workbookThatCannotBeWritten()
     QVERIFY2(e.dialogs.asked[0].contains(reason), qPrintable(e.dialogs.asked[0]));
     QCOMPARE(QDir(tmp.path()).entryList(QDir::Files), QStringList{"mesure.xlsx"});
     if (libraryMissing) {
-        QVERIFY(e.dde.SauveSpectre(e.graph, book, XlsxFilter));
+        QVERIFY(e.dde.SauveSpectre(e.data, book, XlsxFilter));
         QVERIFY(QFileInfo(book).size() > 1000);
     }
 }

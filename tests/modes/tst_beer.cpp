@@ -157,13 +157,13 @@ void TestBeer::fitAndPrecision()
     QVERIFY(beer.Standard("1"));
     QVERIFY(beer.Standard("2"));
     // Two standards: no fit, no unknown button.
-    QCOMPARE(int(w.Session.BeerGraph.PointCount), 2);
+    QCOMPARE(int(w.Session.Data.Count()), 2);
     QVERIFY(!w.EnregistreBtn->isEnabled());
     QVERIFY(w.Session.PrecisionText.empty());
     QVERIFY(!w.LambdaSE->isEnabled()); // the wavelength is fixed by the standards
     QVERIFY(beer.Standard(sep == ',' ? "3,0" : "3.0"));
-    QCOMPARE(int(w.Session.BeerGraph.PointCount), 3);
-    QCOMPARE(w.Session.BeerGraph.Curve1.Y[1], 0.21);
+    QCOMPARE(int(w.Session.Data.Count()), 3);
+    QCOMPARE(w.Session.Data.A[1], 0.21);
     QVERIFY(w.EnregistreBtn->isEnabled());
     QVERIFY(std::fabs(w.Session.Slope - 0.1) < 1e-12);
     QTEST(QString::fromLatin1(w.Session.PrecisionText.c_str()), "precision");
@@ -235,12 +235,12 @@ void TestBeer::outOfRangeAndOptions()
     QVERIFY(beer.Standard("12"));
     QCOMPARE(b.dialogs.asked, QStringList{"question:12 avec mini=0 et maxi=10\r\n    Vous confirmez ?"});
     QCOMPARE(w.Session.BeerGraph.WorldX.Max, 12.0);
-    QCOMPARE(int(w.Session.BeerGraph.PointCount), 1);
+    QCOMPARE(int(w.Session.Data.Count()), 1);
     // "no" measures nothing.
     b.dialogs.asked.clear();
     QVERIFY(beer.Standard("-3"));
     QCOMPARE(b.dialogs.asked.size(), 1);
-    QCOMPARE(int(w.Session.BeerGraph.PointCount), 1);
+    QCOMPARE(int(w.Session.Data.Count()), 1);
     QCOMPARE(b.sim->CountOf("SCANTXT"), 1);
     // Not a number (letters other than an exponent or prefix are not even
     // taken by the cell): "Nombre mal écrit", nothing measured.
@@ -298,19 +298,19 @@ void TestBeer::correctionsAndUndo()
         QVERIFY(beer.Standard(c));
     // Standard 2 measured again: replaced, the count unchanged.
     QVERIFY(beer.Standard("2,5", 3));
-    QCOMPARE(int(w.Session.BeerGraph.PointCount), 3);
-    QCOMPARE(w.Session.BeerGraph.X[1], 2.5);
-    QCOMPARE(w.Session.BeerGraph.Curve1.Y[1], 0.25);
+    QCOMPARE(int(w.Session.Data.Count()), 3);
+    QCOMPARE(w.Session.Data.X[1], 2.5);
+    QCOMPARE(w.Session.Data.A[1], 0.25);
     QVERIFY(!w.Session.Sauve);
     // Two rows below the last: nothing added, nothing measured.
     const int scans = b.sim->CountOf("SCANTXT");
     QVERIFY(beer.Standard("4", 6));
-    QCOMPARE(int(w.Session.BeerGraph.PointCount), 3);
+    QCOMPARE(int(w.Session.Data.Count()), 3);
     QCOMPARE(b.sim->CountOf("SCANTXT"), scans);
     // Undo on the empty entry row removes nothing.
     w.RepaintPlot();
     w.UndoBtnClick();
-    QCOMPARE(int(w.Session.BeerGraph.PointCount), 3);
+    QCOMPARE(int(w.Session.Data.Count()), 3);
     // Three unknowns; clicking unknown 2 then "Défaire" removes unknown 2.
     for (int i = 0; i < 3; ++i)
         QVERIFY(beer.Unknown());
@@ -326,8 +326,8 @@ void TestBeer::correctionsAndUndo()
     w.BeerMesureGrid->setCurrentCell(2, 0);
     QVERIFY(!w.CalcGridActive);
     w.UndoBtnClick();
-    QCOMPARE(int(w.Session.BeerGraph.PointCount), 2);
-    QCOMPARE(w.Session.BeerGraph.X[0], 2.5);
+    QCOMPARE(int(w.Session.Data.Count()), 2);
+    QCOMPARE(w.Session.Data.X[0], 2.5);
 }
 
 void TestBeer::rowIsFixedWhileMeasuring()
@@ -351,11 +351,11 @@ void TestBeer::rowIsFixedWhileMeasuring()
     w.ValidateEntry(); // refused while measuring
     QCOMPARE(w.StatusText(), QString::fromUtf8("Attendre la fin de la mesure en cours"));
     QVERIFY(b.WaitIdle());
-    QCOMPARE(w.Session.BeerGraph.X[0], 1.0); // standard 1 untouched
-    QCOMPARE(w.Session.BeerGraph.Curve1.Y[0], 0.1);
-    QCOMPARE(w.Session.BeerGraph.X[2], 3.5); // standard 3 corrected
-    QCOMPARE(w.Session.BeerGraph.Curve1.Y[2], 0.9);
-    QCOMPARE(int(w.Session.BeerGraph.PointCount), 3);
+    QCOMPARE(w.Session.Data.X[0], 1.0); // standard 1 untouched
+    QCOMPARE(w.Session.Data.A[0], 0.1);
+    QCOMPARE(w.Session.Data.X[2], 3.5); // standard 3 corrected
+    QCOMPARE(w.Session.Data.A[2], 0.9);
+    QCOMPARE(int(w.Session.Data.Count()), 3);
 }
 
 void TestBeer::listActionsWaitForAMeasurement_data()
@@ -401,11 +401,11 @@ void TestBeer::listActionsWaitForAMeasurement()
     QVERIFY(!QFile::exists(b.dir.filePath("serie.TXT")));
     QVERIFY(b.WaitIdle());
     // The corrected standard is the one whose row was validated.
-    QCOMPARE(int(w.Session.BeerGraph.PointCount), 2);
-    QCOMPARE(w.Session.BeerGraph.X[0], 3.5);
-    QCOMPARE(w.Session.BeerGraph.Curve1.Y[0], 0.9);
-    QCOMPARE(w.Session.BeerGraph.X[1], 1.0);
-    QCOMPARE(w.Session.BeerGraph.Curve1.Y[1], 0.1);
+    QCOMPARE(int(w.Session.Data.Count()), 2);
+    QCOMPARE(w.Session.Data.X[0], 3.5);
+    QCOMPARE(w.Session.Data.A[0], 0.9);
+    QCOMPARE(w.Session.Data.X[1], 1.0);
+    QCOMPARE(w.Session.Data.A[1], 0.1);
 }
 
 void TestBeer::resetAsksForAnUnsavedSeries()
@@ -510,8 +510,8 @@ void TestBeer::wavelengthIsFixedWhileMeasuring()
     QVERIFY(!w.LambdaSE->isEnabled());
     w.LambdaSE->setValue(400);
     QVERIFY(b.WaitIdle());
-    QCOMPARE(int(w.Session.BeerGraph.PointCount), 1);
-    QCOMPARE(w.Session.BeerGraph.Curve1.Y[0], 0.25); // read at 545 nm, where it started
+    QCOMPARE(int(w.Session.Data.Count()), 1);
+    QCOMPARE(w.Session.Data.A[0], 0.25); // read at 545 nm, where it started
 }
 
 void TestBeer::unreadableAbsorbance()
@@ -532,11 +532,11 @@ void TestBeer::unreadableAbsorbance()
     QVERIFY(beer.Standard("5", 3));
     QCOMPARE(b.dialogs.asked, QStringList{QString::fromUtf8("message:Blanc à faire ?")});
     QCOMPARE(w.Label3->text(), QString("Absorbance lue incorrecte"));
-    QCOMPARE(w.Session.BeerGraph.X[1], 2.0);
-    QCOMPARE(w.Session.BeerGraph.Curve1.Y[1], 0.2);
+    QCOMPARE(w.Session.Data.X[1], 2.0);
+    QCOMPARE(w.Session.Data.A[1], 0.2);
     // A new one is not added.
     QVERIFY(beer.Standard("3"));
-    QCOMPARE(int(w.Session.BeerGraph.PointCount), 2);
+    QCOMPARE(int(w.Session.Data.Count()), 2);
 }
 
 void TestBeer::unknownWithoutFit()
@@ -653,8 +653,8 @@ void TestBeer::instrumentLostDuringAStandard()
     QVERIFY(beer.Standard("1"));
     QVERIFY(beer.Standard("2"));
     QTRY_VERIFY(w.Label3->text().isEmpty());
-    QCOMPARE(int(w.Session.BeerGraph.PointCount), 1); // the first one intact
-    QCOMPARE(w.Session.BeerGraph.Curve1.Y[0], 0.1);
+    QCOMPARE(int(w.Session.Data.Count()), 1); // the first one intact
+    QCOMPARE(w.Session.Data.A[0], 0.1);
     QCOMPARE(w.StatusText(), QString::fromUtf8("Le spectro ne répond plus"));
     QVERIFY(w.ZeroBtn->isEnabled()); // usable, nothing waits
     QVERIFY(w.close());

@@ -176,18 +176,18 @@ void TestKinetics::runAtOneOrTwoWavelengths()
     QVERIFY(!w.LambdaSE->isEnabled());
     QVERIFY(k.Until([&] { return w.Session.Etat == EtatCinetique::Arrete; }));
     // Nombre + 1 points at the nominal times.
-    QCOMPARE(int(w.Session.GrapheCinetique.PointCount), 6);
+    QCOMPARE(int(w.Session.Points.Count()), 6);
     for (int i = 0; i < 6; ++i)
-        QCOMPARE(w.Session.GrapheCinetique.X[i], 8.0 * i);
+        QCOMPARE(w.Session.Points.X[i], 8.0 * i);
     QCOMPARE(b.sim->CountOf("SCANBIN"), 6); // hexadecimal scans in this window
     // The dye fades at 545 nm; the product grows at 400 nm.
     for (int i = 1; i < 6; ++i) {
-        QVERIFY(w.Session.GrapheCinetique.Curve1.Y[i] < w.Session.GrapheCinetique.Curve1.Y[i - 1] + 0.005);
+        QVERIFY(w.Session.Points.A[i] < w.Session.Points.A[i - 1] + 0.005);
         if (two)
-            QVERIFY(w.Session.GrapheCinetique.Curve2.Y[i] > w.Session.GrapheCinetique.Curve2.Y[i - 1] - 0.005);
+            QVERIFY(w.Session.Points.A2[i] > w.Session.Points.A2[i - 1] - 0.005);
     }
-    QVERIFY(w.Session.GrapheCinetique.Curve1.Y[0] - w.Session.GrapheCinetique.Curve1.Y[5] > 0.2);
-    QCOMPARE(w.AbsLCD->value(), std::round(w.Session.GrapheCinetique.Curve1.Y[5] * 1000) / 1000);
+    QVERIFY(w.Session.Points.A[0] - w.Session.Points.A[5] > 0.2);
+    QCOMPARE(w.AbsLCD->value(), std::round(w.Session.Points.A[5] * 1000) / 1000);
     QVERIFY(w.RegSaveBtn->isEnabled() && w.PrintBtn->isEnabled());
     QVERIFY(w.ResetBtn->isEnabled() && !w.startBtn->isEnabled());
 
@@ -216,7 +216,7 @@ void TestKinetics::stopDuringAScan()
     QVERIFY(k.ok);
     TCinetiqueForm &w = k.w;
     w.StartBtnClick();
-    QTRY_VERIFY_WITH_TIMEOUT(w.Session.GrapheCinetique.PointCount == 1 && !b.spectro->Busy, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(w.Session.Points.Count() == 1 && !b.spectro->Busy, 10000);
     k.Tick(); // the second point's scan
     QVERIFY(b.spectro->Busy);
     b.dialogs.asked.clear();
@@ -226,8 +226,8 @@ void TestKinetics::stopDuringAScan()
     QVERIFY(!w.TimerSpectre.isActive());
     // The run ends with that point, which is part of the data.
     QTRY_COMPARE_WITH_TIMEOUT(int(w.Session.Etat), int(EtatCinetique::Arrete), 10000);
-    QCOMPARE(int(w.Session.GrapheCinetique.PointCount), 2);
-    QVERIFY(w.Session.GrapheCinetique.Curve1.Y[1] != MissingValue);
+    QCOMPARE(int(w.Session.Points.Count()), 2);
+    QVERIFY(w.Session.Points.A[1] != MissingValue);
     k.Tick(); // a tick that would still come takes nothing
     QTest::qWait(100);
     QCOMPARE(b.sim->CountOf("SCANBIN"), 2);
@@ -255,10 +255,10 @@ void TestKinetics::closingQuestions()
     b.spectro->Nombre = static_cast<std::uint16_t>(nombre); // fewer than the up-down allows
     if (running) {
         w.StartBtnClick();
-        QVERIFY(k.Until([&] { return w.Session.GrapheCinetique.PointCount >= 1; }));
+        QVERIFY(k.Until([&] { return w.Session.Points.Count() >= 1; }));
     } else {
         QVERIFY(k.Run());
-        QCOMPARE(int(w.Session.GrapheCinetique.PointCount), nombre + 1);
+        QCOMPARE(int(w.Session.Points.Count()), nombre + 1);
     }
     b.dialogs.asked.clear();
     b.dialogs.answers = {false};
@@ -378,9 +378,9 @@ void TestKinetics::singleSpectrumKeepsAFinishedRun()
     QVERIFY(!w.RegSaveBtn->isEnabled());
     QTRY_COMPARE_WITH_TIMEOUT(int(w.Session.Etat), int(EtatCinetique::Arrete), 5000);
     QVERIFY(!w.Folded()); // the panel opens on the new spectrum
-    QCOMPARE(int(w.Session.GrapheSpectre.PointCount), 471);
+    QCOMPARE(int(w.Session.LastScan.Count()), 471);
     QVERIFY(w.RegSaveBtn->isEnabled() && w.PrintBtn->isEnabled());
-    QCOMPARE(int(w.Session.GrapheCinetique.PointCount), 6);
+    QCOMPARE(int(w.Session.Points.Count()), 6);
     b.dialogs.asked.clear();
     QVERIFY(w.close());
     QCOMPARE(b.dialogs.asked, QStringList{"question:Sauvegarde ?"});
@@ -417,7 +417,7 @@ void TestKinetics::unsavedRunIsNotClearedUnasked()
     }
     QTest::qWait(100);
     QCOMPARE(b.sim->CountOf("SETREF"), setrefs);
-    QCOMPARE(int(w.Session.GrapheCinetique.PointCount), 6);
+    QCOMPARE(int(w.Session.Points.Count()), 6);
     QCOMPARE(int(w.Session.Etat), int(EtatCinetique::Arrete));
     QVERIFY(w.RegSaveBtn->isEnabled());
     if (action == "space")
@@ -426,7 +426,7 @@ void TestKinetics::unsavedRunIsNotClearedUnasked()
     b.dialogs.answers = {true};
     (action == "blank" ? w.BlancBtn : w.ResetBtn)->click();
     QVERIFY(b.WaitIdle());
-    QCOMPARE(int(w.Session.GrapheCinetique.PointCount), 0);
+    QCOMPARE(int(w.Session.Points.Count()), 0);
     QCOMPARE(int(w.Session.Etat), int(EtatCinetique::Pret));
 }
 
@@ -468,7 +468,7 @@ void TestKinetics::numberOfPointsKeepsThePace()
     QVERIFY(k.ok);
     TCinetiqueForm &w = k.w;
     w.StartBtnClick();
-    QTRY_VERIFY_WITH_TIMEOUT(w.Session.GrapheCinetique.PointCount == 1 && !b.spectro->Busy, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(w.Session.Points.Count() == 1 && !b.spectro->Busy, 5000);
     QTest::qWait(100);
     const int before = w.TimerSpectre.remainingTime();
     w.NbreSE->setValue(25);
@@ -491,7 +491,7 @@ void TestKinetics::closingDuringARunAsksBothQuestions()
     QVERIFY(k.ok);
     TCinetiqueForm &w = k.w;
     w.StartBtnClick();
-    QVERIFY(k.Until([&] { return w.Session.GrapheCinetique.PointCount >= 5; }));
+    QVERIFY(k.Until([&] { return w.Session.Points.Count() >= 5; }));
     b.dialogs.asked.clear();
     b.dialogs.answers = {true, false};
     w.close();
@@ -500,7 +500,7 @@ void TestKinetics::closingDuringARunAsksBothQuestions()
              (QStringList{QString::fromUtf8("question:arrêt de l'acquisition en cours"), "question:Sauvegarde ?"}));
     // "Non": the points are knowingly discarded, from the window as from the
     // journal; reopened, the window has nothing left to ask about.
-    QCOMPARE(w.Session.GrapheCinetique.PointCount, std::uint16_t(0));
+    QCOMPARE(w.Session.Points.Count(), 0);
     QVERIFY(!w.Session.AsksSave());
     QVERIFY(!QFileInfo::exists(w.JournalPathOf(QStringLiteral("WindowC"))));
 }
@@ -524,8 +524,8 @@ void TestKinetics::journalOfARun()
         double t = -1, a = -1;
         QVERIFY(ReadJournalNumber(j.records[std::size_t(i)].fields[0], t));
         QVERIFY(ReadJournalNumber(j.records[std::size_t(i)].fields[1], a));
-        QCOMPARE(t, w.Session.GrapheCinetique.X[i]);
-        QCOMPARE(a, w.Session.GrapheCinetique.Curve1.Y[i]); // the same double
+        QCOMPARE(t, w.Session.Points.X[i]);
+        QCOMPARE(a, w.Session.Points.A[i]); // the same double
     }
     QCOMPARE(j.Value("lambda"), std::string("545"));
     QCOMPARE(j.Value("deux"), std::string("1"));
@@ -563,7 +563,7 @@ void TestKinetics::journalThatCannotBeWritten()
     QVERIFY(k.ok);
     TCinetiqueForm &w = k.w;
     QVERIFY(k.Run());
-    QCOMPARE(int(w.Session.GrapheCinetique.PointCount), 6);
+    QCOMPARE(int(w.Session.Points.Count()), 6);
     QVERIFY2(w.JournalText().startsWith(QStringLiteral("Journal de secours impossible : ")), qPrintable(w.JournalText()));
 }
 
@@ -582,9 +582,9 @@ void TestKinetics::realTimeStampsAreNominal()
     b.spectro->Nombre = 1; // two points, 8 s apart
     w.StartBtnClick();
     QTRY_COMPARE_WITH_TIMEOUT(int(w.Session.Etat), int(EtatCinetique::Arrete), 15000);
-    QCOMPARE(int(w.Session.GrapheCinetique.PointCount), 2);
-    QCOMPARE(w.Session.GrapheCinetique.X[0], 0.0);
-    QCOMPARE(w.Session.GrapheCinetique.X[1], 8.0);
+    QCOMPARE(int(w.Session.Points.Count()), 2);
+    QCOMPARE(w.Session.Points.X[0], 0.0);
+    QCOMPARE(w.Session.Points.X[1], 8.0);
 }
 
 void TestKinetics::storedParametersComeBack()
@@ -656,10 +656,10 @@ void TestKinetics::lostValueLeavesAGap()
     w.ResetBtnClick();
     b.spectro->Nombre = 2;
     QVERIFY(k.Run());
-    QCOMPARE(int(w.Session.GrapheCinetique.PointCount), 3);
-    QVERIFY(w.Session.GrapheCinetique.Curve1.Y[0] != MissingValue); // the second run's first scan is clean
-    QCOMPARE(w.Session.GrapheCinetique.Curve1.Y[1], MissingValue);  // not the first run's value
-    QCOMPARE(w.Session.GrapheCinetique.Curve1.Y[2], MissingValue);
+    QCOMPARE(int(w.Session.Points.Count()), 3);
+    QVERIFY(w.Session.Points.A[0] != MissingValue); // the second run's first scan is clean
+    QCOMPARE(w.Session.Points.A[1], MissingValue);  // not the first run's value
+    QCOMPARE(w.Session.Points.A[2], MissingValue);
     // The block writes the missing value the usual way.
     w.ClipM->trigger();
     QVERIFY(BlockLines(b.dde->LastBlock).filter(QRegularExpression("^8[.,]0\t")).value(0).endsWith("1E-0026"));
@@ -703,11 +703,11 @@ void TestKinetics::instrumentFaultsMidRun()
         QTest::qWait(50);
         QCOMPARE(b.sim->CountOf("SCANBIN"), 3);
     }
-    QCOMPARE(int(w.Session.GrapheCinetique.PointCount), 2);
+    QCOMPARE(int(w.Session.Points.Count()), 2);
     // Stop ends the run at the latest when the current attempt is given up.
     w.StopBtnClick();
     QTRY_COMPARE_WITH_TIMEOUT(int(w.Session.Etat), int(EtatCinetique::Arrete), 2000);
-    QCOMPARE(int(w.Session.GrapheCinetique.PointCount), 2);
+    QCOMPARE(int(w.Session.Points.Count()), 2);
     w.ClipM->trigger();
     QCOMPARE(BlockLines(b.dde->LastBlock).filter(QRegularExpression("^\\d+[.,]0\t")).size(), 2);
     QVERIFY(w.close());
@@ -747,7 +747,7 @@ void TestKinetics::firstOrderFiguresOfARun()
     QVERIFY(text.contains(QString::fromUtf8("A (400 nm) : vitesse initiale = ")));
     // The fitted curve over the points, dotted in the curve's colour.
     const Tgraphe &g = w.Session.GrapheCinetique;
-    const double t = (g.X[2] + g.X[3]) / 2;
+    const double t = (w.Session.Points.X[2] + w.Session.Points.X[3]) / 2;
     int px, py;
     g.WorldToPixel(t, FirstOrderValue(*figures[0].Fit, t), px, py);
     const QColor colour = ToQColor(g.Curve1.Color);

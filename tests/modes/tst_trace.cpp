@@ -71,11 +71,9 @@ bool IsCurveBlue(QRgb c)
 // A small spectrum without the instrument, for the readout and the scales.
 void Fill(TTraceSpectre &w, const QList<double> &values, int first = 530)
 {
-    w.Session.Graphe.PointCount = std::uint16_t(values.size());
-    for (int i = 0; i < values.size(); ++i) {
-        w.Session.Graphe.X[i] = first + i;
-        w.Session.Graphe.Curve1.Y[i] = values[i];
-    }
+    w.Session.Spectrum.Clear();
+    for (int i = 0; i < values.size(); ++i)
+        w.Session.Spectrum.Append(first + i, values[i]);
     w.ActualiseBoutons();
 }
 
@@ -142,9 +140,9 @@ void TestTrace::spaceBarBlankThenScan()
     BlankAndScan(b, w);
     QCOMPARE(b.sim->Commands(), (std::vector<std::string>{"SETREF", "SCANTXT"}));
     QCOMPARE(w.Label1->text(), QString::fromUtf8("Insérez l'échantillon et cliquez sur le bouton \"Spectre\""));
-    QCOMPARE(int(w.Session.Graphe.PointCount), 471);
+    QCOMPARE(int(w.Session.Spectrum.Count()), 471);
     for (int i = 0; i < 471; ++i)
-        QCOMPARE(w.Session.Graphe.X[i], 330.0 + i);
+        QCOMPARE(w.Session.Spectrum.X[i], 330.0 + i);
     QVERIFY(w.RegSaveBtn->isEnabled() && w.PrintBtn->isEnabled() && w.ReticuleBtn->isEnabled());
     QVERIFY(w.Label3->isHidden());
     QVERIFY(!w.Session.Sauve);
@@ -153,7 +151,7 @@ void TestTrace::spaceBarBlankThenScan()
     const QImage &img = w.PaintBox->Image();
     int blue = 0;
     for (int i : {50, 215, 400}) {
-        const QPoint p = Pixel(w.Session.Graphe, w.Session.Graphe.X[i], w.Session.Graphe.Curve1.Y[i]);
+        const QPoint p = Pixel(w.Session.Graphe, w.Session.Spectrum.X[i], w.Session.Spectrum.A[i]);
         blue += IsCurveBlue(img.pixel(p));
     }
     QCOMPARE(blue, 3);
@@ -213,8 +211,8 @@ void TestTrace::wideModelGives911Points()
     QCOMPARE(w.Session.Graphe.WorldX.Min, 190.0);
     QCOMPARE(w.Session.Graphe.WorldX.Max, 1100.0);
     BlankAndScan(b, w);
-    QCOMPARE(int(w.Session.Graphe.PointCount), 911);
-    QCOMPARE(w.Session.Graphe.X[910], 1100.0);
+    QCOMPARE(int(w.Session.Spectrum.Count()), 911);
+    QCOMPARE(w.Session.Spectrum.X[910], 1100.0);
     QCOMPARE(w.Session.Graphe.WorldY.Max, 3.0); // the model's AbsMax
 }
 
@@ -326,9 +324,9 @@ void TestTrace::missingValueBreaksTheLine()
     b.Attach(w);
     Show(w);
     BlankAndScan(b, w);
-    QCOMPARE(int(w.Session.Graphe.PointCount), 471);
-    QCOMPARE(w.Session.Graphe.Curve1.Y[200], MissingValue);
-    QCOMPARE(w.Session.Graphe.X[201], 531.0);
+    QCOMPARE(int(w.Session.Spectrum.Count()), 471);
+    QCOMPARE(w.Session.Spectrum.A[200], MissingValue);
+    QCOMPARE(w.Session.Spectrum.X[201], 531.0);
     // No spike: nothing blue in the upper part of the plot.
     const QImage &img = w.PaintBox->Image();
     const int x = Pixel(w.Session.Graphe, 530, 0).x();
@@ -407,7 +405,7 @@ void TestTrace::closingQuestions()
     w.BlancBtn->click();
     QVERIFY(b.WaitIdle());
     w.SpectreBtn->click();
-    QTRY_VERIFY(w.Session.Graphe.PointCount > 0);
+    QTRY_VERIFY(w.Session.Spectrum.Count() > 0);
     // During the scan: refused, nothing asked, and the connect button waits too.
     QVERIFY(!w.close());
     QVERIFY(w.isVisible());
@@ -433,9 +431,9 @@ void TestTrace::journalOfASpectrum()
     QCOMPARE(ReadWholeFile(ToPath(w.JournalPath()), bytes), FileState::Read);
     TTraceSession back(*b.spectro, b.spectro.get());
     QVERIFY(RestoreSpectrum(ParseJournal(bytes), back));
-    QCOMPARE(int(back.Graphe.PointCount), 471);
-    QCOMPARE(back.Graphe.Curve1.Y[10], MissingValue);
-    QCOMPARE(back.Graphe.Curve1.Y[300], w.Session.Graphe.Curve1.Y[300]);
+    QCOMPARE(int(back.Spectrum.Count()), 471);
+    QCOMPARE(back.Spectrum.A[10], MissingValue);
+    QCOMPARE(back.Spectrum.A[300], w.Session.Spectrum.A[300]);
     // A new blank discards the spectrum, and its journal.
     w.BlancBtnClick();
     QVERIFY(b.WaitIdle());
@@ -540,12 +538,12 @@ void TestTrace::faultsMidScan()
     w.SpectreBtn->click();
     QVERIFY(b.WaitIdle(5000));
     if (points < 0) {
-        QVERIFY(w.Session.Graphe.PointCount <= 100); // what arrived before the line went
-        points = w.Session.Graphe.PointCount;
+        QVERIFY(w.Session.Spectrum.Count() <= 100); // what arrived before the line went
+        points = w.Session.Spectrum.Count();
     }
-    QCOMPARE(int(w.Session.Graphe.PointCount), points);
+    QCOMPARE(int(w.Session.Spectrum.Count()), points);
     if (fault == "unreadable") {
-        QCOMPARE(w.Session.Graphe.Curve1.Y[10], MissingValue);
+        QCOMPARE(w.Session.Spectrum.A[10], MissingValue);
         QVERIFY(w.StatusText().isEmpty());
     } else {
         QCOMPARE(w.StatusText(), QString::fromUtf8("Le spectro ne répond plus"));
@@ -575,11 +573,11 @@ void TestTrace::refusedRequestLeavesTheWindow()
     // Another window's scan is under way (it stays busy: no status line).
     QVERIFY(b.spectro->Scan([](std::int32_t, double) {}, [] {}));
     w.SpectreBtnClick();
-    QCOMPARE(int(w.Session.Graphe.PointCount), 3); // the spectrum shown is kept
+    QCOMPARE(int(w.Session.Spectrum.Count()), 3); // the spectrum shown is kept
     QCOMPARE(w.StatusText(), QString::fromUtf8("Le spectro est occupé : attendre la fin de la mesure en cours"));
     QVERIFY(w.Label3->isHidden());
     w.BlancBtnClick();
-    QCOMPARE(int(w.Session.Graphe.PointCount), 3);
+    QCOMPARE(int(w.Session.Spectrum.Count()), 3);
     QTRY_COMPARE(b.sim->CountOf("SCANTXT"), 1);
     QCOMPARE(b.sim->CountOf("SETREF"), 1);
 }
@@ -594,15 +592,15 @@ void TestTrace::kineticsWindowOpenedDuringATextScan()
     w.BlancBtnClick();
     QVERIFY(b.WaitIdle());
     w.SpectreBtnClick();
-    QTRY_VERIFY(w.Session.Graphe.PointCount > 10);
+    QTRY_VERIFY(w.Session.Spectrum.Count() > 10);
     // The kinetics window's activation chooses the hexadecimal format.
     TCinetiqueForm kinetics;
     kinetics.IniName = b.ini;
     kinetics.show();
     QTRY_VERIFY(b.spectro->BinaryScan);
     QVERIFY(b.WaitIdle());
-    QCOMPARE(int(w.Session.Graphe.PointCount), 471);
-    QCOMPARE(w.Session.Graphe.X[470], 800.0);
+    QCOMPARE(int(w.Session.Spectrum.Count()), 471);
+    QCOMPARE(w.Session.Spectrum.X[470], 800.0);
     QVERIFY(w.StatusText().isEmpty()); // the status line was recognised
     QCOMPARE(b.sim->Commands(), (std::vector<std::string>{"SETREF", "SCANTXT"}));
 }
@@ -615,8 +613,8 @@ void TestTrace::valuesPastTheGraphAreCut()
     b.Attach(w);
     Show(w);
     BlankAndScan(b, w);
-    QCOMPARE(int(w.Session.Graphe.PointCount), GraphCapacity);
-    QCOMPARE(w.Session.Graphe.X[GraphCapacity - 1], 330.0 + GraphCapacity - 1);
+    QCOMPARE(int(w.Session.Spectrum.Count()), GraphCapacity);
+    QCOMPARE(w.Session.Spectrum.X[GraphCapacity - 1], 330.0 + GraphCapacity - 1);
     QVERIFY(w.Session.Truncated());
     QCOMPARE(w.StatusText(), QString::fromUtf8("Spectre tronqué : seules les 1501 premières valeurs sont gardées"));
 }
@@ -703,7 +701,7 @@ void TestTrace::referencesUnderTheLiveSpectrum()
     // the live curve is not.
     w.BlancBtnClick();
     QVERIFY(b.WaitIdle());
-    QCOMPARE(int(w.Session.Graphe.PointCount), 0);
+    QCOMPARE(int(w.Session.Spectrum.Count()), 0);
     const Tgraphe &g = w.Session.Graphe;
     const auto &ref = w.Session.References()[0];
     const QPoint p = Pixel(g, ref.X[215], ref.Y[215]);
@@ -712,7 +710,7 @@ void TestTrace::referencesUnderTheLiveSpectrum()
     // Handing over concerns the current spectrum only.
     QTest::keyClick(&w, Qt::Key_Space);
     QVERIFY(b.WaitIdle());
-    QCOMPARE(int(g.PointCount), 471);
+    QCOMPARE(w.Session.Spectrum.Count(), 471);
     b.dialogs.answers = {true};
     w.ClipM->trigger();
     QCOMPARE(DataLines(QApplication::clipboard()->text().toStdString()), 471);
@@ -755,7 +753,7 @@ void TestTrace::printedPageCarriesTheFigures()
         DrawReportPage(w.Session.Graphe, painter, page.rect(), 300, report);
     }
     const Tgraphe &g = w.Session.Graphe;
-    const QPoint p = Pixel(g, g.X[100], g.Curve1.Y[100]);
+    const QPoint p = Pixel(g, w.Session.Spectrum.X[100], w.Session.Spectrum.A[100]);
     int thick = 0;
     for (int y = p.y() - 20; y <= p.y() + 20; ++y)
         thick += IsCurveBlue(page.pixel(p.x(), y));

@@ -1,6 +1,8 @@
-// Small graphs as the three windows fill them.
+// Small graphs as the three windows fill them, and the data a session would
+// hold for each (its points and the axes' names).
 #pragma once
 
+#include "dataseries.h"
 #include "graphker.h"
 
 inline vandoral::Tgraphe SampleSpectrum()
@@ -58,4 +60,14 @@ inline vandoral::Tgraphe SampleBeer()
     g.Curve1.Y[1] = 0.5;
     g.PointCount = 2;
     return g;
+}
+
+inline vandoral::TDataSeries DataOf(const vandoral::Tgraphe &g)
+{
+    vandoral::TDataSeries d;
+    d.XAxis = {g.WorldX.Name, g.WorldX.Unit, g.WorldX.LongName};
+    d.YAxis = {g.WorldY.Name, g.WorldY.Unit, g.WorldY.LongName};
+    for (int i = 0; i < g.PointCount; ++i)
+        d.Append(g.X[std::size_t(i)], g.Curve1.Y[std::size_t(i)], g.Curve2.Y[std::size_t(i)]);
+    return d;
 }

@@ -421,19 +421,13 @@ void TestCli::analyseKineticsAndBeerFiles()
 {
     // Files as the program writes them, in the French format.
     SeparatorScope comma(',');
-    Tgraphe g;
-    g.WorldX.Name = "t";
-    g.WorldX.Unit = "s";
-    g.WorldX.LongName = "temps";
-    g.WorldY.Name = "A";
-    g.WorldY.LongName = "Absorbance";
-    g.PointCount = 30;
-    for (int i = 0; i < 30; ++i) {
-        g.X[i] = 10.0 * i;
-        g.Curve1.Y[i] = 0.1 + 0.9 * std::exp(-0.02 * g.X[i]); // k = 0.02 s⁻¹
-        g.Curve2.Y[i] = 0.9 - 0.01 * i;                       // zero order
-    }
-    g.Curve1.Y[7] = MissingValue; // a lost point: an empty field
+    TDataSeries g;
+    g.XAxis = {"t", "s", "temps"};
+    g.YAxis = {"A", "", "Absorbance"};
+    for (int i = 0; i < 30; ++i)
+        g.Append(10.0 * i, 0.1 + 0.9 * std::exp(-0.02 * 10.0 * i), // k = 0.02 s⁻¹
+                 0.9 - 0.01 * i);                                   // zero order
+    g.A[7] = MissingValue; // a lost point: an empty field
     FileRequest kinetics{MeasureMode::Cinetique, &g, true, "Essai", ""};
     const std::string kfile = dir_.filePath("cinetique.csv").toStdString();
     std::string final, error;
@@ -459,15 +453,12 @@ void TestCli::analyseKineticsAndBeerFiles()
     QVERIFY(r.out.contains(QString::fromUtf8("A2 : Pas de cinétique d'ordre 1 reconnaissable")));
 
     // A Beer-Lambert series (values as in the core's tables).
-    Tgraphe beer;
-    beer.WorldX.Name = "c";
-    beer.WorldX.Unit = "mol/L";
-    beer.WorldY.Name = "A";
+    TDataSeries beer;
+    beer.XAxis = {"c", "mol/L", ""};
+    beer.YAxis = {"A", "", ""};
     const double c[] = {1, 2, 3, 4}, a[] = {0.102, 0.198, 0.305, 0.398};
-    beer.PointCount = 4;
     for (int i = 0; i < 4; ++i) {
-        beer.X[i] = c[i];
-        beer.Curve1.Y[i] = a[i];
+        beer.Append(c[i], a[i]);
     }
     FileRequest series{MeasureMode::Beer, &beer, false, "", "10/12/2026 14:05:09"};
     const std::string bfile = dir_.filePath("beer").toStdString();

@@ -219,12 +219,12 @@ int Scan(TspectroVandoral &spectro, QtSerialLine &line, const Options &o, const 
     done = false;
     if (!session.StartScan(spectro.LambdaMin, spectro.LambdaMax))
         return failed(QStringLiteral("le spectro est occupé"));
-    const Tgraphe &graphe = session.Graphe;
+    const TDataSeries &spectrum = session.Spectrum;
     if (!WaitFor(done, spectro, line, o.timeout))
         return failed(interrupted      ? QStringLiteral("interrompu")
                       : !line.IsOpen() ? QStringLiteral("liaison perdue: ") + line.ErrorString()
                                        : QStringLiteral("spectre interrompu après %1 points : %2")
-                                             .arg(graphe.PointCount)
+                                             .arg(spectrum.Count())
                                              .arg(spectro.Busy || lost ? QStringLiteral("pas de fin du spectre")
                                                                        : FromCp(spectro.LastMessage)));
     if (!spectro.LastMessage.empty())
@@ -254,7 +254,7 @@ int Scan(TspectroVandoral &spectro, QtSerialLine &line, const Options &o, const 
         : ToCp(o.comment);
     FileRequest request;
     request.kind = MeasureMode::Spectre;
-    request.graph = &graphe;
+    request.data = &spectrum;
     request.comment = comment;
     if (o.out.isEmpty()) {
         // A text file's lines (tab-separated), on standard output.
@@ -275,7 +275,7 @@ int Scan(TspectroVandoral &spectro, QtSerialLine &line, const Options &o, const 
                         .arg(QDir::toNativeSeparators(FromPath(written)), FromCp(error)));
         return 1;
     }
-    Say(stderr, QStringLiteral("%1 points -> %2").arg(graphe.PointCount).arg(FromPath(written)));
+    Say(stderr, QStringLiteral("%1 points -> %2").arg(spectrum.Count()).arg(FromPath(written)));
     return 0;
 }
 
