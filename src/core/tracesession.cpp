@@ -72,7 +72,7 @@ bool TTraceSession::StartBlank()
 bool TTraceSession::StartScan(double lambdaMin, double lambdaMax)
 {
     const bool taken = instrument_.Scan(
-        [this](std::int32_t index, double a) { ValueReceived(index, a); },
+        [this](std::int32_t index, double a) { ValeurRecue(index, a); },
         [this] {
             pending_ = Pending::None;
             Fire(SessionEvent::Ended);
@@ -89,7 +89,7 @@ bool TTraceSession::StartScan(double lambdaMin, double lambdaMax)
     return true;
 }
 
-void TTraceSession::ValueReceived(std::int32_t index, double absorbance)
+void TTraceSession::ValeurRecue(std::int32_t index, double absorbance)
 {
     ++received_;
     const int n = Spectrum.Count();

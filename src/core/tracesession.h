@@ -74,7 +74,7 @@ public:
     // whole graph to be redrawn), or dropped past the graph's capacity.
     Stored AddValue(std::int32_t index, double absorbance);
     // A value of the scan arrived: stored, and told to the window.
-    void ValueReceived(std::int32_t index, double absorbance);
+    void ValeurRecue(std::int32_t index, double absorbance);
     // Values of the last scan were dropped past the capacity.
     bool Truncated() const { return truncated_; }
 

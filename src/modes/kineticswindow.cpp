@@ -234,23 +234,6 @@ void TCinetiqueForm::GivenUp()
     CloseIfStopped();
 }
 
-void TCinetiqueForm::ReadExtraKeys(const IniImage &image)
-{
-    const char *keys[] = {"Tabvista", "Clip", "File"};
-    const bool defaults[] = {false, true, false};
-    for (int tag = 0; tag < 3; ++tag)
-        if (image.ReadInteger("Save", keys[tag], defaults[tag]) != 0)
-            CheckSaveItem(SaveTarget(tag));
-}
-
-void TCinetiqueForm::WriteExtraKeys(IniImage &image)
-{
-    const SaveTarget target = SaveTag();
-    image.WriteBool("Save", "Tabvista", target == SaveTarget::Tabvista);
-    image.WriteBool("Save", "Clip", target == SaveTarget::Clipboard);
-    image.WriteBool("Save", "File", target == SaveTarget::File);
-}
-
 void TCinetiqueForm::FormActivate()
 {
     if (PremiereActivation) {
@@ -261,99 +244,6 @@ void TCinetiqueForm::FormActivate()
     ApplyInstrumentLimits();
     SetEtat(Session.Etat);
     RafraichitControle();
-}
-
-void TCinetiqueForm::ApplyInstrumentLimits()
-{
-    // The window exists before the instrument is identified: its limits are
-    // applied again at each activation. The end wavelengths are refused.
-    const int lo = Spectro->LambdaMin, hi = Spectro->LambdaMax;
-    const QSignalBlocker b1(LambdaSE), b2(LambdaBisSE);
-    for (QSpinBox *s : {LambdaSE, LambdaBisSE})
-        s->setRange(lo, hi);
-    auto inside = [lo, hi](int v) { return hi - lo >= 2 ? std::clamp(v, lo + 1, hi - 1) : lo; };
-    LambdaSE->setValue(inside(Spectro->Lambda));
-    LambdaBisSE->setValue(inside(Spectro->LambdaBis));
-    Spectro->Lambda = static_cast<std::uint16_t>(LambdaSE->value());
-    Spectro->LambdaBis = static_cast<std::uint16_t>(LambdaBisSE->value());
-    Session.FollowInstrumentRange();
-    RedrawPanel();
-}
-
-// ---- parameters -------------------------------------------------------------
-
-void TCinetiqueForm::ParametersChanged(bool deltat)
-{
-    Spectro->Deltat = static_cast<std::uint16_t>(DeltatSE->value());
-    Spectro->Nombre = static_cast<std::uint16_t>(NbreSE->value());
-    ShowDuree();
-    // Only a new Δt changes the pace; the number of points only the end.
-    if (deltat) {
-        Session.DeltatChanged();
-        ArmTimer(true);
-    }
-    Oscillo->Redraw();
-}
-
-void TCinetiqueForm::LambdaChanged(QSpinBox *spin, int value)
-{
-    // The settings hold the last value accepted.
-    std::uint16_t &stored = spin == LambdaBisSE ? Spectro->LambdaBis : Spectro->Lambda;
-    if (!InsideRange(value, Spectro->LambdaMin, Spectro->LambdaMax)) {
-        const QSignalBlocker b(spin);
-        spin->setValue(stored);
-        return;
-    }
-    stored = static_cast<std::uint16_t>(value);
-    RedrawPanel();
-}
-
-void TCinetiqueForm::MarkerDragged(MarkerDrag marker, int lambda)
-{
-    QSpinBox *spin = marker == MarkerDrag::LambdaBis ? LambdaBisSE : LambdaSE;
-    // Outside the up-down's range the value is refused by its change check.
-    if (lambda < spin->minimum() || lambda > spin->maximum())
-        LambdaChanged(spin, lambda);
-    else
-        spin->setValue(lambda);
-}
-
-void TCinetiqueForm::ShowDuree()
-{
-    DureeEdit->setText(Duration(Spectro->Duree()));
-}
-
-void TCinetiqueForm::ShowAbs(QLCDNumber *lcd, double value)
-{
-    // A point whose absorbance did not arrive shows no number.
-    lcd->display(value == MissingValue ? QStringLiteral("-----") : QString::number(value, 'f', 3));
-}
-
-void TCinetiqueForm::Hourglass(bool on)
-{
-    if (on == hourglass_)
-        return;
-    hourglass_ = on;
-    if (on)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QApplication::restoreOverrideCursor();
-}
-
-bool TCinetiqueForm::Folded() const
-{
-    return ScanPanel::Folded(GripSplitter1, 1);
-}
-
-void TCinetiqueForm::SetFolded(bool folded)
-{
-    ScanPanel::SetFolded(GripSplitter1, 1, 0, folded, 320);
-}
-
-void TCinetiqueForm::RedrawPanel()
-{
-    if (!Folded())
-        SpectrePB->Redraw();
 }
 
 // ---- blank, run, points -------------------------------------------------------

@@ -223,14 +223,14 @@ void TestTrace::valueAboveTheTopRaisesIt()
     b.Attach(w);
     Show(w);
     w.Session.Graphe.WorldY.Max = 2.0;
-    w.Session.ValueReceived(330, 1.0);
-    w.Session.ValueReceived(331, 1.2);
-    w.Session.ValueReceived(332, 2.3);
+    w.Session.ValeurRecue(330, 1.0);
+    w.Session.ValeurRecue(331, 1.2);
+    w.Session.ValeurRecue(332, 2.3);
     QCOMPARE(w.Session.Graphe.WorldY.Max, 2.415);
     // Redrawn whole at the new scale: an earlier value sits where it now maps.
     const QPoint p = Pixel(w.Session.Graphe, 331, 1.2);
     QVERIFY(IsCurveBlue(w.PaintBox->Image().pixel(p)));
-    w.Session.ValueReceived(333, MissingValue); // never raises the top
+    w.Session.ValeurRecue(333, MissingValue); // never raises the top
     QCOMPARE(w.Session.Graphe.WorldY.Max, 2.415);
 }
 
