@@ -5,7 +5,14 @@ cd "$(dirname "$0")/.."
 # poppler-utils reads the printed pages back (pdftotext); CUPS with its PDF
 # printer takes a page through a real printer queue; unzip opens workbooks;
 # desktop-file-utils and appstream check what is installed.
-scripts/deps.sh poppler-utils cups cups-bsd printer-driver-cups-pdf unzip desktop-file-utils appstream dpkg-dev
+scripts/deps.sh poppler-utils cups cups-bsd printer-driver-cups-pdf unzip desktop-file-utils appstream dpkg-dev locales
+# Numbers are written and read as a French user's program does: the French
+# locale must exist (a test that needs it fails without it, never passes).
+if ! locale -a 2>/dev/null | grep -qix 'fr_FR\.utf-\?8'; then
+  as_root=()
+  [ "$(id -u)" -eq 0 ] || as_root=(sudo)
+  "${as_root[@]}" localedef -i fr_FR -c -f UTF-8 -A /usr/share/locale/locale.alias fr_FR.UTF-8
+fi
 build=${1:-build}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANDORAL_WERROR=ON ${VANDORAL_CMAKE_ARGS:-} >/dev/null
 cmake --build "$build" -j2

@@ -7,6 +7,10 @@
 #include <QLibrary>
 #include <QTemporaryDir>
 
+#include <clocale>
+#include <locale.h>
+#include <string>
+
 #include <xlsxwriter.h>
 
 namespace vandoral {
@@ -81,6 +85,55 @@ std::string Utf8(const std::string &cp1252)
     return FromCp(cp1252).toUtf8().toStdString();
 }
 
+// The C library formats the workbook's numbers (libxlsxwriter writes them
+// with printf), and printf follows LC_NUMERIC, which Qt sets to the user's
+// locale: under a French one "0,05" would land in the XML, a number no
+// spreadsheet reads. The writing thread alone uses "C" for the write.
+class CNumericScope {
+public:
+    CNumericScope()
+    {
+#ifdef _WIN32
+        perThread_ = _configthreadlocale(_ENABLE_PER_THREAD_LOCALE);
+        const char *current = std::setlocale(LC_NUMERIC, nullptr);
+        saved_ = current ? current : "C";
+        std::setlocale(LC_NUMERIC, "C");
+#else
+        // The user's locale for everything but the numbers.
+        const locale_t base = duplocale(LC_GLOBAL_LOCALE);
+        if (base)
+            c_ = newlocale(LC_NUMERIC_MASK, "C", base);
+        if (c_)
+            previous_ = uselocale(c_);
+        else if (base)
+            freelocale(base);
+#endif
+    }
+    ~CNumericScope()
+    {
+#ifdef _WIN32
+        std::setlocale(LC_NUMERIC, saved_.c_str());
+        _configthreadlocale(perThread_);
+#else
+        if (c_) {
+            uselocale(previous_);
+            freelocale(c_);
+        }
+#endif
+    }
+    CNumericScope(const CNumericScope &) = delete;
+    CNumericScope &operator=(const CNumericScope &) = delete;
+
+private:
+#ifdef _WIN32
+    int perThread_ = 0;
+    std::string saved_;
+#else
+    locale_t c_ = static_cast<locale_t>(0);
+    locale_t previous_ = static_cast<locale_t>(0);
+#endif
+};
+
 } // namespace
 
 bool WriteWorkbook(const std::string &path, const DataSheet &sheet, std::string *error)
@@ -97,6 +150,7 @@ bool WriteWorkbook(const std::string &path, const DataSheet &sheet, std::string 
     if (!lxw)
         return false;
     const std::string temp = ToPath(dir.filePath(QStringLiteral("classeur.xlsx")));
+    const CNumericScope numbers; // points in the workbook's numbers, whatever the user's locale
     lxw_workbook *book = lxw->workbook_new(temp.c_str());
     if (!book) {
         if (error)

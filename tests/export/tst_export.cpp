@@ -6,6 +6,7 @@
 #include "samplegraphs.h"
 #include "scripteddialogs.h"
 #include "separator.h"
+#include "localescope.h"
 #include "pagedialog.h"
 #include "exportwindow.h"
 #include "fileio.h"
@@ -270,9 +271,12 @@ void TestExport::workbooks_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("filter");
     QTest::addColumn<QString>("written");
-    QTest::newRow("the workbook filter adds .xlsx") << "mesure" << int(XlsxFilter) << "mesure.xlsx";
-    QTest::newRow("a name ending in .XLSX, any filter") << "Mesure.XLSX" << int(TextFilter) << "Mesure.XLSX";
-    QTest::newRow("mixed case") << "m.XlSx" << int(CsvFilter) << "m.XlSx";
+    QTest::addColumn<QString>("locale");
+    QTest::newRow("the workbook filter adds .xlsx") << "mesure" << int(XlsxFilter) << "mesure.xlsx" << "C";
+    QTest::newRow("a name ending in .XLSX, any filter") << "Mesure.XLSX" << int(TextFilter) << "Mesure.XLSX" << "C";
+    QTest::newRow("mixed case") << "m.XlSx" << int(CsvFilter) << "m.XlSx" << "C";
+    // printf follows the user's locale, which writes "0,523".
+    QTest::newRow("a French user") << "mesure" << int(XlsxFilter) << "mesure.xlsx" << "fr_FR.UTF-8";
 }
 
 void TestExport::workbooks()
@@ -280,8 +284,11 @@ void TestExport::workbooks()
     QFETCH(QString, name);
     QFETCH(int, filter);
     QFETCH(QString, written);
+    QFETCH(QString, locale);
     if (QStandardPaths::findExecutable("unzip").isEmpty())
         QSKIP("unzip is not installed");
+    LocaleScope user(locale.toLatin1().constData());
+    QVERIFY2(user.ok(), qPrintable(locale + " is not installed (scripts/test.sh generates it)"));
     Exporter e;
     SeparatorScope comma(','); // whatever the locale, numbers stay numbers
     e.data.A[1] = MissingValue;
@@ -303,6 +310,10 @@ void TestExport::workbooks()
     QVERIFY(sheet.contains(QRegularExpression("<c r=\"A6\"[^>]*><v>513</v></c>")));
     QVERIFY(!sheet.contains("r=\"B6\""));
     QVERIFY(sheet.contains(QRegularExpression("<c r=\"B7\" s=\"\\d+\"><v>-0.012</v></c>")));
+    // No decimal comma anywhere in the sheet's numbers, its column widths
+    // included.
+    QVERIFY2(!sheet.contains(QRegularExpression("<v>[^<]*,")), qPrintable(sheet));
+    QVERIFY2(!sheet.contains(QRegularExpression("width=\"[0-9]+,")), qPrintable(sheet));
     QVERIFY(Member(book, "xl/styles.xml").contains("formatCode=\"0.000\""));
     QVERIFY(e.dialogs.asked.isEmpty());
 }

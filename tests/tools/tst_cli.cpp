@@ -3,6 +3,7 @@
 #include "graphker.h"
 #include "inifile.h"
 #include "numtext.h"
+#include "localescope.h"
 #include "separator.h"
 #include "siminstrument.h"
 
@@ -60,6 +61,7 @@ sim::SimOptions Fast()
 class TestCli : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void init();
     void attachThenIdentify();
     void searchStartsAtTheStoredPort();
@@ -88,6 +90,14 @@ private:
     QString ini_;
     int n_ = 0;
 };
+
+void TestCli::initTestCase()
+{
+    // Several cases run the tool as a French user: without that locale they
+    // would run it in C and test nothing.
+    LocaleScope french("fr_FR.UTF-8");
+    QVERIFY2(french.ok(), "fr_FR.UTF-8 is not installed (scripts/test.sh generates it)");
+}
 
 void TestCli::init()
 {
