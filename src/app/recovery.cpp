@@ -67,7 +67,10 @@ bool Offer(QWidget *parent, const QString &path, const std::function<Window &()>
     Window &w = window();
     if (!w.Recover(j, path))
         return false;
+    // In front and active, not behind the main window.
     w.show();
+    w.raise();
+    w.activateWindow();
     return true;
 }
 

@@ -121,6 +121,8 @@ std::optional<BeerStats> ComputeBeerStats(const double *c, const double *a, int 
         return std::nullopt;
     st.N = n;
     st.K = sumA / sumC;
+    st.AMin = *std::min_element(as.begin(), as.end());
+    st.AMax = *std::max_element(as.begin(), as.end());
     const double meanA = sumA / n, meanC = sumC / n;
     double ssRes = 0, ssTot = 0, maxA = 0;
     for (int i = 0; i < n; ++i) {
@@ -172,9 +174,26 @@ std::optional<BeerStats> ComputeBeerStats(const double *c, const double *a, int 
     return st;
 }
 
-UnknownEstimate EstimateUnknown(const BeerStats &stats, double a0)
+UnknownRange RangeOfUnknown(const BeerStats &stats, double a0, double absMax)
 {
-    UnknownEstimate e{a0 / stats.K, std::nullopt};
+    if (absMax > 0 && a0 > absMax)
+        return UnknownRange::AboveTop;
+    return a0 < stats.AMin || a0 > stats.AMax ? UnknownRange::Outside : UnknownRange::Inside;
+}
+
+std::string RangeMark(UnknownRange range)
+{
+    switch (range) {
+    case UnknownRange::Outside: return " (hors gamme)";
+    case UnknownRange::AboveTop: return " (non fiable)";
+    case UnknownRange::Inside: break;
+    }
+    return std::string();
+}
+
+UnknownEstimate EstimateUnknown(const BeerStats &stats, double a0, double absMax)
+{
+    UnknownEstimate e{a0 / stats.K, std::nullopt, RangeOfUnknown(stats, a0, absMax)};
     if (stats.S && stats.UK && a0 > 0 && stats.K > 0) {
         const double rel = std::hypot(*stats.S / a0, *stats.UK / stats.K);
         e.U = 2 * std::fabs(e.C) * rel;

@@ -45,17 +45,30 @@ struct BeerStats {
     bool MissesOrigin = false;
     // A − k·c for every standard given (missing where it has no value).
     std::vector<double> Residuals;
+    // The absorbances of the standards used: an unknown outside them is an
+    // extrapolation.
+    double AMin = 0, AMax = 0;
 };
 
 // From the standards' concentrations and absorbances (at least two used);
 // nothing when fewer than two qualify or Σc is zero.
 std::optional<BeerStats> ComputeBeerStats(const double *c, const double *a, int count);
 
+// Where an unknown's absorbance lies: among the standards', outside them (its
+// concentration is an extrapolation of the line), or above the instrument's
+// top of scale (no reading to rely on).
+enum class UnknownRange { Inside, Outside, AboveTop };
+
 struct UnknownEstimate {
     double C;                // A₀ / k
     std::optional<double> U; // expanded uncertainty 2·u(c₀), when s is known and A₀ > 0
+    UnknownRange Range = UnknownRange::Inside;
 };
-UnknownEstimate EstimateUnknown(const BeerStats &stats, double a0);
+// `absMax`: the instrument's top of scale (0 when unknown: a file's data).
+UnknownEstimate EstimateUnknown(const BeerStats &stats, double a0, double absMax = 0);
+UnknownRange RangeOfUnknown(const BeerStats &stats, double a0, double absMax = 0);
+// " (hors gamme)", " (non fiable)", or nothing, after the concentration.
+std::string RangeMark(UnknownRange range);
 
 // "1,58 ± 0,05": the uncertainty with one significant digit (two when the
 // first is a 1), the value to the same decimal place; without an

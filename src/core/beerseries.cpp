@@ -109,7 +109,7 @@ UnknownEstimate TBeerSeries::Estimate(const BeerUnknown &u) const
 {
     if (!Stats || !HasLine())
         return {u.Conc, std::nullopt};
-    UnknownEstimate e = EstimateUnknown(*Stats, u.Abs);
+    UnknownEstimate e = EstimateUnknown(*Stats, u.Abs, spectro_.AbsMax);
     e.C = u.Conc; // the window's own figure, from the same slope
     return e;
 }
@@ -324,9 +324,29 @@ void TBeerSeries::GivenUp()
 
 // ---- corrections --------------------------------------------------------------------
 
+std::string TBeerSeries::RemeasureQuestion(int index) const
+{
+    return "Remesurer l'absorbance de l'\xE9talon " + std::to_string(index + 1) + " ?";
+}
+
+bool TBeerSeries::CorrectConcentration(int index, double conc)
+{
+    if (!Corrects(index) || conc == MissingValue || Busy())
+        return false;
+    Standards[std::size_t(index)].Conc = conc;
+    Sauve = false;
+    Changed();
+    return true;
+}
+
+bool TBeerSeries::CanUndoUnknown(int j) const
+{
+    return spectro_.Actif && j >= 0 && j < UnknownCount();
+}
+
 bool TBeerSeries::UndoStandard(int index)
 {
-    if (index < 0 || index >= StandardCount())
+    if (!CanUndoStandard(index))
         return false;
     Standards.erase(Standards.begin() + index);
     Sauve = false;
@@ -336,7 +356,7 @@ bool TBeerSeries::UndoStandard(int index)
 
 bool TBeerSeries::UndoUnknown(int j)
 {
-    if (!spectro_.Actif || j < 0 || j >= UnknownCount())
+    if (!CanUndoUnknown(j))
         return false;
     Unknowns.erase(Unknowns.begin() + j);
     return true;

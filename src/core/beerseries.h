@@ -157,6 +157,16 @@ public:
     // One value of any scan (the scan's callback): true for the first one.
     bool ScanPoint(std::int32_t lambda, double a);
 
+    // A standard already measured: a concentration typed for it corrects it.
+    bool Corrects(int index) const { return index >= 0 && index < StandardCount(); }
+    // "Remesurer l'absorbance de l'étalon 2 ?"
+    std::string RemeasureQuestion(int index) const;
+    // The concentration of standard `index` corrected, its absorbance kept.
+    bool CorrectConcentration(int index, double conc);
+
+    // What undo would remove now: standard `index`, unknown `j`.
+    bool CanUndoStandard(int index) const { return index >= 0 && index < StandardCount(); }
+    bool CanUndoUnknown(int j) const;
     // Undo of standard `index`; of unknown `j`.
     bool UndoStandard(int index);
     bool UndoUnknown(int j);

@@ -1,6 +1,7 @@
 #include "numtext.h"
 
 #include <charconv>
+#include <system_error>
 #include <cmath>
 #include <cstdlib>
 
@@ -247,6 +248,49 @@ bool ParseInteger(const std::string &text, std::int64_t &value)
     return true;
 }
 
+namespace {
+
+// The SI prefixes a typed number may end with, and their exponents.
+struct Prefix {
+    unsigned char letter;
+    const char *exponent;
+};
+constexpr Prefix Prefixes[] = {
+    {'y', "E-24"}, {'z', "E-21"}, {'a', "E-18"}, {'f', "E-15"}, {'p', "E-12"},
+    {'n', "E-9"},  {0xB5, "E-6"}, {'m', "E-3"},  {'k', "E+3"},  {'M', "E+6"},
+    {'G', "E+9"},  {'T', "E+12"}, {'P', "E+15"}, {'E', "E+18"},
+};
+
+} // namespace
+
+bool TypedNumberCharacter(char c)
+{
+    if ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == 'e' || c == 'E' || c == '.' || c == ','
+        || c == ' ')
+        return true;
+    for (const Prefix &p : Prefixes)
+        if (p.letter == static_cast<unsigned char>(c))
+            return true;
+    return false;
+}
+
+std::string FixedText(double value, int decimals)
+{
+    if (!std::isfinite(value))
+        return GeneralFormat(value, 15, 0, Formats().decimalSeparator);
+    const double scale = std::pow(10.0, decimals);
+    double rounded = std::round(value * scale) / scale;
+    if (rounded == 0)
+        rounded = 0; // not "-0,000"
+    char buf[400];
+    const auto r = std::to_chars(buf, buf + sizeof buf, rounded, std::chars_format::fixed, decimals);
+    std::string text(buf, r.ec == std::errc() ? r.ptr : buf);
+    const std::size_t point = text.find('.');
+    if (point != std::string::npos)
+        text[point] = Formats().decimalSeparator;
+    return text;
+}
+
 double ReadTypedNumber(const std::string &typed)
 {
     std::string text = Cut(typed, ShortTextLimit);
@@ -261,16 +305,8 @@ double ReadTypedNumber(const std::string &typed)
             text[pos] = sep;
     }
     if (!text.empty()) {
-        static const struct {
-            unsigned char letter;
-            const char *exponent;
-        } prefixes[] = {
-            {'y', "E-24"}, {'z', "E-21"}, {'a', "E-18"}, {'f', "E-15"}, {'p', "E-12"},
-            {'n', "E-9"},  {0xB5, "E-6"}, {'m', "E-3"},  {'k', "E+3"},  {'M', "E+6"},
-            {'G', "E+9"},  {'T', "E+12"}, {'P', "E+15"}, {'E', "E+18"},
-        };
         const auto last = static_cast<unsigned char>(text.back());
-        for (const auto &prefix : prefixes) {
+        for (const auto &prefix : Prefixes) {
             if (prefix.letter == last) {
                 text.pop_back();
                 text = Cut(text + prefix.exponent, ShortTextLimit);

@@ -54,6 +54,13 @@ std::string FormatPrecision(double value);
 // decimal separator, an optional final SI prefix letter. MissingValue for a
 // text that is not a number; never fails.
 double ReadTypedNumber(const std::string &text);
+// A character ReadTypedNumber can take (a digit, a sign, an exponent's E, a
+// decimal separator, a blank, a final SI prefix letter): what a cell that
+// takes a number lets the user type. Windows-1252 (0xB5 is the micro sign).
+bool TypedNumberCharacter(char c);
+// `value` with `decimals` decimals and the user's separator ("-0,005",
+// "0,000": no minus sign on a value that rounds to zero).
+std::string FixedText(double value, int decimals);
 
 // Strict decimal reader: optional blanks, sign, digits with `separator` as the
 // decimal mark, optional exponent, optional blanks. False when the text is not

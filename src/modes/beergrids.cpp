@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
+#include <QToolButton>
 
 #include <algorithm>
 #include <cmath>
@@ -120,11 +121,21 @@ void TBeerForm::PrepareEntryRow()
         BeerMesureGrid->setFocus();
 }
 
+void TBeerForm::UpdateUndo()
+{
+    // Enabled exactly when it would remove something: a standard's
+    // concentration cell, or an unknown of the calculation grid.
+    UndoBtn->setEnabled(CalcGridActive ? Session.CanUndoUnknown(beerCalcGrid->currentRow())
+                                       : BeerMesureGrid->currentColumn() == 0
+                                             && Session.CanUndoStandard(BeerMesureGrid->currentRow() - 2));
+}
+
 void TBeerForm::SelectCell(int row, int col, int previousRow, int previousCol)
 {
     CalcGridActive = false;
     if (col == 0 && row > 1) {
         EntryRow = row;
+        UpdateUndo();
         return;
     }
     // Names, units and absorbances are not entered.
@@ -172,7 +183,8 @@ void TBeerForm::FillMeasureGrid()
         SetCell(BeerMesureGrid, i + 2, 1, Abs(d.A[std::size_t(i)]));
         BeerMesureGrid->item(i + 2, 1)->setFlags(Qt::ItemIsEnabled);
         const bool has = std::size_t(i) < residuals.size() && residuals[std::size_t(i)] != MissingValue;
-        SetCell(BeerMesureGrid, i + 2, 2, has ? Figure(residuals[std::size_t(i)], 2) : QString());
+        // With the absorbances' three decimals: a residual of 1E-17 is 0,000.
+        SetCell(BeerMesureGrid, i + 2, 2, has ? FromCp(FixedText(residuals[std::size_t(i)], 3)) : QString());
         QTableWidgetItem *cell = BeerMesureGrid->item(i + 2, 2);
         cell->setFlags(Qt::ItemIsEnabled);
         cell->setData(ResidualRole, has ? QVariant(residuals[std::size_t(i)]) : QVariant());
@@ -199,7 +211,9 @@ void TBeerForm::FillCalcGrid()
     for (int j = 0; j < count; ++j) {
         const BeerUnknown &u = Session.Unknowns[std::size_t(j)];
         const UnknownEstimate e = Session.Estimate(u);
-        SetCell(beerCalcGrid, j, 0, line ? FromCp(ValueWithUncertainty(e.C, e.U)) : QStringLiteral("?"));
+        // An extrapolation, or a reading past the instrument's top, says so.
+        SetCell(beerCalcGrid, j, 0,
+                line ? FromCp(ValueWithUncertainty(e.C, e.U) + RangeMark(e.Range)) : QStringLiteral("?"));
         SetCell(beerCalcGrid, j, 1, Abs(u.Abs));
     }
     for (int j = count; j < beerCalcGrid->rowCount(); ++j) {
@@ -229,9 +243,10 @@ bool TBeerForm::eventFilter(QObject *watched, QEvent *e)
                     edit->insert(QString(QChar::fromLatin1(Formats().decimalSeparator)));
                     return true;
                 }
-                const bool allowed = c.isDigit() || c == QLatin1Char('+') || c == QLatin1Char('-')
-                                     || c == QLatin1Char('E') || c == QLatin1Char('e') || c == QLatin1Char(' ')
-                                     || c == QLatin1Char('.') || c == QLatin1Char(',');
+                // Every character the number reader takes, its SI prefix
+                // letters included; nothing typed is altered.
+                const std::string cp = ToCp(QString(c));
+                const bool allowed = cp.size() == 1 && TypedNumberCharacter(cp[0]);
                 // Only the concentration column takes characters.
                 if (!allowed || BeerMesureGrid->currentColumn() != 0 || BeerMesureGrid->currentRow() < 2)
                     return true;

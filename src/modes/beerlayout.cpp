@@ -124,6 +124,7 @@ void TBeerForm::Connect()
     connect(beerCalcGrid, &QTableWidget::cellPressed, this, [this] {
         UpdateControls();
         CalcGridActive = true;
+        UpdateUndo();
         SetHint(UndoBtn, QStringLiteral("Suppression du point calculé actif"));
     });
 }

@@ -111,6 +111,7 @@ void TBeerForm::UpdateControls()
     PanelBlanc->setVisible(!Session.BlancFait);
     ShowButton(RegSaveBtn, Session.CanSave());
     ShowButton(UndoBtn, Session.CanUndo());
+    UpdateUndo();
     SetHint(BeerMesureGrid, QStringLiteral("Taper la valeur de ") + FromCp(Session.BeerGraph.WorldX.Name)
                                + QStringLiteral(". Valider pour lire l'absorbance"));
     ShowButton(EnregistreBtn, Spectro->Actif);
@@ -207,6 +208,18 @@ void TBeerForm::ValidateEntry()
         RepaintPlot();
         break;
     case TBeerSeries::Entry::Ready: break;
+    }
+    // A measured standard's concentration typed again corrects it; its
+    // absorbance is measured again only when the student says so.
+    if (Session.Corrects(index)
+        && !CurrentDialogs().Question(this, Translate(FromCp(Session.RemeasureQuestion(index))))) {
+        if (Session.CorrectConcentration(index, conc)) {
+            const BeerStandard &s = Session.Standards[std::size_t(index)];
+            JournalChange(StandardRecord(index, s.Conc, s.Abs));
+        }
+        RepaintPlot();
+        UpdateControls();
+        return;
     }
     // The place, the concentration and the wavelength of the measurement are
     // taken now and kept until its end.
@@ -414,7 +427,7 @@ void TBeerForm::PrintBtnClick()
         const UnknownEstimate e = Session.Estimate(u);
         if (Session.HasLine())
             lines << QStringLiteral("Inconnue %1 : A = %2 ; %3 = %4").arg(j + 1).arg(Abs(u.Abs),
-                         FromCp(Session.BeerGraph.WorldX.Name), FromCp(ValueWithUncertainty(e.C, e.U)));
+                         FromCp(Session.Data.XAxis.Name), FromCp(ValueWithUncertainty(e.C, e.U) + RangeMark(e.Range)));
     }
     PrintPage(Session.BeerGraph, lines, [this] { Session.DrawFit(true); });
     RepaintPlot(); // the screen's bounds and scales again

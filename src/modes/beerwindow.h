@@ -59,6 +59,8 @@ public:
     void ShowStats();
 
     void UpdateControls();
+    // "Défaire" enabled exactly when it would remove something.
+    void UpdateUndo();
     // A series brought back from the crash journal.
     // `path`: the journal it came from (empty: the common one), which goes on.
     bool Recover(const JournalContents &journal, const QString &path = QString());

@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QLCDNumber>
 #include <QLabel>
@@ -256,6 +257,32 @@ void TCinetiqueForm::WriteExtraKeys(IniImage &image)
     image.WriteBool("Save", "Tabvista", target == SaveTarget::Tabvista);
     image.WriteBool("Save", "Clip", target == SaveTarget::Clipboard);
     image.WriteBool("Save", "File", target == SaveTarget::File);
+}
+
+bool TCinetiqueForm::eventFilter(QObject *watched, QEvent *e)
+{
+    // A digit the up-down refuses (past its largest value) is not dropped
+    // without a word: the status bar says the limit.
+    if (e->type() == QEvent::KeyPress)
+        for (QSpinBox *spin : {NbreSE, DeltatSE}) {
+            auto *edit = spin->findChild<QLineEdit *>();
+            if (watched != edit || !edit)
+                continue;
+            const QString key = static_cast<QKeyEvent *>(e)->text();
+            if (key.size() != 1 || !key.at(0).isDigit())
+                break;
+            QString text = edit->text();
+            if (edit->hasSelectedText())
+                text.replace(edit->selectionStart(), edit->selectedText().size(), key);
+            else
+                text.insert(edit->cursorPosition(), key);
+            bool number = false;
+            if (text.toInt(&number) > spin->maximum() && number)
+                ShowStatus(spin == NbreSE ? Translate(QStringLiteral("Nombre de points : %1 au plus")).arg(spin->maximum())
+                                          : Translate(QStringLiteral("Delta t : %1 s au plus")).arg(spin->maximum()));
+            break;
+        }
+    return TModeForm::eventFilter(watched, e);
 }
 
 } // namespace vandoral

@@ -155,12 +155,25 @@ void TCinetiqueForm::SetEtat(EtatCinetique e)
     LabelAbsBis->setVisible(Session.ShowsSecondAbs());
     if (e == EtatCinetique::Arrete)
         ShowHint(QString()); // "Acquisition du spectre..." is over
+    ShowBanner();
     const QStringList figures = FiguresLines();
     FitsLabel->setText(figures.join(QLatin1Char('\n')));
     FitsLabel->setVisible(!figures.isEmpty());
     if (redraw)
         Oscillo->Redraw();
     Edit1->setFocus();
+}
+
+void TCinetiqueForm::ShowBanner()
+{
+    // The blank to do; after a run, how to begin the next one ("Acquisition"
+    // is greyed then).
+    const bool finished = Session.Etat == EtatCinetique::Arrete;
+    if (finished)
+        BlancLabel->setText(Translate(QStringLiteral("Pour une nouvelle acquisition : \"RàZ\", ou \"Blanc\" avec le solvant")));
+    else
+        BlancLabel->setText(BlankBanner());
+    PanelBlanc->setVisible(finished || !Session.BlancFait);
 }
 
 bool TCinetiqueForm::Recover(const JournalContents &journal, const QString &path)
@@ -283,8 +296,6 @@ void TCinetiqueForm::BlancTermine()
     NoteBlank(Session.BlancFait);
     LabelTemps->clear();
     Hourglass(false);
-    BlancLabel->setText(BlankBanner());
-    PanelBlanc->setVisible(!Session.BlancFait);
     SetEtat(Session.Etat);
 }
 

@@ -107,6 +107,7 @@ public:
 protected:
     void ReadExtraKeys(const IniImage &image) override;
     void WriteExtraKeys(IniImage &image) override;
+    bool eventFilter(QObject *watched, QEvent *e) override;
 
 private:
     QWidget *BuildParameters(QWidget *parent);
@@ -123,6 +124,8 @@ private:
     void ShowAbs(QLCDNumber *lcd, double value);
     void Hourglass(bool on);
     void BlancTermine();
+    // The banner over the plot: the blank to do, or how to start a new run.
+    void ShowBanner();
     void PointTermine(const TCinetiqueRun::PointEnd &end);
     void SpectreTermine();
     // The blank, point or spectrum under way was given up by the driver.

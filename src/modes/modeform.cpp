@@ -10,6 +10,7 @@
 #include "printgraph.h"
 #include "qtext.h"
 
+#include <QAbstractItemView>
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
@@ -458,10 +459,25 @@ bool TModeForm::SpaceBar()
     return false;
 }
 
+namespace {
+
+// A cell of a grid is being edited there: its keys, the space included,
+// belong to the cell.
+bool InCellEditor(QWidget *w)
+{
+    // An editor is the only widget a view puts in its viewport.
+    for (QWidget *p = w->parentWidget(); p; p = p->parentWidget())
+        if (auto *view = qobject_cast<QAbstractItemView *>(p))
+            return w != view->viewport() && view->viewport()->isAncestorOf(w);
+    return false;
+}
+
+} // namespace
+
 bool TModeForm::eventFilter(QObject *watched, QEvent *e)
 {
     if (e->type() == QEvent::KeyPress && watched->isWidgetType()
-        && static_cast<QWidget *>(watched)->window() == this) {
+        && static_cast<QWidget *>(watched)->window() == this && !InCellEditor(static_cast<QWidget *>(watched))) {
         auto *key = static_cast<QKeyEvent *>(e);
         if (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier && !key->isAutoRepeat()
             && SpaceBar())

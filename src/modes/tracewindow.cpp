@@ -236,8 +236,22 @@ void TTraceSpectre::ClearRefClick()
     RepaintGraph();
 }
 
+bool TTraceSpectre::ConfirmReplace()
+{
+    // A new blank or scan clears the spectrum shown: an unsaved one only
+    // after "Oui", and then knowingly (its journal ends).
+    if (!Session.AsksSave())
+        return true;
+    if (!CurrentDialogs().Question(this, Translate(QStringLiteral("Le spectre n'est pas enregistré. L'effacer ?"))))
+        return false;
+    JournalEnd();
+    return true;
+}
+
 void TTraceSpectre::BlancBtnClick()
 {
+    if (!ConfirmReplace())
+        return;
     // A request the instrument does not take leaves the window as it was.
     if (!Session.StartBlank()) {
         SayBusy();
@@ -251,6 +265,8 @@ void TTraceSpectre::BlancBtnClick()
 
 void TTraceSpectre::SpectreBtnClick()
 {
+    if (!ConfirmReplace())
+        return;
     if (!Session.StartScan(Spectro->LambdaMin, Spectro->LambdaMax)) {
         SayBusy();
         return;

@@ -58,6 +58,8 @@ public:
     bool Recover(const JournalContents &journal, const QString &path = QString());
     void BlancBtnClick();
     void SpectreBtnClick();
+    // An unsaved spectrum is cleared by a new blank or scan only after "Oui".
+    bool ConfirmReplace();
     // What the session's measurement cycle changed.
     void SessionChanged(SessionEvent e, int value);
     void ReticuleBtnClick();

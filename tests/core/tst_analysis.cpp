@@ -188,6 +188,35 @@ TEST_CASE("Beer-Lambert statistics")
     }
 }
 
+TEST_CASE("an unknown among the standards, outside them, above the top of scale")
+{
+    // Standards from A = 0.102 to 0.398; the instrument's top at 2.5.
+    const std::vector<double> c{1, 2, 3, 4}, a{0.102, 0.198, 0.305, 0.398};
+    const auto st = ComputeBeerStats(c.data(), a.data(), 4);
+    REQUIRE(st);
+    struct Row {
+        double a0;
+        UnknownRange range;
+        const char *mark;
+    };
+    const std::vector<Row> rows = {
+        {0.25, UnknownRange::Inside, ""},
+        {0.102, UnknownRange::Inside, ""}, // the lowest standard's own
+        {0.398, UnknownRange::Inside, ""},
+        {0.05, UnknownRange::Outside, " (hors gamme)"},
+        {2.4, UnknownRange::Outside, " (hors gamme)"}, // "24" read as calmly as any other, before
+        {2.6, UnknownRange::AboveTop, " (non fiable)"},
+    };
+    for (const Row &row : rows) {
+        CAPTURE(row.a0);
+        const UnknownEstimate e = EstimateUnknown(*st, row.a0, 2.5);
+        CHECK(e.Range == row.range);
+        CHECK(RangeMark(e.Range) == row.mark);
+    }
+    // Without a top of scale (a file's data), only the standards' range.
+    CHECK(RangeOfUnknown(*st, 2.6) == UnknownRange::Outside);
+}
+
 TEST_CASE("value with its uncertainty")
 {
     struct Row {

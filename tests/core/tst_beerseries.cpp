@@ -209,6 +209,41 @@ TEST_CASE_FIXTURE(Series, "a measurement keeps the place, concentration and wave
     REQUIRE(series.Standards[0].Conc == 1.5);
 }
 
+TEST_CASE_FIXTURE(Series, "a concentration corrected keeps its absorbance; remeasuring is a choice of its own")
+{
+    for (const char *c : {"1", "2", "3"})
+        Standard(c, std::stod(c) / 10);
+    series.Sauve = true;
+    const int scans = instrument.Scans;
+    REQUIRE(series.Corrects(0));
+    REQUIRE_FALSE(series.Corrects(3)); // the next place adds one
+    REQUIRE(series.RemeasureQuestion(0) == "Remesurer l'absorbance de l'\xE9talon 1 ?");
+    REQUIRE(series.CorrectConcentration(0, 1.5));
+    REQUIRE(instrument.Scans == scans); // nothing measured
+    REQUIRE(series.Standards[0].Conc == 1.5);
+    REQUIRE(series.Standards[0].Abs == 0.1);
+    REQUIRE(series.Data.X[0] == 1.5); // drawn and saved as corrected
+    REQUIRE(!series.Sauve);
+    REQUIRE(SameNumber(series.Slope, 0.6 / 6.5)); // the line follows
+    REQUIRE_FALSE(series.CorrectConcentration(3, 4.0));
+    REQUIRE_FALSE(series.CorrectConcentration(0, MissingValue));
+    // Not while a measurement runs: its result is bound to the list.
+    REQUIRE(series.MeasureStandard(3, 4.0));
+    REQUIRE_FALSE(series.CorrectConcentration(0, 1.0));
+    Scan(0.4);
+    instrument.Finish();
+    REQUIRE(series.StandardCount() == 4);
+    // What undo would remove now.
+    REQUIRE(series.CanUndoStandard(3));
+    REQUIRE_FALSE(series.CanUndoStandard(4));
+    REQUIRE_FALSE(series.CanUndoStandard(-1));
+    REQUIRE_FALSE(series.CanUndoUnknown(0));
+    REQUIRE(Unknown(0.2) == TBeerSeries::Result::Stored);
+    REQUIRE(series.CanUndoUnknown(0));
+    spectro.Actif = false;
+    REQUIRE_FALSE(series.CanUndoUnknown(0));
+}
+
 TEST_CASE_FIXTURE(Series, "a measurement given up stores nothing; the next one goes on")
 {
     Standard("1", 0.1);

@@ -141,3 +141,46 @@ TEST_CASE("readTypedNumber")
     }
 }
 
+TEST_CASE("what a number cell lets the user type")
+{
+    // Every character the reader takes at the end of a number can be typed
+    // (the SI prefixes included: "4m" is 0.004, not 4), and what it never
+    // takes cannot.
+    SeparatorScope scope(',');
+    for (int code = 32; code < 256; ++code) {
+        const char c = char(code);
+        CAPTURE(code);
+        const bool read = ReadTypedNumber(std::string("4") + c) != MissingValue
+                          || ReadTypedNumber(std::string(1, c) + "4") != MissingValue;
+        if (read)
+            REQUIRE(TypedNumberCharacter(c));
+    }
+    for (char c : {'m', 'k', 'M', 'G', 'n', 'p', '\xB5', 'E', 'e', '-', '+', ',', '.', ' '})
+        REQUIRE(TypedNumberCharacter(c));
+    for (char c : {'x', 'g', '/', '%', 'A'})
+        REQUIRE_FALSE(TypedNumberCharacter(c));
+}
+
+TEST_CASE("fixed decimals")
+{
+    struct Row {
+        double value;
+        const char *comma, *point;
+    };
+    const std::vector<Row> rows = {
+        {-1.4e-17, "0,000", "0.000"}, // a residual of nothing: not "-1,4E-17"
+        {-0.0004, "0,000", "0.000"},  // no "-0,000"
+        {-0.0049, "-0,005", "-0.005"},
+        {0.01, "0,010", "0.010"},
+        {1234.5678, "1234,568", "1234.568"},
+    };
+    for (const Row &row : rows) {
+        CAPTURE(row.point);
+        {
+            SeparatorScope comma(',');
+            REQUIRE(FixedText(row.value, 3) == row.comma);
+        }
+        SeparatorScope point('.');
+        REQUIRE(FixedText(row.value, 3) == row.point);
+    }
+}

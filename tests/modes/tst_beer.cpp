@@ -113,6 +113,8 @@ private slots:
     void unknownsAndTheOption();
     void outOfRangeAndOptions();
     void correctionsAndUndo();
+    void keysTypedInACellBelongToIt_data();
+    void keysTypedInACellBelongToIt();
     void rowIsFixedWhileMeasuring();
     void listActionsWaitForAMeasurement_data();
     void listActionsWaitForAMeasurement();
@@ -190,9 +192,12 @@ void TestBeer::unknownsAndTheOption()
     // k = 0.6 / 6 = 0.1, residuals 0, 0.01, -0.01, s = 0.01,
     // u(k) = 0.01·√3 / 6; for A₀ = 0.40: u(c₀) = 4·√((0.01/0.4)² + (u(k)/0.1)²)
     // = 0.153, U = 0.31 (by hand).
-    QCOMPARE(Cell(w.beerCalcGrid, 1, 0), QString::fromUtf8("4.0 ± 0.3"));
-    QCOMPARE(Cell(w.BeerMesureGrid, 3, 2), QString("0.01"));
-    QCOMPARE(Cell(w.BeerMesureGrid, 4, 2), QString("-0.01"));
+    // A = 0.40 lies above the standards' 0.10 to 0.29: an extrapolation.
+    QCOMPARE(Cell(w.beerCalcGrid, 1, 0), QString::fromUtf8("4.0 ± 0.3 (hors gamme)"));
+    QVERIFY(!Cell(w.beerCalcGrid, 0, 0).contains("(")); // A = 0.15, among them
+    QCOMPARE(Cell(w.BeerMesureGrid, 2, 2), QString("0.000")); // 0.10 - 0.1·1: the table's precision
+    QCOMPARE(Cell(w.BeerMesureGrid, 3, 2), QString("0.010"));
+    QCOMPARE(Cell(w.BeerMesureGrid, 4, 2), QString("-0.010"));
     QTRY_VERIFY(w.StatsLabel->isVisible());
     QVERIFY2(w.StatsLabel->text().startsWith(QString::fromUtf8("Droite par l'origine (3 étalons) : k = 0.1 ; s = 0.01")),
              qPrintable(w.StatsLabel->text()));
@@ -220,7 +225,7 @@ void TestBeer::unknownsAndTheOption()
     };
     w.AcquisitionItemClick();
     QVERIFY(w.beerCalcGrid->isVisible());
-    QCOMPARE(Cell(w.beerCalcGrid, 1, 0), QString::fromUtf8("4.0 ± 0.3"));
+    QCOMPARE(Cell(w.beerCalcGrid, 1, 0), QString::fromUtf8("4.0 ± 0.3 (hors gamme)"));
     QVERIFY(!w.Session.PrecisionText.empty());
 }
 
@@ -296,19 +301,35 @@ void TestBeer::correctionsAndUndo()
     TBeerForm &w = *beer.w;
     for (const char *c : {"1", "2", "3"})
         QVERIFY(beer.Standard(c));
-    // Standard 2 measured again: replaced, the count unchanged.
+    // A typo in standard 2's concentration corrected: the question, "Non",
+    // and the absorbance stays, nothing measured (another cuvette may be in).
+    int scans = b.sim->CountOf("SCANTXT");
+    b.dialogs.asked.clear();
+    b.dialogs.answers = {false};
+    QVERIFY(beer.Standard("2,2", 3));
+    QCOMPARE(b.dialogs.asked, QStringList{QString::fromUtf8("question:Remesurer l'absorbance de l'étalon 2 ?")});
+    QCOMPARE(b.sim->CountOf("SCANTXT"), scans);
+    QCOMPARE(w.Session.Data.X[1], 2.2);
+    QCOMPARE(w.Session.Data.A[1], 0.2);
+    QVERIFY(!w.Session.Sauve);
+    std::string journal;
+    QCOMPARE(ReadWholeFile(ToPath(w.JournalPath()), journal), FileState::Read);
+    QVERIFY(journal.find("etalon 1 2.2 0.2\n") != std::string::npos);
+    // "Oui": standard 2 measured again, replaced, the count unchanged.
+    b.dialogs.answers = {true};
     QVERIFY(beer.Standard("2,5", 3));
     QCOMPARE(int(w.Session.Data.Count()), 3);
     QCOMPARE(w.Session.Data.X[1], 2.5);
     QCOMPARE(w.Session.Data.A[1], 0.25);
-    QVERIFY(!w.Session.Sauve);
     // Two rows below the last: nothing added, nothing measured.
-    const int scans = b.sim->CountOf("SCANTXT");
+    scans = b.sim->CountOf("SCANTXT");
     QVERIFY(beer.Standard("4", 6));
     QCOMPARE(int(w.Session.Data.Count()), 3);
     QCOMPARE(b.sim->CountOf("SCANTXT"), scans);
-    // Undo on the empty entry row removes nothing.
+    // Undo on the empty entry row removes nothing, and says so by being
+    // disabled.
     w.RepaintPlot();
+    QVERIFY(!w.UndoBtn->isEnabled());
     w.UndoBtnClick();
     QCOMPARE(int(w.Session.Data.Count()), 3);
     // Three unknowns; clicking unknown 2 then "Défaire" removes unknown 2.
@@ -318,6 +339,7 @@ void TestBeer::correctionsAndUndo()
     w.beerCalcGrid->setCurrentCell(2, 0);
     emit w.beerCalcGrid->cellPressed(2, 0);
     QVERIFY(w.CalcGridActive);
+    QVERIFY(w.UndoBtn->isEnabled());
     w.UndoBtnClick();
     QCOMPARE(w.Session.UnknownCount(), 2);
     QCOMPARE(w.Session.Unknowns[0].Abs, 0.5);
@@ -325,9 +347,50 @@ void TestBeer::correctionsAndUndo()
     // A standard's row clicked after the last repaint, then "Défaire".
     w.BeerMesureGrid->setCurrentCell(2, 0);
     QVERIFY(!w.CalcGridActive);
+    QVERIFY(w.UndoBtn->isEnabled());
     w.UndoBtnClick();
     QCOMPARE(int(w.Session.Data.Count()), 2);
     QCOMPARE(w.Session.Data.X[0], 2.5);
+}
+
+void TestBeer::keysTypedInACellBelongToIt_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<double>("conc");
+    QTest::newRow("an SI prefix: 4 mmol/L in mol/L") << "4m" << 0.004;
+    QTest::newRow("the micro sign") << QString::fromUtf8("5µ") << 5e-6;
+    QTest::newRow("an exponent") << "2e-3" << 0.002;
+    // Three standards make the space bar measure unknowns, but not from a
+    // cell being edited.
+    QTest::newRow("a leading space") << " 5" << 5.0;
+}
+
+void TestBeer::keysTypedInACellBelongToIt()
+{
+    QFETCH(QString, typed);
+    QFETCH(double, conc);
+    ModeBench b(Levels({0.1, 0.2, 0.3, 0.4}));
+    QVERIFY(b.started);
+    Beer beer(b);
+    QVERIFY(beer.ok);
+    TBeerForm &w = *beer.w;
+    for (const char *c : {"1", "2", "3"})
+        QVERIFY(beer.Standard(c));
+    QVERIFY(w.Session.CanMeasureUnknown());
+    const int scans = b.sim->CountOf("SCANTXT");
+    b.dialogs.asked.clear();
+    QVERIFY(beer.Standard(typed)); // typed key by key in the cell's editor
+    QCOMPARE(b.sim->CountOf("SCANTXT"), scans + 1); // the standard's scan, no other
+    QCOMPARE(w.Session.UnknownCount(), 0);
+    QCOMPARE(w.Session.StandardCount(), 4);
+    QVERIFY2(std::fabs(w.Session.Standards[3].Conc - conc) <= 1e-12 * conc,
+             qPrintable(QString::number(w.Session.Standards[3].Conc)));
+    QVERIFY(b.dialogs.asked.isEmpty());
+    // Outside a cell the space bar measures an unknown, as before.
+    w.setFocus();
+    QTest::keyClick(&w, Qt::Key_Space);
+    QVERIFY(b.WaitIdle());
+    QCOMPARE(w.Session.UnknownCount(), 1);
 }
 
 void TestBeer::rowIsFixedWhileMeasuring()
@@ -343,6 +406,7 @@ void TestBeer::rowIsFixedWhileMeasuring()
     // and validates again.
     w.BeerMesureGrid->setCurrentCell(4, 0);
     w.BeerMesureGrid->item(4, 0)->setText("3,5");
+    b.dialogs.answers = {true}; // measured again
     w.ValidateEntry();
     QVERIFY(b.spectro->Busy);
     QCOMPARE(w.Session.MeasuredIndex(), 2); // the third standard, row 4 of the grid
@@ -381,6 +445,7 @@ void TestBeer::listActionsWaitForAMeasurement()
         QVERIFY(beer.Standard(QString(c)));
     w.BeerMesureGrid->setCurrentCell(2, 0); // standard 1 (concentration 3)
     w.BeerMesureGrid->item(2, 0)->setText("3,5");
+    b.dialogs.answers = {true}; // measured again
     w.ValidateEntry();
     QVERIFY(b.spectro->Busy);
     b.dialogs.asked.clear();
@@ -528,9 +593,11 @@ void TestBeer::unreadableAbsorbance()
     QVERIFY(beer.Standard("1"));
     QVERIFY(beer.Standard("2"));
     b.dialogs.asked.clear();
-    // Correcting standard 2: its old value stays whole.
+    // Correcting standard 2, measured again: its old value stays whole.
+    b.dialogs.answers = {true};
     QVERIFY(beer.Standard("5", 3));
-    QCOMPARE(b.dialogs.asked, QStringList{QString::fromUtf8("message:Blanc à faire ?")});
+    QCOMPARE(b.dialogs.asked, (QStringList{QString::fromUtf8("question:Remesurer l'absorbance de l'étalon 2 ?"),
+                                           QString::fromUtf8("message:Blanc à faire ?")}));
     QCOMPARE(w.Label3->text(), QString("Absorbance lue incorrecte"));
     QCOMPARE(w.Session.Data.X[1], 2.0);
     QCOMPARE(w.Session.Data.A[1], 0.2);

@@ -143,6 +143,7 @@ private slots:
     void instrumentFaultsMidRun();
     void firstOrderFiguresOfARun();
     void toolBarFitsA1024PixelScreen();
+    void aFinishedRunSaysWhatNext();
 };
 
 void TestKinetics::initTestCase()
@@ -789,6 +790,37 @@ void TestKinetics::toolBarFitsA1024PixelScreen()
     const QString problem = ToolBarProblem(k.w, shown);
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
     QCOMPARE(shown, 10);
+}
+
+void TestKinetics::aFinishedRunSaysWhatNext()
+{
+    ModeBench b(Reaction);
+    QVERIFY(b.started);
+    Kinetics k(b);
+    QVERIFY(k.ok);
+    TCinetiqueForm &w = k.w;
+    QVERIFY(!w.PanelBlanc->isVisible()); // the blank is done
+    QVERIFY(k.Run());
+    // "Acquisition" is greyed: the banner says how to start again.
+    QVERIFY(!w.startBtn->isEnabled());
+    QVERIFY(w.PanelBlanc->isVisible());
+    QVERIFY2(w.BlancLabel->text().contains(QString::fromUtf8("RàZ")), qPrintable(w.BlancLabel->text()));
+    b.dialogs.answers = {true};
+    w.ResetBtnClick();
+    QVERIFY(w.startBtn->isEnabled());
+    QVERIFY(!w.PanelBlanc->isVisible());
+    // A fourth digit past 1500 points is refused with the limit, not silently.
+    w.NbreSE->setValue(150);
+    auto *edit = w.NbreSE->findChild<QLineEdit *>();
+    QVERIFY(edit);
+    edit->setFocus();
+    edit->end(false);
+    QTest::keyClicks(edit, "0");
+    QCOMPARE(w.NbreSE->value(), 1500);
+    QCOMPARE(w.StatusText(), QString());
+    QTest::keyClicks(edit, "0");
+    QCOMPARE(w.NbreSE->value(), 1500);
+    QCOMPARE(w.StatusText(), QString::fromUtf8("Nombre de points : 1500 au plus"));
 }
 
 QTEST_MAIN(TestKinetics)

@@ -434,10 +434,35 @@ void TestTrace::journalOfASpectrum()
     QCOMPARE(int(back.Spectrum.Count()), 471);
     QCOMPARE(back.Spectrum.A[10], MissingValue);
     QCOMPARE(back.Spectrum.A[300], w.Session.Spectrum.A[300]);
-    // A new blank discards the spectrum, and its journal.
+    // A new blank or scan over the unsaved spectrum asks first: "Non" keeps
+    // it, its journal and the instrument untouched.
+    const QString asked = QString::fromUtf8("question:Le spectre n'est pas enregistré. L'effacer ?");
+    const int setrefs = b.sim->CountOf("SETREF"), scans = b.sim->CountOf("SCANTXT");
+    b.dialogs.asked.clear();
+    b.dialogs.answers = {false, false};
+    w.BlancBtnClick();
+    w.SpectreBtnClick();
+    QTest::keyClick(&w, Qt::Key_Space); // the space bar's scan, the same way
+    QCOMPARE(b.dialogs.asked, (QStringList{asked, asked, asked}));
+    QVERIFY(b.WaitIdle());
+    QCOMPARE(b.sim->CountOf("SETREF"), setrefs);
+    QCOMPARE(b.sim->CountOf("SCANTXT"), scans);
+    QCOMPARE(w.Session.Spectrum.Count(), 471);
+    QVERIFY(QFile::exists(w.JournalPath()));
+    // "Oui": the spectrum and its journal are discarded knowingly.
+    b.dialogs.answers = {true};
     w.BlancBtnClick();
     QVERIFY(b.WaitIdle());
+    QCOMPARE(w.Session.Spectrum.Count(), 0);
     QVERIFY(!QFile::exists(w.JournalPath()));
+    // A saved spectrum is replaced without a question.
+    w.SpectreBtnClick();
+    QVERIFY(b.WaitIdle());
+    w.Session.Sauve = true;
+    b.dialogs.asked.clear();
+    w.SpectreBtnClick();
+    QVERIFY(b.WaitIdle());
+    QVERIFY(b.dialogs.asked.isEmpty());
 }
 
 void TestTrace::failedHandOverStaysUnsaved()
@@ -570,6 +595,7 @@ void TestTrace::refusedRequestLeavesTheWindow()
     w.BlancBtnClick();
     QVERIFY(b.WaitIdle());
     Fill(w, {0.1, 0.2, 0.3});
+    w.Session.Sauve = true; // replaced without a question, were the instrument free
     // Another window's scan is under way (it stays busy: no status line).
     QVERIFY(b.spectro->Scan([](std::int32_t, double) {}, [] {}));
     w.SpectreBtnClick();
@@ -675,7 +701,9 @@ void TestTrace::peaksOfAMeasuredSpectrum()
     for (int y = p.y() - 3 * w.Session.Graphe.Margin; y < p.y() - w.Session.Graphe.Margin; ++y)
         black += img.pixel(p.x(), y) == qRgb(0, 0, 0);
     QVERIFY2(black >= w.Session.Graphe.Margin, qPrintable(QString::number(black)));
-    // A new blank discards the spectrum and its peaks' line.
+    // A new blank discards the spectrum and its peaks' line ("Oui" to
+    // clearing it unsaved).
+    b.dialogs.answers = {true};
     w.BlancBtnClick();
     QVERIFY(w.PeaksLabel->text().isEmpty());
     QVERIFY(b.WaitIdle());
@@ -699,6 +727,7 @@ void TestTrace::referencesUnderTheLiveSpectrum()
     const TColor muted = w.Session.References()[0].Color;
     // Another spectrum: the reference stays, drawn in its own colour where
     // the live curve is not.
+    b.dialogs.answers = {true}; // the live spectrum was not saved
     w.BlancBtnClick();
     QVERIFY(b.WaitIdle());
     QCOMPARE(int(w.Session.Spectrum.Count()), 0);

@@ -97,9 +97,12 @@ int Beer(const AnalyseOptions &o, const DataTable &t, QJsonObject &json, QString
     QJsonArray unknowns;
     for (double a : o.unknowns) {
         const UnknownEstimate e = EstimateUnknown(*st, a);
+        const char *range = e.Range == UnknownRange::Inside ? "inside" : "outside"; // a file has no top of scale
         unknowns.append(QJsonObject{{QStringLiteral("a"), a}, {QStringLiteral("c"), e.C},
-                                    {QStringLiteral("u_c"), Number(e.U ? std::optional<double>(*e.U / 2) : std::nullopt)}});
-        lines << QStringLiteral("A = %1 : c = %2").arg(FromCp(FormatAbs(a)), FromCp(ValueWithUncertainty(e.C, e.U)));
+                                    {QStringLiteral("u_c"), Number(e.U ? std::optional<double>(*e.U / 2) : std::nullopt)},
+                                    {QStringLiteral("range"), QString::fromLatin1(range)}});
+        lines << QStringLiteral("A = %1 : c = %2")
+                     .arg(FromCp(FormatAbs(a)), FromCp(ValueWithUncertainty(e.C, e.U) + RangeMark(e.Range)));
     }
     json.insert(QStringLiteral("unknowns"), unknowns);
     return 0;
