@@ -490,8 +490,14 @@ void TestCli::analyseKineticsAndBeerFiles()
     QCOMPARE(unknowns.at(0).toObject().value("a").toDouble(), 0.25);
     QVERIFY(std::fabs(unknowns.at(0).toObject().value("c").toDouble() - 2.492522432701894) < 1e-12);
     QVERIFY(std::fabs(unknowns.at(0).toObject().value("u_c").toDouble() - 0.07792860644854938 / 2) < 1e-12);
-    r = Cli({"analyse", QString::fromStdString(final), "--unknown", "0.25"}, "fr_FR.UTF-8");
-    QVERIFY2(r.out.contains(QString::fromUtf8("A = 0,25 : c = 2,49 ± 0,08")), qPrintable(r.out));
+    QCOMPARE(unknowns.at(0).toObject().value("range").toString(), QString("inside"));
+    r = Cli({"analyse", QString::fromStdString(final), "--unknown", "0.25", "--unknown", "2,4"}, "fr_FR.UTF-8");
+    QVERIFY2(r.out.contains(QString::fromUtf8("A = 0,25 : c = 2,49 ± 0,08\n")), qPrintable(r.out));
+    // Far above the standards' absorbances: an extrapolation, said as such.
+    QVERIFY2(r.out.contains(QRegularExpression(QString::fromUtf8("A = 2,4 : c = [0-9, ±]+ \\(hors gamme\\)"))), qPrintable(r.out));
+    r = Cli({"analyse", "--json", QString::fromStdString(final), "--unknown", "2.4"});
+    json = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    QCOMPARE(json.value("unknowns").toArray().at(0).toObject().value("range").toString(), QString("outside"));
 }
 
 void TestCli::analyseRefusals_data()
