@@ -244,6 +244,24 @@ TEST_CASE_FIXTURE(Series, "a concentration corrected keeps its absorbance; remea
     REQUIRE_FALSE(series.CanUndoUnknown(0));
 }
 
+TEST_CASE_FIXTURE(Series, "unknowns below, among and above the standards, and above the top of scale")
+{
+    for (const char *c : {"1", "2", "3"})
+        Standard(c, std::stod(c) / 10);
+    spectro.AbsMax = 2.5;
+    struct Row {
+        double a;
+        UnknownRange range;
+    };
+    for (const Row &row : {Row{0.05, UnknownRange::Outside}, Row{0.2, UnknownRange::Inside},
+                           Row{0.3, UnknownRange::Inside}, Row{2.4, UnknownRange::Outside},
+                           Row{2.6, UnknownRange::AboveTop}}) {
+        CAPTURE(row.a);
+        REQUIRE(Unknown(row.a) == TBeerSeries::Result::Stored);
+        REQUIRE(series.Estimate(series.Unknowns.back()).Range == row.range);
+    }
+}
+
 TEST_CASE_FIXTURE(Series, "a measurement given up stores nothing; the next one goes on")
 {
     Standard("1", 0.1);
