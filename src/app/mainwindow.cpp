@@ -240,20 +240,20 @@ void TFormMain::SelectMode(MeasureMode mode, bool search)
         if (closing_)
             return;
     }
-    CinetiqueBtn->hide();
-    BeerBtn->hide();
-    SpectreMinMaxBtn->hide();
-    ConnectBtn->hide();
+    // Each button takes its final visibility at once: a button hidden and
+    // shown again under a click (each activation of the window comes here)
+    // loses its focus, with it its pressed state, and the click is lost.
     ChercheLabel->hide();
+    const bool found = VoieSerie.IsOpen() && Found;
+    const bool c = found && Spectro->Controlled;
+    const bool none = mode == MeasureMode::None;
+    CinetiqueBtn->setVisible(c && (none || mode == MeasureMode::Cinetique));
+    BeerBtn->setVisible(c && (none || mode == MeasureMode::Beer));
+    SpectreMinMaxBtn->setVisible(c && (none || mode == MeasureMode::Spectre));
+    ConnectBtn->setVisible(found);
     if (VoieSerie.IsOpen()) {
         if (Found) {
             Mode = mode;
-            const bool c = Spectro->Controlled;
-            const bool none = mode == MeasureMode::None;
-            CinetiqueBtn->setVisible(c && (none || mode == MeasureMode::Cinetique));
-            BeerBtn->setVisible(c && (none || mode == MeasureMode::Beer));
-            SpectreMinMaxBtn->setVisible(c && (none || mode == MeasureMode::Spectre));
-            ConnectBtn->show();
             if (TModeForm *w = ModeWindow(mode)) {
                 if (mode == MeasureMode::Cinetique)
                     w->showMaximized();
@@ -262,8 +262,6 @@ void TFormMain::SelectMode(MeasureMode mode, bool search)
                 w->raise();
                 w->activateWindow();
             }
-        } else {
-            ConnectBtn->hide();
         }
         ComPorts->hide();
     }

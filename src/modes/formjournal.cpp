@@ -43,9 +43,13 @@ QString TModeForm::JournalPath() const
     const QString common = JournalPathOf(section_);
     if (!JournalWriter::InUse(ToPath(common)))
         return common;
-    return JournalFolderPath() + QLatin1Char('/') + section_ + QLatin1Char('-')
-           + FromCp(ComputerName()) + QLatin1Char('-') + QString::number(CurrentProcessId())
-           + QStringLiteral(".journal");
+    // The computer's name as a file name can hold it on every system.
+    QString computer = QString::fromLatin1(ComputerName().c_str());
+    for (QChar &c : computer)
+        if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != QLatin1Char('-'))
+            c = QLatin1Char('_');
+    return JournalFolderPath() + QLatin1Char('/') + section_ + QLatin1Char('-') + computer + QLatin1Char('-')
+           + QString::number(CurrentProcessId()) + QStringLiteral(".journal");
 }
 
 std::string TModeForm::JournalStart()
