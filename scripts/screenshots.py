@@ -75,17 +75,25 @@ def shot(win, path):
     print("screenshot:", path)
 
 
-def answer_no():
-    """Answers no to the question box that holds the program."""
+def answer(names):
+    """Presses the button of the question box that holds the program."""
     for _ in range(50):
         for w in app():
             if w is not None and w.getRole() in (pyatspi.ROLE_DIALOG, pyatspi.ROLE_ALERT):
-                no = pyatspi.findDescendant(w, lambda a: a is not None and a.name in ("No", "Non", "&No")
-                                            and a.getRole() == pyatspi.ROLE_PUSH_BUTTON)
-                if no is not None:
-                    press(no)
+                button = pyatspi.findDescendant(w, lambda a: a is not None and a.name in names
+                                                and a.getRole() == pyatspi.ROLE_PUSH_BUTTON)
+                if button is not None:
+                    press(button)
                     return
         time.sleep(0.2)
+
+
+def answer_no():
+    answer(("No", "Non", "&No"))
+
+
+def answer_yes():
+    answer(("Yes", "Oui", "&Oui", "&Yes"))
 
 
 def type_keys(text):
@@ -187,7 +195,11 @@ wait(lambda: enabled(blanc))  # the scan is over
 # Kept as a reference; a minute later the dye has faded: a second scan.
 subprocess.run(["xdotool", "key", "ctrl+r"], check=True)  # "Garder comme référence"
 time.sleep(3)
-press(blanc)
+try:
+    press(blanc)
+except Exception:
+    pass  # the question box holds the reply until it is answered
+answer_yes()  # "Le spectre n'est pas enregistré. L'effacer ?": it is kept as a reference
 wait(lambda: enabled(scan))
 press(scan)
 time.sleep(1.0)

@@ -229,6 +229,7 @@ bool TspectroVandoral::DecodeStatus(const std::string &reply)
             code = code * 10 + (c - '0');
         }
     }
+    StatusCode = code;
     switch (code) {
     case 0: break;
     case 1: LastMessage = "Erreur de param\xE8tre"; break;
@@ -248,6 +249,17 @@ bool TspectroVandoral::DecodeStatus(const std::string &reply)
     }
     Fire(OnMessage, LastMessage);
     return ok;
+}
+
+bool TspectroVandoral::Answers()
+{
+    if (Measuring() || exchanging_ || !Port)
+        return false;
+    // A device that went away comes back under the same name: the line is
+    // opened again.
+    if (!Port->IsOpen() && !Port->Open())
+        return false;
+    return !Identify().empty();
 }
 
 std::string TspectroVandoral::Identify()

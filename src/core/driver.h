@@ -80,6 +80,8 @@ public:
     double BusySince = 0;
     // The last status line was "E00": a blank or scan the instrument did.
     bool StatusOk = false;
+    // The code of the last status line (-1: none, or not a number).
+    int StatusCode = -1;
 
     // Catalogue that Identify searches; the global one unless replaced.
     TlisteSpectro *Catalogue;
@@ -128,6 +130,8 @@ public:
     bool IsControlled() const override { return Controlled; }
     bool IsBusy() const override { return Busy; }
     bool StatusWasOk() const override { return StatusOk; }
+    int LastStatusCode() const override { return StatusCode; }
+    bool Answers() override;
     bool DecodeStatus(const std::string &reply);
 
     // Longest reply line kept; further characters are lost.

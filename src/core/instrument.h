@@ -27,8 +27,13 @@ public:
     // (the instrument went silent or the line was lost).
     virtual bool SetRef(Event onDone, Event onGivenUp = {}) = 0;
     virtual bool Scan(PointEvent onPoint, Event onDone, Event onGivenUp = {}) = 0;
-    // The last blank or scan ended with the status "E00".
+    // The last blank or scan ended with the status "E00"; the code of the
+    // last status line (-1 when it had none).
     virtual bool StatusWasOk() const = 0;
+    virtual int LastStatusCode() const = 0;
+    // After a loss: whether the instrument answers again (its line opened
+    // again when it had gone). Synchronous and short; false while busy.
+    virtual bool Answers() = 0;
 };
 
 } // namespace vandoral

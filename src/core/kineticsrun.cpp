@@ -129,7 +129,40 @@ void TCinetiqueRun::TimerFired()
         return;
     Tick();
     Fire(SessionEvent::Pace);
-    TakePoint();
+    if (!lost_ && Now() >= backAt_ + SettleSeconds) {
+        TakePoint();
+        return;
+    }
+    // The instrument is away, or just back: this point is a gap on the
+    // schedule, and the instrument is asked whether it answers.
+    MissingPoint(std::floor(Elapsed()));
+    if (lost_ && Etat == EtatCinetique::Acquisition && instrument_.Answers()) {
+        lost_ = false;
+        returned_ = true;
+        backAt_ = Now();
+        Fire(SessionEvent::Found);
+    }
+}
+
+void TCinetiqueRun::MissingPoint(double t)
+{
+    if (Etat != EtatCinetique::Acquisition || Points.Count() >= GraphCapacity)
+        return;
+    Points.Append(t, MissingValue, MissingValue);
+    lastPoint_ = {true, Points.Count() - 1, true, false};
+    if (Points.Count() > spectro_.Nombre || ArretDemande) {
+        ArretDemande = false;
+        SetEtat(EtatCinetique::Arrete);
+    }
+    Fire(SessionEvent::Ended, lastPoint_.index);
+}
+
+bool TCinetiqueRun::RestartStatus() const
+{
+    if (instrument_.StatusWasOk())
+        return false;
+    const int code = instrument_.LastStatusCode();
+    return code == 91 || code == 92 || code == 93 || code == 98;
 }
 
 void TCinetiqueRun::CatchUp()
@@ -154,6 +187,19 @@ void TCinetiqueRun::ScanDone()
             Fire(SessionEvent::Ended, -1);
         return;
     }
+    if (pending_ == Operation::Point && returned_ && RestartStatus()) {
+        // Back, but restarted: its blank is gone. Nothing of this scan is
+        // kept, and the run ends with the points taken before.
+        pending_ = Operation::None;
+        returned_ = false;
+        restarted_ = true;
+        BlancFait = false;
+        SetEtat(EtatCinetique::Arrete);
+        Fire(SessionEvent::Restarted);
+        return;
+    }
+    if (pending_ == Operation::Point)
+        returned_ = false; // a scan measured after the return: the same instrument
     const PointEnd end = PointTermine();
     if (!end.ended)
         return;
@@ -204,6 +250,7 @@ bool TCinetiqueRun::SetEtat(EtatCinetique e)
 
 void TCinetiqueRun::BlankStarted()
 {
+    restarted_ = false;
     recovered_ = false;
     pending_ = Operation::Blank;
     Points.Clear();
@@ -243,6 +290,8 @@ void TCinetiqueRun::Start()
     nextTick_ = debut_ + interval_;
     firstPoint_ = true;
     pacingStopped_ = false;
+    lost_ = returned_ = restarted_ = false;
+    backAt_ = -1e300;
     SetEtat(EtatCinetique::Acquisition);
     TakePoint();
 }
@@ -363,13 +412,23 @@ void TCinetiqueRun::GivenUp()
         return;
     switch (which) {
     case Operation::Point:
-        // The lost point is not recorded; the next tick takes the next.
+        // The run goes on: this point keeps what arrived before the silence
+        // (a gap where nothing did), and the instrument is lost until a tick
+        // finds it again.
         TopManque = false;
-        if (ArretDemande) {
+        if (Points.Count() < GraphCapacity) {
+            Points.Append(std::floor(TempsPoint), pointA_, pointA2_);
+            lastPoint_ = {true, Points.Count() - 1, true, false};
+        }
+        lost_ = true;
+        lostSince_ = TempsPoint;
+        if (ArretDemande || Points.Count() > spectro_.Nombre) {
             ArretDemande = false;
             SetEtat(EtatCinetique::Arrete);
         }
-        break;
+        Fire(SessionEvent::GivenUp);
+        Fire(SessionEvent::Ended, lastPoint_.index);
+        return;
     case Operation::Spectrum: SetEtat(etatAvantSpectre_); break;
     default: break;
     }

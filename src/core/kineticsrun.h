@@ -50,7 +50,8 @@ public:
 
     // The window's listener: Value (a scan's first value: 0), BlankEnded,
     // Ended (a point: its index, see LastPoint; the single spectrum: -1),
-    // GivenUp, Pace (the next tick is due at a new time: arm the timer).
+    // GivenUp, Pace (the next tick is due at a new time: arm the timer),
+    // Found and Restarted (the instrument lost during a run is back).
     SessionListener OnEvent;
 
     // The run's points (time, absorbance at Lambda and at LambdaBis), and the
@@ -131,6 +132,19 @@ public:
     // The last point to end.
     const PointEnd &LastPoint() const { return lastPoint_; }
 
+    // A run goes on through a loss of the instrument (silence, or its line
+    // gone): each point due while it is away is a missing value at its time
+    // on the schedule, and each tick asks whether it answers again; the
+    // points due from SettleSeconds after its return are measured. One that
+    // comes back restarted (it refuses the first scan as not under control,
+    // E92 or E93, or as calibrating, E91 or E98) has lost its blank: the run
+    // ends there, nothing measured after the return kept.
+    static constexpr double SettleSeconds = 15;
+    bool Lost() const { return lost_; }
+    // Seconds of the run when the instrument was lost.
+    double LostSince() const { return lostSince_; }
+    bool Restarted() const { return restarted_; }
+
     // Stop: true when the run ended at once, false when the point under way
     // must end first (the pacing stops now).
     bool Stop();
@@ -195,10 +209,15 @@ private:
     bool SpectreTermine();
     void ScanDone();
     void GivenUp();
+    // A point of the schedule that could not be measured: missing, at its time.
+    void MissingPoint(double t);
+    bool RestartStatus() const;
     void Fire(SessionEvent e, int value = 0);
     TInstrument &instrument_;
     PointEnd lastPoint_;
     double pointA_ = MissingValue, pointA2_ = MissingValue; // the point under way
+    bool lost_ = false, returned_ = false, restarted_ = false;
+    double lostSince_ = 0, backAt_ = -1e300;
     void WidenRange(double &min, double &max) const;
     void SetRange(double min, double max);
     void EchelleAuto();

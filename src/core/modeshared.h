@@ -49,6 +49,8 @@ enum class SessionEvent : std::uint8_t {
     Ended,      // a measurement ended (a spectrum, a point, a standard, ...)
     GivenUp,    // the instrument went silent or away: nothing of it is kept
     Pace,       // the kinetics pacing changed: the timer is armed again
+    Found,      // the instrument lost during a kinetics run answers again
+    Restarted,  // it came back restarted: the run ended, a new blank is needed
 };
 using SessionListener = std::function<void(SessionEvent event, int value)>;
 

@@ -271,7 +271,9 @@ void TBeerForm::SessionChanged(SessionEvent e)
         UpdateControls();
         break;
     case SessionEvent::Redraw:
-    case SessionEvent::Pace: break;
+    case SessionEvent::Pace:
+    case SessionEvent::Found:
+    case SessionEvent::Restarted: break;
     }
 }
 

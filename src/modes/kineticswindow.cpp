@@ -331,7 +331,28 @@ void TCinetiqueForm::SessionChanged(SessionEvent e, int value)
         else
             PointTermine(Session.LastPoint());
         break;
-    case SessionEvent::GivenUp: GivenUp(); break;
+    case SessionEvent::GivenUp:
+        GivenUp();
+        // The run goes on through the loss, its points left empty.
+        if (Session.Lost())
+            ShowStatus(Translate(QStringLiteral("Le spectro ne répond plus depuis %1 : la cinétique continue, "
+                                                "ses points restent vides jusqu'à son retour"))
+                           .arg(Duration(Session.LostSince())));
+        break;
+    case SessionEvent::Found:
+        ShowStatus(Translate(QStringLiteral("Le spectro répond de nouveau : les mesures reprennent dans %1 s"))
+                       .arg(int(TCinetiqueRun::SettleSeconds)));
+        RafraichitControle();
+        break;
+    case SessionEvent::Restarted:
+        // Its blank is gone: nothing measured now would mean anything.
+        Hourglass(false);
+        LabelTemps->clear();
+        ShowStatus(Translate(QStringLiteral("Le spectro a redémarré : son blanc est perdu, refaites le blanc")));
+        SetEtat(Session.Etat);
+        RafraichitControle();
+        CloseIfStopped();
+        break;
     case SessionEvent::Pace: ArmTimer(true); break;
     case SessionEvent::Redraw: Oscillo->Redraw(); break;
     }

@@ -305,7 +305,9 @@ void TTraceSpectre::SessionChanged(SessionEvent e, int value)
         if (Session.Truncated())
             ShowStatus(Translate(QStringLiteral("Spectre tronqué : seules les 1501 premières valeurs sont gardées")));
         break;
-    case SessionEvent::Pace: break;
+    case SessionEvent::Pace:
+    case SessionEvent::Found:
+    case SessionEvent::Restarted: break;
     }
 }
 

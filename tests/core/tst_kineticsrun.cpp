@@ -450,20 +450,155 @@ TEST_CASE_FIXTURE(Run, "the single spectrum returns to the state it came from")
     REQUIRE(events.back().first == SessionEvent::GivenUp);
 }
 
-TEST_CASE_FIXTURE(Run, "a point the driver gave up is not recorded; a stop waiting for it ends the run")
+TEST_CASE_FIXTURE(Run, "a point the driver gave up keeps what arrived; a stop waiting for it ends the run")
 {
     Ready();
     run.Start();
     Values(0.5);
     instrument.GiveUp();
-    REQUIRE(run.Etat == EtatCinetique::Acquisition);
-    REQUIRE(run.Points.Count() == 0);
+    REQUIRE(run.Etat == EtatCinetique::Acquisition); // the run goes on
+    REQUIRE(run.Lost());
+    REQUIRE(run.Points.Count() == 1);
+    REQUIRE(run.Points.X[0] == 0.0);
+    REQUIRE(run.Points.A[0] == 0.5); // read before the silence
     REQUIRE(!run.Pending());
-    REQUIRE(TickAndBegin()); // the next tick takes the next point
-    REQUIRE(!run.Stop());
-    instrument.GiveUp();
+    // Back at the next tick: that point is a gap, the one after too (within
+    // the settling time), and no scan was sent meanwhile.
+    now += run.SecondsToTick();
+    run.TimerFired();
+    REQUIRE(!run.Lost());
+    REQUIRE(instrument.Scans == 1);
+    REQUIRE(run.Points.A[1] == MissingValue);
+    REQUIRE(run.Stop()); // no point under way: at once
     REQUIRE(run.Etat == EtatCinetique::Arrete);
-    REQUIRE(run.Points.Count() == 0);
+}
+
+namespace {
+
+// A 9-point run at 8 s; after point 2 (16 s) the instrument is lost, then
+// answers again from `backAt` seconds of the run on (never when negative).
+struct LossRun : Run {
+    explicit LossRun(double backAt) : Run(8, 8), back(backAt)
+    {
+        Ready();
+        run.Start();
+        for (int k = 0; k < 3; ++k) {
+            if (k > 0)
+                REQUIRE(TickAndBegin());
+            Scan(0.8 - 0.1 * k);
+        }
+        instrument.Answering = false;
+    }
+    // The next tick; the instrument answers when its time has come.
+    void Tick()
+    {
+        now += run.SecondsToTick();
+        instrument.Answering = back >= 0 && now - 1000 >= back;
+        run.TimerFired();
+    }
+    double back;
+};
+
+} // namespace
+
+TEST_CASE("a kinetics run goes on through a loss of the instrument")
+{
+    struct Row {
+        std::string tag;
+        bool vanish;     // the line reported gone at once (else 30 s of silence)
+        double back;     // when it answers again (seconds of the run; -1: never)
+        std::vector<bool> measured; // each of the 9 points
+    };
+    std::vector<Row> rows;
+    const std::vector<bool> backAt42 = {true, true, true, false, false, false, false, false, true};
+    rows.push_back({"silent 25 s after the third point", false, 42, backAt42});
+    rows.push_back({"the port gone 25 s, then back under its name", true, 42, backAt42});
+    rows.push_back({"a loss that lasts past the end", false, -1, {true, true, true, false, false, false, false, false, false}});
+    for (const Row &row : rows) SUBCASE(row.tag.c_str()) {
+        LossRun r(row.back);
+        // Point 3's scan is sent at 24 s and given up: at once when the line
+        // goes, after the silence (the driver's) otherwise.
+        REQUIRE(r.TickAndBegin());
+        if (!row.vanish)
+            r.now += 0.5; // what the scripted silence takes
+        r.instrument.GiveUp();
+        REQUIRE(r.run.Lost());
+        REQUIRE(r.run.LostSince() == 24.0);
+        for (int guard = 0; guard < 20 && r.run.Etat == EtatCinetique::Acquisition; ++guard) {
+            if (r.instrument.Busy)
+                r.Scan(0.3);
+            else
+                r.Tick();
+        }
+        REQUIRE(r.run.Etat == EtatCinetique::Arrete);
+        const TDataSeries &p = r.run.Points;
+        REQUIRE(p.Count() == 9);
+        for (int i = 0; i < 9; ++i) {
+            CAPTURE(i);
+            REQUIRE(p.X[i] == 8.0 * i); // the schedule kept
+            REQUIRE((p.A[i] != MissingValue) == row.measured[std::size_t(i)]);
+            REQUIRE((p.A2[i] != MissingValue) == row.measured[std::size_t(i)]);
+        }
+        // Only the points measured sent a scan: none while away or settling.
+        REQUIRE(r.instrument.Scans == 4 + (row.measured[8] ? 1 : 0));
+        REQUIRE(r.run.CanSave());
+    }
+}
+
+TEST_CASE("Stop during a loss ends the run at once, its points kept")
+{
+    LossRun r(-1);
+    REQUIRE(r.TickAndBegin());
+    r.instrument.GiveUp();
+    r.Tick(); // 32 s: a gap
+    REQUIRE(r.run.Stop());
+    REQUIRE(r.run.Etat == EtatCinetique::Arrete);
+    REQUIRE(r.run.Points.Count() == 5);
+    REQUIRE(r.run.CanSave());
+    REQUIRE(r.run.AsksSave());
+}
+
+TEST_CASE("an instrument back restarted ends the run: no value without a blank")
+{
+    struct Row {
+        std::string tag;
+        int status;
+    };
+    for (const Row &row : {Row{"no longer under control (E93)", 93}, Row{"not expecting the command (E92)", 92},
+                           Row{"calibrating (E91)", 91}, Row{"calibrating (E98)", 98}}) SUBCASE(row.tag.c_str()) {
+        LossRun r(30);
+        REQUIRE(r.TickAndBegin());
+        r.instrument.GiveUp();
+        for (int i = 0; i < 3; ++i) // 32 s answers again, 40 s settles, 48 s measured again
+            r.Tick();
+        REQUIRE(r.instrument.Running == ScriptedInstrument::Op::Scan);
+        r.Values(0.9);              // values of the refused scan, were there any
+        r.instrument.Finish(false, row.status);
+        REQUIRE(r.run.Restarted());
+        REQUIRE(r.run.Etat == EtatCinetique::Arrete);
+        REQUIRE(!r.run.BlancFait);
+        REQUIRE(r.events.back().first == SessionEvent::Restarted);
+        // Nothing measured after the return: the 3 points, and the gaps.
+        const TDataSeries &p = r.run.Points;
+        REQUIRE(p.Count() == 6);
+        for (int i = 3; i < 6; ++i)
+            REQUIRE(p.A[i] == MissingValue);
+        REQUIRE(r.run.CanSave());
+        REQUIRE(r.run.SpaceBar(true) != SpaceAction::Measure); // a new blank first
+    }
+    // A scan that works after the return: the same instrument, the run goes on.
+    LossRun r(30);
+    REQUIRE(r.TickAndBegin());
+    r.instrument.GiveUp();
+    for (int i = 0; i < 3; ++i)
+        r.Tick();
+    r.Scan(0.25);
+    REQUIRE(!r.run.Restarted());
+    REQUIRE(r.run.Points.A[6] == 0.25);
+    // ... and a later refusal is no restart.
+    REQUIRE(r.TickAndBegin());
+    r.instrument.Finish(false, 93);
+    REQUIRE(!r.run.Restarted());
 }
 
 TEST_CASE_FIXTURE(Run, "a refused scan is caught up like a missed tick")

@@ -144,6 +144,7 @@ private slots:
     void firstOrderFiguresOfARun();
     void toolBarFitsA1024PixelScreen();
     void aFinishedRunSaysWhatNext();
+    void aRunGoesOnThroughALoss();
 };
 
 void TestKinetics::initTestCase()
@@ -691,26 +692,41 @@ void TestKinetics::instrumentFaultsMidRun()
     TCinetiqueForm &w = k.w;
     w.StartBtnClick();
     QVERIFY(k.Until([&] { return b.spectro->LastMessage == TspectroVandoral::NoAnswerText; }, 5000));
-    QCOMPARE(w.StatusText(), QString::fromUtf8("Le spectro ne répond plus"));
+    // The Part's message, with since when: the run goes on through the loss.
+    QVERIFY2(w.StatusText().startsWith(QString::fromUtf8("Le spectro ne répond plus depuis 00:00:16")),
+             qPrintable(w.StatusText()));
+    QCOMPARE(int(w.Session.Etat), int(EtatCinetique::Acquisition));
+    QVERIFY(w.Session.Lost());
     if (fault == "silent") {
-        // The run goes on with the next tick; the lost points are not recorded.
+        // It still answers "ID?": found again at the next tick (24 s), which
+        // is a gap, as the one within the settling time (32 s); the point at
+        // 40 s is measured again, and goes silent again.
         QVERIFY(k.Until([&] { return b.sim->CountOf("SCANBIN") >= 4; }, 5000));
     } else {
-        // The line is gone: control is given up and no further scan is sent,
-        // however many ticks come.
+        // The line is gone: control is given up, and no scan is sent however
+        // many ticks come, each a gap on the schedule.
         QTRY_VERIFY_WITH_TIMEOUT(!b.spectro->Controlled, 2000);
         for (int i = 0; i < 3; ++i)
             k.Tick();
         QTest::qWait(50);
         QCOMPARE(b.sim->CountOf("SCANBIN"), 3);
     }
-    QCOMPARE(int(w.Session.Points.Count()), 2);
     // Stop ends the run at the latest when the current attempt is given up.
     w.StopBtnClick();
     QTRY_COMPARE_WITH_TIMEOUT(int(w.Session.Etat), int(EtatCinetique::Arrete), 2000);
-    QCOMPARE(int(w.Session.Points.Count()), 2);
+    const TDataSeries &p = w.Session.Points;
+    QCOMPARE(p.Count(), 6);
+    for (int i = 0; i < 6; ++i) {
+        QCOMPARE(p.X[i], 8.0 * i); // on schedule
+        QCOMPARE(p.A[i] == MissingValue, i >= 2);
+    }
+    // Saveable whatever its number of points, its gaps as the block writes them.
+    QVERIFY(w.RegSaveBtn->isEnabled());
     w.ClipM->trigger();
-    QCOMPARE(BlockLines(b.dde->LastBlock).filter(QRegularExpression("^\\d+[.,]0\t")).size(), 2);
+    const QStringList rows = BlockLines(b.dde->LastBlock).filter(QRegularExpression("^\\d+[.,]0\t"));
+    QCOMPARE(rows.size(), 6);
+    QVERIFY(rows[5].endsWith("1E-0026"));
+    b.dialogs.answers = {false};
     QVERIFY(w.close());
 }
 
@@ -821,6 +837,54 @@ void TestKinetics::aFinishedRunSaysWhatNext()
     QTest::keyClicks(edit, "0");
     QCOMPARE(w.NbreSE->value(), 1500);
     QCOMPARE(w.StatusText(), QString::fromUtf8("Nombre de points : 1500 au plus"));
+}
+
+void TestKinetics::aRunGoesOnThroughALoss()
+{
+    // A 9-point run at 8 s; after its third point the instrument is silent
+    // for 25 s of the run (from 17 s to 42 s), then answers again.
+    ModeBench b(Reaction);
+    QVERIFY(b.started);
+    b.spectro->SilenceMs = 300; // 30 s in the program
+    Kinetics k(b, 8);
+    QVERIFY(k.ok);
+    TCinetiqueForm &w = k.w;
+    w.StartBtnClick();
+    QVERIFY(k.Until([&] { return w.Session.Points.Count() >= 3; }));
+    QTRY_VERIFY(!b.spectro->Busy);
+    b.sim->SetOff(true);
+    QElapsedTimer guard;
+    guard.start();
+    while (w.Session.Etat == EtatCinetique::Acquisition && guard.elapsed() < 20000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        if (w.Session.Pending() || b.spectro->Busy)
+            continue;
+        k.now += w.Session.SecondsToTick();
+        b.sim->SetOff(k.now < 42);
+        w.TimerSpectreTimer();
+    }
+    QCOMPARE(int(w.Session.Etat), int(EtatCinetique::Arrete));
+    // Saved: the whole schedule, the points due during the loss and within
+    // 15 s of the return as empty fields, the point at 64 s measured.
+    b.dialogs.saveName = b.dir.filePath("perte");
+    w.FileM->trigger();
+    QVERIFY(w.Session.Sauve);
+    QFile f(b.dir.filePath("perte.TXT"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = f.readAll().split('\n');
+    QVERIFY(lines.size() >= 4 + 9);
+    for (int i = 0; i < 9; ++i) {
+        QByteArray line = lines[4 + i];
+        if (line.endsWith('\r'))
+            line.chop(1); // an empty last field keeps its TAB
+        const QList<QByteArray> fields = line.split('\t');
+        QCOMPARE(fields.size(), 2);
+        QCOMPARE(QByteArray(fields[0]).replace(',', '.').toDouble(), 8.0 * i);
+        const bool measured = i < 3 || i == 8;
+        QVERIFY2(fields[1].isEmpty() != measured, lines[4 + i].constData());
+    }
+    // The scans sent: three, the one lost at 24 s, the one at 64 s.
+    QCOMPARE(b.sim->CountOf("SCANBIN"), 5);
 }
 
 QTEST_MAIN(TestKinetics)

@@ -120,6 +120,7 @@ private slots:
     void printedPageCarriesTheFigures();
     void toolBarFitsA1024PixelScreen();
     void windowStateSurvivesARestart();
+    void aSpectrumCutByALossThenAnother();
 };
 
 void TestTrace::initTestCase()
@@ -858,6 +859,40 @@ void TestTrace::windowStateSurvivesARestart()
     QTRY_VERIFY(third.windowState() & Qt::WindowMaximized);
     third.showNormal();
     QTRY_COMPARE(third.geometry(), QRect(40, 50, 1000, 520));
+}
+
+void TestTrace::aSpectrumCutByALossThenAnother()
+{
+    // The instrument switched off halfway through a scan, then on again.
+    ModeBench b([](SimOptions &o) { o.charMicros = 1e6 / 960.0 / 8; }); // a scan in about half a second
+    QVERIFY(b.started);
+    b.spectro->SilenceMs = 300; // 30 s in the program
+    TTraceSpectre w;
+    b.Attach(w);
+    Show(w);
+    w.BlancBtnClick();
+    QVERIFY(b.WaitIdle());
+    w.SpectreBtnClick();
+    QTRY_VERIFY_WITH_TIMEOUT(w.Session.Spectrum.Count() > 100, 5000);
+    b.sim->SetOff(true);
+    QVERIFY(b.WaitIdle());
+    const int kept = w.Session.Spectrum.Count();
+    QVERIFY2(kept > 100 && kept < 471, qPrintable(QString::number(kept)));
+    QCOMPARE(w.StatusText(), QString::fromUtf8("Le spectro ne répond plus"));
+    // What arrived is kept, saveable, in the journal.
+    QVERIFY(w.RegSaveBtn->isEnabled());
+    QVERIFY(w.Session.AsksSave());
+    std::string bytes;
+    QCOMPARE(ReadWholeFile(ToPath(w.JournalPath()), bytes), FileState::Read);
+    QCOMPARE(JournalCount(ParseJournal(bytes)), 1);
+    // Back on: a new spectrum from the window itself ("Oui" to clearing the
+    // unsaved one), whole.
+    b.sim->SetOff(false);
+    QVERIFY(w.SpectreBtn->isEnabled());
+    b.dialogs.answers = {true};
+    w.SpectreBtnClick();
+    QVERIFY(b.WaitIdle());
+    QCOMPARE(w.Session.Spectrum.Count(), 471);
 }
 
 QTEST_MAIN(TestTrace)

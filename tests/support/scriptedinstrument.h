@@ -19,6 +19,7 @@ public:
     bool Busy = false;
     bool Exchange = false;
     bool StatusOk = true;
+    int StatusCode = 93; // the code of a status other than "E00"
     // Requests refused as a busy driver refuses them.
     bool Refuse = false;
     Op Running = Op::None;
@@ -28,6 +29,15 @@ public:
     bool IsBusy() const override { return Busy; }
     bool Exchanging() const override { return Exchange; }
     bool StatusWasOk() const override { return StatusOk; }
+    int LastStatusCode() const override { return StatusOk ? 0 : StatusCode; }
+    // Whether it answers a sign-of-life question (after a loss).
+    bool Answering = true;
+    int Probes = 0;
+    bool Answers() override
+    {
+        ++Probes;
+        return Answering && !Busy && !Exchange;
+    }
 
     bool SetRef(Event onDone, Event onGivenUp = {}) override
     {
@@ -64,10 +74,12 @@ public:
         for (int l = first; l <= last; ++l)
             Value(l, a(l));
     }
-    // The status line: the operation ends ("E00" when `ok`).
-    void Finish(bool ok = true)
+    // The status line: the operation ends ("E00" when `ok`, else the status
+    // `code`).
+    void Finish(bool ok = true, int code = 93)
     {
         StatusOk = ok;
+        StatusCode = code;
         Event done = End();
         if (done)
             done();

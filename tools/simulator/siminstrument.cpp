@@ -352,11 +352,15 @@ void PtySimulator::Run()
             }
             const double seconds =
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+            // Switched off, or its cable pulled: every command goes unanswered.
+            if (off_)
+                continue;
             const Reply reply = engine_.Respond(command, seconds);
             if (reply.delayMillis > 0 && engine_.Options().charMicros > 0)
                 std::this_thread::sleep_for(std::chrono::milliseconds(reply.delayMillis));
+            // A reply under way stops where the instrument was switched off.
             for (const auto &chunk : reply.chunks)
-                if (!WriteAll(chunk))
+                if (off_ || !WriteAll(chunk))
                     break;
             if (reply.vanish) {
                 vanished_ = true;

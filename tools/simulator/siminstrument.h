@@ -110,6 +110,8 @@ public:
     int CountOf(const std::string &command) const;
     void ClearCommands();
     bool Vanished() const { return vanished_; }
+    // Silent (switched off, its cable pulled) from now on, or back.
+    void SetOff(bool off) { off_ = off; }
 
 private:
     void Run();
@@ -124,6 +126,7 @@ private:
     std::thread thread_;
     std::atomic<bool> stop_{false};
     std::atomic<bool> vanished_{false};
+    std::atomic<bool> off_{false};
     mutable std::mutex mutex_;
     std::vector<std::string> commands_;
 };
