@@ -183,6 +183,7 @@ bool TBeerSeries::StartBlank()
         return false;
     if (!instrument_.SetRef([this] { BlankEnded(); }, [this] { GivenUp(); }))
         return false;
+    blankAgain_ = true;
     measuring_ = Measure::Blank;
     LastScan.Clear();
     return true;
@@ -192,6 +193,12 @@ void TBeerSeries::BlankEnded()
 {
     if (measuring_ != Measure::Blank)
         return;
+    // Switched off and on since: control taken again, the blank asked again.
+    if (blankAgain_) {
+        blankAgain_ = false;
+        if (BlankAgainUnderControl(instrument_, [this] { BlankEnded(); }, [this] { GivenUp(); }))
+            return;
+    }
     measuring_ = Measure::None;
     // A blank the instrument refused is not a reference.
     BlancFait = instrument_.StatusWasOk();
@@ -254,6 +261,10 @@ bool TBeerSeries::ScanPoint(std::int32_t lambda, double a)
 
 void TBeerSeries::ScanEnded()
 {
+    // Refused by an instrument switched off and on meanwhile: its blank is
+    // gone, a new one is needed before any value.
+    if (!instrument_.StatusWasOk() && RestartStatus(instrument_.LastStatusCode()))
+        BlancFait = false;
     Outcome o;
     o.Kind = measuring_;
     switch (measuring_) {

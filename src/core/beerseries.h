@@ -208,6 +208,7 @@ private:
     const TspectroVandoral &spectro_;
     TInstrument &instrument_;
     Outcome outcome_;
+    bool blankAgain_ = false;
     Measure measuring_ = Measure::None;
     int measuredIndex_ = -1;
     double measuredConc_ = 0;

@@ -132,6 +132,7 @@ public:
     bool StatusWasOk() const override { return StatusOk; }
     int LastStatusCode() const override { return StatusCode; }
     bool Answers() override;
+    bool TakeControlAgain() override { return TakeControl(); }
     bool DecodeStatus(const std::string &reply);
 
     // Longest reply line kept; further characters are lost.

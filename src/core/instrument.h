@@ -34,6 +34,31 @@ public:
     // After a loss: whether the instrument answers again (its line opened
     // again when it had gone). Synchronous and short; false while busy.
     virtual bool Answers() = 0;
+    // "CONTROL" sent again (synchronous): true when the instrument took it.
+    virtual bool TakeControlAgain() = 0;
 };
+
+// Statuses of an instrument that was switched off and on: no longer under
+// the computer's control ("E92", a remote command it does not expect) or
+// calibrating ("E91", "E98"). Its blank is gone.
+inline bool NotUnderControl(int code)
+{
+    return code == 92;
+}
+inline bool RestartStatus(int code)
+{
+    return NotUnderControl(code) || code == 91 || code == 98;
+}
+
+// A blank refused because the instrument no longer holds the computer's
+// control is asked again once, control taken again: true when it was (its
+// end comes again through `done` or `givenUp`).
+inline bool BlankAgainUnderControl(TInstrument &instrument, const TInstrument::Event &done,
+                                   const TInstrument::Event &givenUp)
+{
+    if (instrument.StatusWasOk() || !NotUnderControl(instrument.LastStatusCode()))
+        return false;
+    return instrument.TakeControlAgain() && instrument.SetRef(done, givenUp);
+}
 
 } // namespace vandoral

@@ -99,15 +99,23 @@ void TCinetiqueRun::Fire(SessionEvent e, int value)
 
 bool TCinetiqueRun::StartBlank()
 {
-    if (!instrument_.SetRef(
-            [this] {
-                BlankEnded(instrument_.StatusWasOk());
-                Fire(SessionEvent::BlankEnded);
-            },
-            [this] { GivenUp(); }))
+    if (!instrument_.SetRef([this] { BlankDone(); }, [this] { GivenUp(); }))
         return false;
+    blankAgain_ = true;
     BlankStarted();
     return true;
+}
+
+void TCinetiqueRun::BlankDone()
+{
+    // Switched off and on since: control taken again, the blank asked again.
+    if (blankAgain_) {
+        blankAgain_ = false;
+        if (BlankAgainUnderControl(instrument_, [this] { BlankDone(); }, [this] { GivenUp(); }))
+            return;
+    }
+    BlankEnded(instrument_.StatusWasOk());
+    Fire(SessionEvent::BlankEnded);
 }
 
 bool TCinetiqueRun::TakePoint()
@@ -138,7 +146,6 @@ void TCinetiqueRun::TimerFired()
     MissingPoint(std::floor(Elapsed()));
     if (lost_ && Etat == EtatCinetique::Acquisition && instrument_.Answers()) {
         lost_ = false;
-        returned_ = true;
         backAt_ = Now();
         Fire(SessionEvent::Found);
     }
@@ -157,12 +164,9 @@ void TCinetiqueRun::MissingPoint(double t)
     Fire(SessionEvent::Ended, lastPoint_.index);
 }
 
-bool TCinetiqueRun::RestartStatus() const
+bool TCinetiqueRun::Restarted(const TInstrument &instrument)
 {
-    if (instrument_.StatusWasOk())
-        return false;
-    const int code = instrument_.LastStatusCode();
-    return code == 91 || code == 92 || code == 93 || code == 98;
+    return !instrument.StatusWasOk() && RestartStatus(instrument.LastStatusCode());
 }
 
 void TCinetiqueRun::CatchUp()
@@ -187,19 +191,17 @@ void TCinetiqueRun::ScanDone()
             Fire(SessionEvent::Ended, -1);
         return;
     }
-    if (pending_ == Operation::Point && returned_ && RestartStatus()) {
-        // Back, but restarted: its blank is gone. Nothing of this scan is
-        // kept, and the run ends with the points taken before.
+    if (pending_ == Operation::Point && Restarted(instrument_)) {
+        // Switched off and on (after a loss, or between two points): its
+        // blank is gone. Nothing of this scan is kept, and the run ends with
+        // the points taken before.
         pending_ = Operation::None;
-        returned_ = false;
         restarted_ = true;
         BlancFait = false;
         SetEtat(EtatCinetique::Arrete);
         Fire(SessionEvent::Restarted);
         return;
     }
-    if (pending_ == Operation::Point)
-        returned_ = false; // a scan measured after the return: the same instrument
     const PointEnd end = PointTermine();
     if (!end.ended)
         return;
@@ -290,7 +292,7 @@ void TCinetiqueRun::Start()
     nextTick_ = debut_ + interval_;
     firstPoint_ = true;
     pacingStopped_ = false;
-    lost_ = returned_ = restarted_ = false;
+    lost_ = restarted_ = false;
     backAt_ = -1e300;
     SetEtat(EtatCinetique::Acquisition);
     TakePoint();

@@ -135,9 +135,9 @@ public:
     // A run goes on through a loss of the instrument (silence, or its line
     // gone): each point due while it is away is a missing value at its time
     // on the schedule, and each tick asks whether it answers again; the
-    // points due from SettleSeconds after its return are measured. One that
-    // comes back restarted (it refuses the first scan as not under control,
-    // E92 or E93, or as calibrating, E91 or E98) has lost its blank: the run
+    // points due from SettleSeconds after its return are measured. One
+    // switched off and on (it refuses a point's scan as not under control,
+    // E92, or as calibrating, E91 or E98) has lost its blank: the run
     // ends there, nothing measured after the return kept.
     static constexpr double SettleSeconds = 15;
     bool Lost() const { return lost_; }
@@ -211,12 +211,13 @@ private:
     void GivenUp();
     // A point of the schedule that could not be measured: missing, at its time.
     void MissingPoint(double t);
-    bool RestartStatus() const;
+    void BlankDone();
+    static bool Restarted(const TInstrument &instrument);
     void Fire(SessionEvent e, int value = 0);
     TInstrument &instrument_;
     PointEnd lastPoint_;
     double pointA_ = MissingValue, pointA2_ = MissingValue; // the point under way
-    bool lost_ = false, returned_ = false, restarted_ = false;
+    bool lost_ = false, restarted_ = false, blankAgain_ = false;
     double lostSince_ = 0, backAt_ = -1e300;
     void WidenRange(double &min, double &max) const;
     void SetRange(double min, double max);

@@ -51,22 +51,32 @@ void TTraceSession::Fire(SessionEvent e, int value)
 
 bool TTraceSession::StartBlank()
 {
-    const bool taken = instrument_.SetRef(
-        [this] {
-            pending_ = Pending::None;
-            // A blank the instrument refused is not a reference.
-            BlancFait = instrument_.StatusWasOk();
-            Fire(SessionEvent::BlankEnded);
-        },
-        [this] {
-            pending_ = Pending::None;
-            Fire(SessionEvent::GivenUp);
-        });
-    if (!taken)
+    if (!instrument_.SetRef([this] { BlankDone(); }, [this] { Lost(); }))
         return false;
+    blankAgain_ = true;
     pending_ = Pending::Blank;
     BlankStarted();
     return true;
+}
+
+void TTraceSession::BlankDone()
+{
+    // Switched off and on since: control taken again, the blank asked again.
+    if (blankAgain_) {
+        blankAgain_ = false;
+        if (BlankAgainUnderControl(instrument_, [this] { BlankDone(); }, [this] { Lost(); }))
+            return;
+    }
+    pending_ = Pending::None;
+    // A blank the instrument refused is not a reference.
+    BlancFait = instrument_.StatusWasOk();
+    Fire(SessionEvent::BlankEnded);
+}
+
+void TTraceSession::Lost()
+{
+    pending_ = Pending::None;
+    Fire(SessionEvent::GivenUp);
 }
 
 bool TTraceSession::StartScan(double lambdaMin, double lambdaMax)
@@ -75,13 +85,13 @@ bool TTraceSession::StartScan(double lambdaMin, double lambdaMax)
         [this](std::int32_t index, double a) { ValeurRecue(index, a); },
         [this] {
             pending_ = Pending::None;
+            // Refused by an instrument switched off and on meanwhile: its
+            // blank is gone, a new one is needed before any value.
+            if (!instrument_.StatusWasOk() && RestartStatus(instrument_.LastStatusCode()))
+                BlancFait = false;
             Fire(SessionEvent::Ended);
         },
-        [this] {
-            // What arrived before the silence stays, saveable.
-            pending_ = Pending::None;
-            Fire(SessionEvent::GivenUp);
-        });
+        [this] { Lost(); }); // what arrived before the silence stays, saveable
     if (!taken)
         return false;
     pending_ = Pending::Scan;

@@ -125,6 +125,9 @@ public:
 
 private:
     enum class Pending { None, Blank, Scan };
+    void BlankDone();
+    void Lost();
+    bool blankAgain_ = false;
     void BlankStarted();
     void ScanStarted(double lambdaMin, double lambdaMax);
     void Fire(SessionEvent e, int value = 0);

@@ -118,6 +118,47 @@ TEST_CASE_FIXTURE(Session, "a scan given up keeps what arrived, saveable")
     REQUIRE(s.CanScan());
 }
 
+TEST_CASE_FIXTURE(Session, "an instrument switched off and on: control taken again for the blank, no scan without one")
+{
+    Blank();
+    // Refused as no longer under control: "CONTROL" again, the blank again.
+    REQUIRE(s.StartBlank());
+    instrument.Finish(false, 92);
+    REQUIRE(instrument.Controls == 1);
+    REQUIRE(instrument.Blanks == 3);
+    REQUIRE(s.Measuring());
+    REQUIRE(Count(SessionEvent::BlankEnded) == 1); // the first blank's only
+    instrument.Finish(true);
+    REQUIRE(s.BlancFait);
+    REQUIRE(Count(SessionEvent::BlankEnded) == 2);
+    // Once only: refused again, or control refused, the blank is refused.
+    REQUIRE(s.StartBlank());
+    instrument.Finish(false, 92);
+    instrument.Finish(false, 92);
+    REQUIRE(!s.BlancFait);
+    REQUIRE(!s.Measuring());
+    instrument.RefuseControl = true;
+    REQUIRE(s.StartBlank());
+    instrument.Finish(false, 92);
+    REQUIRE(!s.BlancFait);
+    REQUIRE(!s.Measuring());
+    // A refusal for another reason is said, not retried.
+    const int controls = instrument.Controls;
+    REQUIRE(s.StartBlank());
+    instrument.Finish(false, 91);
+    REQUIRE(instrument.Controls == controls);
+    // A scan refused by an instrument switched off and on meanwhile: the
+    // blank is gone, the window asks for it again.
+    instrument.RefuseControl = false;
+    instrument.Controlled = true; // taken at the keyboard
+    Blank();
+    REQUIRE(s.StartScan(330, 800));
+    instrument.Finish(false, 92);
+    REQUIRE(!s.BlancFait);
+    REQUIRE(!s.CanScan());
+    REQUIRE(s.SpaceBar() == SpaceAction::Blank);
+}
+
 TEST_CASE_FIXTURE(Session, "a spectrum discarded knowingly leaves nothing to save")
 {
     Blank();

@@ -19,7 +19,7 @@ public:
     bool Busy = false;
     bool Exchange = false;
     bool StatusOk = true;
-    int StatusCode = 93; // the code of a status other than "E00"
+    int StatusCode = 2; // the code of a status other than "E00"
     // Requests refused as a busy driver refuses them.
     bool Refuse = false;
     Op Running = Op::None;
@@ -37,6 +37,15 @@ public:
     {
         ++Probes;
         return Answering && !Busy && !Exchange;
+    }
+    // "CONTROL" again: taken unless refused.
+    bool RefuseControl = false;
+    int Controls = 0;
+    bool TakeControlAgain() override
+    {
+        ++Controls;
+        Controlled = !RefuseControl;
+        return Controlled;
     }
 
     bool SetRef(Event onDone, Event onGivenUp = {}) override
@@ -76,7 +85,7 @@ public:
     }
     // The status line: the operation ends ("E00" when `ok`, else the status
     // `code`).
-    void Finish(bool ok = true, int code = 93)
+    void Finish(bool ok = true, int code = 2)
     {
         StatusOk = ok;
         StatusCode = code;

@@ -74,8 +74,23 @@ std::string SimEngine::HexValue(double absorbance)
     return buf;
 }
 
+void SimEngine::Restart(int calibratingReplies)
+{
+    controlled_ = false;
+    calibrating_ = calibratingReplies;
+}
+
 std::string SimEngine::Status(const std::string &command)
 {
+    if (command == "CONTROL")
+        controlled_ = true;
+    const bool measure = command == "SETREF" || command == "SCANTXT" || command == "SCANBIN";
+    if (measure && !controlled_)
+        return "E92";
+    if (measure && calibrating_ > 0) {
+        --calibrating_;
+        return "E91";
+    }
     const auto it = options_.errors.find(command);
     if (it != options_.errors.end()) {
         int &used = faultsUsed_[command];
@@ -355,6 +370,8 @@ void PtySimulator::Run()
             // Switched off, or its cable pulled: every command goes unanswered.
             if (off_)
                 continue;
+            if (restart_.exchange(false))
+                engine_.Restart();
             const Reply reply = engine_.Respond(command, seconds);
             if (reply.delayMillis > 0 && engine_.Options().charMicros > 0)
                 std::this_thread::sleep_for(std::chrono::milliseconds(reply.delayMillis));

@@ -77,6 +77,10 @@ public:
     // The absorbance the instrument measures at `lambda` nm after `seconds`.
     double Absorbance(int lambda, double seconds) const;
     const SimOptions &Options() const { return options_; }
+    // Switched off and on: no longer under remote control (a blank or a
+    // scan is refused with E92 until "CONTROL"), then calibrating for
+    // `calibratingReplies` of them (E91), its blank gone.
+    void Restart(int calibratingReplies = 2);
 
     static std::string HexValue(double absorbance);
 
@@ -87,6 +91,8 @@ private:
 
     SimOptions options_;
     std::map<std::string, int> faultsUsed_;
+    bool controlled_ = true;  // as the tests find it: under the computer's control
+    int calibrating_ = 0;
     int scans_ = 0; // scans asked for so far
     unsigned noise_;
 };
@@ -112,6 +118,8 @@ public:
     bool Vanished() const { return vanished_; }
     // Silent (switched off, its cable pulled) from now on, or back.
     void SetOff(bool off) { off_ = off; }
+    // Switched off and on (SimEngine::Restart), before the next command.
+    void Restart() { restart_ = true; }
 
 private:
     void Run();
@@ -127,6 +135,7 @@ private:
     std::atomic<bool> stop_{false};
     std::atomic<bool> vanished_{false};
     std::atomic<bool> off_{false};
+    std::atomic<bool> restart_{false};
     mutable std::mutex mutex_;
     std::vector<std::string> commands_;
 };
