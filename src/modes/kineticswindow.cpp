@@ -169,7 +169,7 @@ void TCinetiqueForm::ShowBanner()
     // The blank to do; after a run, how to begin the next one ("Acquisition"
     // is greyed then).
     const bool finished = Session.Etat == EtatCinetique::Arrete;
-    if (finished)
+    if (finished && Session.BlancFait)
         BlancLabel->setText(Translate(QStringLiteral("Pour une nouvelle acquisition : \"RàZ\", ou \"Blanc\" avec le solvant")));
     else
         BlancLabel->setText(BlankBanner());

@@ -145,6 +145,7 @@ private slots:
     void toolBarFitsA1024PixelScreen();
     void aFinishedRunSaysWhatNext();
     void aRunGoesOnThroughALoss();
+    void anInstrumentBackRestartedEndsTheRun();
 };
 
 void TestKinetics::initTestCase()
@@ -885,6 +886,47 @@ void TestKinetics::aRunGoesOnThroughALoss()
     }
     // The scans sent: three, the one lost at 24 s, the one at 64 s.
     QCOMPARE(b.sim->CountOf("SCANBIN"), 5);
+}
+
+void TestKinetics::anInstrumentBackRestartedEndsTheRun()
+{
+    // Switched off after the third point, on again before the next tick:
+    // no longer under control, calibrating, its blank gone.
+    ModeBench b(Reaction);
+    QVERIFY(b.started);
+    b.spectro->SilenceMs = 300; // 30 s in the program
+    Kinetics k(b, 8);
+    QVERIFY(k.ok);
+    TCinetiqueForm &w = k.w;
+    w.StartBtnClick();
+    QVERIFY(k.Until([&] { return w.Session.Points.Count() >= 3; }));
+    QTRY_VERIFY(!b.spectro->Busy);
+    b.sim->SetOff(true);
+    k.Tick(); // 24 s: unanswered
+    QTRY_VERIFY_WITH_TIMEOUT(w.Session.Lost(), 5000);
+    b.sim->Restart();
+    b.sim->SetOff(false);
+    QVERIFY(k.Until([&] { return w.Session.Etat != EtatCinetique::Acquisition; }));
+    QVERIFY(w.Session.Restarted());
+    QCOMPARE(w.StatusText(), QString::fromUtf8("Le spectro a redémarré : son blanc est perdu, refaites le blanc"));
+    // Nothing measured after its return: the three points and the gaps.
+    const TDataSeries &p = w.Session.Points;
+    QCOMPARE(p.Count(), 6);
+    for (int i = 0; i < 6; ++i)
+        QCOMPARE(p.A[i] == MissingValue, i >= 3);
+    QVERIFY(w.RegSaveBtn->isEnabled());
+    // A new blank is asked for, and taken from the window itself: control
+    // taken again, then the instrument's calibration waited for.
+    QVERIFY(!w.startBtn->isEnabled());
+    QVERIFY(w.PanelBlanc->isVisible());
+    b.dialogs.answers = {true, true, true}; // the unsaved points cleared
+    for (int tries = 0; tries < 4 && !w.Session.BlancFait; ++tries) {
+        w.BlancBtnClick();
+        QVERIFY(b.WaitIdle());
+    }
+    QVERIFY(w.Session.BlancFait);
+    QVERIFY(b.sim->CountOf("CONTROL") >= 1);
+    QVERIFY(w.startBtn->isEnabled());
 }
 
 QTEST_MAIN(TestKinetics)
