@@ -62,8 +62,9 @@ bool TCinetiqueRun::CanReset(bool c) const
 
 bool TCinetiqueRun::CanSave() const
 {
-    return Etat == EtatCinetique::Arrete
-           && (Points.Count() >= 4 || (recovered_ && !Points.Empty()));
+    // A run brought back, or cut by a loss of the instrument, is saveable
+    // whatever its number of points.
+    return Etat == EtatCinetique::Arrete && (Points.Count() >= 4 || ((recovered_ || lossSeen_) && !Points.Empty()));
 }
 
 bool TCinetiqueRun::WavelengthsEditable() const
@@ -147,6 +148,10 @@ void TCinetiqueRun::TimerFired()
     if (lost_ && Etat == EtatCinetique::Acquisition && instrument_.Answers()) {
         lost_ = false;
         backAt_ = Now();
+        // A line that had gone took the control with it: taken again (an
+        // instrument switched off and on shows itself at the next scan).
+        if (!instrument_.IsControlled())
+            instrument_.TakeControlAgain();
         Fire(SessionEvent::Found);
     }
 }
@@ -292,7 +297,7 @@ void TCinetiqueRun::Start()
     nextTick_ = debut_ + interval_;
     firstPoint_ = true;
     pacingStopped_ = false;
-    lost_ = restarted_ = false;
+    lost_ = restarted_ = lossSeen_ = false;
     backAt_ = -1e300;
     SetEtat(EtatCinetique::Acquisition);
     TakePoint();
@@ -423,6 +428,7 @@ void TCinetiqueRun::GivenUp()
             lastPoint_ = {true, Points.Count() - 1, true, false};
         }
         lost_ = true;
+        lossSeen_ = true;
         lostSince_ = TempsPoint;
         if (ArretDemande || Points.Count() > spectro_.Nombre) {
             ArretDemande = false;

@@ -217,7 +217,7 @@ private:
     TInstrument &instrument_;
     PointEnd lastPoint_;
     double pointA_ = MissingValue, pointA2_ = MissingValue; // the point under way
-    bool lost_ = false, restarted_ = false, blankAgain_ = false;
+    bool lost_ = false, restarted_ = false, blankAgain_ = false, lossSeen_ = false;
     double lostSince_ = 0, backAt_ = -1e300;
     void WidenRange(double &min, double &max) const;
     void SetRange(double min, double max);

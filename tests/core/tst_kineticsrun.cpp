@@ -545,6 +545,34 @@ TEST_CASE("a kinetics run goes on through a loss of the instrument")
     }
 }
 
+TEST_CASE("a run stopped during its first loss is saveable whatever its number of points")
+{
+    Run r(8, 8);
+    r.Ready();
+    r.run.Start();
+    r.Scan(0.5);
+    REQUIRE(r.TickAndBegin());
+    r.Values(0.4);
+    r.instrument.GiveUp(); // the line gone: control with it
+    r.instrument.Controlled = false;
+    REQUIRE(r.run.Stop());
+    REQUIRE(r.run.Points.Count() == 2);
+    REQUIRE(r.run.CanSave());
+    REQUIRE(r.run.AsksSave());
+}
+
+TEST_CASE("found again after its line went: control taken again")
+{
+    LossRun r(30);
+    REQUIRE(r.TickAndBegin());
+    r.instrument.GiveUp();
+    r.instrument.Controlled = false;
+    r.Tick(); // 32 s: it answers
+    REQUIRE(!r.run.Lost());
+    REQUIRE(r.instrument.Controls == 1);
+    REQUIRE(r.instrument.Controlled);
+}
+
 TEST_CASE("Stop during a loss ends the run at once, its points kept")
 {
     LossRun r(-1);
