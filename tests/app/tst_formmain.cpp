@@ -461,8 +461,11 @@ void TestFormMain::mainWindowDuringAMeasurement()
 void TestFormMain::quitWithTheClipboardChecked_data()
 {
     QTest::addColumn<bool>("named");
-    QTest::newRow("a file named") << true;
-    QTest::newRow("the save dialog cancelled") << false;
+    QTest::addColumn<bool>("hidden");
+    QTest::newRow("a file named") << true << false;
+    QTest::newRow("the save dialog cancelled") << false << false;
+    // Closed before, its save dialog cancelled then: its journal stays.
+    QTest::newRow("a window closed before") << true << true;
 }
 
 void TestFormMain::quitWithTheClipboardChecked()
@@ -471,6 +474,7 @@ void TestFormMain::quitWithTheClipboardChecked()
     // clipboard would end with the program, so the spectrum goes to a file;
     // without one it stays in its journal, offered at the next start.
     QFETCH(bool, named);
+    QFETCH(bool, hidden);
     Bench b(1);
     TConstanteDlg constante;
     ConstanteDlg = &constante;
@@ -489,6 +493,16 @@ void TestFormMain::quitWithTheClipboardChecked()
     QTRY_VERIFY_WITH_TIMEOUT(w.Session.Spectrum.Count() == 471 && !Spectro->Busy, 5000);
     const QString journal = w.JournalPath();
     QVERIFY(QFile::exists(journal));
+    if (hidden) {
+        // "Sauvegarde ?", "Oui", the save dialog cancelled: the window closes
+        // with its spectrum unsaved, in its journal.
+        w.FileM->setChecked(true);
+        b.dialogs.answers = {true};
+        b.dialogs.saveName.clear();
+        QVERIFY(w.close());
+        QVERIFY(w.Session.AsksSave());
+        QVERIFY(QFile::exists(journal));
+    }
     w.ClipM->setChecked(true); // checked, not run
     QCOMPARE(w.SaveTag(), SaveTarget::Clipboard);
     const QString file = b.dir.filePath("spectre");
@@ -497,6 +511,14 @@ void TestFormMain::quitWithTheClipboardChecked()
     b.dialogs.asked.clear();
     b.form->ExitBtn->click();
     QTRY_VERIFY_WITH_TIMEOUT(!b.form->isVisible(), 5000);
+    if (hidden) {
+        // A window closed before asks nothing more at the end: its spectrum
+        // stays in its journal, offered at the next start.
+        QVERIFY(b.dialogs.asked.filter("question:").isEmpty());
+        QVERIFY(!QFile::exists(file + ".TXT"));
+        QVERIFY(QFile::exists(journal));
+        return;
+    }
     QStringList expected{QStringLiteral("question:Sauvegarde ?")};
     QCOMPARE(b.dialogs.asked.filter("question:"), expected);
     QVERIFY2(b.dialogs.asked.filter("save:").size() == 1, qPrintable(b.dialogs.asked.join(" / ")));
