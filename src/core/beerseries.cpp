@@ -181,7 +181,7 @@ bool TBeerSeries::StartBlank()
 {
     if (Busy())
         return false;
-    if (!instrument_.SetRef([this] { BlankEnded(); }, [this] { GivenUp(); }))
+    if (!Reachable(instrument_) || !instrument_.SetRef([this] { BlankEnded(); }, [this] { GivenUp(); }))
         return false;
     blankAgain_ = true;
     measuring_ = Measure::Blank;
@@ -207,7 +207,7 @@ void TBeerSeries::BlankEnded()
 
 bool TBeerSeries::StartScan(Measure kind, int lambda)
 {
-    if (Busy())
+    if (Busy() || !Reachable(instrument_))
         return false;
     if (!instrument_.Scan([this](std::int32_t l, double a) { ScanPoint(l, a); }, [this] { ScanEnded(); },
                           [this] { GivenUp(); }))

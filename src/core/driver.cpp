@@ -171,6 +171,7 @@ void TspectroVandoral::Install(Handler h)
         // no longer under control (a new search takes it again).
         Port->SetErrorHandler([this] {
             Controlled = false;
+            lineLost_ = true;
             if (Busy && (handler_ == Handler::Reference || handler_ == Handler::Scan))
                 AbandonOperation();
             else
@@ -259,7 +260,10 @@ bool TspectroVandoral::Answers()
     // opened again.
     if (!Port->IsOpen() && !Port->Open())
         return false;
-    return !Identify().empty();
+    if (Identify().empty())
+        return false;
+    lineLost_ = false;
+    return true;
 }
 
 std::string TspectroVandoral::Identify()

@@ -133,6 +133,7 @@ public:
     int LastStatusCode() const override { return StatusCode; }
     bool Answers() override;
     bool TakeControlAgain() override { return TakeControl(); }
+    bool LineLost() const override { return lineLost_; }
     bool DecodeStatus(const std::string &reply);
 
     // Longest reply line kept; further characters are lost.
@@ -180,6 +181,7 @@ private:
     bool scanBinary_ = false;           // the format of the scan under way
     bool watching_ = false;             // the environment's ticker calls CheckSilence
     bool exchanging_ = false;           // SendAndWait is waiting for its reply
+    bool lineLost_ = false;             // the line failed; the device may come back
     std::uint64_t lastActivityMs_ = 0;  // last character of the operation
 };
 

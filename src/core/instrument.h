@@ -36,7 +36,18 @@ public:
     virtual bool Answers() = 0;
     // "CONTROL" sent again (synchronous): true when the instrument took it.
     virtual bool TakeControlAgain() = 0;
+    // Its line went away (an adapter unplugged): control went with it, and
+    // the instrument may come back under the same name.
+    virtual bool LineLost() const = 0;
 };
+
+// Before a blank or a scan: an instrument whose line went away is looked for
+// again (the port opened again, "ID?", "CONTROL"); false when it does not
+// answer yet.
+inline bool Reachable(TInstrument &instrument)
+{
+    return !instrument.LineLost() || (instrument.Answers() && instrument.TakeControlAgain());
+}
 
 // Statuses of an instrument that was switched off and on: no longer under
 // the computer's control ("E92", a remote command it does not expect) or

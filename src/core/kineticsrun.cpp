@@ -100,7 +100,7 @@ void TCinetiqueRun::Fire(SessionEvent e, int value)
 
 bool TCinetiqueRun::StartBlank()
 {
-    if (!instrument_.SetRef([this] { BlankDone(); }, [this] { GivenUp(); }))
+    if (!Reachable(instrument_) || !instrument_.SetRef([this] { BlankDone(); }, [this] { GivenUp(); }))
         return false;
     blankAgain_ = true;
     BlankStarted();
@@ -182,7 +182,7 @@ void TCinetiqueRun::CatchUp()
 
 bool TCinetiqueRun::StartSpectrum()
 {
-    if (!instrument_.Scan([this](std::int32_t l, double a) { ValeurRecue(l, a); }, [this] { ScanDone(); },
+    if (!Reachable(instrument_) || !instrument_.Scan([this](std::int32_t l, double a) { ValeurRecue(l, a); }, [this] { ScanDone(); },
                           [this] { GivenUp(); }))
         return false;
     SpectreStarted();
@@ -277,8 +277,11 @@ void TCinetiqueRun::BlankEnded(bool ok)
 
 // ---- the run ----------------------------------------------------------------------
 
-void TCinetiqueRun::Start()
+bool TCinetiqueRun::Start()
 {
+    // An instrument whose line went away is looked for again first.
+    if (!Reachable(instrument_))
+        return false;
     recovered_ = false;
     Sauve = false;
     Points.Clear();
@@ -301,6 +304,7 @@ void TCinetiqueRun::Start()
     backAt_ = -1e300;
     SetEtat(EtatCinetique::Acquisition);
     TakePoint();
+    return true;
 }
 
 bool TCinetiqueRun::BeginPoint(bool busy)

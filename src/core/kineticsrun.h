@@ -111,7 +111,9 @@ public:
     bool StartBlank();
     // A run starts now, at the instrument's Deltat, Nombre, Lambda and
     // LambdaBis; its first point is taken at once (its time is the run's 0).
-    void Start();
+    // False, nothing changed, when the instrument's line went away and it
+    // does not answer yet.
+    bool Start();
     // The pacing timer fired: the tick, then the point (remembered for later
     // when the instrument is busy).
     void TimerFired();

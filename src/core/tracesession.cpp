@@ -23,12 +23,18 @@ bool TTraceSession::Busy() const
 
 bool TTraceSession::CanBlank() const
 {
-    return CanBlank(instrument_.IsControlled(), instrument_.IsBusy());
+    // A line that went away is looked for again by the blank or scan itself.
+    return CanBlank(instrument_.IsControlled() || instrument_.LineLost(), instrument_.IsBusy());
 }
 
 bool TTraceSession::CanScan() const
 {
-    return CanScan(instrument_.IsControlled(), instrument_.IsBusy());
+    return CanScan(instrument_.IsControlled() || instrument_.LineLost(), instrument_.IsBusy());
+}
+
+bool TTraceSession::InstrumentAway() const
+{
+    return instrument_.LineLost();
 }
 
 SpaceAction TTraceSession::SpaceBar(bool controlled, bool busy) const
@@ -40,7 +46,7 @@ SpaceAction TTraceSession::SpaceBar(bool controlled, bool busy) const
 
 SpaceAction TTraceSession::SpaceBar() const
 {
-    return SpaceBar(instrument_.IsControlled(), instrument_.IsBusy());
+    return SpaceBar(instrument_.IsControlled() || instrument_.LineLost(), instrument_.IsBusy());
 }
 
 void TTraceSession::Fire(SessionEvent e, int value)
@@ -51,7 +57,7 @@ void TTraceSession::Fire(SessionEvent e, int value)
 
 bool TTraceSession::StartBlank()
 {
-    if (!instrument_.SetRef([this] { BlankDone(); }, [this] { Lost(); }))
+    if (!Reachable(instrument_) || !instrument_.SetRef([this] { BlankDone(); }, [this] { Lost(); }))
         return false;
     blankAgain_ = true;
     pending_ = Pending::Blank;
@@ -81,6 +87,8 @@ void TTraceSession::Lost()
 
 bool TTraceSession::StartScan(double lambdaMin, double lambdaMax)
 {
+    if (!Reachable(instrument_))
+        return false;
     const bool taken = instrument_.Scan(
         [this](std::int32_t index, double a) { ValeurRecue(index, a); },
         [this] {

@@ -161,7 +161,7 @@ bool TBeerForm::RefusedWhileBusy()
 bool TBeerForm::Started(bool taken, const QString &progress)
 {
     if (!taken) {
-        SayBusy(); // the instrument did not take the request
+        SayNotTaken(); // the instrument did not take the request
         UpdateControls();
         return false;
     }

@@ -129,7 +129,7 @@ void TCinetiqueForm::TimerSpectreTimer()
 void TCinetiqueForm::SetEtat(EtatCinetique e)
 {
     const bool redraw = Session.SetEtat(e);
-    const bool c = Spectro->Controlled;
+    const bool c = InstrumentReachable();
     startBtn->setEnabled(Session.CanStart(c));
     SpectreBtn->setEnabled(Session.CanSpectre(c));
     SpectrePB->setEnabled(Session.MarkersMovable(c));
@@ -205,7 +205,7 @@ bool TCinetiqueForm::Recover(const JournalContents &journal, const QString &path
 
 void TCinetiqueForm::ShowControlState()
 {
-    const bool c = Spectro->Controlled;
+    const bool c = InstrumentReachable();
     startBtn->setEnabled(Session.CanStart(c));
     BlancBtn->setEnabled(Session.CanBlank(c));
     ResetBtn->setEnabled(Session.CanReset(c));
@@ -276,7 +276,7 @@ void TCinetiqueForm::BlancBtnClick()
     if (!ConfirmClear())
         return;
     if (!Session.StartBlank()) {
-        SayBusy();
+        SayNotTaken();
         return;
     }
     PanelDuree->clear();
@@ -301,7 +301,7 @@ void TCinetiqueForm::BlancTermine()
 
 void TCinetiqueForm::StartBtnClick()
 {
-    if (!Session.CanStart(Spectro->Controlled) || !ConfirmClear())
+    if (!Session.CanStart(InstrumentReachable()) || !ConfirmClear())
         return;
     Spectro->Lambda = static_cast<std::uint16_t>(LambdaSE->value());
     Spectro->LambdaBis = static_cast<std::uint16_t>(LambdaBisSE->value());
@@ -312,7 +312,11 @@ void TCinetiqueForm::StartBtnClick()
     AbsLCD->display(QStringLiteral("0"));
     AbsLCDbis->display(QStringLiteral("0"));
     LabelTemps->clear();
-    Session.Start();
+    if (!Session.Start()) {
+        JournalEnd();
+        SayNotTaken();
+        return;
+    }
     SetEtat(Session.Etat);
     // The run's time starts with its first scan: the next tick from there.
     ArmTimer(true);
@@ -413,7 +417,7 @@ void TCinetiqueForm::ResetBtnClick()
 void TCinetiqueForm::SpectreBtnClick()
 {
     if (!Session.StartSpectrum()) {
-        SayBusy();
+        SayNotTaken();
         return;
     }
     SetEtat(Session.Etat);
@@ -482,7 +486,7 @@ void TCinetiqueForm::PrintBtnClick()
 
 SpaceAction TCinetiqueForm::SpaceBarAction() const
 {
-    return Session.SpaceBar(Spectro->Controlled);
+    return Session.SpaceBar(InstrumentReachable());
 }
 
 bool TCinetiqueForm::FormCloseQuery()

@@ -252,6 +252,20 @@ void TModeForm::ShowStatus(const QString &text)
     panel2_->setText(text);
 }
 
+void TModeForm::SayNotTaken()
+{
+    // Its line went away and it did not answer when looked for again.
+    if (Spectro && Spectro->LineLost())
+        ShowStatus(Translate(QStringLiteral("Le spectro ne répond toujours pas : vérifiez son câble et qu'il est allumé")));
+    else
+        SayBusy();
+}
+
+bool TModeForm::InstrumentReachable()
+{
+    return Spectro && (Spectro->Controlled || Spectro->LineLost());
+}
+
 void TModeForm::SayBusy()
 {
     ShowStatus(Translate(QStringLiteral("Le spectro est occupé : attendre la fin de la mesure en cours")));

@@ -171,6 +171,10 @@ protected:
     void ReadWindowState();
     // "The instrument is busy" in the status bar, for a request it refused.
     void SayBusy();
+    // The same, or that it does not answer when its line had gone.
+    void SayNotTaken();
+    // Under control, or its line gone (a blank or scan looks for it again).
+    static bool InstrumentReachable();
     // A blank ended: the instrument's refusal is kept for the banner, which
     // asks for the blank again with it (a blank that was done clears it).
     void NoteBlank(bool ok);

@@ -254,7 +254,7 @@ void TTraceSpectre::BlancBtnClick()
         return;
     // A request the instrument does not take leaves the window as it was.
     if (!Session.StartBlank()) {
-        SayBusy();
+        SayNotTaken();
         return;
     }
     Label3->setText(QStringLiteral("Blanc en cours..."));
@@ -268,7 +268,7 @@ void TTraceSpectre::SpectreBtnClick()
     if (!ConfirmReplace())
         return;
     if (!Session.StartScan(Spectro->LambdaMin, Spectro->LambdaMax)) {
-        SayBusy();
+        SayNotTaken();
         return;
     }
     Label3->setText(QStringLiteral("Acquisition du spectre..."));

@@ -573,6 +573,21 @@ TEST_CASE("found again after its line went: control taken again")
     REQUIRE(r.instrument.Controlled);
 }
 
+TEST_CASE_FIXTURE(Run, "a run starts only when an instrument whose line went away answers again")
+{
+    Ready();
+    instrument.Gone = true;
+    instrument.Controlled = false;
+    instrument.Answering = false;
+    REQUIRE(!run.Start());
+    REQUIRE(run.Etat == EtatCinetique::Pret);
+    REQUIRE(instrument.Scans == 0);
+    instrument.Answering = true;
+    REQUIRE(run.Start());
+    REQUIRE(instrument.Controlled);
+    REQUIRE(instrument.Scans == 1);
+}
+
 TEST_CASE("Stop during a loss ends the run at once, its points kept")
 {
     LossRun r(-1);

@@ -159,6 +159,29 @@ TEST_CASE_FIXTURE(Session, "an instrument switched off and on: control taken aga
     REQUIRE(s.SpaceBar() == SpaceAction::Blank);
 }
 
+TEST_CASE_FIXTURE(Session, "a line that went away is looked for again by the window's own blank and scan")
+{
+    Blank();
+    Scan({0.1, 0.2});
+    instrument.Gone = true; // an adapter unplugged: control gone with the line
+    instrument.Controlled = false;
+    instrument.Answering = false;
+    REQUIRE(s.CanScan()); // the buttons do not wait for the main window
+    REQUIRE(s.CanBlank());
+    REQUIRE(!s.StartScan(330, 800)); // not back yet: nothing changes
+    REQUIRE(!s.StartBlank());
+    REQUIRE(s.InstrumentAway());
+    REQUIRE(instrument.Probes == 2);
+    REQUIRE(s.Spectrum.Count() == 2);
+    REQUIRE(instrument.Scans == 1);
+    instrument.Answering = true; // plugged in again
+    REQUIRE(s.StartScan(330, 800));
+    REQUIRE(!s.InstrumentAway());
+    REQUIRE(instrument.Controls == 1);
+    REQUIRE(instrument.Controlled);
+    REQUIRE(instrument.Scans == 2);
+}
+
 TEST_CASE_FIXTURE(Session, "a spectrum discarded knowingly leaves nothing to save")
 {
     Blank();

@@ -13,6 +13,7 @@
 #include "qtcanvas.h"
 #include "numtext.h"
 #include "pinnedfont.h"
+#include "qtserialline.h"
 #include "separator.h"
 #include "tracewindow.h"
 #include "fileio.h"
@@ -121,6 +122,7 @@ private slots:
     void toolBarFitsA1024PixelScreen();
     void windowStateSurvivesARestart();
     void aSpectrumCutByALossThenAnother();
+    void aDeviceGoneAndBackUnderItsName();
 };
 
 void TestTrace::initTestCase()
@@ -893,6 +895,53 @@ void TestTrace::aSpectrumCutByALossThenAnother()
     w.SpectreBtnClick();
     QVERIFY(b.WaitIdle());
     QCOMPARE(w.Session.Spectrum.Count(), 471);
+}
+
+void TestTrace::aDeviceGoneAndBackUnderItsName()
+{
+    // An adapter unplugged in the middle of a scan, then plugged in again:
+    // the same name (here a link to the pseudo-terminal), a new device
+    // behind it. The window measures again by itself, no "Test" needed.
+    ModeBench b([](SimOptions &o) { o.vanishAfter = 100; });
+    QVERIFY(b.started);
+    const QString link = b.dir.filePath("ttyVANDORAL");
+    QVERIFY(QFile::link(QString::fromStdString(b.sim->DevicePath()), link));
+    QtSerialLine line([link](int) { return link; });
+    b.line->Close();
+    QVERIFY(line.Open());
+    b.spectro->Port = &line;
+    TTraceSpectre w;
+    b.Attach(w);
+    Show(w);
+    w.BlancBtnClick();
+    QVERIFY(b.WaitIdle());
+    QVERIFY(w.Session.BlancFait);
+    w.SpectreBtnClick();
+    QVERIFY(b.WaitIdle());
+    QCOMPARE(w.StatusText(), QString::fromUtf8("Le spectro ne répond plus"));
+    QVERIFY(!b.spectro->Controlled);
+    const int kept = w.Session.Spectrum.Count();
+    QVERIFY2(kept > 0 && kept <= 100, qPrintable(QString::number(kept)));
+    // Still unplugged: the window tries, says so, and keeps what it has.
+    QVERIFY(w.SpectreBtn->isEnabled());
+    b.dialogs.answers = {true, true}; // "L'effacer ?" for the part kept, each time
+    w.SpectreBtnClick();
+    QCOMPARE(w.StatusText(),
+             QString::fromUtf8("Le spectro ne répond toujours pas : vérifiez son câble et qu'il est allumé"));
+    // Plugged in again.
+    sim::SimOptions o;
+    o.charMicros = 0;
+    sim::PtySimulator again(o);
+    QVERIFY(again.Start());
+    QVERIFY(QFile::remove(link));
+    QVERIFY(QFile::link(QString::fromStdString(again.DevicePath()), link));
+    w.SpectreBtnClick();
+    QVERIFY(b.WaitIdle());
+    QCOMPARE(w.Session.Spectrum.Count(), 471);
+    QVERIFY(b.spectro->Controlled);
+    QCOMPARE(again.CountOf("ID?"), 1);
+    QCOMPARE(again.CountOf("CONTROL"), 1);
+    b.spectro->Port = b.line.get(); // before the line goes
 }
 
 QTEST_MAIN(TestTrace)

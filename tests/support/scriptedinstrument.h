@@ -36,8 +36,14 @@ public:
     bool Answers() override
     {
         ++Probes;
-        return Answering && !Busy && !Exchange;
+        const bool back = Answering && !Busy && !Exchange;
+        if (back)
+            Gone = false;
+        return back;
     }
+    // Its line went away: control with it (the test sets both).
+    bool Gone = false;
+    bool LineLost() const override { return Gone; }
     // "CONTROL" again: taken unless refused.
     bool RefuseControl = false;
     int Controls = 0;
