@@ -579,7 +579,8 @@ void TestTrace::faultsMidScan()
     // The window is usable: the points stay, can be saved, and it closes.
     QVERIFY(w.Label3->isHidden());
     QCOMPARE(w.RegSaveBtn->isEnabled(), points > 0);
-    QCOMPARE(w.BlancBtn->isEnabled(), fault != "vanish" || b.line->IsOpen());
+    // A line gone too: a blank looks for the instrument again by itself.
+    QVERIFY(w.BlancBtn->isEnabled());
     if (points > 0) {
         w.ClipM->trigger();
         QVERIFY(w.Session.Sauve);
