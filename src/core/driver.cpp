@@ -260,10 +260,7 @@ bool TspectroVandoral::Answers()
     // opened again.
     if (!Port->IsOpen() && !Port->Open())
         return false;
-    if (Identify().empty())
-        return false;
-    lineLost_ = false;
-    return true;
+    return !Identify().empty();
 }
 
 std::string TspectroVandoral::Identify()
@@ -272,6 +269,10 @@ std::string TspectroVandoral::Identify()
         return std::string();
     const std::string reply = SendAndWait("ID?", TimeoutTicks);
     ModelCode.clear();
+    // An answer, whoever asked (a window, or the main window's search): the
+    // line that had gone is back.
+    if (!reply.empty() && Port && Port->IsOpen())
+        lineLost_ = false;
     if (reply.size() > 3 && reply.compare(0, 3, "E00") == 0) {
         const std::size_t first = 4; // the fifth character
         std::size_t blank = std::string::npos;

@@ -461,3 +461,56 @@ TEST_CASE("the status of the last blank or scan")
         REQUIRE(s.LastMessage.empty() == row.ok);
     }
 }
+
+namespace {
+
+// A line that can fail (an adapter unplugged) and be opened again, or not.
+struct LosableLine : QueuedLine {
+    bool Open() override { return open = opens; }
+    void Close() override { open = false; }
+    bool IsOpen() const override { return open; }
+    void SetErrorHandler(ErrorHandler h) override { onError = std::move(h); }
+    ErrorHandler onError;
+    bool open = true, opens = true;
+};
+
+} // namespace
+
+TEST_CASE("a line gone during a scan, then found again under its name")
+{
+    LosableLine line;
+    HandClock clock;
+    TspectroVandoral s;
+    s.Port = &line;
+    s.Env = &clock;
+    s.Controlled = true;
+    Events e;
+    e.Attach(s);
+    bool givenUp = false;
+    REQUIRE(s.Scan(e.Point(), e.Done(), [&] { givenUp = true; }));
+    REQUIRE(!s.LineLost());
+    // Unplugged: the scan given up at once, control gone with the line.
+    line.open = false;
+    REQUIRE(line.onError);
+    line.onError();
+    REQUIRE(givenUp);
+    REQUIRE(!s.Busy);
+    REQUIRE(!s.Controlled);
+    REQUIRE(s.LineLost());
+    // Not back: the port cannot be opened, nothing is sent.
+    line.opens = false;
+    line.sent.clear();
+    REQUIRE(!s.Answers());
+    REQUIRE(line.sent.empty());
+    REQUIRE(s.LineLost());
+    // Back: opened again, "ID?" answered.
+    line.opens = true;
+    clock.pump = [&] {
+        line.received = "E00 6004 Vandoral\r\n";
+        s.DataAvailable(int(line.received.size()));
+    };
+    REQUIRE(s.Answers());
+    REQUIRE(line.sent == "ID?\r\n");
+    REQUIRE(!s.LineLost());
+    REQUIRE(s.ModelCode == "6004");
+}
