@@ -329,10 +329,11 @@ void TFormMain::TakeControlAfterSearch()
 {
     setWindowTitle(QStringLiteral("Acquisition par ") + FromCp(Spectro->ModelName) + QStringLiteral(" ")
                    + QStringLiteral("pour Tabvista"));
+    const bool wasLost = lossShown_;
     if (Spectro->TakeControl()) {
         ConnectBtn->setText(Res(rsDeconnect));
         SetHint(ConnectBtn, Res(rsReactivation));
-        SetStatusText(QString());
+        SetStatusText(wasLost ? Dictionary().Translate(QStringLiteral("Le spectro répond de nouveau")) : QString());
         return;
     }
     if (quitRequested_)
@@ -455,6 +456,16 @@ void TFormMain::ControlChanged()
         if (TModeForm *w = BuiltWindow(mode))
             w->RafraichitControle();
     ShowBusy();
+    // The instrument's line gone, then found again (by a window or by
+    // "Test"): said here too.
+    if (Spectro->LineLost()) {
+        lossShown_ = true;
+        SetStatusText(Dictionary().Translate(
+            QStringLiteral("Le spectro ne répond plus : vérifiez son câble et qu'il est allumé")));
+    } else if (lossShown_ && Spectro->Controlled) {
+        lossShown_ = false;
+        SetStatusText(Dictionary().Translate(QStringLiteral("Le spectro répond de nouveau")));
+    }
     // "Quitter" waited for the measurement: it goes on once the events of
     // its end have been handled.
     if (quitWhenIdle_ && !Spectro->Busy) {

@@ -110,6 +110,8 @@ private:
     bool quitRequested_ = false;
     // "Quitter" waits for the end of the blank or scan under way.
     bool quitWhenIdle_ = false;
+    // The loss of the instrument's line is shown in the status bar.
+    bool lossShown_ = false;
     void ShowBusy();
     bool closing_ = false;
     bool firstActivation_ = true;

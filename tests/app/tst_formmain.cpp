@@ -589,6 +589,7 @@ void TestFormMain::instrumentFoundAgainAfterItWasLost()
     QTRY_VERIFY_WITH_TIMEOUT(!Spectro->Busy, 5000);
     QVERIFY(!Spectro->Controlled);
     QCOMPARE(b.spectreForm->StatusText(), QString::fromUtf8("Le spectro ne répond plus"));
+    QCOMPARE(b.form->StatusText(), QString::fromUtf8("Le spectro ne répond plus : vérifiez son câble et qu'il est allumé"));
     // Its buttons do not wait for "Test": a blank or a scan looks for it again.
     QVERIFY(b.spectreForm->BlancBtn->isEnabled());
     QCOMPARE(b.spectreForm->ConnectBtn->text(), QString("Connect."));
@@ -599,6 +600,7 @@ void TestFormMain::instrumentFoundAgainAfterItWasLost()
     QTRY_VERIFY_WITH_TIMEOUT(Spectro->Controlled, 5000);
     QCOMPARE(back.Commands(), (std::vector<std::string>{"ID?", "CONTROL"}));
     QVERIFY(ModeButtonsVisible(*b.form));
+    QCOMPARE(b.form->StatusText(), QString::fromUtf8("Le spectro répond de nouveau"));
 }
 
 void TestFormMain::questionButtonsFollowTheLanguage_data()
