@@ -12,6 +12,7 @@ private slots:
     void hexValues();
     void reactionChangesTheSpectrum();
     void faultsAreCounted();
+    void restartedInstrument();
     void options();
 };
 
@@ -61,6 +62,21 @@ void TestSimulator::faultsAreCounted()
     QCOMPARE(scan.chunks.size(), std::size_t(471 + 2));
 }
 
+void TestSimulator::restartedInstrument()
+{
+    // Switched off and on: no blank or scan until "CONTROL", then a
+    // calibration of two replies, then measurements again.
+    SimEngine e(SimOptions{});
+    e.Restart();
+    QCOMPARE(e.Respond("SCANTXT", 0).chunks, std::vector<std::string>{"E92\r\n"});
+    QCOMPARE(e.Respond("SETREF", 0).chunks, std::vector<std::string>{"E92\r\n"});
+    QVERIFY(e.Respond("ID?", 0).chunks.front().rfind("E00 6004", 0) == 0); // it answers
+    QCOMPARE(e.Respond("CONTROL", 0).chunks, std::vector<std::string>{"E00\r\n"});
+    QCOMPARE(e.Respond("SETREF", 0).chunks, std::vector<std::string>{"E91\r\n"});
+    QCOMPARE(e.Respond("SCANTXT", 0).chunks, std::vector<std::string>{"E91\r\n"});
+    QCOMPARE(e.Respond("SETREF", 0).chunks, std::vector<std::string>{"E00\r\n"});
+}
+
 void TestSimulator::options()
 {
     SimOptions o;
@@ -71,6 +87,12 @@ void TestSimulator::options()
     QCOMPARE(o.errors["SETREF"].status, std::string("E02"));
     QCOMPARE(o.errors["SETREF"].times, 1);
     QCOMPARE(o.charMicros, 0.0);
+    QVERIFY(ParseSimOptions({"--off", "20:25", "--restart", "45"}, o, device, link, error));
+    QCOMPARE(o.offFrom, 20.0);
+    QCOMPARE(o.offFor, 25.0);
+    QCOMPARE(o.restartAt, 45.0);
+    QVERIFY(!ParseSimOptions({"--off", "20"}, o, device, link, error));
+    QVERIFY(!ParseSimOptions({"--restart", "x"}, o, device, link, error));
     QVERIFY(!ParseSimOptions({"--cut"}, o, device, link, error));
     QVERIFY(!ParseSimOptions({"--range", "800:300"}, o, device, link, error));
     QVERIFY(!ParseSimOptions({"--bogus"}, o, device, link, error));

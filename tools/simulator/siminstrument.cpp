@@ -368,8 +368,14 @@ void PtySimulator::Run()
             const double seconds =
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
             // Switched off, or its cable pulled: every command goes unanswered.
-            if (off_)
+            const SimOptions &opt = engine_.Options();
+            const bool offNow = opt.offFrom >= 0 && seconds >= opt.offFrom && seconds < opt.offFrom + opt.offFor;
+            if (off_ || offNow)
                 continue;
+            if (opt.restartAt >= 0 && seconds >= opt.restartAt && !restartedOnce_) {
+                restartedOnce_ = true;
+                restart_ = true;
+            }
             if (restart_.exchange(false))
                 engine_.Restart();
             const Reply reply = engine_.Respond(command, seconds);
@@ -416,6 +422,9 @@ std::string SimUsage()
            "  --faults-from N     scan faults (and a silent scan) only from scan N on,\n"
            "                      counting from 0\n"
            "  --rate K            first-order reaction rate in 1/s (default 0)\n"
+           "  --off FROM:FOR      switched off FROM seconds after the start, FOR seconds\n"
+           "  --restart AT        switched off and on AT seconds after the start: no\n"
+           "                      longer under control (E92), then calibrating (E91)\n"
            "  --device PATH       serve this terminal device instead of a new one\n"
            "  --link PATH         make PATH a link to the terminal\n";
 }
@@ -552,6 +561,28 @@ bool ParseSimOptions(const std::vector<std::string> &args, SimOptions &o, std::s
             if (!value(v))
                 return false;
             o.rate = std::atof(v.c_str());
+        } else if (a == "--off") {
+            if (!value(v))
+                return false;
+            const auto colon = v.find(':');
+            char *end1 = nullptr, *end2 = nullptr;
+            const std::string from = v.substr(0, colon), span = colon == std::string::npos ? "" : v.substr(colon + 1);
+            o.offFrom = std::strtod(from.c_str(), &end1);
+            o.offFor = std::strtod(span.c_str(), &end2);
+            if (colon == std::string::npos || from.empty() || span.empty() || *end1 || *end2 || o.offFrom < 0
+                || o.offFor <= 0) {
+                error = "--off takes FROM:FOR (seconds)";
+                return false;
+            }
+        } else if (a == "--restart") {
+            if (!value(v))
+                return false;
+            char *end = nullptr;
+            o.restartAt = std::strtod(v.c_str(), &end);
+            if (v.empty() || *end || o.restartAt < 0) {
+                error = "--restart takes a number of seconds";
+                return false;
+            }
         } else if (a == "--device") {
             if (!value(device))
                 return false;

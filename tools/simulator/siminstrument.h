@@ -58,6 +58,11 @@ struct SimOptions {
     // product's with this rate (1/s); 0 keeps it still.
     double rate = 0.0;
     unsigned noiseSeed = 1;
+    // Switched off (every command unanswered) from `offFrom` seconds after
+    // the start for `offFor` seconds; switched off and on (SimEngine::Restart)
+    // at `restartAt` seconds. Negative: never.
+    double offFrom = -1, offFor = 0;
+    double restartAt = -1;
 };
 
 // The reply to one command: chunks of bytes, optionally ending with the
@@ -136,6 +141,7 @@ private:
     std::atomic<bool> vanished_{false};
     std::atomic<bool> off_{false};
     std::atomic<bool> restart_{false};
+    bool restartedOnce_ = false; // the --restart time has come (the serving thread's)
     mutable std::mutex mutex_;
     std::vector<std::string> commands_;
 };
