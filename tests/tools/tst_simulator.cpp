@@ -74,7 +74,11 @@ void TestSimulator::restartedInstrument()
     QCOMPARE(e.Respond("CONTROL", 0).chunks, std::vector<std::string>{"E00\r\n"});
     QCOMPARE(e.Respond("SETREF", 0).chunks, std::vector<std::string>{"E91\r\n"});
     QCOMPARE(e.Respond("SCANTXT", 0).chunks, std::vector<std::string>{"E91\r\n"});
+    // Its blank is gone: a scan now reads wrong values, until a blank.
+    const double wrong = std::atof(e.Respond("SCANTXT", 0).chunks[1].c_str());
     QCOMPARE(e.Respond("SETREF", 0).chunks, std::vector<std::string>{"E00\r\n"});
+    const double right = std::atof(e.Respond("SCANTXT", 0).chunks[1].c_str());
+    QVERIFY2(std::fabs(wrong - right - 0.5) < 0.05, qPrintable(QString("%1 %2").arg(wrong).arg(right)));
 }
 
 void TestSimulator::options()

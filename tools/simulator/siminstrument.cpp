@@ -78,6 +78,7 @@ void SimEngine::Restart(int calibratingReplies)
 {
     controlled_ = false;
     calibrating_ = calibratingReplies;
+    blankValid_ = false;
 }
 
 std::string SimEngine::Status(const std::string &command)
@@ -137,6 +138,10 @@ Reply SimEngine::ScanReply(bool hex, double seconds)
             const double level = options.levels[std::min<std::size_t>(std::size_t(scans_ - 1), options.levels.size() - 1)];
             a = Absorbance(lambda, seconds) * level / Absorbance(options.levelLambda, seconds);
         }
+        // Its blank lost (switched off and on): measured against nothing,
+        // plausible-looking and wrong, until the next blank.
+        if (!blankValid_)
+            a += 0.5;
         if (index == options.longLineAt) {
             if (hex) {
                 line += std::string(300, '0') + ",";
@@ -191,7 +196,10 @@ Reply SimEngine::Respond(const std::string &command, double seconds)
         reply.chunks.push_back(Status(command) + "\r\n");
     } else if (command == "SETREF") {
         reply.delayMillis = options_.setrefMillis;
-        reply.chunks.push_back(Status(command) + "\r\n" + options_.afterStatus);
+        const std::string status = Status(command);
+        if (status == "E00")
+            blankValid_ = true;
+        reply.chunks.push_back(status + "\r\n" + options_.afterStatus);
     } else if (command == "SCANTXT" || command == "SCANBIN") {
         const std::string status = Status(command);
         if (status != "E00") {

@@ -84,7 +84,8 @@ public:
     const SimOptions &Options() const { return options_; }
     // Switched off and on: no longer under remote control (a blank or a
     // scan is refused with E92 until "CONTROL"), then calibrating for
-    // `calibratingReplies` of them (E91), its blank gone.
+    // `calibratingReplies` of them (E91), its blank gone: a scan before the
+    // next blank reads 0.5 too high.
     void Restart(int calibratingReplies = 2);
 
     static std::string HexValue(double absorbance);
@@ -98,6 +99,7 @@ private:
     std::map<std::string, int> faultsUsed_;
     bool controlled_ = true;  // as the tests find it: under the computer's control
     int calibrating_ = 0;
+    bool blankValid_ = true;  // false from a restart to the next blank
     int scans_ = 0; // scans asked for so far
     unsigned noise_;
 };
