@@ -333,7 +333,7 @@ void TFormMain::TakeControlAfterSearch()
     if (Spectro->TakeControl()) {
         ConnectBtn->setText(Res(rsDeconnect));
         SetHint(ConnectBtn, Res(rsReactivation));
-        SetStatusText(wasLost ? Dictionary().Translate(QStringLiteral("Le spectro répond de nouveau")) : QString());
+        SetStatusText(wasLost ? FoundAgainText() : QString());
         return;
     }
     if (quitRequested_)
@@ -447,6 +447,11 @@ void TFormMain::AppHint(const QString &text)
         SetStatusText(text);
 }
 
+QString TFormMain::FoundAgainText()
+{
+    return Dictionary().Translate(QStringLiteral("Le spectro répond de nouveau"));
+}
+
 void TFormMain::ControlChanged()
 {
     // Every mode window built so far, not only the active one: each shows
@@ -464,7 +469,7 @@ void TFormMain::ControlChanged()
             QStringLiteral("Le spectro ne répond plus : vérifiez son câble et qu'il est allumé")));
     } else if (lossShown_ && Spectro->Controlled) {
         lossShown_ = false;
-        SetStatusText(Dictionary().Translate(QStringLiteral("Le spectro répond de nouveau")));
+        SetStatusText(FoundAgainText());
     }
     // "Quitter" waited for the measurement: it goes on once the events of
     // its end have been handled.

@@ -110,8 +110,10 @@ private:
     bool quitRequested_ = false;
     // "Quitter" waits for the end of the blank or scan under way.
     bool quitWhenIdle_ = false;
-    // The loss of the instrument's line is shown in the status bar.
+    // The loss of the instrument's line is shown in the status bar, until
+    // "Le spectro répond de nouveau".
     bool lossShown_ = false;
+    static QString FoundAgainText();
     void ShowBusy();
     bool closing_ = false;
     bool firstActivation_ = true;

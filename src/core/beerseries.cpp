@@ -37,13 +37,10 @@ TBeerSeries::TBeerSeries(const TspectroVandoral &spectro, TInstrument &instrumen
     BeerGraph.WorldY.LongName = "Absorbance";
     BeerGraph.DrawMode = 2;
     BeerGraph.SetWorld(spectro.Mini, 0, spectro.Maxi, spectro.AbsMax);
-    Data.YAxis = {"A", "", "Absorbance"};
+    Data.YAxis = AbsorbanceAxis;
     BeerGraph.Source = &Data;
-    SetUpSpectrumGraph(SpectrumGraph, &spectro);
+    SetUpSpectrumGraph(SpectrumGraph, LastScan, &spectro);
     SpectrumGraph.LabelY = false;
-    LastScan.XAxis = {"Lambda", "nm", "Longueur d'onde"};
-    LastScan.YAxis = Data.YAxis;
-    SpectrumGraph.Source = &LastScan;
     Changed();
 }
 
@@ -263,7 +260,7 @@ void TBeerSeries::ScanEnded()
 {
     // Refused by an instrument switched off and on meanwhile: its blank is
     // gone, a new one is needed before any value.
-    if (!instrument_.StatusWasOk() && RestartStatus(instrument_.LastStatusCode()))
+    if (RefusedAsRestarted(instrument_))
         BlancFait = false;
     Outcome o;
     o.Kind = measuring_;

@@ -18,6 +18,9 @@ struct TAxisNames {
     std::string LongName; // at most 255 bytes
 };
 
+// The absorbance axis every mode draws and saves.
+inline const TAxisNames AbsorbanceAxis{"A", "", "Absorbance"};
+
 struct TDataSeries {
     std::vector<double> X, A, A2;
     // The second absorbance is part of the data (kinetics at two

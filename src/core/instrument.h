@@ -60,6 +60,11 @@ inline bool RestartStatus(int code)
 {
     return NotUnderControl(code) || code == 91 || code == 98;
 }
+// The blank or scan that just ended was refused so.
+inline bool RefusedAsRestarted(const TInstrument &instrument)
+{
+    return !instrument.StatusWasOk() && RestartStatus(instrument.LastStatusCode());
+}
 
 // A blank refused because the instrument no longer holds the computer's
 // control is asked again once, control taken again: true when it was (its

@@ -32,13 +32,10 @@ TCinetiqueRun::TCinetiqueRun(const TspectroVandoral &spectro, TInstrument &instr
     GrapheCinetique.WorldY.LongName = "Absorbance";
     GrapheCinetique.SetWorld(0, 0, spectro.Duree(), spectro.AbsMax);
     Points.XAxis = {"t", "s", "temps"};
-    Points.YAxis = {"A", "", "Absorbance"};
+    Points.YAxis = AbsorbanceAxis;
     GrapheCinetique.Source = &Points;
-    SetUpSpectrumGraph(GrapheSpectre, &spectro);
+    SetUpSpectrumGraph(GrapheSpectre, LastScan, &spectro);
     GrapheSpectre.LabelY = false;
-    LastScan.XAxis = {"Lambda", "nm", "Longueur d'onde"};
-    LastScan.YAxis = Points.YAxis;
-    GrapheSpectre.Source = &LastScan;
     interval_ = spectro.Deltat;
 }
 
@@ -156,22 +153,23 @@ void TCinetiqueRun::TimerFired()
     }
 }
 
-void TCinetiqueRun::MissingPoint(double t)
+bool TCinetiqueRun::RecordPoint(double t, double a, double a2)
 {
-    if (Etat != EtatCinetique::Acquisition || Points.Count() >= GraphCapacity)
-        return;
-    Points.Append(t, MissingValue, MissingValue);
-    lastPoint_ = {true, Points.Count() - 1, true, false};
-    if (Points.Count() > spectro_.Nombre || ArretDemande) {
-        ArretDemande = false;
-        SetEtat(EtatCinetique::Arrete);
+    const bool stored = Points.Count() < GraphCapacity;
+    if (stored) {
+        Points.Append(t, a, a2);
+        lastPoint_ = {true, Points.Count() - 1, true, false};
     }
-    Fire(SessionEvent::Ended, lastPoint_.index);
+    if (!stored || Points.Count() > spectro_.Nombre || ArretDemande)
+        SetEtat(EtatCinetique::Arrete);
+    ArretDemande = false;
+    return stored;
 }
 
-bool TCinetiqueRun::Restarted(const TInstrument &instrument)
+void TCinetiqueRun::MissingPoint(double t)
 {
-    return !instrument.StatusWasOk() && RestartStatus(instrument.LastStatusCode());
+    if (Etat == EtatCinetique::Acquisition && RecordPoint(t, MissingValue, MissingValue))
+        Fire(SessionEvent::Ended, lastPoint_.index);
 }
 
 void TCinetiqueRun::CatchUp()
@@ -182,8 +180,9 @@ void TCinetiqueRun::CatchUp()
 
 bool TCinetiqueRun::StartSpectrum()
 {
-    if (!Reachable(instrument_) || !instrument_.Scan([this](std::int32_t l, double a) { ValeurRecue(l, a); }, [this] { ScanDone(); },
-                          [this] { GivenUp(); }))
+    if (!Reachable(instrument_)
+        || !instrument_.Scan([this](std::int32_t l, double a) { ValeurRecue(l, a); }, [this] { ScanDone(); },
+                             [this] { GivenUp(); }))
         return false;
     SpectreStarted();
     return true;
@@ -196,7 +195,7 @@ void TCinetiqueRun::ScanDone()
             Fire(SessionEvent::Ended, -1);
         return;
     }
-    if (pending_ == Operation::Point && Restarted(instrument_)) {
+    if (pending_ == Operation::Point && RefusedAsRestarted(instrument_)) {
         // Switched off and on (after a loss, or between two points): its
         // blank is gone. Nothing of this scan is kept, and the run ends with
         // the points taken before.
@@ -356,20 +355,11 @@ TCinetiqueRun::PointEnd TCinetiqueRun::PointTermine()
         return end;
     pending_ = Operation::None;
     end.ended = true;
-    const int k = Points.Count();
-    end.index = k;
-    if (k >= GraphCapacity) {
-        SetEtat(EtatCinetique::Arrete);
-        return end;
-    }
+    end.index = Points.Count();
     // Whole seconds of the full elapsed time, taken at the start of the
     // point's scan: past 24 hours the stamps go on.
-    Points.Append(std::floor(TempsPoint), pointA_, pointA2_);
-    end.drawn = true;
-    if (Points.Count() > spectro_.Nombre || ArretDemande)
-        SetEtat(EtatCinetique::Arrete);
-    ArretDemande = false;
-    if (TopManque && Etat == EtatCinetique::Acquisition) {
+    end.drawn = RecordPoint(std::floor(TempsPoint), pointA_, pointA2_);
+    if (end.drawn && TopManque && Etat == EtatCinetique::Acquisition) {
         // The missed tick now, and a second more between the ticks from here.
         end.catchUp = true;
         interval_ += 1;
@@ -422,25 +412,20 @@ void TCinetiqueRun::GivenUp()
     if (which == Operation::None)
         return;
     switch (which) {
-    case Operation::Point:
+    case Operation::Point: {
         // The run goes on: this point keeps what arrived before the silence
         // (a gap where nothing did), and the instrument is lost until a tick
         // finds it again.
         TopManque = false;
-        if (Points.Count() < GraphCapacity) {
-            Points.Append(std::floor(TempsPoint), pointA_, pointA2_);
-            lastPoint_ = {true, Points.Count() - 1, true, false};
-        }
         lost_ = true;
         lossSeen_ = true;
         lostSince_ = TempsPoint;
-        if (ArretDemande || Points.Count() > spectro_.Nombre) {
-            ArretDemande = false;
-            SetEtat(EtatCinetique::Arrete);
-        }
+        const bool stored = RecordPoint(std::floor(TempsPoint), pointA_, pointA2_);
         Fire(SessionEvent::GivenUp);
-        Fire(SessionEvent::Ended, lastPoint_.index);
+        if (stored)
+            Fire(SessionEvent::Ended, lastPoint_.index);
         return;
+    }
     case Operation::Spectrum: SetEtat(etatAvantSpectre_); break;
     default: break;
     }

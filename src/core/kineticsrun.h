@@ -211,10 +211,13 @@ private:
     bool SpectreTermine();
     void ScanDone();
     void GivenUp();
+    // A point of the schedule stored at `t` (its values, or gaps): false past
+    // the capacity. The run ends with its Nombre + 1 points, at the capacity,
+    // or when a stop waited for this point.
+    bool RecordPoint(double t, double a, double a2);
     // A point of the schedule that could not be measured: missing, at its time.
     void MissingPoint(double t);
     void BlankDone();
-    static bool Restarted(const TInstrument &instrument);
     void Fire(SessionEvent e, int value = 0);
     TInstrument &instrument_;
     PointEnd lastPoint_;

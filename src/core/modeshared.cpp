@@ -29,13 +29,16 @@ double AutoTop(double largest, double absMax)
     return std::max(0.2, std::min(1.05 * largest, absMax));
 }
 
-void SetUpSpectrumGraph(Tgraphe &graph, const TspectroVandoral *spectro)
+void SetUpSpectrumGraph(Tgraphe &graph, TDataSeries &spectrum, const TspectroVandoral *spectro)
 {
-    graph.WorldX.Name = "Lambda";
-    graph.WorldX.Unit = "nm";
-    graph.WorldX.LongName = "Longueur d'onde";
-    graph.WorldY.Name = "A";
-    graph.WorldY.LongName = "Absorbance";
+    spectrum.XAxis = {"Lambda", "nm", "Longueur d'onde"};
+    spectrum.YAxis = AbsorbanceAxis;
+    graph.WorldX.Name = spectrum.XAxis.Name;
+    graph.WorldX.Unit = spectrum.XAxis.Unit;
+    graph.WorldX.LongName = spectrum.XAxis.LongName;
+    graph.WorldY.Name = AbsorbanceAxis.Name;
+    graph.WorldY.LongName = AbsorbanceAxis.LongName;
+    graph.Source = &spectrum;
     graph.DrawMode = 1;
     if (spectro)
         graph.SetWorld(spectro->LambdaMin, 0, spectro->LambdaMax, spectro->AbsMax);

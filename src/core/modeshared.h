@@ -9,6 +9,7 @@
 namespace vandoral {
 
 class Tgraphe;
+struct TDataSeries;
 class TspectroVandoral;
 
 // The items of the save drop-down, by their tag.
@@ -66,8 +67,9 @@ enum class MarkerDrag : std::uint8_t { None = 0, Lambda = 1, LambdaBis = 2 };
 double AutoTop(double largest, double absMax);
 
 // A spectrum plot: absorbance against wavelength, as a line, over the
-// instrument's range when there is one.
-void SetUpSpectrumGraph(Tgraphe &graph, const TspectroVandoral *spectro);
+// instrument's range when there is one, drawing `spectrum` (whose axes it
+// names).
+void SetUpSpectrumGraph(Tgraphe &graph, TDataSeries &spectrum, const TspectroVandoral *spectro);
 
 // The marker of wavelength `lambda` is under the mouse abscissa `x`: within
 // 3 pixels of the line drawn at it.

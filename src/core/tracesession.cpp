@@ -10,10 +10,7 @@ namespace vandoral {
 
 TTraceSession::TTraceSession(TInstrument &instrument, const TspectroVandoral *settings) : instrument_(instrument)
 {
-    SetUpSpectrumGraph(Graphe, settings);
-    Spectrum.XAxis = {"Lambda", "nm", "Longueur d'onde"};
-    Spectrum.YAxis = {"A", "", "Absorbance"};
-    Graphe.Source = &Spectrum;
+    SetUpSpectrumGraph(Graphe, Spectrum, settings);
 }
 
 bool TTraceSession::Busy() const
@@ -32,10 +29,6 @@ bool TTraceSession::CanScan() const
     return CanScan(instrument_.IsControlled() || instrument_.LineLost(), instrument_.IsBusy());
 }
 
-bool TTraceSession::InstrumentAway() const
-{
-    return instrument_.LineLost();
-}
 
 SpaceAction TTraceSession::SpaceBar(bool controlled, bool busy) const
 {
@@ -95,7 +88,7 @@ bool TTraceSession::StartScan(double lambdaMin, double lambdaMax)
             pending_ = Pending::None;
             // Refused by an instrument switched off and on meanwhile: its
             // blank is gone, a new one is needed before any value.
-            if (!instrument_.StatusWasOk() && RestartStatus(instrument_.LastStatusCode()))
+            if (RefusedAsRestarted(instrument_))
                 BlancFait = false;
             Fire(SessionEvent::Ended);
         },

@@ -46,8 +46,6 @@ public:
     bool CanScan() const;
     // The instrument is measuring (for this window or another).
     bool Busy() const;
-    // Its line went away and it does not answer yet.
-    bool InstrumentAway() const;
     // The scan when it may start, else the blank when it may.
     SpaceAction SpaceBar(bool controlled, bool busy) const;
     SpaceAction SpaceBar() const;

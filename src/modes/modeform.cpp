@@ -15,7 +15,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
-#include <QStandardPaths>
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>

@@ -12,7 +12,6 @@
 #include <QMainWindow>
 
 #include <functional>
-#include <optional>
 
 class QLabel;
 class QMenu;

@@ -170,13 +170,13 @@ TEST_CASE_FIXTURE(Session, "a line that went away is looked for again by the win
     REQUIRE(s.CanBlank());
     REQUIRE(!s.StartScan(330, 800)); // not back yet: nothing changes
     REQUIRE(!s.StartBlank());
-    REQUIRE(s.InstrumentAway());
+    REQUIRE(instrument.LineLost()); // still away
     REQUIRE(instrument.Probes == 2);
     REQUIRE(s.Spectrum.Count() == 2);
     REQUIRE(instrument.Scans == 1);
     instrument.Answering = true; // plugged in again
     REQUIRE(s.StartScan(330, 800));
-    REQUIRE(!s.InstrumentAway());
+    REQUIRE(!instrument.LineLost());
     REQUIRE(instrument.Controls == 1);
     REQUIRE(instrument.Controlled);
     REQUIRE(instrument.Scans == 2);

@@ -1,4 +1,5 @@
 // The simulated instrument's own behaviour, which the other tests rely on.
+#include "localescope.h"
 #include "siminstrument.h"
 
 #include <QtTest>
@@ -13,6 +14,7 @@ private slots:
     void reactionChangesTheSpectrum();
     void faultsAreCounted();
     void restartedInstrument();
+    void numbersWithAPointUnderAFrenchLocale();
     void options();
 };
 
@@ -75,10 +77,29 @@ void TestSimulator::restartedInstrument()
     QCOMPARE(e.Respond("SETREF", 0).chunks, std::vector<std::string>{"E91\r\n"});
     QCOMPARE(e.Respond("SCANTXT", 0).chunks, std::vector<std::string>{"E91\r\n"});
     // Its blank is gone: a scan now reads wrong values, until a blank.
-    const double wrong = std::atof(e.Respond("SCANTXT", 0).chunks[1].c_str());
+    const double wrong = QByteArray::fromStdString(e.Respond("SCANTXT", 0).chunks[1]).trimmed().toDouble();
     QCOMPARE(e.Respond("SETREF", 0).chunks, std::vector<std::string>{"E00\r\n"});
-    const double right = std::atof(e.Respond("SCANTXT", 0).chunks[1].c_str());
+    const double right = QByteArray::fromStdString(e.Respond("SCANTXT", 0).chunks[1]).trimmed().toDouble();
     QVERIFY2(std::fabs(wrong - right - 0.5) < 0.05, qPrintable(QString("%1 %2").arg(wrong).arg(right)));
+}
+
+void TestSimulator::numbersWithAPointUnderAFrenchLocale()
+{
+    // An instrument speaks with a decimal point, whatever the locale of the
+    // computer playing it ("%.3f" gave "0,523" on a French desktop, which the
+    // program reads as no value at all).
+    LocaleScope french("fr_FR.UTF-8");
+    QVERIFY2(french.ok(), "fr_FR.UTF-8 is not installed (scripts/test.sh generates it)");
+    SimOptions o;
+    o.levels = {0.523};
+    SimEngine e(o);
+    const Reply scan = e.Respond("SCANTXT", 0);
+    const std::string value = scan.chunks[1 + (545 - 330)];
+    QCOMPARE(value, std::string("0.523\r\n"));
+    std::string device, link, error;
+    QVERIFY(ParseSimOptions({"--rate", "0.5", "--off", "1.5:2"}, o, device, link, error));
+    QCOMPARE(o.rate, 0.5);
+    QCOMPARE(o.offFrom, 1.5);
 }
 
 void TestSimulator::options()

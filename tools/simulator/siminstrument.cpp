@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 
 #include <cerrno>
 #include <chrono>
@@ -15,6 +16,36 @@
 #include <unistd.h>
 
 namespace vandoral::sim {
+
+namespace {
+
+// An instrument speaks with a decimal point whatever the locale of the
+// computer that plays it (printf and atof follow LC_NUMERIC, which a French
+// desktop sets).
+std::string PointText(double v)
+{
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 3);
+    return std::string(buf, r.ec == std::errc() ? r.ptr : buf);
+}
+
+// The whole of `text` read as a number with a point; false otherwise.
+bool ReadPointNumber(const std::string &text, double &v)
+{
+    const char *end = text.data() + text.size();
+    const auto r = std::from_chars(text.data(), end, v);
+    return !text.empty() && r.ec == std::errc() && r.ptr == end;
+}
+
+// A number with a point, 0 for a text that is not one (as atof would, in C).
+double PointNumber(const std::string &text)
+{
+    double v = 0;
+    const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
+    return r.ec == std::errc() ? v : 0;
+}
+
+} // namespace
 
 namespace {
 
@@ -146,9 +177,8 @@ Reply SimEngine::ScanReply(bool hex, double seconds)
             if (hex) {
                 line += std::string(300, '0') + ",";
             } else {
-                char buf[32];
-                std::snprintf(buf, sizeof buf, "%.3f", a);
-                reply.chunks.push_back(std::string(300 - std::strlen(buf), ' ') + buf + "\r\n");
+                const std::string text = PointText(a);
+                reply.chunks.push_back(std::string(300 - text.size(), ' ') + text + "\r\n");
             }
         } else if (hex) {
             std::string value = index == options.unreadableAt ? std::string("XYZ") : HexValue(a);
@@ -157,12 +187,7 @@ Reply SimEngine::ScanReply(bool hex, double seconds)
                     c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
             line += value + ',';
         } else {
-            char buf[32];
-            if (index == options.unreadableAt)
-                std::snprintf(buf, sizeof buf, "abc\r\n");
-            else
-                std::snprintf(buf, sizeof buf, "%.3f\r\n", a);
-            reply.chunks.push_back(buf);
+            reply.chunks.push_back(index == options.unreadableAt ? std::string("abc\r\n") : PointText(a) + "\r\n");
         }
         if (hex && ++onLine == options.hexPerLine) {
             reply.chunks.push_back(line + "\r\n");
@@ -483,7 +508,7 @@ bool ParseSimOptions(const std::vector<std::string> &args, SimOptions &o, std::s
         } else if (a == "--speed") {
             if (!value(v))
                 return false;
-            const double x = std::atof(v.c_str());
+            const double x = PointNumber(v);
             if (!(x > 0)) {
                 error = "--speed takes a positive factor";
                 return false;
@@ -554,7 +579,7 @@ bool ParseSimOptions(const std::vector<std::string> &args, SimOptions &o, std::s
             std::size_t start = 0;
             while (start <= v.size()) {
                 const auto comma = v.find(',', start);
-                o.levels.push_back(std::atof(v.substr(start, comma - start).c_str()));
+                o.levels.push_back(PointNumber(v.substr(start, comma - start)));
                 if (comma == std::string::npos)
                     break;
                 start = comma + 1;
@@ -568,26 +593,21 @@ bool ParseSimOptions(const std::vector<std::string> &args, SimOptions &o, std::s
         } else if (a == "--rate") {
             if (!value(v))
                 return false;
-            o.rate = std::atof(v.c_str());
+            o.rate = PointNumber(v);
         } else if (a == "--off") {
             if (!value(v))
                 return false;
             const auto colon = v.find(':');
-            char *end1 = nullptr, *end2 = nullptr;
             const std::string from = v.substr(0, colon), span = colon == std::string::npos ? "" : v.substr(colon + 1);
-            o.offFrom = std::strtod(from.c_str(), &end1);
-            o.offFor = std::strtod(span.c_str(), &end2);
-            if (colon == std::string::npos || from.empty() || span.empty() || *end1 || *end2 || o.offFrom < 0
-                || o.offFor <= 0) {
+            if (colon == std::string::npos || !ReadPointNumber(from, o.offFrom) || !ReadPointNumber(span, o.offFor)
+                || o.offFrom < 0 || o.offFor <= 0) {
                 error = "--off takes FROM:FOR (seconds)";
                 return false;
             }
         } else if (a == "--restart") {
             if (!value(v))
                 return false;
-            char *end = nullptr;
-            o.restartAt = std::strtod(v.c_str(), &end);
-            if (v.empty() || *end || o.restartAt < 0) {
+            if (!ReadPointNumber(v, o.restartAt) || o.restartAt < 0) {
                 error = "--restart takes a number of seconds";
                 return false;
             }
