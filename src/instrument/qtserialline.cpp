@@ -21,6 +21,11 @@ QtSerialLine::QtSerialLine(Resolver resolver, QObject *parent)
         // A terminal whose other end went away reports a read error, an
         // unplugged adapter a resource error: either way the line is gone.
         if ((e == QSerialPort::ResourceError || e == QSerialPort::ReadError) && port_.isOpen()) {
+            // What arrived before the loss is the instrument's last word:
+            // delivered before the close drops Qt's buffer.
+            Notify();
+            if (!port_.isOpen())
+                return;
             port_.close();
             emit deviceLost(errorString_);
             if (errorHandler_)

@@ -12,6 +12,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -310,6 +311,18 @@ void PtySimulator::Stop()
     Vanish();
 }
 
+void PtySimulator::DrainThen(int maxMillis)
+{
+    if (keepSlave_ < 0)
+        return;
+    for (int waited = 0; waited < maxMillis && !stop_; waited += 10) {
+        int queued = 0;
+        if (::ioctl(keepSlave_, FIONREAD, &queued) != 0 || queued == 0)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
 void PtySimulator::Vanish()
 {
     if (master_ >= 0)
@@ -419,6 +432,10 @@ void PtySimulator::Run()
                 if (off_ || !WriteAll(chunk))
                     break;
             if (reply.vanish) {
+                // The values sent before it went away are the program's: let it
+                // read them (a terminal gone drops what is still queued), for
+                // at most two seconds.
+                DrainThen(2000);
                 vanished_ = true;
                 Vanish();
                 return;

@@ -133,6 +133,7 @@ private:
     bool WriteAll(const std::string &bytes);
     void Pace(std::size_t chars);
     void Vanish();
+    void DrainThen(int maxMillis);
 
     SimEngine engine_;
     int master_ = -1;
