@@ -25,12 +25,20 @@ std::string FinalFileName(const std::string &nomFichier, int filterIndex)
         return nomFichier;
     if (filterIndex == XlsxFilter)
         return nomFichier + ".xlsx";
+    if (filterIndex == JcampFilter)
+        return nomFichier + ".jdx";
     return nomFichier + (filterIndex == CsvFilter ? ".CSV" : ".TXT");
 }
 
 bool IsWorkbookName(const std::string &fileName)
 {
     return UpperExtension(fileName) == ".XLSX";
+}
+
+bool IsJcampName(const std::string &fileName)
+{
+    const std::string ext = UpperExtension(fileName);
+    return ext == ".JDX" || ext == ".DX" || ext == ".JCAMP";
 }
 
 void DataFile::OuvreFichier(const std::string &nomFichier, int filterIndex)
@@ -103,6 +111,17 @@ DataSheet SheetOf(const FileRequest &r)
         if (two)
             row.push_back(field(d.A2[i], true));
         sheet.push_back(row);
+    }
+    if (r.kind == MeasureMode::Beer && r.lambda > 0) {
+        sheet.emplace_back();
+        sheet.push_back({DataCell{DataCell::Kind::Text, BeerLambdaLabel, 0, false}, field(r.lambda, false),
+                         DataCell{DataCell::Kind::Text, "nm", 0, false}});
+        if (!r.unknowns.empty()) {
+            texts({BeerUnknownsLabel, d.YAxis.Name, d.XAxis.Name});
+            for (std::size_t j = 0; j < r.unknowns.size(); ++j)
+                sheet.push_back({field(double(j + 1), false), field(r.unknowns[j].abs, true),
+                                 field(r.unknowns[j].conc, false)});
+        }
     }
     return sheet;
 }

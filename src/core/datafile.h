@@ -11,14 +11,14 @@
 namespace vandoral {
 
 // Filter indexes of the save dialog.
-enum : int { TextFilter = 1, CsvFilter = 2, XlsxFilter = 3 };
+enum : int { TextFilter = 1, CsvFilter = 2, XlsxFilter = 3, JcampFilter = 4 };
 
 // The extension in upper case, dot included, when no "\", "/" or ":" follows
 // the last dot; else empty.
 std::string UpperExtension(const std::string &fileName);
 
-// The name a file is written under: ".TXT", ".CSV" or ".xlsx" added by the
-// filter index when the name has no extension.
+// The name a file is written under: ".TXT", ".CSV", ".xlsx" or ".jdx" added
+// by the filter index when the name has no extension.
 std::string FinalFileName(const std::string &nomFichier, int filterIndex);
 
 struct FileRequest {
@@ -27,7 +27,22 @@ struct FileRequest {
     bool twoCurves = false;  // kinetics with a second wavelength
     std::string comment;     // line 1 of spectrum and kinetics files
     std::string dateTime;    // in the Beer-Lambert file's line 1
+    // Beer-Lambert: the working wavelength and the unknowns (absorbance,
+    // concentration), after the standards, so that the file opens back as
+    // the series it was; none written while `lambda` is 0.
+    int lambda = 0;
+    struct Unknown {
+        double abs, conc;
+    };
+    std::vector<Unknown> unknowns;
+    // Spectrum: the instrument, and the measurement's date (YY/MM/DD) and
+    // time, for a JCAMP-DX file.
+    std::string model, date, time;
 };
+
+// The lines after a Beer-Lambert file's standards.
+inline const char *const BeerLambdaLabel = "Longueur d'onde";
+inline const char *const BeerUnknownsLabel = "Inconnue";
 
 // One cell of a data file's lines: a text, a measured value (with its text
 // as the text file writes it), or nothing (a value that did not arrive).
@@ -45,6 +60,8 @@ DataSheet SheetOf(const FileRequest &request);
 
 // A name that ends in ".xlsx", in any case: written as a workbook.
 bool IsWorkbookName(const std::string &fileName);
+// A name that ends in ".jdx", ".dx" or ".jcamp", in any case: JCAMP-DX.
+bool IsJcampName(const std::string &fileName);
 
 class DataFile {
 public:

@@ -64,6 +64,16 @@ bool StartsWith(const std::string &s, const std::string &prefix)
 
 } // namespace
 
+std::vector<std::string> SplitFields(const std::string &line, char sep)
+{
+    return Split(line, sep);
+}
+
+bool ReadNumberField(const std::string &field, double &value)
+{
+    return ReadField(field, true, value);
+}
+
 MeasureMode ParseDataMode(const std::string &name)
 {
     if (name == "spectrum")
@@ -93,13 +103,23 @@ bool ReadDataTable(const std::string &bytes, DataTable &table, std::string *erro
     std::vector<double> row;
     for (; i < lines.size() && !ReadRow(lines[i], sep, row); ++i)
         table.HeaderLines.push_back(lines[i]);
+    table.Separator = sep;
+    std::size_t width = 0;
     for (; i < lines.size(); ++i) {
         if (Blank(lines[i]))
             continue;
-        if (!ReadRow(lines[i], sep, row))
-            break; // what follows the values (an analysis program's own lines)
-        if (table.Columns.empty())
+        if (!ReadRow(lines[i], sep, row)) {
+            // What follows the values (an analysis program's own lines).
+            table.TrailerLine = static_cast<int>(i) + 1;
+            table.Trailer.assign(lines.begin() + static_cast<std::ptrdiff_t>(i), lines.end());
+            break;
+        }
+        if (table.Columns.empty()) {
             table.Columns.resize(row.size());
+            width = row.size();
+        } else if (row.size() != width && table.IrregularLine == 0) {
+            table.IrregularLine = static_cast<int>(i) + 1;
+        }
         for (std::size_t c = 0; c < table.Columns.size(); ++c)
             table.Columns[c].push_back(c < row.size() ? row[c] : MissingValue);
     }

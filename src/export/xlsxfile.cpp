@@ -1,6 +1,7 @@
 #include "xlsxfile.h"
 
 #include "fileio.h"
+#include "jcampdx.h"
 #include "qtext.h"
 
 #include <QDir>
@@ -196,6 +197,17 @@ bool SaveDataFile(const std::string &nomFichier, int filterIndex, const FileRequ
                   std::string *finalName, std::string *error)
 {
     const std::string name = FinalFileName(nomFichier, filterIndex);
+    if (IsJcampName(name)) {
+        if (finalName)
+            *finalName = name;
+        if (request.kind != MeasureMode::Spectre) {
+            if (error)
+                *error = "Le format JCAMP-DX ne tient que des spectres";
+            return false;
+        }
+        return WriteFileReplacing(name, WriteJcamp(*request.data, {request.comment, request.model, request.date, request.time}),
+                                  error);
+    }
     if (!IsWorkbookName(name))
         return SauveFichier(nomFichier, filterIndex, request, finalName, error);
     if (finalName)

@@ -438,7 +438,11 @@ void TestCli::analyseKineticsAndBeerFiles()
         g.Append(10.0 * i, 0.1 + 0.9 * std::exp(-0.02 * 10.0 * i), // k = 0.02 s⁻¹
                  0.9 - 0.01 * i);                                   // zero order
     g.A[7] = MissingValue; // a lost point: an empty field
-    FileRequest kinetics{MeasureMode::Cinetique, &g, true, "Essai", ""};
+    FileRequest kinetics;
+    kinetics.kind = MeasureMode::Cinetique;
+    kinetics.data = &g;
+    kinetics.twoCurves = true;
+    kinetics.comment = "Essai";
     const std::string kfile = dir_.filePath("cinetique.csv").toStdString();
     std::string final, error;
     QVERIFY(SauveFichier(kfile, CsvFilter, kinetics, &final, &error));
@@ -470,7 +474,10 @@ void TestCli::analyseKineticsAndBeerFiles()
     for (int i = 0; i < 4; ++i) {
         beer.Append(c[i], a[i]);
     }
-    FileRequest series{MeasureMode::Beer, &beer, false, "", "10/12/2026 14:05:09"};
+    FileRequest series;
+    series.kind = MeasureMode::Beer;
+    series.data = &beer;
+    series.dateTime = "10/12/2026 14:05:09";
     const std::string bfile = dir_.filePath("beer").toStdString();
     QVERIFY(SauveFichier(bfile, TextFilter, series, &final, &error));
     r = Cli({"analyse", "--json", QString::fromStdString(final), "--unknown", "0,25", "--unknown", "0.3"});

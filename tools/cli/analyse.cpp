@@ -3,6 +3,7 @@
 #include "analysis.h"
 #include "analysistext.h"
 #include "fileio.h"
+#include "openfile.h"
 #include "numtext.h"
 #include "qtext.h"
 
@@ -112,11 +113,9 @@ int Beer(const AnalyseOptions &o, const DataTable &t, QJsonObject &json, QString
 
 int Analyse(const AnalyseOptions &o)
 {
-    std::string bytes, error;
-    if (ReadWholeFile(ToPath(o.file), bytes, &error) != FileState::Read)
-        return Fail(o.file, error.empty() ? QStringLiteral("fichier introuvable") : FromCp(error));
+    std::string error;
     DataTable table;
-    if (!ReadDataTable(bytes, table, &error))
+    if (!ReadTableFile(o.file, table, &error))
         return Fail(o.file, FromCp(error));
     const MeasureMode mode = o.mode != MeasureMode::None ? o.mode : table.Mode;
     QJsonObject json;

@@ -2,6 +2,7 @@
 // the program's own driver and serial line, for scripted acquisition and for
 // checking an installation.
 #include "analyse.h"
+#include "openfile.h"
 #include "catalogue.h"
 #include "datafile.h"
 #include "fileio.h"
@@ -55,10 +56,13 @@ int Usage()
         "  identify [--device PATH]      find the instrument: port, model code and name\n"
         "  scan [--device PATH] [--out FILE] [--binary] [--comment TEXT] [--timeout S]\n"
         "                                blank, then one spectrum; tab-separated text on\n"
-        "                                standard output, or a .TXT/.CSV/.xlsx file with --out\n"
+        "                                standard output, or a .TXT/.CSV/.xlsx/.jdx file with --out\n"
         "  analyse [--json] [--mode spectrum|kinetics|beer] FILE [--unknown A]...\n"
         "                                the figures of a data file: peaks, first-order\n"
-        "                                fit, Beer-Lambert statistics and unknowns"));
+        "                                fit, Beer-Lambert statistics and unknowns\n"
+        "  convert [--mode spectrum|kinetics|beer] IN OUT\n"
+        "                                a data file (.txt, .csv, .xlsx, .jdx) into the\n"
+        "                                format OUT's extension names (.jdx: spectra only)"));
     return 2;
 }
 
@@ -252,10 +256,14 @@ int Scan(TspectroVandoral &spectro, QtSerialLine &line, const Options &o, const 
         ? "Spectre " + spectro.ModelName + " "
               + ToCp(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")))
         : ToCp(o.comment);
+    const QDateTime now = QDateTime::currentDateTime();
     FileRequest request;
     request.kind = MeasureMode::Spectre;
     request.data = &spectrum;
     request.comment = comment;
+    request.model = spectro.ModelName;
+    request.date = ToCp(now.toString(QStringLiteral("yy/MM/dd")));
+    request.time = ToCp(now.toString(QStringLiteral("hh:mm:ss")));
     if (o.out.isEmpty()) {
         // A text file's lines (tab-separated), on standard output.
         DataFile text;
@@ -276,6 +284,39 @@ int Scan(TspectroVandoral &spectro, QtSerialLine &line, const Options &o, const 
         return 1;
     }
     Say(stderr, QStringLiteral("%1 points -> %2").arg(spectrum.Count()).arg(FromPath(written)));
+    return 0;
+}
+
+// A data file into another format; OUT untouched when IN cannot be read.
+int Convert(const Options &o)
+{
+    if (o.operands.size() != 2)
+        return Usage();
+    const QString in = o.operands.at(0), out = o.operands.at(1);
+    LoadedMeasurement m;
+    std::string error;
+    if (!OpenMeasurementFile(in, o.analyse.mode, m, &error)) {
+        Say(stderr, QStringLiteral("vandoral-cli: %1 : %2").arg(in, FromCp(error)));
+        return 1;
+    }
+    const std::string name = ToPath(out);
+    if (UpperExtension(name).empty()) {
+        Say(stderr, QStringLiteral("vandoral-cli: %1 : donnez une extension (.txt, .csv, .xlsx ou .jdx)").arg(out));
+        return 1;
+    }
+    if (IsJcampName(name) && m.Mode != MeasureMode::Spectre) {
+        Say(stderr, QStringLiteral("vandoral-cli: %1 : le format JCAMP-DX ne tient que des spectres, ce fichier contient %2")
+                        .arg(out, FromCp(ModeNoun(m.Mode))));
+        return 1;
+    }
+    const FileRequest request = RequestOf(m);
+    std::string written;
+    if (!SaveDataFile(name, TextFilter, request, &written, &error)) {
+        Say(stderr, QStringLiteral("vandoral-cli: impossible d'enregistrer le fichier %1 : %2")
+                        .arg(QDir::toNativeSeparators(FromPath(written)), FromCp(error)));
+        return 1;
+    }
+    Say(stderr, QStringLiteral("%1 points -> %2").arg(m.Data.Count()).arg(FromPath(written)));
     return 0;
 }
 
@@ -382,6 +423,8 @@ int main(int argc, char **argv)
         o.analyse.file = o.operands.at(0);
         return Analyse(o.analyse);
     }
+    if (o.command == QLatin1String("convert"))
+        return Convert(o);
     if (o.settings.isEmpty())
         o.settings = SettingsFilePath();
     const std::string settings = ToPath(o.settings);
