@@ -149,7 +149,9 @@ void TFormMain::Adopt(TModeForm *w) const
         return;
     auto *self = const_cast<TFormMain *>(this);
     w->IniName = IniName;
-    w->RunSaveDialog = [self](QWidget *parent, int &filterIndex) { return self->SaveDialog(parent, filterIndex); };
+    w->RunSaveDialog = [self](QWidget *parent, const QString &filter, int &filterIndex) {
+        return self->SaveDialog(parent, filter, filterIndex);
+    };
     w->OnClosed = [self] {
         if (!self->closing_)
             self->SelectMode(MeasureMode::None, false);
@@ -486,10 +488,9 @@ void TFormMain::ShowBusy()
     ConnectBtn->setEnabled(!Spectro->Busy);
 }
 
-QString TFormMain::SaveDialog(QWidget *parent, int &filterIndex)
+QString TFormMain::SaveDialog(QWidget *parent, const QString &filter, int &filterIndex)
 {
-    return CurrentDialogs().SaveFileName(parent, Dictionary().Translate(QStringLiteral("Tableur texte|*.txt|Tableur CSV|*.csv|Classeur Excel|*.xlsx")),
-                                         filterIndex);
+    return CurrentDialogs().SaveFileName(parent, filter, filterIndex);
 }
 
 void TFormMain::AppActivate()

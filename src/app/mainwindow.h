@@ -49,7 +49,7 @@ public:
     void TakeControlAfterSearch();
     void ShowStatus(const QString &text);
     // The save dialog the mode windows share; empty when cancelled.
-    QString SaveDialog(QWidget *parent, int &filterIndex);
+    QString SaveDialog(QWidget *parent, const QString &filter, int &filterIndex);
     void ControlChanged();
     void AppHint(const QString &text);
     void AppActivate();

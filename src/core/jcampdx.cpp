@@ -347,6 +347,17 @@ std::vector<double> ReadXyData(const Block &b, double firstX, double deltaX, dou
     return ys;
 }
 
+// value × factor; a factor such as 0.001 divides by 1000 instead, which gives
+// the decimal value exactly as written (0.7, not 0.7000000000000001).
+double Scaled(double value, double factor)
+{
+    const double inverse = 1 / factor;
+    const double whole = std::round(inverse);
+    if (std::fabs(factor) < 1 && whole != 0 && std::fabs(inverse - whole) <= 1e-9 * std::fabs(inverse))
+        return value / whole;
+    return value * factor;
+}
+
 void ReadXyPoints(const Block &b, const Scale &sc, TDataSeries &out)
 {
     for (const Line &line : b.data) {
@@ -373,7 +384,7 @@ void ReadXyPoints(const Block &b, const Scale &sc, TDataSeries &out)
                 FailAt(line.number, "nombre illisible \xAB " + fields[k + 1] + " \xBB");
             if (out.Count() >= GraphCapacity)
                 FailAt(line.number, "plus de " + std::to_string(GraphCapacity) + " points");
-            out.Append(x * sc.xFactor, missing ? std::nan("") : y * sc.yFactor);
+            out.Append(Scaled(x, sc.xFactor), missing ? std::nan("") : Scaled(y, sc.yFactor));
         }
     }
 }
@@ -438,7 +449,7 @@ void Convert(const Block &b, JcampSpectrum &result)
             Fail("##NPOINTS=" + std::to_string(n) + " mais le fichier donne " + std::to_string(ys.size())
                  + " points");
         for (int i = 0; i < n; ++i)
-            out.Append(firstX + i * delta, ys[std::size_t(i)] * sc.yFactor);
+            out.Append(firstX + i * delta, Scaled(ys[std::size_t(i)], sc.yFactor));
     } else {
         if (LabelKey(b.tableForm) != "(XY..XY)")
             FailAt(b.tableLine, "forme de donn\xE9" "es non prise en charge : " + b.tableForm);

@@ -556,6 +556,17 @@ void TCinetiqueRun::Restore(const std::vector<Point> &points, int lambda, int la
     SetEtat(EtatCinetique::Arrete);
 }
 
+void TCinetiqueRun::Load(const TDataSeries &data)
+{
+    std::vector<Point> points;
+    for (int i = 0; i < data.Count(); ++i)
+        points.push_back({data.X[std::size_t(i)], data.A[std::size_t(i)], data.A2[std::size_t(i)]});
+    Restore(points, 0, 0, data.Two);
+    GrapheCinetique.Curve1.Color = clBlue;
+    GrapheCinetique.Curve2.Color = clRed;
+    Sauve = true;
+}
+
 void TCinetiqueRun::ComputeFigures()
 {
     figures_.clear();

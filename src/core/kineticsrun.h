@@ -184,6 +184,10 @@ public:
     // the wavelengths it followed, unsaved, and saveable whatever their
     // number; no measurement is resumed.
     void Restore(const std::vector<Point> &points, int lambda, int lambdaBis, bool two);
+    // A run opened from a file: shown as a finished run, counting as saved.
+    // A file does not tell the wavelengths: the curves take the plot's blue
+    // and red, and the figures name them A and A2.
+    void Load(const TDataSeries &points);
 
     // The figures of a finished run, for each curve with at least 5 points:
     // the first-order fit (none when not recognisable) and the initial rate.

@@ -162,6 +162,7 @@ void TTraceSession::AutoScale(double absMax)
 
 void TTraceSession::FullScale(double lambdaMin, double lambdaMax, double absMax)
 {
+    FullRange(lambdaMin, lambdaMax);
     Graphe.WorldY.Max = absMax;
     Graphe.WorldX.Max = lambdaMax;
     Graphe.WorldX.Min = lambdaMin;
@@ -171,10 +172,14 @@ TTraceSession::Reading TTraceSession::ReadAt(double lambda, double aUnderMouse) 
 {
     const int count = Spectrum.Count();
     const std::vector<double> &x = Spectrum.X, &y = Spectrum.A;
-    if (count == 0 || !(x[0] <= lambda && lambda <= x[count - 1]))
+    // A spectrum opened from a file may run downwards.
+    if (count == 0)
+        return {aUnderMouse, false, false};
+    const bool up = x[count - 1] >= x[0];
+    if (!(std::min(x[0], x[count - 1]) <= lambda && lambda <= std::max(x[0], x[count - 1])))
         return {aUnderMouse, false, false};
     int i = 0;
-    while (i < count - 1 && x[i] < lambda)
+    while (i < count - 1 && (up ? x[i] < lambda : x[i] > lambda))
         ++i;
     if (i == 0 || x[i] == x[i - 1])
         return {y[i], y[i] != MissingValue, y[i] == MissingValue};
@@ -220,6 +225,50 @@ void TTraceSession::DrawPeaks()
         c->TextOut(px - c->TextWidth(label) / 2, top, label);
     }
     c->Flush();
+}
+
+void TTraceSession::Load(const TDataSeries &spectrum)
+{
+    Spectrum.Clear();
+    const int n = std::min(spectrum.Count(), GraphCapacity);
+    for (int i = 0; i < n; ++i)
+        Spectrum.Append(spectrum.X[std::size_t(i)], spectrum.A[std::size_t(i)]);
+    received_ = n;
+    truncated_ = false;
+    Sauve = true;
+    double lo = Graphe.WorldX.Min, hi = Graphe.WorldX.Max, top = Graphe.WorldY.Max;
+    FullRange(lo, hi);
+    for (double a : Spectrum.A)
+        if (a != MissingValue && a > top)
+            top = 1.05 * a;
+    Graphe.SetWorld(lo, Graphe.WorldY.Min, hi, top);
+}
+
+void TTraceSession::FullRange(double &lambdaMin, double &lambdaMax) const
+{
+    auto widen = [&](const std::vector<double> &xs) {
+        for (double x : xs) {
+            lambdaMin = std::min(lambdaMin, x);
+            lambdaMax = std::max(lambdaMax, x);
+        }
+    };
+    widen(Spectrum.X);
+    for (const Reference &r : references_)
+        widen(r.X);
+}
+
+TTraceSession::Keep TTraceSession::AddReference(const TDataSeries &spectrum, const std::string &legend)
+{
+    if (spectrum.Empty())
+        return Keep::NoSpectrum;
+    if (references_.size() >= MaxReferences)
+        return Keep::Full;
+    const TDataSeries kept = Spectrum;
+    Spectrum.X = spectrum.X;
+    Spectrum.A = spectrum.A;
+    const Keep k = KeepReference(legend);
+    Spectrum = kept;
+    return k;
 }
 
 TTraceSession::Keep TTraceSession::KeepReference(const std::string &legend)

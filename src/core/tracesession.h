@@ -98,6 +98,13 @@ public:
     // from wavelength `lambda0` on, at most the graph's capacity.
     void Restore(std::int32_t lambda0, const std::vector<double> &values);
 
+    // A spectrum opened from a file, as the file gives it (any step, either
+    // direction): the current spectrum, counting as saved.
+    void Load(const TDataSeries &spectrum);
+    // The wavelength range shown at full scale: the instrument's, widened
+    // to the current spectrum's and the references'.
+    void FullRange(double &lambdaMin, double &lambdaMax) const;
+
     // The current spectrum's peaks, as it stands.
     std::vector<Peak> Peaks() const;
     // Marks each peak on the graph's canvas: a tick over it and its
@@ -115,6 +122,8 @@ public:
     const std::vector<Reference> &References() const { return references_; }
     enum class Keep { Kept, NoSpectrum, Full };
     Keep KeepReference(const std::string &legend);
+    // A spectrum of a file kept as a reference.
+    Keep AddReference(const TDataSeries &spectrum, const std::string &legend);
     void ClearReferences() { references_.clear(); }
     // The references' curves and their legend, on the graph's canvas.
     void DrawReferences();

@@ -142,9 +142,10 @@ bool TFormDDE::ExecuteMacro(const QStringList &lines)
     return true;
 }
 
-bool TFormDDE::Sauve(MeasureMode kind, const TDataSeries &data, const QString &nomFichier, int filterIndex)
+bool TFormDDE::Sauve(MeasureMode kind, const TDataSeries &data, const QString &nomFichier, int filterIndex,
+                     const FileRequest *extra)
 {
-    FileRequest r;
+    FileRequest r = extra ? *extra : FileRequest();
     r.kind = kind;
     r.data = &data;
     r.twoCurves = kind == MeasureMode::Cinetique && data.Two;
@@ -159,9 +160,10 @@ bool TFormDDE::Sauve(MeasureMode kind, const TDataSeries &data, const QString &n
     return false;
 }
 
-bool TFormDDE::SauveSpectre(const TDataSeries &data, const QString &nomFichier, int filterIndex)
+bool TFormDDE::SauveSpectre(const TDataSeries &data, const QString &nomFichier, int filterIndex,
+                            const FileRequest *extra)
 {
-    return Sauve(MeasureMode::Spectre, data, nomFichier, filterIndex);
+    return Sauve(MeasureMode::Spectre, data, nomFichier, filterIndex, extra);
 }
 
 bool TFormDDE::SauveCinetique(const TDataSeries &data, const QString &nomFichier, int filterIndex)
@@ -169,9 +171,10 @@ bool TFormDDE::SauveCinetique(const TDataSeries &data, const QString &nomFichier
     return Sauve(MeasureMode::Cinetique, data, nomFichier, filterIndex);
 }
 
-bool TFormDDE::SauveBeer(const TDataSeries &data, const QString &nomFichier, int filterIndex)
+bool TFormDDE::SauveBeer(const TDataSeries &data, const QString &nomFichier, int filterIndex,
+                         const FileRequest *extra)
 {
-    return Sauve(MeasureMode::Beer, data, nomFichier, filterIndex);
+    return Sauve(MeasureMode::Beer, data, nomFichier, filterIndex, extra);
 }
 
 } // namespace vandoral

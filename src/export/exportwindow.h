@@ -44,9 +44,13 @@ public:
     bool ExecuteMacro(const QStringList &lines);
 
     // Data files; false (after an error box) when the file could not be written.
-    bool SauveSpectre(const TDataSeries &data, const QString &nomFichier, int filterIndex);
+    // `extra`: what a file may carry besides the points (the spectrum's
+    // instrument and date, the Beer-Lambert wavelength and unknowns).
+    bool SauveSpectre(const TDataSeries &data, const QString &nomFichier, int filterIndex,
+                      const FileRequest *extra = nullptr);
     bool SauveCinetique(const TDataSeries &data, const QString &nomFichier, int filterIndex);
-    bool SauveBeer(const TDataSeries &data, const QString &nomFichier, int filterIndex);
+    bool SauveBeer(const TDataSeries &data, const QString &nomFichier, int filterIndex,
+                   const FileRequest *extra = nullptr);
 
     // ClientDDE's service program path.
     QString ServiceApplication;
@@ -60,7 +64,8 @@ public:
 private:
     bool Export(MeasureMode kind, const TDataSeries &data, const BlockStyle &style, bool versTabvista);
     bool TermineExport(const std::vector<std::string> &lignes, bool versTabvista);
-    bool Sauve(MeasureMode kind, const TDataSeries &data, const QString &nomFichier, int filterIndex);
+    bool Sauve(MeasureMode kind, const TDataSeries &data, const QString &nomFichier, int filterIndex,
+               const FileRequest *extra = nullptr);
     std::string DateTimeText() const;
 
     TConstanteDlg *constante_;

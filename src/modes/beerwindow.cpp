@@ -13,6 +13,7 @@
 #include "scanpanel.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -346,6 +347,56 @@ void TBeerForm::UndoBtnClick()
     RepaintPlot();
 }
 
+void TBeerForm::OpenLoaded(const LoadedMeasurement &m, const QString &path)
+{
+    if (m.Lambda > 0 && (m.Lambda < Spectro->LambdaMin || m.Lambda > Spectro->LambdaMax)) {
+        CurrentDialogs().Error(this, Translate(QStringLiteral("La longueur d'onde de ce fichier (%1 nm) est hors de la gamme du spectro (%2 à %3 nm)"))
+                                         .arg(m.Lambda)
+                                         .arg(Spectro->LambdaMin)
+                                         .arg(Spectro->LambdaMax));
+        return;
+    }
+    if (Session.AsksSave()
+        && !CurrentDialogs().Question(
+            this, Translate(QStringLiteral("Les étalons ne sont pas enregistrés. Tout effacer ?"))))
+        return;
+    JournalEnd(); // the series shown is knowingly replaced
+    std::vector<BeerStandard> standards;
+    double top = Session.BeerGraph.WorldX.Max;
+    for (int i = 0; i < m.Data.Count(); ++i) {
+        standards.push_back({m.Data.X[std::size_t(i)], m.Data.A[std::size_t(i)]});
+        top = std::max(top, 1.1 * m.Data.X[std::size_t(i)]);
+    }
+    std::vector<BeerUnknown> unknowns;
+    for (const FileRequest::Unknown &u : m.Unknowns) {
+        unknowns.push_back({u.abs, u.conc});
+        if (u.conc != MissingValue)
+            top = std::max(top, 1.1 * u.conc);
+    }
+    if (!unknowns.empty())
+        Spectro->Actif = true; // the unknowns are shown with the line
+    Session.Restore(std::move(standards), std::move(unknowns), m.Data.XAxis.Name, m.Data.XAxis.Unit,
+                    m.Data.XAxis.LongName, std::min(0.0, Session.BeerGraph.WorldX.Min), top);
+    Session.Sauve = true;
+    QString said = Translate(QStringLiteral("Série ouverte : %1")).arg(QFileInfo(path).fileName());
+    if (m.Lambda > 0) {
+        Spectro->LambdaBeer = static_cast<std::uint16_t>(m.Lambda);
+        const QSignalBlocker block(LambdaSE);
+        LambdaSE->setValue(m.Lambda);
+        said += Translate(QStringLiteral(" ; longueur d'onde de travail : %1 nm (celle du fichier)")).arg(m.Lambda);
+    } else {
+        said += Translate(QStringLiteral(" ; le fichier ne dit pas sa longueur d'onde : %1 nm gardée")).arg(Spectro->LambdaBeer);
+    }
+    ShowStatus(said);
+    UpdateControls();
+    RepaintPlot();
+}
+
+bool TBeerForm::CanOpen() const
+{
+    return !Session.Busy();
+}
+
 void TBeerForm::ResetBtnClick()
 {
     if (Measuring())
@@ -411,7 +462,15 @@ void TBeerForm::SaveAction(SaveTarget target)
     const TDataSeries &data = Session.Data;
     const BlockStyle style = StyleOf(Session.BeerGraph);
     if (SaveWith(target, [&](bool toTabvista) { return FormDDE->ExportBeer(data, style, toTabvista); },
-                 [&](const QString &name, int filter) { return FormDDE->SauveBeer(data, name, filter); }))
+                 [&](const QString &name, int filter) {
+                     // The wavelength and the unknowns follow the standards,
+                     // so that the file opens back as this series.
+                     FileRequest extra;
+                     extra.lambda = Spectro->LambdaBeer;
+                     for (const BeerUnknown &u : Session.Unknowns)
+                         extra.unknowns.push_back({u.Abs, u.Conc});
+                     return FormDDE->SauveBeer(data, name, filter, &extra);
+                 }))
         Session.Sauve = true;
 }
 

@@ -94,6 +94,8 @@ protected:
     void SpaceBlank() override { ZeroBtnClick(); }
     void SpaceMeasure() override { EnregistreBtnClick(); }
     bool FormCloseQuery() override;
+    void OpenLoaded(const LoadedMeasurement &m, const QString &path) override;
+    bool CanOpen() const override;
     bool eventFilter(QObject *watched, QEvent *e) override;
 
 private:

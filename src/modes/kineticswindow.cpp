@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLCDNumber>
 #include <QLabel>
@@ -456,6 +457,26 @@ void TCinetiqueForm::SaveAction(SaveTarget target)
         Session.Sauve = true;
 }
 
+void TCinetiqueForm::OpenLoaded(const LoadedMeasurement &m, const QString &path)
+{
+    if (!ConfirmClear())
+        return;
+    Session.Load(m.Data);
+    {
+        const QSignalBlocker block(LambdaBisCB);
+        LambdaBisCB->setChecked(Session.LambdaBisSuivie);
+        LambdaBisSE->setVisible(Session.LambdaBisSuivie);
+    }
+    SetEtat(Session.Etat);
+    Oscillo->Redraw();
+    ShowStatus(Translate(QStringLiteral("Cinétique ouverte : %1 (%2 points)")).arg(QFileInfo(path).fileName()).arg(m.Data.Count()));
+}
+
+bool TCinetiqueForm::CanOpen() const
+{
+    return Session.Etat != EtatCinetique::Acquisition && !Session.Pending();
+}
+
 void TCinetiqueForm::DiscardData()
 {
     Session.Discard();
@@ -469,7 +490,10 @@ QStringList TCinetiqueForm::FiguresLines() const
 {
     QStringList lines;
     for (const TCinetiqueRun::CurveFigures &f : Session.Figures()) {
-        const QString column = QStringLiteral("A (%1 nm)").arg(f.Lambda);
+        // A run opened from a file does not know its wavelengths.
+        const QString column = f.Lambda > 0 ? QStringLiteral("A (%1 nm)").arg(f.Lambda)
+                                            : &f == &Session.Figures().front() ? QStringLiteral("A")
+                                                                                : QStringLiteral("A2");
         if (!f.Enough)
             lines << column + QStringLiteral(" : trop peu de points pour un ajustement (au moins 5)");
         else

@@ -99,6 +99,8 @@ protected:
     void SpaceBlank() override { BlancBtnClick(); }
     void SpaceMeasure() override { StartBtnClick(); }
     bool FormCloseQuery() override;
+    void OpenLoaded(const LoadedMeasurement &m, const QString &path) override;
+    bool CanOpen() const override;
     void FormClose() override;
 
 public:

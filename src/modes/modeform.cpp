@@ -6,6 +6,7 @@
 #include "fileio.h"
 #include "hint.h"
 #include "inifile.h"
+#include "openfile.h"
 #include "pagedialog.h"
 #include "printgraph.h"
 #include "qtext.h"
@@ -168,6 +169,12 @@ void TModeForm::AddSaveButton(SaveTarget checked)
         *items[tag] = a;
         connect(a, &QAction::triggered, this, [this, a] { TabvistaMClick(a); });
     }
+    SavePopupMenu->addSeparator();
+    OpenM = SavePopupMenu->addAction(QStringLiteral("Ouvrir un fichier…"));
+    OpenM->setObjectName(QStringLiteral("OpenM"));
+    OpenM->setShortcut(QKeySequence::Open);
+    addAction(OpenM);
+    connect(OpenM, &QAction::triggered, this, &TModeForm::OpenMClick);
     RegSaveBtn->setMenu(SavePopupMenu);
     connect(RegSaveBtn, &QToolButton::clicked, this, &TModeForm::RegSaveBtnClick);
     CheckSaveItem(checked);
@@ -207,6 +214,41 @@ void TModeForm::TabvistaMClick(QAction *item)
 {
     CheckSaveItem(SaveTarget(item->data().toInt()));
     RegSaveBtnClick();
+}
+
+QString TModeForm::SaveFilter() const
+{
+    QString filter = Translate(QStringLiteral("Tableur texte|*.txt|Tableur CSV|*.csv|Classeur Excel|*.xlsx"));
+    if (Mode() == MeasureMode::Spectre)
+        filter += QStringLiteral("|JCAMP-DX|*.jdx");
+    return filter;
+}
+
+bool TModeForm::ChooseAndRead(LoadedMeasurement &m, QString &path)
+{
+    if (!CanOpen()) {
+        SayBusy();
+        return false;
+    }
+    path = CurrentDialogs().OpenFileName(this, OpenFilter(Mode()));
+    if (path.isEmpty())
+        return false;
+    std::string error;
+    if (!OpenMeasurementFile(path, Mode(), m, &error)) {
+        CurrentDialogs().Error(this, Translate(QStringLiteral("Impossible d'ouvrir le fichier %1 :"))
+                                             .arg(QDir::toNativeSeparators(path))
+                                         + QLatin1Char('\n') + FromCp(error));
+        return false;
+    }
+    return true;
+}
+
+void TModeForm::OpenMClick()
+{
+    LoadedMeasurement m;
+    QString path;
+    if (ChooseAndRead(m, path))
+        OpenLoaded(m, path);
 }
 
 void TModeForm::RegSaveBtnClick()
@@ -383,7 +425,7 @@ bool TModeForm::SaveWith(SaveTarget checked, const std::function<bool(bool)> &ex
 bool TModeForm::SaveToFile(const std::function<bool(const QString &, int)> &saveFile)
 {
     int filterIndex = 1;
-    const QString name = RunSaveDialog ? RunSaveDialog(this, filterIndex) : QString();
+    const QString name = RunSaveDialog ? RunSaveDialog(this, SaveFilter(), filterIndex) : QString();
     if (name.isEmpty())
         return false;
     // The dialog asked about the name typed; the file written may have an

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "journal.h"
+#include "measurementfile.h"
 #include "modeshared.h"
 
 #include <QMainWindow>
@@ -48,7 +49,7 @@ public:
     // Set by the main window: the settings file, its save dialog (empty name
     // when cancelled; `filterIndex` from 1), and the return to mode 0.
     QString IniName;
-    std::function<QString(QWidget *parent, int &filterIndex)> RunSaveDialog;
+    std::function<QString(QWidget *parent, const QString &filter, int &filterIndex)> RunSaveDialog;
     std::function<void()> OnClosed;
     // After each refresh of the controls (a measurement started or ended).
     std::function<void()> OnRefreshed;
@@ -80,6 +81,9 @@ public:
     QAction *TabvistaM = nullptr;
     QAction *ClipM = nullptr;
     QAction *FileM = nullptr;
+    // "Ouvrir…", under the save items: a file the program wrote, opened in
+    // the window of its mode.
+    QAction *OpenM = nullptr;
     QToolButton *ConnectBtn = nullptr;
     QToolButton *ExitBtn = nullptr;
 
@@ -89,6 +93,9 @@ public:
     // and icon, and the save runs at once.
     void TabvistaMClick(QAction *item);
     void RegSaveBtnClick();
+    // "Ouvrir…": the open dialog, the file read, then the window's own
+    // OpenLoaded; a file that cannot be read leaves the window as it was.
+    void OpenMClick();
     void ConnectBtnClick();
     // The last close was put off until the measurement under way ends (it
     // was not refused by the user).
@@ -108,8 +115,19 @@ protected:
     // Shows the checked item on the button without running the save.
     void CheckSaveItem(SaveTarget target);
 
+    // The save dialog's filter: the data files' formats, and JCAMP-DX for a
+    // spectrum.
+    QString SaveFilter() const;
     // The window's own save, for the checked item.
     virtual void SaveAction(SaveTarget target) = 0;
+    // A file's measurement, read and checked for the window's mode: shown
+    // (after the window's own question when unsaved data would go).
+    virtual void OpenLoaded(const LoadedMeasurement &m, const QString &path) = 0;
+    // Whether a file may be opened now (no measurement under way).
+    virtual bool CanOpen() const { return true; }
+    // The file chosen in the open dialog (empty: cancelled), and its
+    // measurement read for this window's mode; false after the error box.
+    bool ChooseAndRead(LoadedMeasurement &m, QString &path);
     // The data were knowingly discarded ("Non" to "Sauvegarde ?").
     virtual void DiscardData() {}
     // The window's controls after a control change.

@@ -11,6 +11,7 @@
 #include "qtcanvas.h"
 #include "qtext.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -91,7 +92,10 @@ TTraceSpectre::TTraceSpectre(QWidget *parent)
     addAction(KeepRefM);
     ClearRefM = refMenu->addAction(QStringLiteral("Effacer les références"));
     ClearRefM->setObjectName(QStringLiteral("ClearRefM"));
+    OpenRefM = refMenu->addAction(QStringLiteral("Ouvrir comme référence…"));
+    OpenRefM->setObjectName(QStringLiteral("OpenRefM"));
     RefBtn->setMenu(refMenu);
+    connect(OpenRefM, &QAction::triggered, this, &TTraceSpectre::OpenRefClick);
     connect(KeepRefM, &QAction::triggered, this, &TTraceSpectre::KeepRefClick);
     connect(ClearRefM, &QAction::triggered, this, &TTraceSpectre::ClearRefClick);
     AddConnectAndExit();
@@ -159,7 +163,9 @@ void TTraceSpectre::FormActivate()
 {
     Label4->clear();
     // Each activation restores the instrument's full range.
-    Session.Graphe.SetWorld(Spectro->LambdaMin, 0, Spectro->LambdaMax, Spectro->AbsMax);
+    double lo = Spectro->LambdaMin, hi = Spectro->LambdaMax;
+    Session.FullRange(lo, hi); // a spectrum opened from a file may reach further
+    Session.Graphe.SetWorld(lo, 0, hi, Spectro->AbsMax);
     ZoomBtn->setChecked(false);
     RepaintGraph();
     RafraichitControle();
@@ -178,7 +184,8 @@ void TTraceSpectre::ActualiseBoutons()
         ReticuleBtn->setChecked(false);
     KeepRefM->setEnabled(data && !busy && Session.References().size() < TTraceSession::MaxReferences);
     ClearRefM->setEnabled(!Session.References().empty());
-    RefBtn->setEnabled(KeepRefM->isEnabled() || ClearRefM->isEnabled());
+    OpenRefM->setEnabled(Session.References().size() < TTraceSession::MaxReferences);
+    RefBtn->setEnabled(KeepRefM->isEnabled() || ClearRefM->isEnabled() || OpenRefM->isEnabled());
     Label1->setText(Session.BlancFait ? QStringLiteral("Insérez l'échantillon et cliquez sur le bouton \"Spectre\"")
                                       : BlankBanner());
 }
@@ -298,6 +305,7 @@ void TTraceSpectre::SessionChanged(SessionEvent e, int value)
         // own: the new spectrum replaces the last one's.
         if (Session.HasData()) {
             scanTime_ = QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
+            scanDate_ = QDateTime::currentDateTime();
             JournalBegin(SpectrumJournalHeader(*Spectro, JournalStart(), Comment()));
             JournalAppend(SpectrumRecord(Session.Spectrum));
         }
@@ -368,8 +376,50 @@ void TTraceSpectre::SaveAction(SaveTarget target)
     const TDataSeries &data = Session.Spectrum;
     const BlockStyle style = StyleOf(Session.Graphe);
     if (SaveWith(target, [&](bool toTabvista) { return FormDDE->ExportSpectre(data, style, toTabvista); },
-                 [&](const QString &name, int filter) { return FormDDE->SauveSpectre(data, name, filter); }))
+                 [&](const QString &name, int filter) {
+                     FileRequest extra;
+                     extra.model = Spectro ? Spectro->ModelName : std::string();
+                     const QDateTime when = scanDate_.isValid() ? scanDate_ : QDateTime::currentDateTime();
+                     extra.date = ToCp(when.toString(QStringLiteral("yy/MM/dd")));
+                     extra.time = ToCp(when.toString(QStringLiteral("HH:mm:ss")));
+                     return FormDDE->SauveSpectre(data, name, filter, &extra);
+                 }))
         Session.Sauve = true;
+}
+
+void TTraceSpectre::OpenLoaded(const LoadedMeasurement &m, const QString &path)
+{
+    if (!ConfirmReplace())
+        return;
+    JournalEnd();
+    Session.Load(m.Data);
+    scanTime_ = QFileInfo(path).completeBaseName();
+    scanDate_ = QFileInfo(path).lastModified();
+    ZoomBtn->setChecked(false);
+    ShowStatus(Translate(QStringLiteral("Spectre ouvert : %1 (%2 points)")).arg(QFileInfo(path).fileName()).arg(m.Data.Count()));
+    ActualiseBoutons();
+    RepaintGraph();
+}
+
+void TTraceSpectre::OpenRefClick()
+{
+    LoadedMeasurement m;
+    QString path;
+    if (!ChooseAndRead(m, path))
+        return;
+    switch (Session.AddReference(m.Data, ToCp(QFileInfo(path).fileName()))) {
+    case TTraceSession::Keep::Kept: break;
+    case TTraceSession::Keep::NoSpectrum: return;
+    case TTraceSession::Keep::Full:
+        ShowStatus(QStringLiteral("Huit références au plus : effacez-les pour en garder d'autres"));
+        return;
+    }
+    double lo = Session.Graphe.WorldX.Min, hi = Session.Graphe.WorldX.Max;
+    Session.FullRange(lo, hi);
+    Session.Graphe.WorldX.Min = lo;
+    Session.Graphe.WorldX.Max = hi;
+    ActualiseBoutons();
+    RepaintGraph();
 }
 
 void TTraceSpectre::DiscardData()

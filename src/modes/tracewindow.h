@@ -4,6 +4,8 @@
 #pragma once
 
 #include "modeform.h"
+
+#include <QDateTime>
 #include "tracesession.h"
 
 class QLabel;
@@ -45,6 +47,7 @@ public:
     QToolButton *RefBtn;    // its menu keeps or clears the references
     QAction *KeepRefM;
     QAction *ClearRefM;
+    QAction *OpenRefM;      // "Ouvrir comme référence…": a file's spectrum
     QLabel *PeaksLabel;     // the peaks' readout line
     QLabel *Label4; // cross-hair readout
     QLabel *Label3; // progress text, while the instrument is busy
@@ -69,6 +72,7 @@ public:
     void PrintBtnClick();
     void KeepRefClick();
     void ClearRefClick();
+    void OpenRefClick();
     // The peaks' line, and a full repaint when they changed since the last.
     void ShowPeaks(bool repaintOnChange);
     // The graph repainted at once, cross-hair and colour band included.
@@ -85,10 +89,13 @@ protected:
     void SpaceBlank() override { BlancBtnClick(); }
     void SpaceMeasure() override { SpectreBtnClick(); }
     bool FormCloseQuery() override;
+    void OpenLoaded(const LoadedMeasurement &m, const QString &path) override;
+    bool CanOpen() const override { return !Session.Busy(); }
 
 private:
     std::vector<Peak> shownPeaks_;
     QString scanTime_; // when the current spectrum was taken
+    QDateTime scanDate_;
 };
 
 } // namespace vandoral

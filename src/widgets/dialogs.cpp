@@ -90,6 +90,23 @@ QString Dialogs::SaveFileName(QWidget *parent, const QString &filter, int &filte
     return dialog.selectedFiles().constFirst();
 }
 
+QString Dialogs::OpenFileName(QWidget *parent, const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        filters << parts.at(i) + QStringLiteral(" (") + parts.at(i + 1) + QLatin1Char(')');
+    QFileDialog dialog(parent);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(filters);
+    ArrowCursor arrow;
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
 bool Dialogs::SetUpPrinter(QWidget *parent, QPrinter &printer)
 {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();

@@ -1,5 +1,5 @@
 // Every modal interaction of the program goes through here, so tests can
-// answer it: message boxes, questions, the save dialog.
+// answer it: message boxes, questions, the save and open dialogs.
 #pragma once
 
 #include <QString>
@@ -26,6 +26,9 @@ public:
     // The save-file dialog: `filter` as "Name|*.ext|Name|*.ext", filter
     // indexes from 1. Empty when the user cancels.
     virtual QString SaveFileName(QWidget *parent, const QString &filter, int &filterIndex);
+    // The open-file dialog: `filter` as for SaveFileName. Empty when the
+    // user cancels.
+    virtual QString OpenFileName(QWidget *parent, const QString &filter);
     // Points `printer` at the default printer; false, after an error box,
     // when there is none.
     virtual bool SetUpPrinter(QWidget *parent, QPrinter &printer);

@@ -15,6 +15,7 @@
 #include "modebench.h"
 #include "qtcanvas.h"
 #include "numtext.h"
+#include "openfile.h"
 #include "pinnedfont.h"
 #include "separator.h"
 
@@ -25,6 +26,7 @@
 #include <QPainter>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -131,6 +133,7 @@ private slots:
     void instrumentLostDuringAStandard();
     void limitsFollowTheInstrument();
     void statisticsAndThePrintedPage();
+    void theTeachersCalibrationReused();
 };
 
 void TestBeer::initTestCase()
@@ -803,6 +806,57 @@ void TestBeer::statisticsAndThePrintedPage()
         on += QColor(page.pixel(px, y)) == line;
     QVERIFY2(on >= 5, qPrintable(QString::number(on))); // 0.35 mm at 300 dpi
     w.RepaintPlot();
+}
+
+void TestBeer::theTeachersCalibrationReused()
+{
+    // Three standards measured and saved in the morning; in the afternoon,
+    // another start of the program at another wavelength: the file opened,
+    // a blank, an unknown measured on the morning's line.
+    QTemporaryDir dir;
+    const QString file = dir.filePath("etalonnage.TXT");
+    double k = 0;
+    {
+        ModeBench b(Levels({0.10, 0.21, 0.29}));
+        QVERIFY(b.started);
+        Beer beer(b);
+        QVERIFY(beer.ok);
+        for (const char *c : {"1", "2", "3"})
+            QVERIFY(beer.Standard(QString::fromLatin1(c)));
+        k = beer.w->Session.Slope;
+        QVERIFY(k > 0);
+        b.dialogs.saveName = dir.filePath("etalonnage");
+        beer.w->FileM->trigger();
+        QVERIFY(beer.w->Session.Sauve);
+    }
+    ModeBench b(Levels({0.35}));
+    QVERIFY(b.started);
+    Beer beer(b, false);
+    QVERIFY(beer.ok);
+    TBeerForm &w = *beer.w;
+    b.spectro->LambdaBeer = 600;
+    w.LambdaSE->setValue(600);
+    b.dialogs.openName = file;
+    w.OpenM->trigger();
+    QVERIFY2(b.dialogs.asked == QStringList{QStringLiteral("open:") + OpenFilter(MeasureMode::Beer)},
+             qPrintable(b.dialogs.asked.join('\n')));
+    QCOMPARE(w.Session.StandardCount(), 3);
+    QCOMPARE(w.Session.Slope, k);
+    QCOMPARE(int(b.spectro->LambdaBeer), 545);
+    QCOMPARE(w.LambdaSE->value(), 545);
+    QVERIFY(w.StatusText().contains(QStringLiteral("545 nm")));
+    QVERIFY(!w.Session.AsksSave());
+    QCOMPARE(Cell(w.BeerMesureGrid, 2, 0), QStringLiteral("1"));
+    w.ZeroBtnClick();
+    QVERIFY(b.WaitIdle());
+    QVERIFY(beer.Unknown());
+    QCOMPARE(w.Session.UnknownCount(), 1);
+    const BeerUnknown &u = w.Session.Unknowns[0];
+    QVERIFY(std::fabs(u.Abs - 0.35) < 0.002);
+    QVERIFY(std::fabs(u.Conc - u.Abs / k) < 1e-9);
+    QCOMPARE(b.sim->CountOf("SCANTXT") + b.sim->CountOf("SCANBIN"), 1);
+    // More standards can be added to the reused line.
+    QVERIFY(w.BeerMesureGrid->isEnabled());
 }
 
 QTEST_MAIN(TestBeer)

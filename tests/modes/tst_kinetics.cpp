@@ -13,6 +13,7 @@
 #include "kineticswindow.h"
 #include "scanpanel.h"
 #include "modebench.h"
+#include "xlsxfile.h"
 #include "numtext.h"
 #include "pinnedfont.h"
 #include "qtcanvas.h"
@@ -146,6 +147,7 @@ private slots:
     void aFinishedRunSaysWhatNext();
     void aRunGoesOnThroughALoss();
     void anInstrumentBackRestartedEndsTheRun();
+    void aSavedRunOpenedBack();
 };
 
 void TestKinetics::initTestCase()
@@ -940,6 +942,44 @@ void TestKinetics::anInstrumentBackRestartedEndsTheRun()
     QVERIFY(w.Session.BlancFait);
     QVERIFY(b.sim->CountOf("CONTROL") >= 1);
     QVERIFY(w.startBtn->isEnabled());
+}
+
+void TestKinetics::aSavedRunOpenedBack()
+{
+    // A run at two wavelengths saved as a workbook opens as a finished run
+    // with its fits, saved already; another run needs "RàZ" and its question.
+    ModeBench b;
+    QVERIFY(b.started);
+    TDataSeries run;
+    run.XAxis = {"t", "s", "temps"};
+    run.YAxis = AbsorbanceAxis;
+    run.Two = true;
+    for (int i = 0; i < 30; ++i)
+        run.Append(10.0 * i, 0.9 * std::exp(-i / 8.0) + 0.1, 0.2 + 0.5 * (1 - std::exp(-i / 8.0)));
+    FileRequest r;
+    r.kind = MeasureMode::Cinetique;
+    r.data = &run;
+    r.twoCurves = true;
+    r.comment = "TP iode";
+    const QString file = b.dir.filePath("tp.xlsx");
+    std::string error;
+    QVERIFY2(SaveDataFile(ToPath(file), TextFilter, r, nullptr, &error), error.c_str());
+    TCinetiqueForm w;
+    b.Attach(w);
+    Show(w);
+    b.dialogs.openName = file;
+    w.OpenM->trigger();
+    QCOMPARE(w.Session.Etat, EtatCinetique::Arrete);
+    QCOMPARE(w.Session.Points.Count(), 30);
+    QVERIFY(w.Session.Points.Two && w.LambdaBisCB->isChecked());
+    QVERIFY(!w.Session.AsksSave());
+    QCOMPARE(int(w.Session.Figures().size()), 2);
+    const QStringList lines = w.FiguresLines();
+    QVERIFY2(lines.join('\n').contains(QStringLiteral("A2")), qPrintable(lines.join('\n')));
+    QVERIFY(!lines.join('\n').contains(QStringLiteral("0 nm")));
+    QVERIFY(w.Session.Figures()[0].Fit.has_value());
+    QVERIFY(std::fabs(w.Session.Figures()[0].Fit->K - 1 / 80.0) < 1e-3);
+    QVERIFY(w.RegSaveBtn->isEnabled() && w.PrintBtn->isEnabled());
 }
 
 QTEST_MAIN(TestKinetics)

@@ -123,6 +123,7 @@ private slots:
     void windowStateSurvivesARestart();
     void aSpectrumCutByALossThenAnother();
     void aDeviceGoneAndBackUnderItsName();
+    void aSavedSpectrumOpenedBack();
 };
 
 void TestTrace::initTestCase()
@@ -720,7 +721,9 @@ void TestTrace::referencesUnderTheLiveSpectrum()
     TTraceSpectre w;
     b.Attach(w);
     Show(w);
-    QVERIFY(!w.RefBtn->isEnabled()); // nothing to keep yet
+    // Nothing to keep yet; a file may be opened as a reference.
+    QVERIFY(!w.KeepRefM->isEnabled() && !w.ClearRefM->isEnabled());
+    QVERIFY(w.RefBtn->isEnabled() && w.OpenRefM->isEnabled());
     BlankAndScan(b, w);
     QVERIFY(w.KeepRefM->isEnabled());
     QVERIFY(!w.ClearRefM->isEnabled());
@@ -944,6 +947,84 @@ void TestTrace::aDeviceGoneAndBackUnderItsName()
     QCOMPARE(again.CountOf("ID?"), 1);
     QCOMPARE(again.CountOf("CONTROL"), 1);
     b.spectro->Port = b.line.get(); // before the line goes
+}
+
+void TestTrace::aSavedSpectrumOpenedBack()
+{
+    // A spectrum saved as JCAMP-DX, laid under the next one as a reference,
+    // then opened as the current spectrum; files that cannot be opened leave
+    // the window as it was.
+    ModeBench b;
+    QVERIFY(b.started);
+    TTraceSpectre w;
+    b.Attach(w);
+    Show(w);
+    BlankAndScan(b, w);
+    const std::vector<double> first = w.Session.Spectrum.A;
+    b.dialogs.saveName = b.dir.filePath("matin.jdx");
+    b.dialogs.saveFilterIndex = 4;
+    w.FileM->trigger();
+    QVERIFY(b.dialogs.asked.contains(QStringLiteral("save:Tableur texte|*.txt|Tableur CSV|*.csv|Classeur Excel|*.xlsx|JCAMP-DX|*.jdx")));
+    QVERIFY(w.Session.Sauve);
+    QFile jdx(b.dialogs.saveName);
+    QVERIFY(jdx.open(QIODevice::ReadOnly));
+    const QByteArray text = jdx.readAll();
+    QVERIFY2(text.startsWith("##TITLE=") && text.contains("\r\n##JCAMP-DX=4.24\r\n") && text.contains("##NPOINTS=471"),
+             text.left(400).constData());
+    QVERIFY(text.contains("##SPECTROMETER/DATA SYSTEM=" + QByteArray(b.spectro->ModelName.c_str())));
+
+    b.dialogs.openName = b.dialogs.saveName;
+    w.OpenRefM->trigger();
+    QCOMPARE(int(w.Session.References().size()), 1);
+    QCOMPARE(QString::fromStdString(w.Session.References()[0].Legend), QStringLiteral("matin.jdx"));
+    for (int i = 0; i < 471; ++i)
+        QVERIFY(std::fabs(w.Session.References()[0].Y[i] - first[i]) < 1e-4);
+    w.SpectreBtnClick();
+    QVERIFY(b.WaitIdle());
+    QVERIFY(!w.Session.Sauve);
+
+    // The file as the current spectrum: the new one is unsaved, hence the
+    // question first; "Non" keeps it.
+    b.dialogs.asked.clear();
+    b.dialogs.answers = {false};
+    w.OpenM->trigger();
+    QCOMPARE(b.dialogs.asked.last(), QString::fromUtf8("question:Le spectre n'est pas enregistré. L'effacer ?"));
+    QVERIFY(!w.Session.Sauve);
+    b.dialogs.answers = {true};
+    w.OpenM->trigger();
+    QVERIFY(w.Session.Sauve);
+    QVERIFY(!w.Session.AsksSave()); // closing asks nothing
+    QCOMPARE(w.Session.Spectrum.Count(), 471);
+    for (int i = 0; i < 471; ++i)
+        QVERIFY(std::fabs(w.Session.Spectrum.A[i] - first[i]) < 1e-4);
+    QVERIFY(w.StatusText().contains(QStringLiteral("matin.jdx")));
+    QVERIFY(!w.PeaksLabel->text().isEmpty());
+    QVERIFY(w.PrintBtn->isEnabled() && w.ReticuleBtn->isEnabled());
+
+    // A damaged file, another mode's file: an error box that says why, the
+    // spectrum untouched.
+    const std::vector<double> shown = w.Session.Spectrum.A;
+    QFile bad(b.dir.filePath("abime.jdx"));
+    QVERIFY(bad.open(QIODevice::WriteOnly));
+    bad.write("##TITLE=x\n##NPOINTS=5\n##FIRSTX=400\n##LASTX=404\n##XYDATA=(X++(Y..Y))\n400 1 2\n");
+    bad.close();
+    QFile run(b.dir.filePath("run.txt"));
+    QVERIFY(run.open(QIODevice::WriteOnly));
+    run.write("Essai\r\nt\tA\r\ns\t\r\ntemps\tAbsorbance\r\n0\t0,5\r\n");
+    run.close();
+    for (const QString &name : {bad.fileName(), run.fileName()}) {
+        b.dialogs.asked.clear();
+        b.dialogs.openName = name;
+        w.OpenM->trigger();
+        QCOMPARE(b.dialogs.asked.size(), 2);
+        QVERIFY(b.dialogs.asked.at(1).startsWith(QStringLiteral("error:Impossible d'ouvrir le fichier")));
+        QVERIFY(w.Session.Spectrum.A == shown);
+    }
+    QVERIFY(b.dialogs.asked.at(1).contains(QString::fromUtf8("une cinétique, pas un spectre")));
+    b.dialogs.asked.clear();
+    b.dialogs.openName.clear(); // cancelled
+    w.OpenM->trigger();
+    QVERIFY(w.Session.Spectrum.A == shown);
 }
 
 QTEST_MAIN(TestTrace)

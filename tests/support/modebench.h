@@ -103,9 +103,8 @@ struct ModeBench {
     void Attach(vandoral::TModeForm &w)
     {
         w.IniName = ini;
-        w.RunSaveDialog = [this](QWidget *parent, int &index) {
-            return vandoral::CurrentDialogs().SaveFileName(parent, QStringLiteral("Tableur texte|*.txt|Tableur CSV|*.csv|Classeur Excel|*.xlsx"),
-                                                           index);
+        w.RunSaveDialog = [](QWidget *parent, const QString &filter, int &index) {
+            return vandoral::CurrentDialogs().SaveFileName(parent, filter, index);
         };
         spectro->OnMessage = [&w](const std::string &text) { w.ShowStatus(vandoral::FromCp(text)); };
         spectro->OnControlChange = [&w] { w.RafraichitControle(); };

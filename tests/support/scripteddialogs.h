@@ -43,6 +43,12 @@ public:
         return saveName;
     }
 
+    QString OpenFileName(QWidget *, const QString &filter) override
+    {
+        asked << "open:" + filter;
+        return openName;
+    }
+
     // Print jobs go to a PDF file; none when `printFile` is empty.
     bool SetUpPrinter(QWidget *, QPrinter &printer) override
     {
@@ -59,6 +65,7 @@ public:
     QString printFile;
     QPageLayout::Orientation printOrientation = QPageLayout::Portrait;
     QString saveName;       // the name the save dialog returns
+    QString openName;       // the name the open dialog returns
     int saveFilterIndex = 1;
     QList<bool> answers; // taken in order; "no" when empty
 

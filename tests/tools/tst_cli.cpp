@@ -12,7 +12,10 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 
+#include <QElapsedTimer>
 #include <QProcess>
+
+#include <cmath>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -84,6 +87,9 @@ private slots:
     void analyseKineticsAndBeerFiles();
     void analyseRefusals_data();
     void analyseRefusals();
+    void convertEveryWay();
+    void convertRefusals_data();
+    void convertRefusals();
 
 private:
     QTemporaryDir dir_;
@@ -540,6 +546,88 @@ void TestCli::analyseRefusals()
     QCOMPARE(r.status, 1);
     QVERIFY(r.out.isEmpty());
     QVERIFY2(r.err.contains(message) && r.err.contains(file), qPrintable(r.err));
+}
+
+void TestCli::convertEveryWay()
+{
+    // A spectrum through every format the program writes, then analysed:
+    // the same peaks at the end as at the start.
+    QFile start(dir_.filePath("depart.txt"));
+    QVERIFY(start.open(QIODevice::WriteOnly));
+    start.write("Essai\r\nLambda\tA\r\nnm\t\r\nLongueur d'onde\t\r\n");
+    for (int i = 0; i < 200; ++i)
+        start.write(QByteArray::number(400 + 2 * i) + "\t" + QByteArray::number(0.2 + 0.5 * std::exp(-std::pow((i - 80) / 15.0, 2)), 'f', 3).replace('.', ',') + "\r\n");
+    start.close();
+    QString in = start.fileName();
+    for (const char *ext : {"jdx", "XLSX", "csv", "dx", "TXT"}) {
+        const QString out = dir_.filePath(QStringLiteral("etape.%1").arg(ext));
+        const Run r = Cli({"convert", in, out}, "fr_FR.UTF-8");
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QVERIFY(QFile::exists(out));
+        in = out;
+    }
+    const Run a = Cli({"analyse", "--json", in});
+    QCOMPARE(a.status, 0);
+    QVERIFY2(a.out.contains("\"lambda\": 560"), qPrintable(a.out));
+    const Run b = Cli({"analyse", "--json", dir_.filePath("etape.jdx")});
+    QCOMPARE(b.out, a.out);
+}
+
+void TestCli::convertRefusals_data()
+{
+    QTest::addColumn<QByteArray>("contents");
+    QTest::addColumn<QString>("in");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("message");
+    const QByteArray beer = "Loi de Beer-Lambert 11/12/2026 10:00:00\r\nc\tA\r\nmmol/L\t\r\nconcentration\tAbsorbance\r\n1\t0,1\r\n";
+    QTest::newRow("damaged JCAMP-DX") << QByteArray("##TITLE=x\n##XYDATA=(X++(Y..Y))\n400 1\n") << "a.jdx" << "b.txt"
+                                      << QStringList() << QString::fromUtf8("JCAMP-DX");
+    QTest::newRow("Beer-Lambert to JCAMP-DX") << beer << "c.txt" << "d.jdx" << QStringList()
+                                              << QString::fromUtf8("ne tient que des spectres");
+    QTest::newRow("another mode asked") << beer << "e.txt" << "f.csv" << QStringList{"--mode", "spectrum"}
+                                        << QString::fromUtf8("une série de Beer-Lambert, pas un spectre");
+    QTest::newRow("binary bytes") << QByteArray("\x00\xff\x00\x12", 4) << "g.csv" << "h.txt" << QStringList()
+                                  << QString::fromUtf8("binaires");
+    QTest::newRow("missing file") << QByteArray() << "absent.txt" << "i.txt" << QStringList() << QString::fromUtf8("introuvable");
+    QByteArray lines = "Essai\nLambda\tA\nnm\t\nLongueur d'onde\t\n";
+    lines.reserve(3'600'000);
+    while (lines.size() < 3'500'000)
+        lines += "500\t0.1\n";
+    QTest::newRow("350 000 lines") << lines << "j.txt" << "k.txt" << QStringList() << QString::fromUtf8("1501 au plus");
+}
+
+void TestCli::convertRefusals()
+{
+    QFETCH(QByteArray, contents);
+    QFETCH(QString, in);
+    QFETCH(QString, out);
+    QFETCH(QStringList, options);
+    QFETCH(QString, message);
+    const QString input = dir_.filePath(in), output = dir_.filePath(out);
+    if (!contents.isEmpty()) {
+        QFile f(input);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(contents);
+    }
+    // An OUT already there stays as it was.
+    QFile old(output);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("ancien");
+    old.close();
+    QElapsedTimer t;
+    t.start();
+    const Run r = Cli(QStringList{"convert"} + options + QStringList{input, output}, "fr_FR.UTF-8");
+    QVERIFY(t.elapsed() < 10000);
+    QCOMPARE(r.status, 1);
+    QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("ancien"));
+    old.close();
+    // None is created either.
+    QVERIFY(QFile::remove(output));
+    QCOMPARE(Cli(QStringList{"convert"} + options + QStringList{input, output}).status, 1);
+    QVERIFY(!QFile::exists(output));
 }
 
 QTEST_GUILESS_MAIN(TestCli)
