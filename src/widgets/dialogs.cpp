@@ -70,13 +70,19 @@ bool Dialogs::Execute(QDialog &dialog)
     return dialog.exec() == QDialog::Accepted;
 }
 
-QString Dialogs::SaveFileName(QWidget *parent, const QString &filter, int &filterIndex)
+// "Name|*.ext|Name|*.ext" as Qt's "Name (*.ext)", "Name (*.ext)".
+static QStringList NameFilters(const QString &filter)
 {
-    // "Name|*.ext|Name|*.ext" as Qt's "Name (*.ext);;Name (*.ext)".
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList filters;
     for (int i = 0; i + 1 < parts.size(); i += 2)
         filters << parts.at(i) + QStringLiteral(" (") + parts.at(i + 1) + QLatin1Char(')');
+    return filters;
+}
+
+QString Dialogs::SaveFileName(QWidget *parent, const QString &filter, int &filterIndex)
+{
+    const QStringList filters = NameFilters(filter);
     QFileDialog dialog(parent);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -92,15 +98,11 @@ QString Dialogs::SaveFileName(QWidget *parent, const QString &filter, int &filte
 
 QString Dialogs::OpenFileName(QWidget *parent, const QString &filter)
 {
-    const QStringList parts = filter.split(QLatin1Char('|'));
-    QStringList filters;
-    for (int i = 0; i + 1 < parts.size(); i += 2)
-        filters << parts.at(i) + QStringLiteral(" (") + parts.at(i + 1) + QLatin1Char(')');
     QFileDialog dialog(parent);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters(filters);
+    dialog.setNameFilters(NameFilters(filter));
     ArrowCursor arrow;
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();

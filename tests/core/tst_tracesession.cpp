@@ -281,3 +281,32 @@ TEST_CASE("the printed page: margins of a twentieth, the upper half in portrait"
     const TRect portrait = TTraceSession::PageBounds(1000, 2000, true);
     REQUIRE(portrait == TRect{50, 50, 950, 950});
 }
+
+TEST_CASE_FIXTURE(Session, "a spectrum opened from a file: any step, either direction, counting as saved")
+{
+    TDataSeries file;
+    // Downwards in steps of 2 nm, beyond the instrument's range, above its top.
+    for (int i = 0; i < 200; ++i)
+        file.Append(1000 - 2 * i, i == 10 ? MissingValue : 0.01 * i);
+    s.Load(file);
+    CHECK(s.Sauve);
+    CHECK_FALSE(s.AsksSave());
+    REQUIRE(s.Spectrum.Count() == 200);
+    CHECK(s.Graphe.WorldX.Min <= 602);
+    CHECK(s.Graphe.WorldX.Max >= 1000);
+    CHECK(s.Graphe.WorldY.Max >= 1.99);
+    // The cross-hair reads between two points of a descending spectrum, and
+    // not across the missing one.
+    const auto r = s.ReadAt(899, 0);
+    CHECK(r.onCurve);
+    CHECK(r.a == doctest::Approx(0.505));
+    CHECK(s.ReadAt(981, 0).unknown); // between 982 (point 9) and 980 (point 10, missing)
+    CHECK_FALSE(s.ReadAt(1200, 0.7).onCurve);
+    // Full scale keeps the file's wavelengths in view.
+    s.FullScale(330, 800, 3);
+    CHECK(s.Graphe.WorldX.Max == 1000);
+    // As a reference, under what comes next.
+    CHECK(s.AddReference(file, "matin.jdx") == TTraceSession::Keep::Kept);
+    CHECK(s.References().front().X == file.X);
+    CHECK(s.Spectrum.X == file.X);
+}

@@ -1,6 +1,7 @@
 // Fuzz target: any bytes as a text or CSV data file. A file is read or
 // refused with a message; what is read as a measurement keeps the rules the
 // windows rely on (a known mode, at most 1501 points, abscissas present).
+#include "fuzzcheck.h"
 #include "graphker.h"
 #include "measurementfile.h"
 
@@ -9,16 +10,6 @@
 #include <cstdlib>
 
 using namespace vandoral;
-
-namespace {
-
-void Check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

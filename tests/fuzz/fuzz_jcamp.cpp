@@ -2,6 +2,7 @@
 // message; what is read holds the spectrum rules (at most 1501 points,
 // wavelengths within 100-3000 nm, finite absorbances) and, written back,
 // reads back the same to the written precision.
+#include "fuzzcheck.h"
 #include "graphker.h"
 #include "jcampdx.h"
 
@@ -10,16 +11,6 @@
 #include <cstdlib>
 
 using namespace vandoral;
-
-namespace {
-
-void Check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

@@ -1,6 +1,7 @@
 // Fuzz target: any bytes as a crash journal. Reading never fails; every
 // record it gives back is valid; what it read, written again, reads back the
 // same; and any cut of it reads as a beginning of the same records.
+#include "fuzzcheck.h"
 #include "journal.h"
 
 #include <cstdint>
@@ -9,12 +10,6 @@
 using namespace vandoral;
 
 namespace {
-
-void Check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
 
 bool Same(const std::vector<JournalRecord> &a, const std::vector<JournalRecord> &b, std::size_t count)
 {

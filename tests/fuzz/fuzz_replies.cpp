@@ -2,6 +2,7 @@
 // Whatever arrives, points carry consecutive wavelengths from the first one
 // and finite values, an operation ends at most once and only on a line feed,
 // the line buffer stays within its limit, and nothing escapes the driver.
+#include "fuzzcheck.h"
 #include "driver.h"
 
 #include <cmath>
@@ -11,12 +12,6 @@
 using vandoral::TspectroVandoral;
 
 namespace {
-
-void Check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
 
 // A clock that runs a second ahead at every look: a synchronous exchange
 // installs its handler and returns at once.

@@ -1,6 +1,7 @@
 // Fuzz target: any bytes as the settings file. The reading rules hold for
 // every field, the catalogue keeps only sensible models and always has one,
 // and what is written back reads back the same.
+#include "fuzzcheck.h"
 #include "catalogue.h"
 #include "driver.h"
 #include "inifile.h"
@@ -10,16 +11,6 @@
 #include <cstdlib>
 
 using namespace vandoral;
-
-namespace {
-
-void Check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
