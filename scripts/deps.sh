@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, when any is missing.
 set -euo pipefail
-packages=(cmake ninja-build g++ pkgconf qt6-base-dev qt6-serialport-dev qt6-translations-l10n doctest-dev libxlsxwriter-dev libminizip-dev fonts-dejavu-core "$@")
+packages=(cmake ninja-build g++ pkgconf qt6-base-dev qt6-serialport-dev qt6-svg-dev qt6-translations-l10n doctest-dev libxlsxwriter-dev libminizip-dev fonts-dejavu-core "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

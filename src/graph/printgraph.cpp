@@ -74,27 +74,10 @@ int AxisPenFor(int dpi)
     return std::max(1, int(std::ceil(0.2 * dpi / 25.4)));
 }
 
-void DrawReportPage(Tgraphe &graph, QPainter &painter, const QRect &page, int dpi, const PageReport &report)
+void DrawGraphIn(Tgraphe &graph, QPainter &painter, const QRect &device, const TRect &area, int dpi,
+                 const std::function<void()> &overlay)
 {
-    const int lineHeight = std::max(12, page.height() / 36);
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPixelSize(lineHeight * 3 / 4);
-    painter.save();
-    painter.fillRect(page, Qt::white);
-    painter.setFont(font);
-    painter.setPen(Qt::black);
-    const QRect header(page.left(), page.top(), page.width(), lineHeight);
-    painter.drawText(header, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                     painter.fontMetrics().elidedText(PageHeader(report), Qt::ElideRight, page.width()));
-
-    TRect area = report.SpectrumPage
-                     ? TTraceSession::PageBounds(page.width(), page.height(), page.height() > page.width())
-                     : TRect{page.left(), page.top(), page.right() + 1, page.bottom() + 1};
-    area.Top = std::max(area.Top, page.top() + lineHeight * 3 / 2);
-    const int footer = int(report.Lines.size()) * lineHeight;
-    area.Bottom = std::min(area.Bottom, page.bottom() - footer - lineHeight / 2);
-
-    QtCanvas canvas(&painter, page);
+    QtCanvas canvas(&painter, device);
     TCanvas *saved = graph.Canvas;
     const int curvePen = graph.CurvePen, axisPen = graph.AxisPen;
     const TColor grid = graph.GridColor;
@@ -104,13 +87,45 @@ void DrawReportPage(Tgraphe &graph, QPainter &painter, const QRect &page, int dp
     graph.AxisPen = AxisPenFor(dpi);
     graph.GridColor = RGBColor(175, 175, 175);
     graph.Draw();
-    if (report.Overlay)
-        report.Overlay();
+    if (overlay)
+        overlay();
     canvas.Flush();
     graph.Canvas = saved;
     graph.CurvePen = curvePen;
     graph.AxisPen = axisPen;
     graph.GridColor = grid;
+}
+
+void DrawReportPage(Tgraphe &graph, QPainter &painter, const QRect &page, int dpi, const PageReport &report)
+{
+    const int lineHeight = std::max(12, page.height() / 36);
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPixelSize(lineHeight * 3 / 4);
+    painter.save();
+    painter.fillRect(page, Qt::white);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    // The header on one line; too long for it (a portrait page, a long
+    // comment), the comment goes to a line of its own rather than being cut.
+    QStringList header{PageHeader(report)};
+    if (painter.fontMetrics().horizontalAdvance(header.front()) > page.width() && !report.Comment.isEmpty()) {
+        PageReport first = report;
+        first.Comment.clear();
+        header = QStringList{PageHeader(first), report.Comment};
+    }
+    for (int i = 0; i < header.size(); ++i)
+        painter.drawText(QRect(page.left(), page.top() + i * lineHeight, page.width(), lineHeight),
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                         painter.fontMetrics().elidedText(header.at(i), Qt::ElideRight, page.width()));
+
+    TRect area = report.SpectrumPage
+                     ? TTraceSession::PageBounds(page.width(), page.height(), page.height() > page.width())
+                     : TRect{page.left(), page.top(), page.right() + 1, page.bottom() + 1};
+    area.Top = std::max(area.Top, page.top() + lineHeight * int(header.size() - 1) + lineHeight * 3 / 2);
+    const int footer = int(report.Lines.size()) * lineHeight;
+    area.Bottom = std::min(area.Bottom, page.bottom() - footer - lineHeight / 2);
+
+    DrawGraphIn(graph, painter, page, area, dpi, report.Overlay);
 
     painter.setFont(font);
     painter.setPen(Qt::black);

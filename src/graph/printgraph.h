@@ -59,6 +59,12 @@ QString PageHeader(const PageReport &report);
 int CurvePenFor(int dpi);
 int AxisPenFor(int dpi);
 
+// Draws `graph` and `overlay` within `area` of a device of `device` pixels
+// at `dpi`, with pens fit for that resolution; the graph's canvas, pens and
+// grid are its own again afterwards (its bounds keep `area`).
+void DrawGraphIn(Tgraphe &graph, QPainter &painter, const QRect &device, const TRect &area, int dpi,
+                 const std::function<void()> &overlay);
+
 // Draws the page on `painter` over `page` (pixels at `dpi`). The graph's
 // pens, grid colour, canvas and bounds are the screen's again afterwards,
 // except the bounds, which keep the page until the owner's next paint.

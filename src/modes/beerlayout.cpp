@@ -119,6 +119,7 @@ void TBeerForm::Connect()
     connect(ZoomBtn, &QToolButton::clicked, this, &TBeerForm::ZoomBtnClick);
     connect(EnregistreBtn, &QToolButton::clicked, this, &TBeerForm::EnregistreBtnClick);
     connect(ToolButton1, &QToolButton::clicked, this, &TBeerForm::PrintBtnClick);
+    AddPrintMenu(ToolButton1);
     connect(BeerMesureGrid, &QTableWidget::currentCellChanged, this, &TBeerForm::SelectCell);
     // The calculation grid's row follows the click; undo then acts there.
     connect(beerCalcGrid, &QTableWidget::cellPressed, this, [this] {
@@ -151,11 +152,7 @@ void TBeerForm::OscilloAfterDraw()
 
 QStringList TBeerForm::StatsLines() const
 {
-    if (Session.Stats)
-        return BeerStatsLines(*Session.Stats);
-    if (Spectro->Actif && Session.StandardCount() > 0)
-        return {QStringLiteral("Statistiques : à partir de deux étalons")};
-    return {};
+    return BeerStatsOrWhy(Session, Spectro->Actif);
 }
 
 void TBeerForm::ShowStats()

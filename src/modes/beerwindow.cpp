@@ -480,18 +480,25 @@ void TBeerForm::ZoomBtnClick()
     RepaintPlot();
 }
 
+PageContent TBeerForm::Page()
+{
+    return {&Session.BeerGraph, BeerPageLines(Session, Spectro->Actif, Abs), [this] { Session.DrawFit(true); }, false};
+}
+
+QWidget *TBeerForm::PlotWidget() const
+{
+    return Oscillo;
+}
+
+void TBeerForm::PageDone()
+{
+    RepaintPlot(); // the screen's bounds and scales again
+}
+
 void TBeerForm::PrintBtnClick()
 {
-    QStringList lines = StatsLines();
-    for (int j = 0; j < Session.UnknownCount(); ++j) {
-        const BeerUnknown &u = Session.Unknowns[std::size_t(j)];
-        const UnknownEstimate e = Session.Estimate(u);
-        if (Session.HasLine())
-            lines << QStringLiteral("Inconnue %1 : A = %2 ; %3 = %4").arg(j + 1).arg(Abs(u.Abs),
-                         FromCp(Session.Data.XAxis.Name), FromCp(ValueWithUncertainty(e.C, e.U) + RangeMark(e.Range)));
-    }
-    PrintPage(Session.BeerGraph, lines, [this] { Session.DrawFit(true); });
-    RepaintPlot(); // the screen's bounds and scales again
+    PrintPage(Page());
+    PageDone();
 }
 
 SpaceAction TBeerForm::SpaceBarAction() const

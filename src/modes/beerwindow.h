@@ -95,6 +95,9 @@ protected:
     void SpaceMeasure() override { EnregistreBtnClick(); }
     bool FormCloseQuery() override;
     void OpenLoaded(const LoadedMeasurement &m, const QString &path) override;
+    PageContent Page() override;
+    QWidget *PlotWidget() const override;
+    void PageDone() override;
     bool CanOpen() const override;
     bool eventFilter(QObject *watched, QEvent *e) override;
 

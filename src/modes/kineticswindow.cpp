@@ -105,6 +105,7 @@ void TCinetiqueForm::Connect()
     connect(ResetBtn, &QToolButton::clicked, this, &TCinetiqueForm::ResetBtnClick);
     connect(ZoomBtn, &QToolButton::clicked, this, &TCinetiqueForm::ZoomBtnClick);
     connect(PrintBtn, &QToolButton::clicked, this, &TCinetiqueForm::PrintBtnClick);
+    AddPrintMenu(PrintBtn);
     connect(DeltatSE, qOverload<int>(&QSpinBox::valueChanged), this, [this] { ParametersChanged(true); });
     connect(NbreSE, qOverload<int>(&QSpinBox::valueChanged), this, [this] { ParametersChanged(false); });
     connect(LambdaSE, qOverload<int>(&QSpinBox::valueChanged), this, [this](int v) { LambdaChanged(LambdaSE, v); });
@@ -488,24 +489,28 @@ void TCinetiqueForm::DiscardData()
 
 QStringList TCinetiqueForm::FiguresLines() const
 {
-    QStringList lines;
-    for (const TCinetiqueRun::CurveFigures &f : Session.Figures()) {
-        // A run opened from a file does not know its wavelengths.
-        const QString column = f.Lambda > 0 ? QStringLiteral("A (%1 nm)").arg(f.Lambda)
-                                            : &f == &Session.Figures().front() ? QStringLiteral("A")
-                                                                                : QStringLiteral("A2");
-        if (!f.Enough)
-            lines << column + QStringLiteral(" : trop peu de points pour un ajustement (au moins 5)");
-        else
-            lines << KineticsLines(column, f.Fit, f.Rate);
-    }
-    return lines;
+    return KineticsFigureLines(Session.Figures());
+}
+
+PageContent TCinetiqueForm::Page()
+{
+    return {&Session.GrapheCinetique, FiguresLines(), [this] { Session.DrawFits(); }, false};
+}
+
+QWidget *TCinetiqueForm::PlotWidget() const
+{
+    return Oscillo;
+}
+
+void TCinetiqueForm::PageDone()
+{
+    Oscillo->Redraw(); // back to the screen's bounds and scales
 }
 
 void TCinetiqueForm::PrintBtnClick()
 {
-    PrintPage(Session.GrapheCinetique, FiguresLines(), [this] { Session.DrawFits(); });
-    Oscillo->Redraw(); // back to the screen's bounds and scales
+    PrintPage(Page());
+    PageDone();
 }
 
 SpaceAction TCinetiqueForm::SpaceBarAction() const

@@ -100,6 +100,9 @@ protected:
     void SpaceMeasure() override { StartBtnClick(); }
     bool FormCloseQuery() override;
     void OpenLoaded(const LoadedMeasurement &m, const QString &path) override;
+    PageContent Page() override;
+    QWidget *PlotWidget() const override;
+    void PageDone() override;
     bool CanOpen() const override;
     void FormClose() override;
 

@@ -8,9 +8,11 @@
 
 #include "journal.h"
 #include "measurementfile.h"
+#include "printgraph.h"
 #include "modeshared.h"
 
 #include <QMainWindow>
+#include <QStringList>
 
 #include <functional>
 
@@ -25,6 +27,15 @@ namespace vandoral {
 class IniImage;
 class Tgraphe;
 class TspectroVandoral;
+
+// What "Imprimer" puts on a page, as the window stands: the graph, what the
+// window draws over it, the figures under it, and the page's kind.
+struct PageContent {
+    Tgraphe *Graph = nullptr;
+    QStringList Lines;
+    std::function<void()> Overlay;
+    bool SpectrumPage = false; // portrait, the printer's page as it is
+};
 
 class TModeForm : public QMainWindow {
     Q_OBJECT
@@ -85,6 +96,17 @@ public:
     // the window of its mode.
     QAction *OpenM = nullptr;
     QToolButton *ConnectBtn = nullptr;
+    // The print button's own menu: the preview of the page, the page as a
+    // PDF, the plot copied as an image, the plot saved as PNG or SVG.
+    QMenu *PrintPopupMenu = nullptr;
+    QAction *PreviewM = nullptr;
+    QAction *PdfM = nullptr;
+    QAction *CopyGraphM = nullptr;
+    QAction *SaveGraphM = nullptr;
+    void PreviewMClick();
+    void PdfMClick();
+    void CopyGraphMClick();
+    void SaveGraphMClick();
     QToolButton *ExitBtn = nullptr;
 
     // The checked item of the save menu.
@@ -118,6 +140,14 @@ protected:
     // The save dialog's filter: the data files' formats, and JCAMP-DX for a
     // spectrum.
     QString SaveFilter() const;
+    // The page of the window as it stands, and the plot's widget (its size
+    // is the picture's); after any drawing of them elsewhere, PageDone puts
+    // the screen's bounds and scales back.
+    virtual PageContent Page() = 0;
+    virtual QWidget *PlotWidget() const = 0;
+    virtual void PageDone() {}
+    // Gives `print` its drop-down (its plain click stays the window's print).
+    void AddPrintMenu(QToolButton *print);
     // The window's own save, for the checked item.
     virtual void SaveAction(SaveTarget target) = 0;
     // A file's measurement, read and checked for the window's mode: shown
@@ -183,6 +213,10 @@ protected:
     // printer dialog left it, without a question.
     void PrintPage(Tgraphe &graph, const QStringList &lines, const std::function<void()> &overlay,
                    bool spectrumPage = false);
+    void PrintPage(const PageContent &page) { PrintPage(*page.Graph, page.Lines, page.Overlay, page.SpectrumPage); }
+    // The header of the page of `content`: the caption, the instrument, now,
+    // the page dialog's comment.
+    PageReport ReportOf(const PageContent &content) const;
     // The window-state keys of the section, read when the window is first
     // shown (just before its first activation), when the settings file exists.
     void ReadWindowState();

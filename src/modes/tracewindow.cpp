@@ -156,6 +156,7 @@ TTraceSpectre::TTraceSpectre(QWidget *parent)
     connect(ReticuleBtn, &QToolButton::clicked, this, &TTraceSpectre::ReticuleBtnClick);
     connect(ZoomBtn, &QToolButton::clicked, this, &TTraceSpectre::ZoomBtnClick);
     connect(PrintBtn, &QToolButton::clicked, this, &TTraceSpectre::PrintBtnClick);
+    AddPrintMenu(PrintBtn);
     ActualiseBoutons();
 }
 
@@ -360,13 +361,28 @@ void TTraceSpectre::ZoomBtnClick()
     RepaintGraph();
 }
 
-void TTraceSpectre::PrintBtnClick()
+PageContent TTraceSpectre::Page()
 {
     const QStringList lines = Session.HasData() ? QStringList{PeaksLine(Session.Peaks())} : QStringList();
-    PrintPage(Session.Graphe, lines, [this] { Session.DrawPeaks(); }, true);
+    return {&Session.Graphe, lines, [this] { Session.DrawPeaks(); }, true};
+}
+
+QWidget *TTraceSpectre::PlotWidget() const
+{
+    return PaintBox;
+}
+
+void TTraceSpectre::PageDone()
+{
     // The page's bounds and scales must not stay: the cross-hair and the next
     // points would land where the page had them.
     RepaintGraph();
+}
+
+void TTraceSpectre::PrintBtnClick()
+{
+    PrintPage(Page());
+    PageDone();
 }
 
 void TTraceSpectre::SaveAction(SaveTarget target)

@@ -90,6 +90,9 @@ protected:
     void SpaceMeasure() override { SpectreBtnClick(); }
     bool FormCloseQuery() override;
     void OpenLoaded(const LoadedMeasurement &m, const QString &path) override;
+    PageContent Page() override;
+    QWidget *PlotWidget() const override;
+    void PageDone() override;
     bool CanOpen() const override { return !Session.Busy(); }
 
 private:

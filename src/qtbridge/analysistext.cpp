@@ -71,4 +71,44 @@ QStringList KineticsLines(const QString &column, const std::optional<FirstOrderF
     return lines;
 }
 
+QStringList KineticsFigureLines(const std::vector<TCinetiqueRun::CurveFigures> &figures)
+{
+    QStringList lines;
+    for (std::size_t i = 0; i < figures.size(); ++i) {
+        const TCinetiqueRun::CurveFigures &f = figures[i];
+        const QString column = f.Lambda > 0 ? QStringLiteral("A (%1 nm)").arg(f.Lambda)
+                                            : i == 0 ? QStringLiteral("A") : QStringLiteral("A2");
+        if (!f.Enough)
+            lines << column + QStringLiteral(" : trop peu de points pour un ajustement (au moins 5)");
+        else
+            lines << KineticsLines(column, f.Fit, f.Rate);
+    }
+    return lines;
+}
+
+QStringList BeerStatsOrWhy(const TBeerSeries &series, bool unknownsOn)
+{
+    if (series.Stats)
+        return BeerStatsLines(*series.Stats);
+    if (unknownsOn && series.StandardCount() > 0)
+        return {QStringLiteral("Statistiques : à partir de deux étalons")};
+    return {};
+}
+
+QStringList BeerPageLines(const TBeerSeries &series, bool unknownsOn, const std::function<QString(double)> &absText)
+{
+    QStringList lines = BeerStatsOrWhy(series, unknownsOn);
+    if (!series.HasLine())
+        return lines;
+    for (int j = 0; j < series.UnknownCount(); ++j) {
+        const BeerUnknown &u = series.Unknowns[std::size_t(j)];
+        const UnknownEstimate e = series.Estimate(u);
+        lines << QStringLiteral("Inconnue %1 : A = %2 ; %3 = %4")
+                     .arg(j + 1)
+                     .arg(absText(u.Abs), FromCp(series.Data.XAxis.Name),
+                          FromCp(ValueWithUncertainty(e.C, e.U) + RangeMark(e.Range)));
+    }
+    return lines;
+}
+
 } // namespace vandoral

@@ -4,6 +4,10 @@
 #pragma once
 
 #include "analysis.h"
+#include "beerseries.h"
+#include "kineticsrun.h"
+
+#include <functional>
 
 #include <QString>
 #include <QStringList>
@@ -26,5 +30,15 @@ QString MissesOriginText();
 QStringList KineticsLines(const QString &column, const std::optional<FirstOrderFit> &fit,
                           const std::optional<double> &rate);
 QString NotFirstOrderText();
+
+// The figures of a finished run, each column named by its wavelength (A and
+// A2 for a run opened from a file, which does not tell them).
+QStringList KineticsFigureLines(const std::vector<TCinetiqueRun::CurveFigures> &figures);
+
+// The Beer-Lambert statistics, or why there are none yet (unknowns on);
+// then, for a printed page, each unknown with its concentration; `absText`
+// writes an absorbance as the instrument does.
+QStringList BeerStatsOrWhy(const TBeerSeries &series, bool unknownsOn);
+QStringList BeerPageLines(const TBeerSeries &series, bool unknownsOn, const std::function<QString(double)> &absText);
 
 } // namespace vandoral

@@ -22,8 +22,15 @@
 #include "standin.h"
 
 #include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QXmlStreamReader>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QToolButton>
 
@@ -124,6 +131,7 @@ private slots:
     void aSpectrumCutByALossThenAnother();
     void aDeviceGoneAndBackUnderItsName();
     void aSavedSpectrumOpenedBack();
+    void thePageAndThePlotLeaveAsFiles();
 };
 
 void TestTrace::initTestCase()
@@ -1025,6 +1033,92 @@ void TestTrace::aSavedSpectrumOpenedBack()
     b.dialogs.openName.clear(); // cancelled
     w.OpenM->trigger();
     QVERIFY(w.Session.Spectrum.A == shown);
+}
+
+void TestTrace::thePageAndThePlotLeaveAsFiles()
+{
+    // The print button's drop-down: the page as a PDF with its words as
+    // text, the plot as PNG and SVG, on the clipboard, and the preview,
+    // which prints nothing.
+    ModeBench b;
+    QVERIFY(b.started);
+    TTraceSpectre w;
+    b.Attach(w);
+    Show(w);
+    BlankAndScan(b, w);
+    b.constante->EditComm->setText(QString::fromUtf8("TP permanganate, groupe 3"));
+    QCOMPARE(w.PrintBtn->popupMode(), QToolButton::MenuButtonPopup);
+    QStringList captions;
+    for (QAction *a : w.PrintPopupMenu->actions())
+        captions << a->text();
+    QCOMPARE(captions, (QStringList{QString::fromUtf8("Aperçu avant impression"), QString::fromUtf8("Exporter en PDF…"),
+                                    QStringLiteral("Copier le graphe"), QString::fromUtf8("Enregistrer le graphe…")}));
+
+    b.dialogs.saveName = b.dir.filePath("rapport"); // no extension: ".pdf" added
+    w.PdfM->trigger();
+    QVERIFY(b.dialogs.asked.contains(QStringLiteral("save:Document PDF|*.pdf")));
+    const QString text = PdfText(b.dir.filePath("rapport.pdf"));
+    QVERIFY2(!text.isNull(), "pdftotext reads the page");
+    for (const QString &want : {w.windowTitle(), FromCp(b.spectro->ModelName), QString::fromUtf8("TP permanganate, groupe 3"),
+                                PeaksLine(w.Session.Peaks()), QStringLiteral("Lambda/nm")})
+        QVERIFY2(text.contains(want), qPrintable(want + " not in: " + text));
+    QVERIFY(!b.dialogs.asked.contains(QStringLiteral("printer")));
+    QCOMPARE(w.Session.Graphe.Bounds.Right, w.PaintBox->width()); // the screen's bounds again
+
+    b.dialogs.saveName = b.dir.filePath("graphe.PNG");
+    w.SaveGraphM->trigger();
+    QImage png(b.dialogs.saveName);
+    QVERIFY(!png.isNull());
+    QVERIFY(png.width() >= w.PaintBox->width() && png.height() >= w.PaintBox->height());
+    // The curve's blue in most of the plot's columns.
+    const Tgraphe &g = w.Session.Graphe;
+    int columns = 0, blue = 0;
+    for (int x = g.PlotRect.Left + 2; x < g.PlotRect.Right - 2; x += 3, ++columns)
+        for (int y = g.PlotRect.Top; y < g.PlotRect.Bottom; ++y)
+            if (IsCurveBlue(png.pixel(x, y))) {
+                ++blue;
+                break;
+            }
+    QVERIFY2(blue > columns * 3 / 4, qPrintable(QStringLiteral("%1 of %2").arg(blue).arg(columns)));
+
+    b.dialogs.saveName = b.dir.filePath("graphe");
+    b.dialogs.saveFilterIndex = 2; // SVG
+    w.SaveGraphM->trigger();
+    QFile svg(b.dir.filePath("graphe.svg"));
+    QVERIFY(svg.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&svg);
+    QStringList texts;
+    while (!xml.atEnd())
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("text"))
+            texts << xml.readElementText().simplified();
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+    QVERIFY2(texts.contains(QStringLiteral("Lambda/nm")) && texts.contains(QStringLiteral("A")), qPrintable(texts.join('|')));
+    QVERIFY(texts.contains(QStringLiteral("500")));
+
+    QGuiApplication::clipboard()->clear();
+    w.CopyGraphM->trigger();
+    const QImage copied = QGuiApplication::clipboard()->image();
+    QCOMPARE(copied.size(), w.PaintBox->size());
+
+    b.dialogs.asked.clear();
+    int pages = 0;
+    b.dialogs.execute = [&pages](QDialog &d) {
+        // The preview draws the page it shows; closed without printing.
+        auto *preview = qobject_cast<QPrintPreviewDialog *>(&d);
+        if (!preview)
+            return false;
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QDir::temp().filePath(QStringLiteral("vandoral-preview-%1.pdf").arg(QCoreApplication::applicationPid())));
+        emit preview->paintRequested(&printer);
+        pages = 1;
+        QFile::remove(printer.outputFileName());
+        return false;
+    };
+    w.PreviewM->trigger();
+    QCOMPARE(b.dialogs.asked, QStringList{QStringLiteral("dialog:PreviewDialog")});
+    QCOMPARE(pages, 1);
+    b.dialogs.execute = nullptr;
 }
 
 QTEST_MAIN(TestTrace)

@@ -1,4 +1,5 @@
 // vandoral-cli against the simulated instrument, as a user runs it.
+#include "pdftext.h"
 #include "datafile.h"
 #include "graphker.h"
 #include "inifile.h"
@@ -14,6 +15,9 @@
 
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QFileInfo>
+#include <QXmlStreamReader>
+#include <QImage>
 
 #include <cmath>
 #include <QTemporaryDir>
@@ -90,6 +94,8 @@ private slots:
     void convertEveryWay();
     void convertRefusals_data();
     void convertRefusals();
+    void plotEveryModeAndFormat_data();
+    void plotEveryModeAndFormat();
 
 private:
     QTemporaryDir dir_;
@@ -628,6 +634,94 @@ void TestCli::convertRefusals()
     QVERIFY(QFile::remove(output));
     QCOMPARE(Cli(QStringList{"convert"} + options + QStringList{input, output}).status, 1);
     QVERIFY(!QFile::exists(output));
+}
+
+void TestCli::plotEveryModeAndFormat_data()
+{
+    QTest::addColumn<QByteArray>("contents");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QStringList>("texts");
+    QByteArray spectrum = "Essai\r\nLambda\tA\r\nnm\t\r\nLongueur d'onde\t\r\n";
+    for (int i = 0; i < 300; ++i)
+        spectrum += QByteArray::number(400 + i) + "\t" + QByteArray::number(0.1 + 0.9 * std::exp(-std::pow((i - 150) / 30.0, 2)), 'f', 3) + "\r\n";
+    QByteArray kinetics = "TP iode\r\nt\tA\r\ns\t\r\ntemps\tAbsorbance\r\n";
+    for (int i = 0; i < 30; ++i)
+        kinetics += QByteArray::number(10 * i) + "\t" + QByteArray::number(0.9 * std::exp(-i / 8.0) + 0.1, 'f', 4) + "\r\n";
+    const QByteArray beer = "Loi de Beer-Lambert 11/12/2026 10:00:00\r\nc\tA\r\nmmol/L\t\r\nconcentration\tAbsorbance\r\n"
+                            "1\t0.102\r\n2\t0.198\r\n3\t0.305\r\n\r\nLongueur d'onde\t545\tnm\r\n"
+                            "Inconnue\tA\tc\r\n1\t0.16\t1.58\r\n";
+    for (const char *ext : {"png", "SVG", "pdf"}) {
+        QTest::newRow(qPrintable(QStringLiteral("spectrum, %1").arg(ext)))
+            << spectrum << QStringLiteral("s.%1").arg(ext) << QStringList{"Lambda/nm", "max : 550 nm (A = 1)"};
+        QTest::newRow(qPrintable(QStringLiteral("kinetics, %1").arg(ext)))
+            << kinetics << QStringLiteral("k.%1").arg(ext) << QStringList{"t/s", "A : ordre 1, k = 0.0125"};
+        QTest::newRow(qPrintable(QStringLiteral("Beer-Lambert, %1").arg(ext)))
+            << beer << QStringLiteral("b.%1").arg(ext) << QStringList{"c(mmol/L)", "Droite par l'origine (3 ", "Inconnue 1"};
+    }
+}
+
+void TestCli::plotEveryModeAndFormat()
+{
+    QFETCH(QByteArray, contents);
+    QFETCH(QString, out);
+    QFETCH(QStringList, texts);
+    const QString in = dir_.filePath("donnees.txt"), output = dir_.filePath(out);
+    QFile f(in);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(contents);
+    f.close();
+    // No display, no platform named: it finds its own.
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(name);
+    env.insert("LC_ALL", "C");
+    p.setProcessEnvironment(env);
+    p.start(qEnvironmentVariable("VANDORAL_BIN") + "/vandoral-cli", {"plot", in, output});
+    QVERIFY(p.waitForFinished(60000));
+    QVERIFY2(p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0, p.readAllStandardError().constData());
+    const QString kind = QFileInfo(out).suffix().toLower();
+    if (kind == "png") {
+        const QImage image(output);
+        QVERIFY(image.width() >= 1200 && image.height() >= 800);
+        // The curves in their colours (blue), the text in black.
+        int blue = 0, black = 0;
+        for (int y = 0; y < image.height(); y += 2)
+            for (int x = 0; x < image.width(); x += 2) {
+                const QRgb c = image.pixel(x, y);
+                blue += qBlue(c) > 200 && qRed(c) < 60 && qGreen(c) < 60;
+                black += qBlue(c) < 40 && qRed(c) < 40 && qGreen(c) < 40;
+            }
+        QVERIFY(blue > 200 && black > 200);
+    } else {
+        QString text;
+        if (kind == "pdf") {
+            text = PdfText(output);
+        } else {
+            QFile svg(output);
+            QVERIFY(svg.open(QIODevice::ReadOnly));
+            QXmlStreamReader xml(&svg);
+            while (!xml.atEnd())
+                if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("text"))
+                    text += xml.readElementText() + "\n";
+            QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+        }
+        for (const QString &t : texts)
+            QVERIFY2(text.contains(t), qPrintable(t + " not in: " + text));
+    }
+    // A file it cannot read: status 1, the picture left as it was.
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("rien de lisible\n");
+    f.close();
+    QFile picture(output);
+    QVERIFY(picture.open(QIODevice::ReadOnly));
+    const QByteArray before = picture.readAll();
+    picture.close();
+    const Run bad = Cli({"plot", in, output});
+    QCOMPARE(bad.status, 1);
+    QVERIFY2(bad.err.contains(QString::fromUtf8("aucune donnée")), qPrintable(bad.err));
+    QVERIFY(picture.open(QIODevice::ReadOnly));
+    QCOMPARE(picture.readAll(), before);
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -3,6 +3,7 @@
 // checking an installation.
 #include "analyse.h"
 #include "openfile.h"
+#include "plot.h"
 #include "catalogue.h"
 #include "datafile.h"
 #include "fileio.h"
@@ -20,6 +21,7 @@
 #include "driver.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QEventLoop>
@@ -28,6 +30,8 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 using namespace vandoral;
 
@@ -62,7 +66,10 @@ int Usage()
         "                                fit, Beer-Lambert statistics and unknowns\n"
         "  convert [--mode spectrum|kinetics|beer] IN OUT\n"
         "                                a data file (.txt, .csv, .xlsx, .jdx) into the\n"
-        "                                format OUT's extension names (.jdx: spectra only)"));
+        "                                format OUT's extension names (.jdx: spectra only)\n"
+        "  plot [--mode spectrum|kinetics|beer] IN OUT\n"
+        "                                a data file drawn as its window prints it, with its\n"
+        "                                figures, to a .png, .svg or .pdf file"));
     return 2;
 }
 
@@ -363,7 +370,19 @@ int Attach(const Options &o, const std::string &settings, IniImage ini, FileStat
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    // "plot" draws with Qt's painter and fonts: a GUI application, on the
+    // offscreen platform unless one is named, so it needs no display.
+    bool plotting = false;
+    for (int i = 1; i < argc; ++i)
+        plotting = plotting || std::strcmp(argv[i], "plot") == 0;
+    if (plotting && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> application;
+    if (plotting)
+        application = std::make_unique<QGuiApplication>(argc, argv);
+    else
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication &app = *application;
     QCoreApplication::setApplicationName(QString::fromLatin1(ProgramName));
     InitFormatsFromSystem();
 
@@ -425,6 +444,11 @@ int main(int argc, char **argv)
     }
     if (o.command == QLatin1String("convert"))
         return Convert(o);
+    if (o.command == QLatin1String("plot")) {
+        if (o.operands.size() != 2)
+            return Usage();
+        return Plot(o.operands.at(0), o.operands.at(1), o.analyse.mode);
+    }
     if (o.settings.isEmpty())
         o.settings = SettingsFilePath();
     const std::string settings = ToPath(o.settings);
