@@ -109,6 +109,7 @@ int RunVandoral(int argc, char **argv)
     Dictionary().Load();
     Dictionary().SetCurrent(StoredLanguage(settings));
     InstallQtTranslations(Dictionary().Current());
+    TranslateAsPainted();
 
     SingleInstance guard;
     if (!guard.Start())
@@ -144,7 +145,9 @@ int RunVandoral(int argc, char **argv)
                 InstallQtTranslations(language);
                 StoreLanguage(ini, language);
                 main.LangueRGClick();
-                TTranslator(about.get()).Translate();
+                // Every window open now, the mode windows and dialogs too.
+                for (QWidget *w : QApplication::topLevelWidgets())
+                    TranslateWindow(w);
             };
             return about.get();
         });

@@ -1,6 +1,7 @@
 #include "printgraph.h"
 
 #include "dialogs.h"
+#include "dictionary.h"
 #include "qtcanvas.h"
 #include "tracesession.h"
 
@@ -21,8 +22,7 @@ QtPrintHost::~QtPrintHost()
 
 bool QtPrintHost::ConfirmPrint()
 {
-    return CurrentDialogs().Confirm(parent_, QStringLiteral("Confirmation"),
-                                    QStringLiteral("Impression ?"));
+    return CurrentDialogs().Confirm(parent_, QStringLiteral("Confirmation"), QStringLiteral("Impression ?"));
 }
 
 TCanvas *QtPrintHost::BeginDoc()
@@ -107,11 +107,13 @@ void DrawReportPage(Tgraphe &graph, QPainter &painter, const QRect &page, int dp
     painter.setPen(Qt::black);
     // The header on one line; too long for it (a portrait page, a long
     // comment), the comment goes to a line of its own rather than being cut.
-    QStringList header{PageHeader(report)};
+    // The page in the interface's language (the caption is the window's,
+    // already shown so).
+    QStringList header{Tr(PageHeader(report))};
     if (painter.fontMetrics().horizontalAdvance(header.front()) > page.width() && !report.Comment.isEmpty()) {
         PageReport first = report;
         first.Comment.clear();
-        header = QStringList{PageHeader(first), report.Comment};
+        header = QStringList{Tr(PageHeader(first)), report.Comment};
     }
     for (int i = 0; i < header.size(); ++i)
         painter.drawText(QRect(page.left(), page.top() + i * lineHeight, page.width(), lineHeight),
@@ -133,7 +135,7 @@ void DrawReportPage(Tgraphe &graph, QPainter &painter, const QRect &page, int dp
     for (const QString &line : report.Lines) {
         painter.drawText(QRect(page.left() + lineHeight, y, page.width() - lineHeight, lineHeight),
                          Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                         painter.fontMetrics().elidedText(line, Qt::ElideRight, page.width() - lineHeight));
+                         painter.fontMetrics().elidedText(Tr(line), Qt::ElideRight, page.width() - lineHeight));
         y += lineHeight;
     }
     painter.restore();

@@ -1,5 +1,7 @@
 #include "qtcanvas.h"
 
+#include "dictionary.h"
+
 #include "qtext.h"
 
 #include <QFontMetrics>
@@ -151,7 +153,7 @@ void QtCanvas::Flush()
 void QtCanvas::TextOut(int x, int y, const std::string &text)
 {
     Flush();
-    const QString s = FromCp(text);
+    const QString s = Tr(FromCp(text));
     const QFontMetrics fm(font_, painter_->device());
     const QRect box(x, y, fm.horizontalAdvance(s), fm.height());
     const auto mode = painter_->compositionMode();
@@ -166,7 +168,7 @@ void QtCanvas::TextOut(int x, int y, const std::string &text)
 
 int QtCanvas::TextWidth(const std::string &text)
 {
-    return QFontMetrics(font_, painter_->device()).horizontalAdvance(FromCp(text));
+    return QFontMetrics(font_, painter_->device()).horizontalAdvance(Tr(FromCp(text)));
 }
 
 int QtCanvas::TextHeight(const std::string &)

@@ -24,19 +24,19 @@ public:
 
 } // namespace
 
-void Dialogs::Error(QWidget *parent, const QString &text)
+void Dialogs::ShowError(QWidget *parent, const QString &text)
 {
     ArrowCursor arrow;
     QMessageBox::critical(parent, ApplicationTitle(), text);
 }
 
-void Dialogs::Message(QWidget *parent, const QString &text)
+void Dialogs::ShowMessage(QWidget *parent, const QString &text)
 {
     ArrowCursor arrow;
     QMessageBox::information(parent, ApplicationTitle(), text);
 }
 
-bool Dialogs::Question(QWidget *parent, const QString &text)
+bool Dialogs::Ask(QWidget *parent, const QString &text)
 {
     ArrowCursor arrow;
     return QMessageBox::question(parent, ApplicationTitle(), text,
@@ -44,7 +44,7 @@ bool Dialogs::Question(QWidget *parent, const QString &text)
            == QMessageBox::Yes;
 }
 
-bool Dialogs::Confirm(QWidget *parent, const QString &title, const QString &text)
+bool Dialogs::AskConfirm(QWidget *parent, const QString &title, const QString &text)
 {
     ArrowCursor arrow;
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);

@@ -2,6 +2,8 @@
 // answer it: message boxes, questions, the save and open dialogs.
 #pragma once
 
+#include "dictionary.h"
+
 #include <QString>
 
 class QDialog;
@@ -13,14 +15,19 @@ namespace vandoral {
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
+    // Every text in the interface's language, then asked of the dialogs in
+    // use.
     // Error box with an OK button.
-    virtual void Error(QWidget *parent, const QString &text);
+    void Error(QWidget *parent, const QString &text) { ShowError(parent, Tr(text)); }
     // Plain message box with an OK button.
-    virtual void Message(QWidget *parent, const QString &text);
+    void Message(QWidget *parent, const QString &text) { ShowMessage(parent, Tr(text)); }
     // Yes/no question; true for yes.
-    virtual bool Question(QWidget *parent, const QString &text);
+    bool Question(QWidget *parent, const QString &text) { return Ask(parent, Tr(text)); }
     // Confirmation with OK and "Annuler"; true for OK.
-    virtual bool Confirm(QWidget *parent, const QString &title, const QString &text);
+    bool Confirm(QWidget *parent, const QString &title, const QString &text)
+    {
+        return AskConfirm(parent, Tr(title), Tr(text));
+    }
     // Shows a modal dialog of the program's; true when closed with OK.
     virtual bool Execute(QDialog &dialog);
     // The save-file dialog: `filter` as "Name|*.ext|Name|*.ext", filter
@@ -32,6 +39,12 @@ public:
     // Points `printer` at the default printer; false, after an error box,
     // when there is none.
     virtual bool SetUpPrinter(QWidget *parent, QPrinter &printer);
+
+protected:
+    virtual void ShowError(QWidget *parent, const QString &text);
+    virtual void ShowMessage(QWidget *parent, const QString &text);
+    virtual bool Ask(QWidget *parent, const QString &text);
+    virtual bool AskConfirm(QWidget *parent, const QString &title, const QString &text);
 };
 
 // The application's title, shown on message boxes.

@@ -14,14 +14,14 @@ public:
     ScriptedDialogs() { vandoral::SetDialogs(this); }
     ~ScriptedDialogs() override { vandoral::SetDialogs(nullptr); }
 
-    void Error(QWidget *, const QString &text) override { asked << "error:" + text; }
-    void Message(QWidget *, const QString &text) override { asked << "message:" + text; }
-    bool Question(QWidget *, const QString &text) override
+    void ShowError(QWidget *, const QString &text) override { asked << "error:" + text; }
+    void ShowMessage(QWidget *, const QString &text) override { asked << "message:" + text; }
+    bool Ask(QWidget *, const QString &text) override
     {
         asked << "question:" + text;
         return Next();
     }
-    bool Confirm(QWidget *, const QString &title, const QString &text) override
+    bool AskConfirm(QWidget *, const QString &title, const QString &text) override
     {
         asked << "confirm:" + title + ":" + text;
         return Next();
