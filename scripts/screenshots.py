@@ -2,6 +2,7 @@
 """Drives the running program through the accessibility tree (AT-SPI) as a
 person would, and takes screenshots of its windows. Run by
 scripts/screenshots.sh inside a virtual X server with an accessibility bus."""
+import os
 import subprocess
 import sys
 import time
@@ -10,6 +11,25 @@ import pyatspi
 
 OUT = sys.argv[1]
 PART = sys.argv[2] if len(sys.argv) > 2 else "modes"
+# The interface's language (SHOTLANG: Spanish or English): the names looked
+# for are the dictionary's translations, the pictures get a suffix.
+LANG = os.environ.get("SHOTLANG", "")
+COLUMN = {"Spanish": 2, "English": 3}.get(LANG, 0)
+SUFFIX = {"Spanish": "-es", "English": "-en"}.get(LANG, "")
+WORDS = {}
+if COLUMN:
+    with open(os.path.join(os.path.dirname(__file__), "..", "src", "qtbridge", "resources", "dictionary.tsv"),
+              encoding="utf-8") as f:
+        for line in f.read().split("\n")[1:]:
+            cells = line.split("\t")
+            if len(cells) > COLUMN and cells[COLUMN]:
+                WORDS[cells[0]] = cells[COLUMN]
+    WORDS["Acquisition par"] = {"Spanish": "Adquisición con", "English": "Acquisition with"}[LANG]
+    WORDS["Cinétique suivie"] = WORDS["Cinétique suivie par spectrophotométrie"]
+
+
+def T(name):
+    return WORDS.get(name, name)
 
 
 def app():
@@ -94,28 +114,28 @@ def answer_no():
 
 
 def answer_yes():
-    answer(("Yes", "Oui", "&Oui", "&Yes"))
+    answer(("Yes", "Oui", "&Oui", "&Yes", "Sí", "&Sí"))
 
 
 def type_keys(text):
     # No window manager: the keyboard goes where the input focus is put.
-    subprocess.run(["xdotool", "search", "--name", "Loi de Beer-Lambert", "windowfocus", "--sync"], check=False)
+    subprocess.run(["xdotool", "search", "--name", T("Loi de Beer-Lambert"), "windowfocus", "--sync"], check=False)
     subprocess.run(["xdotool", "type", "--delay", "50", text], check=True)
     subprocess.run(["xdotool", "key", "Return"], check=True)
 
 
 if PART == "journal":
-    main = window("Acquisition par")
-    press(find(main, "Suivi de cinétique", pyatspi.ROLE_PUSH_BUTTON))
-    kin = window("Cinétique suivie")
-    find(kin, "Intervalle de temps entre chaque point").queryValue().currentValue = 8
-    find(kin, "Nombre de points ").queryValue().currentValue = 5
-    blanc = find(kin, "Blanc")
+    main = window(T("Acquisition par"))
+    press(find(main, T("Suivi de cinétique"), pyatspi.ROLE_PUSH_BUTTON))
+    kin = window(T("Cinétique suivie"))
+    find(kin, T("Intervalle de temps entre chaque point")).queryValue().currentValue = 8
+    find(kin, T("Nombre de points ")).queryValue().currentValue = 5
+    blanc = find(kin, T("Blanc"))
     press(blanc)
-    start = find(kin, "Acquisition")
+    start = find(kin, T("Acquisition"))
     wait(lambda: enabled(start))
     press(start)
-    find(kin, " acquis à 00:00:16", timeout=60)  # the third point
+    find(kin, T(" acquis à 00:00:16"), timeout=60)  # the third point
     print("three points taken: the program is killed")
     sys.exit(0)
 
@@ -136,7 +156,7 @@ if PART == "journal-recover":
     yes = pyatspi.findDescendant(question, lambda a: a is not None and a.name in ("Oui", "&Oui")
                                  and a.getRole() == pyatspi.ROLE_PUSH_BUTTON)
     press(yes)
-    kin = window("Cinétique suivie")
+    kin = window(T("Cinétique suivie"))
     time.sleep(1.5)
     shot(kin, OUT + "/journal-recovered.png")
     sys.exit(0)
@@ -144,37 +164,37 @@ if PART == "journal-recover":
 if PART == "refused":
     # Each window after a blank the instrument refused: its banner says why
     # and what to do.
-    main = window("Acquisition par")
+    main = window(T("Acquisition par"))
     for button, title, name in (("Tracé de spectre", "Tracé de spectre", "trace"),
                                 ("Suivi de cinétique", "Cinétique suivie", "cinetique"),
                                 ("Loi de Beer-Lambert", "Loi de Beer-Lambert", "beer")):
         press(find(main, button, pyatspi.ROLE_PUSH_BUTTON))
         win = window(title)
-        blanc = find(win, "Blanc")
+        blanc = find(win, T("Blanc"))
         press(blanc)
         time.sleep(1.5)
         wait(lambda: enabled(blanc))
         time.sleep(0.5)
         shot(win, OUT + "/refused-%s.png" % name)
-        press(find(win, "Fin"))
+        press(find(win, T("Fin")))
         time.sleep(1)
-        main = window("Acquisition par")
+        main = window(T("Acquisition par"))
     sys.exit(0)
 
 if PART == "print":
     # The print button's drop-down over a spectrum, then the preview of the
     # page "Imprimer" prints.
-    main = window("Acquisition par")
-    press(find(main, "Tracé de spectre", pyatspi.ROLE_PUSH_BUTTON))
-    spectre = window("Tracé de spectre")
-    blanc = find(spectre, "Blanc")
+    main = window(T("Acquisition par"))
+    press(find(main, T("Tracé de spectre"), pyatspi.ROLE_PUSH_BUTTON))
+    spectre = window(T("Tracé de spectre"))
+    blanc = find(spectre, T("Blanc"))
     press(blanc)
-    scan = find(spectre, "Spectre")
+    scan = find(spectre, T("Spectre"))
     wait(lambda: enabled(scan))
     press(scan)
     time.sleep(1.0)
     wait(lambda: enabled(blanc))
-    button = find(spectre, "Imprimer")
+    button = find(spectre, T("Imprimer"))
     bx, by, bw, bh = button.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
     # The arrow at the button's right edge opens its menu.
     subprocess.run(["xdotool", "mousemove", str(bx + bw - 5), str(by + bh // 2), "click", "1"], check=True)
@@ -183,7 +203,7 @@ if PART == "print":
     # The first item at the keyboard: an accessible action would wait for
     # the modal preview to close.
     subprocess.run(["xdotool", "key", "Down", "Return"], check=True)
-    preview = window("Aperçu avant impression")
+    preview = window(T("Aperçu avant impression"))
     time.sleep(2.0)
     shot(preview, OUT + "/print-preview.png")
     subprocess.run(["xdotool", "key", "Escape"], check=True)
@@ -191,10 +211,10 @@ if PART == "print":
     sys.exit(0)
 
 if PART == "beer":
-    main = window("Acquisition par")
-    press(find(main, "Loi de Beer-Lambert", pyatspi.ROLE_PUSH_BUTTON))
-    beer = window("Loi de Beer-Lambert")
-    blanc = find(beer, "Blanc")
+    main = window(T("Acquisition par"))
+    press(find(main, T("Loi de Beer-Lambert"), pyatspi.ROLE_PUSH_BUTTON))
+    beer = window(T("Loi de Beer-Lambert"))
+    blanc = find(beer, T("Blanc"))
     press(blanc)
     time.sleep(1)
     wait(lambda: enabled(blanc))
@@ -202,22 +222,22 @@ if PART == "beer":
         type_keys(c)
         time.sleep(1)
         wait(lambda: enabled(blanc))
-    unknown = find(beer, "c ?")
+    unknown = find(beer, T("c ?"))
     for _ in range(2):
         wait(lambda: enabled(unknown))
         press(unknown)
         time.sleep(1)
         wait(lambda: enabled(blanc))
     time.sleep(0.5)
-    shot(beer, OUT + "/beer.png")
+    shot(beer, OUT + "/beer%s.png" % SUFFIX)
     sys.exit(0)
 
-main = window("Acquisition par")
-press(find(main, "Tracé de spectre", pyatspi.ROLE_PUSH_BUTTON))
-spectre = window("Tracé de spectre")
-blanc = find(spectre, "Blanc")
+main = window(T("Acquisition par"))
+press(find(main, T("Tracé de spectre"), pyatspi.ROLE_PUSH_BUTTON))
+spectre = window(T("Tracé de spectre"))
+blanc = find(spectre, T("Blanc"))
 press(blanc)
-scan = find(spectre, "Spectre")
+scan = find(spectre, T("Spectre"))
 wait(lambda: enabled(scan))
 press(scan)
 time.sleep(1.0)
@@ -231,45 +251,45 @@ subprocess.run(["xdotool", "key", "space"], check=True)
 answer_yes()  # "Le spectre n'est pas enregistré. L'effacer ?": it is kept as a reference
 time.sleep(1.0)
 wait(lambda: enabled(blanc))
-press(find(spectre, "Réticule"))
-graph = find(spectre, "Graphe")
+press(find(spectre, T("Réticule")))
+graph = find(spectre, T("Graphe"))
 gx, gy, gw, gh = graph.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
 # The cross-hair on the dye's band, near 545 nm on a 330-800 nm axis.
 subprocess.run(["xdotool", "mousemove", str(gx + int(gw * 0.47)), str(gy + gh // 3)], check=True)
 time.sleep(0.5)
-shot(spectre, OUT + "/trace.png")
+shot(spectre, OUT + "/trace%s.png" % SUFFIX)
 
 # Back to the main window ("Sauvegarde ?" answered no), then a kinetics run
 # at two wavelengths.
 try:
-    press(find(spectre, "Fin"))
+    press(find(spectre, T("Fin")))
 except Exception:
     pass  # the question box holds the reply until it is answered
 answer_no()
-main = window("Acquisition par")
-press(find(main, "Suivi de cinétique", pyatspi.ROLE_PUSH_BUTTON))
-kin = window("Cinétique suivie")
+main = window(T("Acquisition par"))
+press(find(main, T("Suivi de cinétique"), pyatspi.ROLE_PUSH_BUTTON))
+kin = window(T("Cinétique suivie"))
 
 
 def set_value(name, value):
-    find(kin, name).queryValue().currentValue = value
+    find(kin, T(name)).queryValue().currentValue = value
 
 
 set_value("Intervalle de temps entre chaque point", 8)
 set_value("Nombre de points ", 5)
 set_value("Longueur d'onde de mesure de l'absorbance", 545)
-press(find(kin, "Lambda2 (nm)"))
+press(find(kin, T("Lambda2 (nm)")))
 set_value("Deuxième longueur d'onde suivie", 420)
-blanc = find(kin, "Blanc")
+blanc = find(kin, T("Blanc"))
 press(blanc)
-start = find(kin, "Acquisition")
+start = find(kin, T("Acquisition"))
 wait(lambda: enabled(start))
 press(start)
 time.sleep(2)
-stop = find(kin, "Stop")
+stop = find(kin, T("Stop"))
 wait(lambda: not enabled(stop), timeout=120)  # the run is over
-press(find(kin, "Spectre"))  # one more scan opens the spectrum panel
+press(find(kin, T("Spectre")))  # one more scan opens the spectrum panel
 time.sleep(2)
-wait(lambda: enabled(find(kin, "Spectre")), timeout=60)
+wait(lambda: enabled(find(kin, T("Spectre"))), timeout=60)
 time.sleep(0.5)
-shot(kin, OUT + "/cinetique.png")
+shot(kin, OUT + "/cinetique%s.png" % SUFFIX)

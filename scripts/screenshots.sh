@@ -40,9 +40,12 @@ shoot() {
     printf '[%s]\r\nState=%s\r\nHeight=640\r\nWidth=1100\r\nTop=0\r\nLeft=0\r\n' "$w" "$state" >>"$run/vandoral.INI"
   done
   printf '[Beer]\r\nLambda=545\r\nMini=0\r\nMaxi=5\r\nUnite=mmol/L\r\n' >>"$run/vandoral.INI"
+  # SHOTLANG (Spanish, English): the interface's language, as the About box
+  # stores it.
+  [ -z "${SHOTLANG:-}" ] || printf '[Interface]\r\nLangue=%s\r\n' "$SHOTLANG" >>"$run/vandoral.INI"
   local status=0
   # The journals go to a data folder of the run's own.
-  QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 LANG=fr_FR.UTF-8 XDG_DATA_HOME="$run/data" \
+  SHOTLANG="${SHOTLANG:-}" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 LANG=fr_FR.UTF-8 XDG_DATA_HOME="$run/data" \
   xvfb-run -a -s "-screen 0 $screen" dbus-run-session -- bash -c '
     run=$1; out=$2; part=$3; wm=$4
     /usr/libexec/at-spi-bus-launcher --launch-immediately & bus=$!

@@ -92,7 +92,7 @@ bool Neutral(const QString &text)
     static const QRegularExpression letters(QStringLiteral("[A-Za-zÀ-ÿ]{3,}"));
     if (!letters.match(text).hasMatch())
         return true;
-    static const QStringList names{"Tabvista", "Vandoral", "Lambda", "Orbis", "Copyright", "Auto", "Stop", "Options",
+    static const QStringList names{"Tabvista", "Vandoral", "Lambda", "Orbis", "Copyright", "Auto",
                                    "Test", "Mini", "Maxi", "Version", "OK", "Native", "français", "español",
                                    "English", "Delta", "Connect", "mmol", "mol/L", "Absorbance", "concentration",
                                    "Lambda2", "JCAMP", "Tahoma", "support@", "Cancel", "Help", "Edit1"};

@@ -4,6 +4,7 @@
 // and undo, faulty readings, the plot's range rules, saving, and a lost
 // instrument.
 #include "analysistext.h"
+#include "dictionary.h"
 #include "beerwindow.h"
 #include "pdftext.h"
 #include "printgraph.h"
@@ -121,6 +122,7 @@ private slots:
     void listActionsWaitForAMeasurement_data();
     void listActionsWaitForAMeasurement();
     void resetAsksForAnUnsavedSeries();
+    void toolBarFitsA1024PixelScreen_data();
     void toolBarFitsA1024PixelScreen();
     void refusedBlankIsAskedAgain_data();
     void refusedBlankIsAskedAgain();
@@ -515,10 +517,26 @@ void TestBeer::resetAsksForAnUnsavedSeries()
     QVERIFY(!w.RegSaveBtn->isVisible());
 }
 
+void TestBeer::toolBarFitsA1024PixelScreen_data()
+{
+    // The longest tool bar of the program, in each language (Spanish
+    // captions are the longest).
+    QTest::addColumn<int>("language");
+    QTest::newRow("French") << int(TDictionary::French);
+    QTest::newRow("Spanish") << int(TDictionary::Spanish);
+    QTest::newRow("English") << int(TDictionary::English);
+}
+
 void TestBeer::toolBarFitsA1024PixelScreen()
 {
     // Every button shown (three standards and unknowns on), whole, on a
     // window as wide as a 1024-pixel screen.
+    QFETCH(int, language);
+    QVERIFY(Dictionary().Load());
+    Dictionary().SetCurrent(language);
+    struct Back {
+        ~Back() { Dictionary().SetCurrent(TDictionary::French); }
+    } back;
     ModeBench b(Levels({0.1, 0.2, 0.3}));
     QVERIFY(b.started);
     Beer beer(b);
@@ -526,6 +544,8 @@ void TestBeer::toolBarFitsA1024PixelScreen()
     TBeerForm &w = *beer.w;
     for (const char *c : {"1", "2", "3"})
         QVERIFY(beer.Standard(QString(c)));
+    TranslateWindow(&w);
+    QCOMPARE(w.ZeroBtn->text(), Dictionary().Translate(QStringLiteral("Blanc")));
     w.setGeometry(0, 0, 1024, 700);
     QTest::qWait(50);
     int shown = 0;
