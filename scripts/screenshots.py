@@ -124,6 +124,25 @@ def type_keys(text):
     subprocess.run(["xdotool", "key", "Return"], check=True)
 
 
+def open_mode(button, title):
+    """The mode window opened from the main window's button."""
+    main = window(T("Acquisition par"))
+    press(find(main, T(button), pyatspi.ROLE_PUSH_BUTTON))
+    return window(T(title))
+
+
+def blank_and_scan(spectre):
+    """A blank then a spectrum in the spectrum window; its "Blanc" button."""
+    blanc = find(spectre, T("Blanc"))
+    press(blanc)
+    scan = find(spectre, T("Spectre"))
+    wait(lambda: enabled(scan))
+    press(scan)
+    time.sleep(1.0)
+    wait(lambda: enabled(blanc))  # the scan is over
+    return blanc
+
+
 if PART == "journal":
     main = window(T("Acquisition par"))
     press(find(main, T("Suivi de cinétique"), pyatspi.ROLE_PUSH_BUTTON))
@@ -184,16 +203,8 @@ if PART == "refused":
 if PART == "print":
     # The print button's drop-down over a spectrum, then the preview of the
     # page "Imprimer" prints.
-    main = window(T("Acquisition par"))
-    press(find(main, T("Tracé de spectre"), pyatspi.ROLE_PUSH_BUTTON))
-    spectre = window(T("Tracé de spectre"))
-    blanc = find(spectre, T("Blanc"))
-    press(blanc)
-    scan = find(spectre, T("Spectre"))
-    wait(lambda: enabled(scan))
-    press(scan)
-    time.sleep(1.0)
-    wait(lambda: enabled(blanc))
+    spectre = open_mode("Tracé de spectre", "Tracé de spectre")
+    blank_and_scan(spectre)
     button = find(spectre, T("Imprimer"))
     bx, by, bw, bh = button.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
     # The arrow at the button's right edge opens its menu.
@@ -211,9 +222,7 @@ if PART == "print":
     sys.exit(0)
 
 if PART == "beer":
-    main = window(T("Acquisition par"))
-    press(find(main, T("Loi de Beer-Lambert"), pyatspi.ROLE_PUSH_BUTTON))
-    beer = window(T("Loi de Beer-Lambert"))
+    beer = open_mode("Loi de Beer-Lambert", "Loi de Beer-Lambert")
     blanc = find(beer, T("Blanc"))
     press(blanc)
     time.sleep(1)
@@ -232,16 +241,8 @@ if PART == "beer":
     shot(beer, OUT + "/beer%s.png" % SUFFIX)
     sys.exit(0)
 
-main = window(T("Acquisition par"))
-press(find(main, T("Tracé de spectre"), pyatspi.ROLE_PUSH_BUTTON))
-spectre = window(T("Tracé de spectre"))
-blanc = find(spectre, T("Blanc"))
-press(blanc)
-scan = find(spectre, T("Spectre"))
-wait(lambda: enabled(scan))
-press(scan)
-time.sleep(1.0)
-wait(lambda: enabled(blanc))  # the scan is over
+spectre = open_mode("Tracé de spectre", "Tracé de spectre")
+blanc = blank_and_scan(spectre)
 # Kept as a reference; a minute later the dye has faded: a second scan.
 subprocess.run(["xdotool", "key", "ctrl+r"], check=True)  # "Garder comme référence"
 time.sleep(3)

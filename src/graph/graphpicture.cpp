@@ -51,58 +51,57 @@ QByteArray ReportPdf(Tgraphe &graph, const PageReport &report, bool landscape)
     return bytes;
 }
 
-QImage GraphImage(Tgraphe &graph, const QSize &size, const std::function<void()> &overlay)
+namespace {
+
+// A picture of `size` on a white ground, drawn by `draw` at 96 dpi.
+QImage Image(const QSize &size, const std::function<void(QPainter &)> &draw)
 {
     QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
-    DrawGraphIn(graph, painter, QRect(QPoint(0, 0), size), Whole(size), 96, overlay);
+    draw(painter);
     return image;
+}
+
+QByteArray Svg(const QSize &size, const QString &title, const std::function<void(QPainter &)> &draw)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator svg;
+    svg.setOutputDevice(&buffer);
+    svg.setSize(size);
+    svg.setViewBox(QRect(QPoint(0, 0), size));
+    svg.setResolution(96);
+    svg.setTitle(title);
+    QPainter painter(&svg);
+    painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
+    draw(painter);
+    painter.end();
+    return bytes;
+}
+
+} // namespace
+
+QImage GraphImage(Tgraphe &graph, const QSize &size, const std::function<void()> &overlay)
+{
+    return Image(size, [&](QPainter &p) { DrawGraphIn(graph, p, QRect(QPoint(0, 0), size), Whole(size), 96, overlay); });
 }
 
 QByteArray GraphSvg(Tgraphe &graph, const QSize &size, const std::function<void()> &overlay)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator svg;
-    svg.setOutputDevice(&buffer);
-    svg.setSize(size);
-    svg.setViewBox(QRect(QPoint(0, 0), size));
-    svg.setResolution(96);
-    svg.setTitle(QStringLiteral("Vandoral"));
-    QPainter painter(&svg);
-    painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
-    DrawGraphIn(graph, painter, QRect(QPoint(0, 0), size), Whole(size), 96, overlay);
-    painter.end();
-    return bytes;
+    return Svg(size, QStringLiteral("Vandoral"),
+               [&](QPainter &p) { DrawGraphIn(graph, p, QRect(QPoint(0, 0), size), Whole(size), 96, overlay); });
 }
 
 QImage ReportImage(Tgraphe &graph, const PageReport &report, const QSize &size)
 {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    DrawReportPage(graph, painter, Inset(size), 96, report);
-    return image;
+    return Image(size, [&](QPainter &p) { DrawReportPage(graph, p, Inset(size), 96, report); });
 }
 
 QByteArray ReportSvg(Tgraphe &graph, const PageReport &report, const QSize &size)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator svg;
-    svg.setOutputDevice(&buffer);
-    svg.setSize(size);
-    svg.setViewBox(QRect(QPoint(0, 0), size));
-    svg.setResolution(96);
-    svg.setTitle(PageHeader(report));
-    QPainter painter(&svg);
-    painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
-    DrawReportPage(graph, painter, Inset(size), 96, report);
-    painter.end();
-    return bytes;
+    return Svg(size, PageHeader(report), [&](QPainter &p) { DrawReportPage(graph, p, Inset(size), 96, report); });
 }
 
 PictureFormat PictureFormatOf(const QString &fileName)

@@ -234,7 +234,7 @@ bool TModeForm::ChooseAndRead(LoadedMeasurement &m, QString &path)
         SayBusy();
         return false;
     }
-    path = CurrentDialogs().OpenFileName(this, OpenFilter(Mode()));
+    path = CurrentDialogs().OpenFileName(this, Translate(OpenFilter(Mode())));
     if (path.isEmpty())
         return false;
     std::string error;

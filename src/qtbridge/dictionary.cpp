@@ -247,18 +247,28 @@ void TranslateText(QObject *o, const QByteArray &key, Get get, Set set)
     o->setProperty(shownKey, shown);
 }
 
+// A grid's cells: headings, names and marks such as "(hors gamme)"; cells
+// without letters (the values) are left alone. A grid may hold thousands of
+// cells: no native text is kept for them, the dictionary's reverse look-up
+// gives it back.
 void TranslateItems(QTableWidget *t)
 {
-    auto item = [t](QTableWidgetItem *i, const QByteArray &key) {
-        if (i)
-            TranslateText(t, key, [i] { return i->text(); }, [i](const QString &s) { i->setText(s); });
+    static const QRegularExpression letter(QStringLiteral("[A-Za-zÀ-ÿ]"));
+    auto item = [](QTableWidgetItem *i) {
+        if (!i)
+            return;
+        const QString text = i->text();
+        if (!text.contains(letter))
+            return;
+        const QString shown = Tr(Dictionary().NativeOf(text));
+        if (shown != text)
+            i->setText(shown);
     };
     for (int c = 0; c < t->columnCount(); ++c)
-        item(t->horizontalHeaderItem(c), "head" + QByteArray::number(c));
-    // The headings a grid keeps in its first rows (names and units).
-    for (int r = 0; r < std::min(t->rowCount(), 2); ++r)
+        item(t->horizontalHeaderItem(c));
+    for (int r = 0; r < t->rowCount(); ++r)
         for (int c = 0; c < t->columnCount(); ++c)
-            item(t->item(r, c), "cell" + QByteArray::number(r) + "_" + QByteArray::number(c));
+            item(t->item(r, c));
 }
 
 void TranslateWidget(QWidget *w)
@@ -316,7 +326,11 @@ public:
         if ((e->type() == QEvent::Paint || e->type() == QEvent::Show || e->type() == QEvent::Polish)
             && o->isWidgetType() && Dictionary().Current() > TDictionary::French && !busy_) {
             busy_ = true;
-            TranslateWidget(static_cast<QWidget *>(o));
+            auto *w = static_cast<QWidget *>(o);
+            TranslateWidget(w);
+            // A grid paints through its viewport.
+            if (auto *table = qobject_cast<QTableWidget *>(w->parentWidget()); table && table->viewport() == w)
+                TranslateItems(table);
             busy_ = false;
         }
         return false;

@@ -24,6 +24,7 @@
 #include <QMenu>
 #include <QStatusBar>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 
@@ -110,6 +111,7 @@ private slots:
     void init();
     void cleanup();
     void everyRowIsTranslated();
+    void aMissingTranslationShowsTheFrenchText();
     void everyWindowInEachLanguage_data();
     void everyWindowInEachLanguage();
     void aSpectrumInSpanish();
@@ -139,6 +141,26 @@ void TestLanguages::everyRowIsTranslated()
             if (row.at(l).trimmed().isEmpty())
                 missing << TDictionary::LanguageNames().at(l) + ": " + row.at(0);
     QVERIFY2(missing.isEmpty(), qPrintable(missing.join('\n')));
+}
+
+void TestLanguages::aMissingTranslationShowsTheFrenchText()
+{
+    QTemporaryDir dir;
+    QFile f(dir.filePath("dictionary.tsv"));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("Native\tFrench\tSpanish\tEnglish\n"
+            "Blanc\t\tBlanco\t\n"
+            "Spectre ouvert : %1 (%2 points)\t\t\tSpectrum opened: %1 (%2 points)\n");
+    f.close();
+    TDictionary d;
+    QVERIFY(d.Load(f.fileName()));
+    d.SetCurrent(TDictionary::English);
+    QCOMPARE(d.Translate("Blanc"), QStringLiteral("Blanc")); // never an empty caption
+    QCOMPARE(d.Translate("Spectre ouvert : a.jdx (471 points)"), QStringLiteral("Spectrum opened: a.jdx (471 points)"));
+    d.SetCurrent(TDictionary::Spanish);
+    QCOMPARE(d.Translate("Blanc"), QStringLiteral("Blanco"));
+    QCOMPARE(d.Translate("Spectre ouvert : a.jdx (471 points)"), QStringLiteral("Spectre ouvert : a.jdx (471 points)"));
+    QCOMPARE(d.Translate(QString()), QString());
 }
 
 void TestLanguages::Walk(const std::function<void(QWidget *, const QString &)> &look)
