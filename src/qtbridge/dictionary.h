@@ -3,6 +3,9 @@
 // that shows a window's texts in the current language. The rows may hold
 // %1, %2... for texts built at run time ("Spectre ouvert : %1 (%2 points)"):
 // such a text is translated as its pattern, its arguments translated too.
+// Hand-made rather than Qt's tr(): the texts are the French texts of the
+// specification, many built at run time below Qt (the core's Windows-1252
+// messages), and a teacher edits this table in any spreadsheet.
 #pragma once
 
 #include <QHash>
