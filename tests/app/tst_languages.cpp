@@ -10,6 +10,7 @@
 #include "inifile.h"
 #include "startup.h"
 #include "kineticswindow.h"
+#include "mainwindow.h"
 #include "modebench.h"
 #include "pagedialog.h"
 #include "tracewindow.h"
@@ -220,6 +221,11 @@ void TestLanguages::Walk(const std::function<void(QWidget *, const QString &)> &
     b.dialogs.answers = {false};
     beer.ResetBtnClick(); // "Les étalons ne sont pas enregistrés. Tout effacer ?"
     beer.close();
+    // The main window, last: it takes over the driver's events.
+    {
+        TFormMain main(b.ini); // not shown: no search
+        look(&main, "before the search");
+    }
     // The questions asked on the way, as the seam received them.
     QStringList texts;
     for (const QString &a : b.dialogs.asked)

@@ -803,12 +803,17 @@ void TestBeer::statisticsAndThePrintedPage()
     b.dialogs.printFile = b.dir.filePath("beer.pdf");
     b.dialogs.answers = {true}; // "Impression ?"
     w.ToolButton1->click();
-    const QString text = PdfText(b.dialogs.printFile);
-    QVERIFY(!text.isNull());
-    for (const QString &want : {QString::fromUtf8("Loi de Beer-Lambert"), QString::fromUtf8("Précision de l'ajustement sur A"),
-                                QString::fromUtf8("Droite par l'origine (3 étalons)"), MissesOriginText(),
-                                QString::fromUtf8("Inconnue 1 : A = 0.2")})
-        QVERIFY2(text.contains(want), qPrintable(want + " in " + text));
+    // "Exporter en PDF…" writes that same page, its words as text.
+    b.dialogs.saveName = b.dir.filePath("serie.pdf");
+    w.PdfM->trigger();
+    for (const QString &file : {b.dialogs.printFile, b.dialogs.saveName}) {
+        const QString text = PdfText(file);
+        QVERIFY2(!text.isNull(), qPrintable(file));
+        for (const QString &want : {QString::fromUtf8("Loi de Beer-Lambert"), QString::fromUtf8("Précision de l'ajustement sur A"),
+                                    QString::fromUtf8("Droite par l'origine (3 étalons)"), MissesOriginText(),
+                                    QString::fromUtf8("Inconnue 1 : A = 0.2")})
+            QVERIFY2(text.contains(want), qPrintable(want + " in " + file + ": " + text));
+    }
     QImage page(3300, 2550, QImage::Format_RGB32);
     {
         QPainter painter(&page);
