@@ -1,5 +1,6 @@
 // Building and writing a 1501-point kinetics block with two curves, against
 // the floor of writing the same bytes with one write call.
+#include "benchtime.h"
 #include "datafile.h"
 #include "exportblock.h"
 #include "inifile.h"
@@ -12,20 +13,9 @@
 #include <vector>
 
 using namespace vandoral;
+using bench::MedianMicros;
 
 namespace {
-
-template <class F> double MedianMicros(int rounds, F f)
-{
-    std::vector<double> t;
-    for (int r = 0; r < rounds; ++r) {
-        const auto start = std::chrono::steady_clock::now();
-        f();
-        t.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
-    }
-    std::sort(t.begin(), t.end());
-    return t[t.size() / 2];
-}
 
 void WriteOnce(const std::string &path, const std::string &bytes)
 {

@@ -1,6 +1,7 @@
 // What the crash journal costs a kinetics point: one record written and
 // handed to the disk (write + fsync), against the same record only written,
 // and against the shortest interval between two points (8 s).
+#include "benchtime.h"
 #include "journal.h"
 
 #include <algorithm>
@@ -11,16 +12,6 @@
 #include <vector>
 
 using namespace vandoral;
-
-namespace {
-
-double MedianMicros(std::vector<double> t)
-{
-    std::sort(t.begin(), t.end());
-    return t[t.size() / 2];
-}
-
-} // namespace
 
 int main()
 {
@@ -52,7 +43,7 @@ int main()
     }
     w.End();
     std::filesystem::remove(path + ".plain");
-    const double s = MedianMicros(synced), p = MedianMicros(plain);
+    const double s = bench::Median(synced), p = bench::Median(plain);
     std::printf("journal record, written and on the disk: %.1f us (median of %d)\n", s, points);
     std::printf("the same record only written: %.1f us\n", p);
     std::printf("share of the shortest interval between points (8 s): %.5f %%\n", s / 8e6 * 100);

@@ -1,6 +1,7 @@
 // What opening a saved 1501-point spectrum costs: the file read and parsed
 // (JCAMP-DX in its most compressed form, DIF/DUP; CSV with decimal commas),
 // against reading its bytes alone from the same file.
+#include "benchtime.h"
 #include "fileio.h"
 #include "jcampdx.h"
 #include "measurementfile.h"
@@ -69,20 +70,6 @@ std::string DifDupFile(int first, const std::vector<long> &y)
     return out + "##END=\r\n";
 }
 
-double MedianMicros(std::vector<double> t)
-{
-    std::sort(t.begin(), t.end());
-    return t[t.size() / 2];
-}
-
-template <class F>
-double Time(F f)
-{
-    const auto start = std::chrono::steady_clock::now();
-    f();
-    return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
-}
-
 } // namespace
 
 int main()
@@ -110,17 +97,17 @@ int main()
     std::size_t jdxSize = 0;
     for (int r = 0; r < rounds; ++r) {
         std::string bytes;
-        jdxBytes.push_back(Time([&] { ReadWholeFile(jdxPath, bytes); }));
+        jdxBytes.push_back(bench::Micros([&] { ReadWholeFile(jdxPath, bytes); }));
         jdxSize = bytes.size();
-        jdx.push_back(Time([&] {
+        jdx.push_back(bench::Micros([&] {
             std::string b;
             ReadWholeFile(jdxPath, b);
             JcampSpectrum s;
             if (!ReadJcamp(b, s, &error) || s.points.Count() != n || s.points.A[500] != y[500] / 1000.0)
                 std::abort();
         }));
-        csvBytes.push_back(Time([&] { ReadWholeFile(csvPath, bytes); }));
-        table.push_back(Time([&] {
+        csvBytes.push_back(bench::Micros([&] { ReadWholeFile(csvPath, bytes); }));
+        table.push_back(bench::Micros([&] {
             std::string b;
             ReadWholeFile(csvPath, b);
             DataTable t;
@@ -132,7 +119,7 @@ int main()
     }
     std::filesystem::remove(jdxPath);
     std::filesystem::remove(csvPath);
-    const double j = MedianMicros(jdx), jb = MedianMicros(jdxBytes), c = MedianMicros(table), cb = MedianMicros(csvBytes);
+    const double j = bench::Median(jdx), jb = bench::Median(jdxBytes), c = bench::Median(table), cb = bench::Median(csvBytes);
     std::printf("JCAMP-DX DIF/DUP, %d points, %zu bytes: read and parsed %.1f us, bytes alone %.1f us: %.1f x\n", n,
                 jdxSize, j, jb, j / jb);
     std::printf("CSV, %d points, %zu bytes: read and parsed %.1f us, bytes alone %.1f us: %.1f x\n", n, csv.size(), c,

@@ -2,12 +2,12 @@
 // rendered and encoded as PNG (at the plot's screen size), the page written
 // as a PDF, against the screen's full redraw of the same graph at that size
 // (the graph drawn on the window's backing image).
+#include "benchtime.h"
 #include "graphpicture.h"
 #include "qtcanvas.h"
 
 #include <QApplication>
 #include <QBuffer>
-#include <QElapsedTimer>
 #include <QPainter>
 
 #include <algorithm>
@@ -19,17 +19,10 @@ using namespace vandoral;
 
 namespace {
 
+// The median of `rounds` calls, in milliseconds.
 template <class F> double MedianMillis(int rounds, F f)
 {
-    std::vector<double> t;
-    for (int r = 0; r < rounds; ++r) {
-        QElapsedTimer timer;
-        timer.start();
-        f();
-        t.push_back(timer.nsecsElapsed() / 1e6);
-    }
-    std::sort(t.begin(), t.end());
-    return t[t.size() / 2];
+    return bench::MedianMicros(rounds, f) / 1000;
 }
 
 } // namespace

@@ -457,6 +457,25 @@ void TBeerSeries::Restore(std::vector<BeerStandard> standards, std::vector<BeerU
     Changed();
 }
 
+void TBeerSeries::Load(const TDataSeries &data, const std::vector<FileRequest::Unknown> &fileUnknowns)
+{
+    std::vector<BeerStandard> standards;
+    std::vector<BeerUnknown> unknowns;
+    double top = BeerGraph.WorldX.Max;
+    for (int i = 0; i < data.Count(); ++i) {
+        standards.push_back({data.X[std::size_t(i)], data.A[std::size_t(i)]});
+        top = std::max(top, 1.1 * data.X[std::size_t(i)]);
+    }
+    for (const FileRequest::Unknown &u : fileUnknowns) {
+        unknowns.push_back({u.abs, u.conc});
+        if (u.conc != MissingValue)
+            top = std::max(top, 1.1 * u.conc);
+    }
+    Restore(std::move(standards), std::move(unknowns), data.XAxis.Name, data.XAxis.Unit, data.XAxis.LongName,
+            std::min(0.0, BeerGraph.WorldX.Min), top);
+    Sauve = true;
+}
+
 void TBeerSeries::FollowInstrumentRange()
 {
     SpectrumGraph.WorldX.Min = spectro_.LambdaMin;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "beerfit.h"
+#include "datafile.h"
 #include "analysis.h"
 #include "graphker.h"
 #include "modeshared.h"
@@ -193,6 +194,10 @@ public:
     // quantity and bounds of its concentration axis.
     void Restore(std::vector<BeerStandard> standards, std::vector<BeerUnknown> unknowns, const std::string &nom,
                  const std::string &unite, const std::string &signif, double mini, double maxi);
+    // A series opened from a file: its standards (with the concentration
+    // axis's names) and unknowns, counting as saved, the axis widened to
+    // them.
+    void Load(const TDataSeries &standards, const std::vector<FileRequest::Unknown> &unknowns);
 
 private:
     void Changed();

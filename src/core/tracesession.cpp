@@ -257,23 +257,14 @@ void TTraceSession::FullRange(double &lambdaMin, double &lambdaMax) const
         widen(r.X);
 }
 
+TTraceSession::Keep TTraceSession::KeepReference(const std::string &legend)
+{
+    return AddReference(Spectrum, legend);
+}
+
 TTraceSession::Keep TTraceSession::AddReference(const TDataSeries &spectrum, const std::string &legend)
 {
     if (spectrum.Empty())
-        return Keep::NoSpectrum;
-    if (references_.size() >= MaxReferences)
-        return Keep::Full;
-    const TDataSeries kept = Spectrum;
-    Spectrum.X = spectrum.X;
-    Spectrum.A = spectrum.A;
-    const Keep k = KeepReference(legend);
-    Spectrum = kept;
-    return k;
-}
-
-TTraceSession::Keep TTraceSession::KeepReference(const std::string &legend)
-{
-    if (!HasData())
         return Keep::NoSpectrum;
     if (references_.size() >= MaxReferences)
         return Keep::Full;
@@ -282,8 +273,8 @@ TTraceSession::Keep TTraceSession::KeepReference(const std::string &legend)
         RGBColor(150, 150, 150), RGBColor(196, 150, 110), RGBColor(130, 175, 130), RGBColor(185, 135, 170),
         RGBColor(120, 170, 185), RGBColor(200, 175, 90),  RGBColor(160, 145, 205), RGBColor(205, 130, 130)};
     Reference r;
-    r.X = Spectrum.X;
-    r.Y = Spectrum.A;
+    r.X = spectrum.X;
+    r.Y = spectrum.A;
     r.Legend = Cut(legend, ShortTextLimit * 2);
     r.Color = Palette[references_.size()];
     references_.push_back(std::move(r));

@@ -122,7 +122,7 @@ public:
     const std::vector<Reference> &References() const { return references_; }
     enum class Keep { Kept, NoSpectrum, Full };
     Keep KeepReference(const std::string &legend);
-    // A spectrum of a file kept as a reference.
+    // Any spectrum kept so (one opened from a file).
     Keep AddReference(const TDataSeries &spectrum, const std::string &legend);
     void ClearReferences() { references_.clear(); }
     // The references' curves and their legend, on the graph's canvas.

@@ -107,13 +107,11 @@ void DrawReportPage(Tgraphe &graph, QPainter &painter, const QRect &page, int dp
     painter.setPen(Qt::black);
     // The header on one line; too long for it (a portrait page, a long
     // comment), the comment goes to a line of its own rather than being cut.
-    // The page in the interface's language (the caption is the window's,
-    // already shown so).
-    QStringList header{Tr(PageHeader(report))};
+    QStringList header{PageHeader(report)};
     if (painter.fontMetrics().horizontalAdvance(header.front()) > page.width() && !report.Comment.isEmpty()) {
         PageReport first = report;
         first.Comment.clear();
-        header = QStringList{Tr(PageHeader(first)), report.Comment};
+        header = QStringList{PageHeader(first), report.Comment};
     }
     for (int i = 0; i < header.size(); ++i)
         painter.drawText(QRect(page.left(), page.top() + i * lineHeight, page.width(), lineHeight),
@@ -132,6 +130,7 @@ void DrawReportPage(Tgraphe &graph, QPainter &painter, const QRect &page, int dp
     painter.setFont(font);
     painter.setPen(Qt::black);
     int y = area.Bottom + lineHeight / 2;
+    // The figures' lines in the interface's language.
     for (const QString &line : report.Lines) {
         painter.drawText(QRect(page.left() + lineHeight, y, page.width() - lineHeight, lineHeight),
                          Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,

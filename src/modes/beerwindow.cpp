@@ -361,33 +361,22 @@ void TBeerForm::OpenLoaded(const LoadedMeasurement &m, const QString &path)
             this, Translate(QStringLiteral("Les étalons ne sont pas enregistrés. Tout effacer ?"))))
         return;
     JournalEnd(); // the series shown is knowingly replaced
-    std::vector<BeerStandard> standards;
-    double top = Session.BeerGraph.WorldX.Max;
-    for (int i = 0; i < m.Data.Count(); ++i) {
-        standards.push_back({m.Data.X[std::size_t(i)], m.Data.A[std::size_t(i)]});
-        top = std::max(top, 1.1 * m.Data.X[std::size_t(i)]);
-    }
-    std::vector<BeerUnknown> unknowns;
-    for (const FileRequest::Unknown &u : m.Unknowns) {
-        unknowns.push_back({u.abs, u.conc});
-        if (u.conc != MissingValue)
-            top = std::max(top, 1.1 * u.conc);
-    }
-    if (!unknowns.empty())
+    if (!m.Unknowns.empty())
         Spectro->Actif = true; // the unknowns are shown with the line
-    Session.Restore(std::move(standards), std::move(unknowns), m.Data.XAxis.Name, m.Data.XAxis.Unit,
-                    m.Data.XAxis.LongName, std::min(0.0, Session.BeerGraph.WorldX.Min), top);
-    Session.Sauve = true;
-    QString said = Translate(QStringLiteral("Série ouverte : %1")).arg(QFileInfo(path).fileName());
+    Session.Load(m.Data, m.Unknowns);
+    const QString name = QFileInfo(path).fileName();
     if (m.Lambda > 0) {
         Spectro->LambdaBeer = static_cast<std::uint16_t>(m.Lambda);
         const QSignalBlocker block(LambdaSE);
         LambdaSE->setValue(m.Lambda);
-        said += Translate(QStringLiteral(" ; longueur d'onde de travail : %1 nm (celle du fichier)")).arg(m.Lambda);
+        ShowStatus(Translate(QStringLiteral("Série ouverte : %1 ; longueur d'onde de travail : %2 nm (celle du fichier)"))
+                       .arg(name)
+                       .arg(m.Lambda));
     } else {
-        said += Translate(QStringLiteral(" ; le fichier ne dit pas sa longueur d'onde : %1 nm gardée")).arg(Spectro->LambdaBeer);
+        ShowStatus(Translate(QStringLiteral("Série ouverte : %1 ; le fichier ne dit pas sa longueur d'onde : %2 nm gardée"))
+                       .arg(name)
+                       .arg(Spectro->LambdaBeer));
     }
-    ShowStatus(said);
     UpdateControls();
     RepaintPlot();
 }

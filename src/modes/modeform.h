@@ -148,6 +148,9 @@ protected:
     virtual void PageDone() {}
     // Gives `print` its drop-down (its plain click stays the window's print).
     void AddPrintMenu(QToolButton *print);
+    // The plot (.png, .svg) or the page (.pdf) written to `name`; false
+    // after the error box.
+    bool SavePage(const QString &name);
     // The window's own save, for the checked item.
     virtual void SaveAction(SaveTarget target) = 0;
     // A file's measurement, read and checked for the window's mode: shown
@@ -206,14 +209,12 @@ protected:
     // policy of the window's mode, which also ends the journal then.
     bool SaveWith(SaveTarget checked, const std::function<bool(bool toTabvista)> &exportTo,
                   const std::function<bool(const QString &name, int filterIndex)> &saveFile);
-    // The graph on a page with the window's caption, the instrument, the
-    // date and the page dialog's comment over it, `overlay` drawn over it
-    // as on the screen and `lines` under it. Kinetics and Beer-Lambert: a
+    // The page's graph with the window's caption, the instrument, the date
+    // and the page dialog's comment over it, its overlay drawn over it as on
+    // the screen and its lines under it. Kinetics and Beer-Lambert: a
     // landscape page after "Impression ?"; the spectrum: the page as the
     // printer dialog left it, without a question.
-    void PrintPage(Tgraphe &graph, const QStringList &lines, const std::function<void()> &overlay,
-                   bool spectrumPage = false);
-    void PrintPage(const PageContent &page) { PrintPage(*page.Graph, page.Lines, page.Overlay, page.SpectrumPage); }
+    void PrintPage(const PageContent &page);
     // The header of the page of `content`: the caption, the instrument, now,
     // the page dialog's comment.
     PageReport ReportOf(const PageContent &content) const;

@@ -137,19 +137,25 @@ static QString PictureName(QWidget *parent, const QString &filter, const QString
 
 void TModeForm::PdfMClick()
 {
-    const QString name = PictureName(this, Translate(QStringLiteral("Document PDF|*.pdf")), {QStringLiteral(".pdf")});
+    QString name = PictureName(this, Translate(QStringLiteral("Document PDF|*.pdf")), {QStringLiteral(".pdf")});
     if (name.isEmpty())
         return;
+    if (PictureFormatOf(name) != PictureFormat::Pdf)
+        name += QStringLiteral(".pdf");
+    if (SavePage(name))
+        ShowStatus(Translate(QStringLiteral("Page enregistrée : %1")).arg(QFileInfo(name).fileName()));
+}
+
+bool TModeForm::SavePage(const QString &name)
+{
     const PageContent content = Page();
-    const QByteArray pdf = ReportPdf(*content.Graph, ReportOf(content), !content.SpectrumPage);
+    QString why;
+    const bool ok = SavePicture(*content.Graph, name, PlotWidget()->size(), ReportOf(content), !content.SpectrumPage, &why);
     PageDone();
-    std::string why;
-    if (!WriteFileReplacing(ToPath(name), std::string(pdf.constData(), std::size_t(pdf.size())), &why)) {
-        CurrentDialogs().Error(this, Translate(QStringLiteral("Impossible d'enregistrer le fichier ")) + QDir::toNativeSeparators(name)
-                                         + QStringLiteral(" : ") + FromCp(why));
-        return;
-    }
-    ShowStatus(Translate(QStringLiteral("Page enregistrée : %1")).arg(QFileInfo(name).fileName()));
+    if (!ok)
+        CurrentDialogs().Error(this, Translate(QStringLiteral("Impossible d'enregistrer le fichier %1 : %2"))
+                                         .arg(QDir::toNativeSeparators(name), why));
+    return ok;
 }
 
 void TModeForm::CopyGraphMClick()
@@ -167,33 +173,24 @@ void TModeForm::SaveGraphMClick()
                                      {QStringLiteral(".png"), QStringLiteral(".svg")});
     if (name.isEmpty())
         return;
-    const PageContent content = Page();
-    QString why;
     if (PictureFormatOf(name) != PictureFormat::Png && PictureFormatOf(name) != PictureFormat::Svg) {
-        CurrentDialogs().Error(this, Translate(QStringLiteral("Le graphe s'enregistre en .png ou en .svg : ")) + QFileInfo(name).fileName());
+        CurrentDialogs().Error(this, Translate(QStringLiteral("Le graphe s'enregistre en .png ou en .svg : %1"))
+                                         .arg(QFileInfo(name).fileName()));
         return;
     }
-    const bool ok = SavePicture(*content.Graph, name, PlotWidget()->size(), ReportOf(content), false, &why);
-    PageDone();
-    if (!ok) {
-        CurrentDialogs().Error(this, Translate(QStringLiteral("Impossible d'enregistrer le fichier ")) + QDir::toNativeSeparators(name)
-                                         + QStringLiteral(" : ") + why);
-        return;
-    }
-    ShowStatus(Translate(QStringLiteral("Graphe enregistré : %1")).arg(QFileInfo(name).fileName()));
+    if (SavePage(name))
+        ShowStatus(Translate(QStringLiteral("Graphe enregistré : %1")).arg(QFileInfo(name).fileName()));
 }
 
-void TModeForm::PrintPage(Tgraphe &graph, const QStringList &lines, const std::function<void()> &overlay,
-                          bool spectrumPage)
+void TModeForm::PrintPage(const PageContent &page)
 {
     QPrinter printer(QPrinter::HighResolution);
     if (!CurrentDialogs().SetUpPrinter(this, printer))
         return;
-    if (!spectrumPage)
+    if (!page.SpectrumPage)
         printer.setPageOrientation(QPageLayout::Landscape);
-    const PageReport report = ReportOf({&graph, lines, overlay, spectrumPage});
     QString error;
-    if (!PrintReport(graph, printer, this, report, !spectrumPage, &error) && !error.isEmpty())
+    if (!PrintReport(*page.Graph, printer, this, ReportOf(page), !page.SpectrumPage, &error) && !error.isEmpty())
         CurrentDialogs().Error(this, Translate(error));
 }
 

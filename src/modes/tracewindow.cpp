@@ -226,13 +226,18 @@ void TTraceSpectre::KeepRefClick()
     QString legend = ConstanteDlg ? ConstanteDlg->EditComm->text().trimmed() : QString();
     if (legend.isEmpty())
         legend = scanTime_.isEmpty() ? QTime::currentTime().toString(QStringLiteral("HH:mm:ss")) : scanTime_;
-    switch (Session.KeepReference(ToCp(legend))) {
-    case TTraceSession::Keep::Kept: break;
-    case TTraceSession::Keep::NoSpectrum: return;
-    case TTraceSession::Keep::Full:
+    ReferenceKept(Session.KeepReference(ToCp(legend)));
+}
+
+void TTraceSpectre::ReferenceKept(TTraceSession::Keep kept)
+{
+    if (kept == TTraceSession::Keep::Full)
         ShowStatus(QStringLiteral("Huit références au plus : effacez-les pour en garder d'autres"));
+    if (kept != TTraceSession::Keep::Kept)
         return;
-    }
+    // The wavelengths shown widen to the reference's.
+    const Tgraphe &g = Session.Graphe;
+    Session.FullScale(g.WorldX.Min, g.WorldX.Max, g.WorldY.Max);
     ActualiseBoutons();
     RepaintGraph();
 }
@@ -423,19 +428,7 @@ void TTraceSpectre::OpenRefClick()
     QString path;
     if (!ChooseAndRead(m, path))
         return;
-    switch (Session.AddReference(m.Data, ToCp(QFileInfo(path).fileName()))) {
-    case TTraceSession::Keep::Kept: break;
-    case TTraceSession::Keep::NoSpectrum: return;
-    case TTraceSession::Keep::Full:
-        ShowStatus(QStringLiteral("Huit références au plus : effacez-les pour en garder d'autres"));
-        return;
-    }
-    double lo = Session.Graphe.WorldX.Min, hi = Session.Graphe.WorldX.Max;
-    Session.FullRange(lo, hi);
-    Session.Graphe.WorldX.Min = lo;
-    Session.Graphe.WorldX.Max = hi;
-    ActualiseBoutons();
-    RepaintGraph();
+    ReferenceKept(Session.AddReference(m.Data, ToCp(QFileInfo(path).fileName())));
 }
 
 void TTraceSpectre::DiscardData()

@@ -73,6 +73,8 @@ public:
     void KeepRefClick();
     void ClearRefClick();
     void OpenRefClick();
+    // What keeping a reference gave, said; the graph redrawn with it.
+    void ReferenceKept(TTraceSession::Keep kept);
     // The peaks' line, and a full repaint when they changed since the last.
     void ShowPeaks(bool repaintOnChange);
     // The graph repainted at once, cross-hair and colour band included.

@@ -69,6 +69,7 @@ bool TDictionary::Load(const QString &path)
     patterns_.clear();
     ordered_.clear();
     cache_.clear();
+    frenchCells_ = false;
     const QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
     for (int i = 1; i < lines.size(); ++i) { // line 0 names the languages
         QString line = lines.at(i);
@@ -84,6 +85,7 @@ bool TDictionary::Load(const QString &path)
             cells << QString();
         rows_.insert(cells.at(0), cells);
         ordered_.push_back(cells);
+        frenchCells_ = frenchCells_ || !cells.at(French).isEmpty();
         for (int l = French; l <= English; ++l)
             if (!cells.at(l).isEmpty() && !natives_.contains(cells.at(l)))
                 natives_.insert(cells.at(l), cells.at(0));
@@ -128,7 +130,7 @@ QString TDictionary::ByPattern(const QString &native, int language) const
 
 QString TDictionary::Translate(const QString &native) const
 {
-    if (current_ == Native || current_ == French || native.isEmpty())
+    if (!Active() || native.isEmpty())
         return native;
     const auto it = rows_.find(native);
     if (it != rows_.end()) {
@@ -243,8 +245,12 @@ void TranslateText(QObject *o, const QByteArray &key, Get get, Set set)
     const QString shown = Dictionary().Translate(native);
     if (shown != current)
         set(shown);
-    o->setProperty(nativeKey, native);
-    o->setProperty(shownKey, shown);
+    // Set only when they change: each setting is an event to the object,
+    // and this runs at every painting.
+    if (o->property(nativeKey).toString() != native || !o->property(nativeKey).isValid())
+        o->setProperty(nativeKey, native);
+    if (o->property(shownKey).toString() != shown || !o->property(shownKey).isValid())
+        o->setProperty(shownKey, shown);
 }
 
 // A grid's cells: headings, names and marks such as "(hors gamme)"; cells
@@ -324,7 +330,7 @@ public:
     bool eventFilter(QObject *o, QEvent *e) override
     {
         if ((e->type() == QEvent::Paint || e->type() == QEvent::Show || e->type() == QEvent::Polish)
-            && o->isWidgetType() && Dictionary().Current() > TDictionary::French && !busy_) {
+            && o->isWidgetType() && Dictionary().Active() && !busy_) {
             busy_ = true;
             auto *w = static_cast<QWidget *>(o);
             TranslateWidget(w);

@@ -3,9 +3,9 @@
 // that shows a window's texts in the current language. The rows may hold
 // %1, %2... for texts built at run time ("Spectre ouvert : %1 (%2 points)"):
 // such a text is translated as its pattern, its arguments translated too.
-// Hand-made rather than Qt's tr(): the texts are the French texts of the
-// specification, many built at run time below Qt (the core's Windows-1252
-// messages), and a teacher edits this table in any spreadsheet.
+// Hand-made rather than Qt's tr(): the texts are French texts, many built
+// at run time below Qt (the core's Windows-1252 messages), and a teacher
+// edits this table in any spreadsheet.
 #pragma once
 
 #include <QHash>
@@ -34,6 +34,10 @@ public:
     QString NativeOf(const QString &text) const;
     int Current() const { return current_; }
     void SetCurrent(int language);
+    // Whether any text shows otherwise than written: not in the native
+    // language, nor in French while the French column is empty (the native
+    // texts are French), which keeps every look-up off the painting then.
+    bool Active() const { return current_ != Native && (current_ != French || frenchCells_); }
     // Whether `native` is a row of the dictionary or matches a pattern row.
     bool Knows(const QString &native) const;
     // Every row: the native text and its translations, in file order.
@@ -54,6 +58,7 @@ private:
     std::vector<QStringList> ordered_;
     mutable QHash<QString, QString> cache_; // pattern results, current language
     int current_ = Native;
+    bool frenchCells_ = false;
 };
 
 // The program's dictionary.

@@ -695,7 +695,7 @@ void TestKinetics::instrumentFaultsMidRun()
     TCinetiqueForm &w = k.w;
     w.StartBtnClick();
     QVERIFY(k.Until([&] { return b.spectro->LastMessage == TspectroVandoral::NoAnswerText; }, 5000));
-    // The Part's message, with since when: the run goes on through the loss.
+    // The silence's message, with since when: the run goes on through the loss.
     QVERIFY2(w.StatusText().startsWith(QString::fromUtf8("Le spectro ne répond plus depuis 00:00:16")),
              qPrintable(w.StatusText()));
     QCOMPARE(int(w.Session.Etat), int(EtatCinetique::Acquisition));

@@ -85,21 +85,12 @@ int Plot(const QString &in, const QString &out, MeasureMode mode)
         report.Overlay = [&] { run->DrawFits(); };
         break;
     case MeasureMode::Beer: {
+        // The narrowest concentration axis, which the series widens to its
+        // standards and unknowns.
+        spectro.Mini = 0;
+        spectro.Maxi = 0.01;
         series = std::make_unique<TBeerSeries>(spectro, spectro);
-        std::vector<BeerStandard> standards;
-        double top = 0;
-        for (int i = 0; i < m.Data.Count(); ++i) {
-            standards.push_back({m.Data.X[std::size_t(i)], m.Data.A[std::size_t(i)]});
-            top = std::max(top, m.Data.X[std::size_t(i)]);
-        }
-        std::vector<BeerUnknown> unknowns;
-        for (const FileRequest::Unknown &u : m.Unknowns) {
-            unknowns.push_back({u.abs, u.conc});
-            if (u.conc != MissingValue)
-                top = std::max(top, u.conc);
-        }
-        series->Restore(std::move(standards), std::move(unknowns), m.Data.XAxis.Name, m.Data.XAxis.Unit,
-                        m.Data.XAxis.LongName, 0, top > 0 ? 1.1 * top : 1);
+        series->Load(m.Data, m.Unknowns);
         series->PreparePlot();
         graph = &series->BeerGraph;
         report.Caption = QStringLiteral("Loi de Beer-Lambert");
