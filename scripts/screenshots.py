@@ -2,6 +2,7 @@
 """Drives the running program through the accessibility tree (AT-SPI) as a
 person would, and takes screenshots of its windows. Run by
 scripts/screenshots.sh inside a virtual X server with an accessibility bus."""
+import math
 import os
 import subprocess
 import sys
@@ -219,6 +220,36 @@ if PART == "print":
     shot(preview, OUT + "/print-preview.png")
     subprocess.run(["xdotool", "key", "Escape"], check=True)
     time.sleep(0.5)
+    sys.exit(0)
+
+if PART == "open":
+    # A spectrum saved elsewhere as JCAMP-DX (a dye peaking at 520 nm, every
+    # 2 nm) laid under a new one as a reference, through the References menu
+    # and the open dialog, at the keyboard.
+    path = "/tmp/vandoral-shot-reference.jdx"
+    values = [round(1000 * (0.05 + 0.9 * math.exp(-((330 + 2 * i - 520) / 40.0) ** 2))) for i in range(236)]
+    lines = ["##TITLE=Colorant du matin", "##JCAMP-DX=4.24", "##DATA TYPE=UV/VIS SPECTRUM",
+             "##XUNITS=NANOMETERS", "##YUNITS=ABSORBANCE", "##XFACTOR=1", "##YFACTOR=0.001",
+             "##FIRSTX=330", "##LASTX=800", "##NPOINTS=236", "##XYDATA=(X++(Y..Y))"]
+    for i in range(0, 236, 10):
+        lines.append(" ".join([str(330 + 2 * i)] + [str(v) for v in values[i:i + 10]]))
+    lines.append("##END=")
+    with open(path, "w") as f:
+        f.write("\r\n".join(lines) + "\r\n")
+    spectre = open_mode("Tracé de spectre", "Tracé de spectre")
+    blank_and_scan(spectre)
+    button = find(spectre, T("Références"))
+    bx, by, bw, bh = button.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    subprocess.run(["xdotool", "mousemove", str(bx + bw // 2), str(by + bh // 2), "click", "1"], check=True)
+    time.sleep(1.0)
+    # "Garder comme référence", then "Ouvrir comme référence…" ("Effacer"
+    # is greyed and skipped).
+    subprocess.run(["xdotool", "key", "Down", "Down", "Return"], check=True)
+    time.sleep(2.0)
+    subprocess.run(["xdotool", "type", "--delay", "20", path], check=True)
+    subprocess.run(["xdotool", "key", "Return"], check=True)
+    time.sleep(2.0)
+    shot(spectre, OUT + "/open-reference.png")
     sys.exit(0)
 
 if PART == "beer":

@@ -80,6 +80,8 @@ case $shots in *" beer "*) shoot beer --speed 8 --levels 0.102,0.198,0.305,0.41,
 case $shots in *" refused "*) shoot refused --speed 8 --error SETREF=E91 ;; esac
 # "print": the print button's drop-down and the preview of the page.
 case $shots in *" print "*) shoot print --speed 8 ;; esac
+# "open": a JCAMP-DX file opened as a reference under a new spectrum.
+case $shots in *" open "*) shoot open --speed 8 ;; esac
 # "journal": a kinetics run killed (SIGKILL) after three points, the program
 # started again and the run brought back.
 case $shots in *" journal "*) shoot journal --speed 8 --rate 0.04 ;; esac
